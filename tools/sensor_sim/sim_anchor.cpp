@@ -1,2 +1,0 @@
-// Keeps the simulator library non-empty while its parts arrive.
-namespace sensor_sim { void anchor() {} }

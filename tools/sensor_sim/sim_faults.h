@@ -1,0 +1,60 @@
+#pragma once
+// Misbehaviour the simulated sensor can be told to show, per register address
+// or per opcode.
+#include <cstdint>
+#include <map>
+
+#include "tools/sensor_sim/sim_wire.h"
+
+namespace sensor_sim {
+
+enum class FaultKind {
+    Silence,           // the request is swallowed: no reply at all
+    WrongAddressEcho,  // the echo carries another address, then "END\r\n"
+    ShortEcho,         // only the first bytes of the echo, then nothing
+    CloseConnection,   // the connection is closed instead of answering
+    Delay,             // the normal reply, after delayMs
+    SplitReply,        // the normal reply, cut into `pieces` writes with pauses
+};
+
+struct Fault {
+    FaultKind kind = FaultKind::Silence;
+    int delayMs = 0;      // Delay: pause before the reply; SplitReply: pause between pieces
+    int pieces = 3;       // SplitReply: number of writes per reply write
+    int shortBytes = 6;   // ShortEcho: bytes of the echo that are sent
+    int times = -1;       // requests affected; -1 = every one until cleared
+};
+
+// Register faults apply to opcodes 160 and 161 on that address; opcode faults
+// to every request of the opcode. A register fault wins over an opcode fault.
+class FaultTable {
+public:
+    void setRegisterFault(uint32_t address, Fault fault) { byRegister_[address] = fault; }
+    void setOpcodeFault(uint8_t opcode, Fault fault) { byOpcode_[opcode] = fault; }
+    void clear() {
+        byRegister_.clear();
+        byOpcode_.clear();
+    }
+
+    bool take(const Request& request, Fault* out) {
+        if (request.opcode == 160 || request.opcode == 161) {
+            if (takeFrom(byRegister_, request.address, out)) return true;
+        }
+        return takeFrom(byOpcode_, request.opcode, out);
+    }
+
+private:
+    template <typename Map, typename Key>
+    static bool takeFrom(Map& map, Key key, Fault* out) {
+        auto it = map.find(key);
+        if (it == map.end()) return false;
+        *out = it->second;
+        if (it->second.times > 0 && --it->second.times == 0) map.erase(it);
+        return true;
+    }
+
+    std::map<uint32_t, Fault> byRegister_;
+    std::map<uint8_t, Fault> byOpcode_;
+};
+
+}  // namespace sensor_sim
