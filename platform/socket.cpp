@@ -10,7 +10,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
-namespace platform {
+namespace mirevo::platform {
 namespace {
 
 thread_local int t_lastError = 0;
@@ -171,4 +171,4 @@ bool waitReadable(SocketHandle socket, int waitMs) {
 
 int lastSocketError() { return t_lastError; }
 
-}  // namespace platform
+}  // namespace mirevo::platform

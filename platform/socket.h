@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-namespace platform {
+namespace mirevo::platform {
 
 using SocketHandle = int;
 constexpr SocketHandle kNoSocket = -1;
@@ -65,4 +65,4 @@ bool waitReadable(SocketHandle socket, int waitMs);
 // errno of the last failed call of this thread.
 int lastSocketError();
 
-}  // namespace platform
+}  // namespace mirevo::platform
