@@ -1,0 +1,134 @@
+#include "sensor_interface/processing/height_conversion.h"
+
+#include <algorithm>
+#include <cmath>
+
+void raw16_to_height(const uint16_t* raw, double* out, int n, double scale, double base,
+                     double noPeak) {
+    for (int i = 0; i < n; ++i) {
+        const uint16_t word = raw[i];
+        out[i] = word == 0 ? noPeak : base - (static_cast<double>(word) - 32768.0) * scale;
+    }
+}
+
+void raw32_to_height(const uint32_t* raw, double* out, int n, double base, float noPeak) {
+    constexpr double kInv256 = 1.0 / 256.0;
+    for (int i = 0; i < n; ++i) {
+        const uint32_t word = raw[i];
+        out[i] = word == 0 ? static_cast<double>(noPeak)
+                           : (base - (static_cast<double>(word) - 2147483648.0)) * kInv256;
+    }
+}
+
+void distances_to_heights(double* z, int n, double reference, double lower, double upper) {
+    for (int i = 0; i < n; ++i) {
+        if (z[i] == kNoPeak) {
+            z[i] = kInvalidHeight;
+            continue;
+        }
+        const double h = reference - z[i];
+        z[i] = (h < lower || h > upper) ? kInvalidHeight : h;
+    }
+}
+
+void compute_x_positions(double a, double b, double c, const double* dist, double* x,
+                         int firstColumn, int n, double d, double e, int columns,
+                         double invalid) {
+    const int centre = columns / 2;
+    for (int i = 0; i < n; ++i) {
+        const double D = dist[i];
+        if (std::fabs(D - invalid) < kInvalidTolerance) {
+            x[i] = invalid;
+            continue;
+        }
+        x[i] = (a * D * D + b * D + c) * static_cast<double>(firstColumn + i - centre) +
+               (d * D + e);
+    }
+}
+
+double poly_eval(const double* coef, int count, double x) {
+    double sum = 0.0;
+    double power = 1.0;
+    for (int k = count - 1; k >= 0; --k) {
+        sum += coef[k] * power;
+        power *= x;
+    }
+    return sum;
+}
+
+int build_row_lut(const CalibrationTable& table, cv::Mat& out) {
+    if (table.empty()) return -1;
+    const int columns = static_cast<int>(table.size());
+    size_t maxCount = 0;
+    for (const auto& coef : table) maxCount = std::max(maxCount, coef.size());
+
+    cv::Mat result(kRowTableRows, columns, CV_64F);
+    // The powers of one row are shared by every column: compute them once per row
+    // with the same double power the per-entry formula uses.
+    std::vector<double> powers(maxCount);
+    for (int r = 0; r < kRowTableRows; ++r) {
+        for (size_t p = 0; p < maxCount; ++p)
+            powers[p] = std::pow(static_cast<double>(r), static_cast<double>(p));
+        double* row = result.ptr<double>(r);
+        for (int c = 0; c < columns; ++c) {
+            const auto& coef = table[c];
+            const size_t k = coef.size();
+            double sum = 0.0;
+            for (size_t j = 0; j < k; ++j) sum += coef[j] * powers[k - 1 - j];
+            row[c] = sum;
+        }
+    }
+    out = result;
+    return 0;
+}
+
+double res16_step(int v) { return v == 0 ? 0.0 : 256.0 / v; }
+
+bool is_valid_calibration(const CalibrationTable& table) {
+    if (static_cast<int>(table.size()) != kCalibrationColumns) return false;
+    return std::all_of(table.begin(), table.end(), [](const std::vector<double>& coef) {
+        return static_cast<int>(coef.size()) == kCalibrationCoefficients;
+    });
+}
+
+void build_x_grid(double* grid, int first, int count, int points, double pitch) {
+    const int centre = points / 2;
+    const int end = std::min(count, points);
+    for (int i = 0; i < end; ++i) grid[i] = static_cast<double>(first + i - centre) * pitch;
+}
+
+bool reference_rows_for_model(const std::string& modelText, int* rowA, int* rowB) {
+    if (modelText != "ZP5600" && modelText != "ZP51200") return false;
+    *rowA = 320;
+    *rowB = 895;
+    return true;
+}
+
+void align_x_grid(double* grid, int count, const CalibrationTable& table, int firstColumn,
+                  int lastColumn, int rowA, int rowB, const double xScale[3]) {
+    const int columns = static_cast<int>(table.size());
+    if (count <= 0 || firstColumn < 0 || lastColumn < firstColumn || lastColumn >= columns)
+        return;
+    const auto& coefFirst = table[firstColumn];
+    const auto& coefLast = table[lastColumn];
+    if (static_cast<int>(coefFirst.size()) < kCalibrationCoefficients ||
+        static_cast<int>(coefLast.size()) < kCalibrationCoefficients)
+        return;
+
+    // The calibration's centre column is fixed, whatever the model's width.
+    constexpr int kCentreColumn = 1024;
+    bool anyZero = false;
+    auto endOffsets = [&](int row) {
+        const double pFirst = poly_eval(coefFirst.data(), kCalibrationCoefficients, row);
+        const double pLast = poly_eval(coefLast.data(), kCalibrationCoefficients, row);
+        anyZero = anyZero || pFirst == 0.0 || pLast == 0.0;
+        const double xFirst = poly_eval(xScale, 3, pFirst) * (firstColumn - kCentreColumn);
+        const double xLast = poly_eval(xScale, 3, pLast) * (lastColumn - kCentreColumn);
+        return ((xFirst - grid[0]) + (xLast - grid[count - 1])) * 0.5;
+    };
+    const double offsetB = endOffsets(rowB);
+    const double offsetA = endOffsets(rowA);
+    if (anyZero) return;
+    const double shift = (offsetB + offsetA) * 0.5;
+    for (int i = 0; i < count; ++i) grid[i] += shift;
+}

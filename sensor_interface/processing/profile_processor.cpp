@@ -1,0 +1,187 @@
+#include "sensor_interface/processing/profile_processor.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "sensor_interface/processing/debug_dump.h"
+#include "sensor_interface/processing/height_conversion.h"
+#include "sensor_interface/processing/output_formats.h"
+
+namespace {
+
+// Offset of the head's x-scale polynomial (three doubles) in the head block.
+constexpr size_t kXScaleOffset = 90;
+
+std::string model_text(const zp_laser_reg::laser_params& params) {
+    const char* model = params.model;
+    return std::string(model, strnlen(model, sizeof(params.model)));
+}
+
+}  // namespace
+
+ProfileProcessor::ProfileProcessor(int columns, int points, double pointsPerColumn)
+    : rowTable_(kRowTableRows, std::max(columns, 1), CV_64F),
+      heightsOut_(std::max(points, 0), kInvalidHeight),
+      xGrid_(std::max(points, 0), 0.0),
+      grayOut_(std::max(points, 0), 0),
+      grayIn_(std::max(columns, 0), 0),
+      peakRows_(std::max(columns, 0), 0.0),
+      x_(std::max(columns, 0), 0.0),
+      z_(std::max(columns, 0), 0.0),
+      runMarks_(std::max(columns, 0), 0),
+      rotator_(std::make_shared<kx_rotate_2d>()),
+      columns_(std::max(columns, 0)),
+      points_(std::max(points, 0)),
+      pointsPerColumn_(pointsPerColumn) {
+    for (int i = 0; i < 256; ++i) grayLut_[i] = static_cast<uint8_t>(i);
+}
+
+void ProfileProcessor::bind(hvq5_settings* settings, const zp_laser_reg::laser_params* params) {
+    settings_ = settings;
+    params_ = params;
+}
+
+uint32_t ProfileProcessor::reg(unsigned int address) const {
+    return settings_ ? settings_->get_vals(address) : 0u;
+}
+
+void ProfileProcessor::headXScale(double out[3]) const {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(params_);
+    // The doubles lie unaligned in the block, in the host's byte order.
+    std::memcpy(out, bytes + kXScaleOffset, 3 * sizeof(double));
+}
+
+bool ProfileProcessor::setCalibration(CalibrationTable table) {
+    if (!is_valid_calibration(table)) return false;
+    calibration_.swap(table);
+    build_row_lut(calibration_, rowTable_);
+    buildXGrid(0, points_);
+    return true;
+}
+
+void ProfileProcessor::buildXGrid(int first, int count) {
+    xPitch_ = reg(285) / 100.0;
+    build_x_grid(xGrid_.data(), first, count, points_, xPitch_);
+}
+
+void ProfileProcessor::applyReferenceRows() {
+    if (!settings_ || !params_) return;
+    HVQ5_2_EXTEND* extend = settings_->get_sdk_extend();
+    reference_rows_for_model(model_text(*params_), &extend->ref_row_a, &extend->ref_row_b);
+}
+
+void ProfileProcessor::alignXGrid(int startColumn, int n, int count) {
+    if (!settings_ || !params_ || n >= columns_) return;
+    double xScale[3];
+    headXScale(xScale);
+    const HVQ5_2_EXTEND* extend = settings_->get_sdk_extend();
+    align_x_grid(xGrid_.data(), std::min(count, points_), calibration_, startColumn,
+                 startColumn + n - 1, extend->ref_row_a, extend->ref_row_b, xScale);
+}
+
+void ProfileProcessor::buildGrayLut() {
+    const int low = static_cast<int>(reg(774) % 256);
+    const int high = static_cast<int>(reg(776) % 256);
+    const float gain = static_cast<float>(reg(775) / 100.0);
+    build_gray_lut(grayLut_, low, high, gain);
+}
+
+void ProfileProcessor::updateTemporalRepair(bool firstOfBatch, int count) {
+    const int fillLimit = temporal_repair_limit(reg(190));
+    const int keepLimit = temporal_repair_limit(reg(191));
+    if (fillLimit <= 0 && keepLimit <= 0) {
+        repair_.reset();
+        return;
+    }
+    if (firstOfBatch)
+        repair_ = std::make_shared<processTimeInvalid>(fillLimit, keepLimit,
+                                                       std::clamp(count, 0, points_),
+                                                       static_cast<int>(kInvalidHeight));
+}
+
+void ProfileProcessor::runTemporalRepair(int count) {
+    frameReady = 1;
+    if (!repair_) return;
+    count = std::clamp(count, 0, points_);
+    dump_doubles("_outlines_before_fix.md", heightsOut_.data(), count);
+    dump_bytes("_grays_before_fix.md", grayOut_.data(), count);
+    double* heights = nullptr;
+    uint8_t* gray = nullptr;
+    if (repair_->run(heightsOut_.data(), grayOut_.data(), count, &heights, &gray) ==
+        processTimeInvalid::kNothingReleased) {
+        frameReady = 0;
+        return;
+    }
+    // The frame that comes out is as wide as the repair's first frame; points
+    // this frame has beyond that width hold no released data.
+    const int released = std::min(repair_->width(), points_);
+    std::copy(heights, heights + released, heightsOut_.begin());
+    std::copy(gray, gray + released, grayOut_.begin());
+    if (count > released) {
+        std::fill(heightsOut_.begin() + released, heightsOut_.begin() + count, kInvalidHeight);
+        std::fill(grayOut_.begin() + released, grayOut_.begin() + count, 0);
+    }
+    dump_doubles("_outlines_after_fix.md", heightsOut_.data(), count);
+    dump_bytes("_grays_after_fix.md", grayOut_.data(), count);
+}
+
+bool ProfileProcessor::flushRepair(int frames, std::function<void()> appendFrame) {
+    if (!repair_) return false;
+    repair_->setEndCount(frames);
+    const int width = std::min(repair_->width(), points_);
+    constexpr int kMaxFlushCalls = 1000;
+    int state = processTimeInvalid::kNothingReleased;
+    for (int call = 0; call < kMaxFlushCalls; ++call) {
+        double* heights = nullptr;
+        uint8_t* gray = nullptr;
+        state = repair_->run(nullptr, nullptr, 0, &heights, &gray);
+        if (state != processTimeInvalid::kNothingReleased) {
+            std::copy(heights, heights + width, heightsOut_.begin());
+            std::copy(gray, gray + width, grayOut_.begin());
+            dump_doubles("_outlines_after_fix.md", heightsOut_.data(), width);
+            dump_bytes("_grays_after_fix.md", grayOut_.data(), width);
+            if (appendFrame) appendFrame();
+        }
+        if (state == processTimeInvalid::kLastReleased) break;
+    }
+    return state == processTimeInvalid::kLastReleased;
+}
+
+std::vector<double> ProfileProcessor::heights() const { return heightsOut_; }
+
+void ProfileProcessor::heightsInt(int32_t* out, int count) const {
+    heights_to_int100(heightsOut_.data(), out, std::min(points_, count));
+}
+
+namespace {
+
+// How many of `count` values starting at `offset` lie inside `points`.
+int available_from(int offset, int count, int points) {
+    if (offset < 0 || offset >= points || count <= 0) return 0;
+    return std::min(count, points - offset);
+}
+
+}  // namespace
+
+void ProfileProcessor::heights16(int16_t* out, int count, int offset) const {
+    if (count <= 0) return;
+    const int available = available_from(offset, count, points_);
+    auto* codes = reinterpret_cast<uint16_t*>(out);
+    if (available > 0)
+        heights_to_u16(heightsOut_.data() + offset, codes, available, reg(353), reg(357),
+                       reg(350), kInvalidHeight);
+    std::fill(codes + available, codes + count, 0);
+}
+
+void ProfileProcessor::grayOut(uint8_t* out, int count, int offset, bool gamma, bool stretch,
+                               bool lut) const {
+    const int available = available_from(offset, count, points_);
+    if (available == 0) return;
+    std::memcpy(out, grayOut_.data() + offset, available);
+    if (!gamma && !stretch && !lut) return;
+    uint8_t table[256];
+    const float gammaValue = settings_ ? settings_->get_gray_gamma() : 1.0f;
+    build_gray_table(table, gamma, gammaValue, stretch, lut ? grayLut_ : nullptr);
+    apply_gray_table(table, out, available);
+}

@@ -1,0 +1,96 @@
+#pragma once
+// One sensor's profile processor: turns raw profiles into calibrated profiles on
+// a uniform x grid and into the batch output formats. Used by one thread at a
+// time; every buffer is allocated with the processor.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <opencv2/core/mat.hpp>
+
+#include "sensor_interface/processing/processing_types.h"
+#include "sensor_interface/processing/rotation.h"
+#include "sensor_interface/processing/temporal_repair.h"
+#include "sensor_interface/settings/hvq5_settings.h"
+
+class ProfileProcessor {
+public:
+    ProfileProcessor(int columns, int points, double pointsPerColumn);
+
+    void bind(hvq5_settings* settings, const zp_laser_reg::laser_params* params);
+
+    // Takes a table of kCalibrationColumns polynomials of kCalibrationCoefficients
+    // coefficients, builds the row table and the full-width x grid. A table of
+    // another shape is refused (false, nothing changed).
+    bool setCalibration(CalibrationTable table);
+
+    // x grid of a frame: grid[i] = (first + i - points / 2) x pitch, pitch being
+    // register 285 / 100.
+    void buildXGrid(int first, int count);
+    // Sets the extended values' reference rows for the models that define them.
+    void applyReferenceRows();
+    // Shifts the first `count` grid points of a frame narrower than the sensor
+    // (n columns from startColumn) onto the calibration.
+    void alignXGrid(int startColumn, int n, int count);
+
+    // Gray look-up table from registers 774 (low), 776 (high), 775 (gain x100).
+    void buildGrayLut();
+
+    // Temporal repair set-up of a frame with `count` grid points: dropped when
+    // both limits (registers 190, 191) are 0, recreated at a batch's first frame.
+    void updateTemporalRepair(bool firstOfBatch, int count);
+    // Passes the frame's `count` output points through the temporal repair (when
+    // there is one) and sets frameReady to whether a frame came out.
+    void runTemporalRepair(int count);
+    // End of a batch: releases the frames the temporal repair still holds, one
+    // appendFrame call per frame (with the frame in the output rows). True when
+    // the last held frame came out.
+    bool flushRepair(int frames, std::function<void()> appendFrame);
+
+    // Output formats.
+    std::vector<double> heights() const;
+    void heightsInt(int32_t* out, int count) const;
+    void heights16(int16_t* out, int count, int offset) const;
+    void grayOut(uint8_t* out, int count, int offset, bool gamma, bool stretch, bool lut) const;
+
+    int columns() const { return columns_; }
+    int points() const { return points_; }
+    double pointsPerColumn() const { return pointsPerColumn_; }
+    double xPitch() const { return xPitch_; }
+    const CalibrationTable& calibration() const { return calibration_; }
+    const cv::Mat& rowTable() const { return rowTable_; }
+    const std::vector<double>& xGrid() const { return xGrid_; }
+    const std::shared_ptr<processTimeInvalid>& temporalRepair() const { return repair_; }
+    const uint8_t* grayLut() const { return grayLut_; }
+
+    // Working rows of the pipeline.
+    double* heightsOut() { return heightsOut_.data(); }
+    uint8_t* grayOutRow() { return grayOut_.data(); }
+
+    uint8_t frameReady = 0;
+
+private:
+    uint32_t reg(unsigned int address) const;
+    void headXScale(double out[3]) const;
+
+    CalibrationTable calibration_;
+    cv::Mat rowTable_;                 // kRowTableRows x calibration columns
+    std::vector<double> heightsOut_;   // points
+    std::vector<double> xGrid_;        // points
+    std::vector<uint8_t> grayOut_;     // points
+    std::vector<uint8_t> grayIn_;      // columns
+    std::vector<double> peakRows_;     // columns
+    std::vector<double> x_;            // columns
+    std::vector<double> z_;            // columns
+    std::vector<int32_t> runMarks_;    // columns
+    std::shared_ptr<processTimeInvalid> repair_;
+    hvq5_settings* settings_ = nullptr;
+    const zp_laser_reg::laser_params* params_ = nullptr;
+    double xPitch_ = 0.0;
+    std::shared_ptr<kx_rotate_2d> rotator_;
+    int columns_;
+    int points_;
+    double pointsPerColumn_;
+    uint8_t grayLut_[256];
+};

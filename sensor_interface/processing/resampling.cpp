@@ -1,0 +1,130 @@
+#include "sensor_interface/processing/resampling.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "sensor_interface/processing/processing_types.h"
+
+namespace {
+
+struct GridSample {
+    double height;
+    uint8_t gray;
+};
+
+// The end of segment s within one pitch of g, nearer end first.
+bool nearest_end(const double* x, const double* z, const uint8_t* gray, int s, double g,
+                 double pitch, GridSample* out) {
+    if (std::fabs(g - x[s]) <= pitch) {
+        *out = {z[s], gray[s]};
+        return true;
+    }
+    if (std::fabs(x[s + 1] - g) <= pitch) {
+        *out = {z[s + 1], gray[s + 1]};
+        return true;
+    }
+    return false;
+}
+
+GridSample interpolate(const double* x, const double* z, const uint8_t* gray, int s, double g) {
+    const double dx = x[s + 1] - x[s];
+    // Both ends at the same x: the grid point sits exactly on them.
+    if (dx == 0.0) return {z[s], gray[s]};
+    const double wl = x[s + 1] - g;
+    const double wr = g - x[s];
+    return {(wr * z[s + 1] + wl * z[s]) / dx,
+            static_cast<uint8_t>(static_cast<int>((wr * gray[s + 1] + wl * gray[s]) / dx))};
+}
+
+}  // namespace
+
+void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int32_t* runMarks,
+                      int n, const double* grid, double* heights, uint8_t* grayOut, int m,
+                      double slopeThreshold, double stepThreshold, int mode, int invalid) {
+    if (m <= 0) return;
+    const double invalidHeight = invalid;
+    auto setInvalid = [&](int p) {
+        heights[p] = invalidHeight;
+        grayOut[p] = 0;
+    };
+    if (n <= 0) {
+        for (int p = 0; p < m; ++p) setInvalid(p);
+        return;
+    }
+    const double pitch = m >= 2 ? grid[1] - grid[0] : 0.0;
+    const double widest = 6.0 * pitch;
+
+    int first = 0;
+    while (first < m && !(x[0] <= grid[first])) setInvalid(first++);
+    int last = m - 1;
+    while (last >= first && !(grid[last] <= x[n - 1])) setInvalid(last--);
+
+    auto invalidZ = [&](double v) { return std::fabs(v - invalidHeight) < kInvalidTolerance; };
+    int segment = 0;
+    for (int p = first; p <= last; ++p) {
+        const double g = grid[p];
+        int s = segment;
+        while (s <= n - 2 && !(x[s] <= g && g <= x[s + 1])) ++s;
+        if (s > n - 2) continue;  // inside no segment: keep what is there
+        segment = s;
+
+        bool uncertain = runMarks[s] == 1 || runMarks[s + 1] == 1;
+        GridSample sample{invalidHeight, 0};
+        if (!uncertain) {
+            if (invalidZ(z[s]) || invalidZ(z[s + 1])) {
+                if (!nearest_end(x, z, gray, s, g, pitch, &sample)) sample = {invalidHeight, 0};
+                heights[p] = sample.height;
+                grayOut[p] = sample.gray;
+                continue;
+            }
+            const double dx = x[s + 1] - x[s];
+            const double dz = z[s + 1] - z[s];
+            if ((std::fabs(dz / dx) >= slopeThreshold && std::fabs(dz) >= stepThreshold) ||
+                dx > widest) {
+                runMarks[s] = 1;
+                uncertain = true;
+            } else {
+                sample = interpolate(x, z, gray, s, g);
+            }
+        }
+        if (uncertain && !nearest_end(x, z, gray, s, g, pitch, &sample)) {
+            const bool bothValid = !invalidZ(z[s]) && !invalidZ(z[s + 1]);
+            if (mode == 1 && bothValid)
+                sample = interpolate(x, z, gray, s, g);
+            else if (mode == 2)
+                sample = {std::min(z[s], z[s + 1]), std::min(gray[s], gray[s + 1])};
+            else
+                sample = {invalidHeight, 0};
+        }
+        heights[p] = sample.height;
+        grayOut[p] = sample.gray;
+    }
+}
+
+void mask_invalid_gray(const double* heights, uint8_t* gray, int invalid, int start, int end) {
+    const double invalidHeight = invalid;
+    for (int i = std::max(start, 0); i < end; ++i)
+        if (std::fabs(heights[i] - invalidHeight) < kInvalidTolerance) gray[i] = 0;
+}
+
+int bin_profile(double* heights, uint8_t* gray, int count, int factor, int binnedCount) {
+    if (factor < 2) return count;
+    const int kept = std::min(binnedCount, count);
+    for (int i = 0; i < kept; ++i) {
+        long long source = static_cast<long long>(i) * factor;
+        if (source >= count) source = count - 1;
+        heights[i] = heights[source];
+        gray[i] = gray[source];
+    }
+    return kept;
+}
+
+bool apply_z_offsets(double* heights, int points, const int32_t* table, int tableCount) {
+    if (tableCount < 0 || tableCount > kMaxZOffsets) return false;
+    const int count = std::min(tableCount, points);
+    for (int j = 0; j < count; ++j) {
+        const double h = heights[j];
+        if (h > -9998999.0 && h < 9998999.0) heights[j] = h + table[j] / 100.0;
+    }
+    return true;
+}

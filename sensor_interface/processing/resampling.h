@@ -1,0 +1,31 @@
+#pragma once
+// Per-column points at irregular x onto the uniform x grid, and the grid-point
+// stages that follow (gray masking, binning, per-point z offsets).
+#include <cstdint>
+
+// Resamples the n points (x, z, gray) onto the m grid positions. Grid points
+// outside [x[0], x[n - 1]] become invalid with gray 0; points inside no segment
+// keep what heights/grayOut held. A segment touching a run mark, too steep
+// (|dz/dx| >= slopeThreshold and |dz| >= stepThreshold) or wider than six grid
+// pitches is uncertain: a grid point within one pitch of an end takes that end,
+// otherwise mode decides (1 interpolate, 2 the lower end, other invalid). A steep
+// or wide segment marks its left point so that later grid points in it agree.
+void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int32_t* runMarks,
+                      int n, const double* grid, double* heights, uint8_t* grayOut, int m,
+                      double slopeThreshold, double stepThreshold, int mode, int invalid);
+
+// gray[i] = 0 wherever heights[i] is invalid, for i in [start, end).
+void mask_invalid_gray(const double* heights, uint8_t* gray, int invalid, int start, int end);
+
+// Keeps grid points 0, factor, 2 x factor, ... as the first binnedCount points.
+// Returns the kept count (binnedCount, at most count), or count when factor is
+// below 2.
+int bin_profile(double* heights, uint8_t* gray, int count, int factor, int binnedCount);
+
+// The z-offset table holds at most this many entries.
+constexpr int kMaxZOffsets = 4096;
+
+// Adds table[j] / 100 to every height j (below tableCount and points) that lies
+// strictly inside +-9998999. A count above kMaxZOffsets or below 0 is refused
+// (false, nothing changed).
+bool apply_z_offsets(double* heights, int points, const int32_t* table, int tableCount);

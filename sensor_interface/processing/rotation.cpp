@@ -1,0 +1,135 @@
+#include "sensor_interface/processing/rotation.h"
+
+#include <cmath>
+
+#include "sensor_interface/processing/processing_types.h"
+
+rotationRectify::rotationRectify(bool columnPairs, double invalid)
+    : columnPairs_(columnPairs), invalid_(invalid) {}
+
+void rotationRectify::setAngle(double radians) {
+    const double c = std::cos(radians), s = std::sin(radians);
+    if (columnPairs_) {
+        storage_[0] = c, storage_[1] = s, storage_[2] = -s, storage_[3] = c;
+    } else {
+        storage_[0] = c, storage_[1] = -s, storage_[2] = s, storage_[3] = c;
+    }
+    applied_ << c, -s, s, c;
+}
+
+void rotationRectify::apply(Eigen::Ref<Eigen::Matrix2Xd> points) const {
+    const double c = applied_(0, 0), s = applied_(1, 0);
+    for (Eigen::Index i = 0; i < points.cols(); ++i) {
+        const double x = points(0, i), z = points(1, i);
+        if (std::fabs(z - invalid_) < kInvalidTolerance) {
+            points(0, i) = invalid_;
+            points(1, i) = invalid_;
+            continue;
+        }
+        points(0, i) = x * c - z * s;
+        points(1, i) = x * s + z * c;
+    }
+}
+
+void kx_rotate_2d::set_angle(int invalid, double degrees) {
+    if (!rectify_) rectify_ = std::make_shared<rotationRectify>(true, invalid);
+    radians_ = degrees / kDegreesPerRadian;
+    if (degrees != lastAngle_ || std::isnan(degrees) || std::isnan(lastAngle_))
+        rectify_->setAngle(radians_);
+    lastAngle_ = degrees;
+}
+
+void kx_rotate_2d::rotate(double* x, double* z, int n) {
+    if (radians_ == 0.0 || n <= 0) return;
+    if (buffer_.cols() < n) buffer_.resize(2, n);
+    auto points = buffer_.leftCols(n);
+    for (int i = 0; i < n; ++i) {
+        points(0, i) = x[i];
+        points(1, i) = z[i];
+    }
+    if (rectify_) rectify_->apply(points);
+    for (int i = 0; i < n; ++i) {
+        x[i] = points(0, i);
+        z[i] = points(1, i);
+    }
+}
+
+bool kx_rotate_2d::mean_valid_range(const std::vector<double>& x, const std::vector<double>& z,
+                                    int start, int end, double* centreX, double* meanZ) {
+    const int size = static_cast<int>(x.size());
+    if (start < 0 || end < 0 || start >= size || end >= size) return false;
+    if (end > static_cast<int>(z.size())) return false;
+    // The tilt form marks missing heights with the millimetre invalid value.
+    constexpr double kInvalidMillimetres = -9999.0;
+    double sum = 0.0;
+    int used = 0;
+    for (int i = start; i < end; ++i) {
+        if (z[i] == kInvalidMillimetres) continue;
+        sum += z[i];
+        ++used;
+    }
+    *meanZ = sum / used;  // 0/0 (NaN) when no value is left: callers test for it
+    *centreX = x[start] + (x[end] - x[start]) * 0.5;
+    return true;
+}
+
+int kx_rotate_2d::first_index_at_or_above(const std::vector<double>& x, double value) {
+    for (size_t i = 0; i < x.size(); ++i)
+        if (value <= x[i]) return static_cast<int>(i);
+    return -1;
+}
+
+double kx_rotate_2d::angle_degrees(const double* p1, const double* p2) {
+    return std::atan2(p2[1] - p1[1], p2[0] - p1[0]) * kDegreesPerRadian;
+}
+
+bool rotation_enabled(uint32_t enableRegister, uint32_t angleRegister) {
+    const int32_t angle = static_cast<int32_t>(angleRegister);
+    return enableRegister == 1 && angle >= -4000000 && angle <= 4000000;
+}
+
+void mirror_and_negate(double* heights, uint8_t* gray, int count, uint32_t flags) {
+    if (flags & 1u) {
+        for (int j = 0; j < count / 2; ++j) {
+            std::swap(heights[j], heights[count - 1 - j]);
+            std::swap(gray[j], gray[count - 1 - j]);
+        }
+    }
+    if (flags & 2u) {
+        for (int j = 0; j < count; ++j)
+            if (heights[j] > kInvalidHeight) heights[j] = -heights[j];
+    }
+}
+
+bool base_zero(double* heights, int points, const double* grid, int count, double aLow,
+               double aHigh, double bLow, double bHigh) {
+    double sumA = 0.0, sumB = 0.0;
+    int countA = 0, countB = 0;
+    for (int i = 0; i < count; ++i) {
+        if (is_invalid_height(heights[i])) continue;
+        const double x = grid[i];
+        if (x >= aLow && x <= aHigh) {
+            sumA += heights[i];
+            ++countA;
+        } else if (x >= bLow && x <= bHigh) {
+            sumB += heights[i];
+            ++countB;
+        }
+    }
+    // An empty window has no mean: shifting by NaN would wipe out the profile.
+    if (countA == 0 || countB == 0) return false;
+    const double offset = (sumB / countB + sumA / countA) * 0.5;
+    for (int i = 0; i < points; ++i)
+        if (!is_invalid_height(heights[i])) heights[i] -= offset;
+    return true;
+}
+
+double z_scale_factor(uint32_t scaleRegister) {
+    const uint32_t scale = (scaleRegister >= 100 && scaleRegister <= 200000) ? scaleRegister : 100000;
+    return scale / 100000.0;
+}
+
+void apply_z_scale(double* heights, int points, double factor) {
+    for (int i = 0; i < points; ++i)
+        if (!is_invalid_height(heights[i])) heights[i] *= factor;
+}

@@ -1,0 +1,112 @@
+#include "sensor_interface/processing/temporal_repair.h"
+
+#include <algorithm>
+#include <cstring>
+
+processTimeInvalid::processTimeInvalid(int fillLimit, int keepLimit, int width, int invalid)
+    : fillLimit_(fillLimit), keepLimit_(keepLimit), invalid_(invalid),
+      width_(std::max(width, 0)) {
+    const size_t blockSize = size_t(kBlockRows) * size_t(width_);
+    for (int b = 0; b < kBlocks; ++b) {
+        heights_[b].reset(new double[blockSize]);
+        gray_[b].reset(new uint8_t[blockSize]);
+    }
+    validRun_.reset(new int[width_]);
+    invalidStretch_.reset(new int[width_]);
+}
+
+int processTimeInvalid::run(const double* heights, const uint8_t* gray, int count,
+                            double** outHeights, uint8_t** outGray) {
+    state_ = kNothingReleased;
+    const bool flushing = heights == nullptr;
+    if (flushing && frameCount_ < endCount_) endCount_ = frameCount_;
+    currentBlock_ = (frameCount_ / kBlockRows) % kBlocks;
+    currentRow_ = frameCount_ % kBlockRows;
+
+    double* rowHeights = heightRow(currentBlock_, currentRow_);
+    uint8_t* rowGray = grayRow(currentBlock_, currentRow_);
+    const int stored = flushing ? 0 : std::clamp(count, 0, width_);
+    if (stored > 0) {
+        std::memcpy(rowHeights, heights, sizeof(double) * stored);
+        if (gray)
+            std::memcpy(rowGray, gray, stored);
+        else
+            std::memset(rowGray, 0, stored);
+    }
+    std::fill(rowHeights + stored, rowHeights + width_, static_cast<double>(invalid_));
+    std::memset(rowGray + stored, 0, width_ - stored);
+
+    if (currentRow_ == kBlockRows - 1 && frameCount_ >= kFirstRelease) {
+        const int previous = (currentBlock_ + kBlocks - 1) % kBlocks;
+        repairWindow(heights_[previous].get(), gray_[previous].get(),
+                     heights_[currentBlock_].get(), gray_[currentBlock_].get(), kBlockRows,
+                     width_, fillLimit_, keepLimit_);
+    }
+    // long long: endCount_ may be the "no end yet" value.
+    const long long releaseEnd = static_cast<long long>(endCount_) + kFirstRelease;
+    if (frameCount_ > kFirstRelease && frameCount_ <= releaseEnd) {
+        const int oldest = (currentBlock_ + 1) % kBlocks;
+        *outHeights = heightRow(oldest, currentRow_);
+        *outGray = grayRow(oldest, currentRow_);
+        state_ = kReleased;
+    }
+    if (frameCount_ == releaseEnd) state_ = kLastReleased;
+    ++frameCount_;
+    return state_;
+}
+
+void processTimeInvalid::repairWindow(double* prevHeights, uint8_t* prevGray,
+                                      double* curHeights, uint8_t* curGray, int frames,
+                                      int width, int fillLimit, int keepLimit) {
+    const double invalid = invalid_;
+    const int span = 2 * frames;
+    auto heightAt = [&](int t) {
+        return t < frames ? prevHeights + size_t(t) * width
+                          : curHeights + size_t(t - frames) * width;
+    };
+    auto grayAt = [&](int t) {
+        return t < frames ? prevGray + size_t(t) * width : curGray + size_t(t - frames) * width;
+    };
+
+    // All points walk together, row by row, so the rows are read in memory order.
+    int* validRun = validRun_.get();
+    int* stretch = invalidStretch_.get();
+    const int points = std::min(width, width_);
+    std::fill(validRun, validRun + points, 0);
+    std::fill(stretch, stretch + points, 0);
+    for (int t = 0; t < span; ++t) {
+        const double* rowHeights = heightAt(t);
+        for (int p = 0; p < points; ++p) {
+            if (!(rowHeights[p] > invalid)) {
+                const int run = validRun[p];
+                if (run > 0 && run < keepLimit) {
+                    for (int e = t - run; e < t; ++e) {
+                        heightAt(e)[p] = invalid;
+                        grayAt(e)[p] = 0;
+                    }
+                    stretch[p] += run + 1;
+                } else {
+                    stretch[p] += 1;
+                }
+                validRun[p] = 0;
+                continue;
+            }
+            if (++validRun[p] != keepLimit || stretch[p] == 0) continue;
+            const int gapStart = t - keepLimit + 1 - stretch[p];
+            const int before = gapStart - 1;
+            if (stretch[p] < fillLimit && before > 0) {
+                const double h = heightAt(before)[p];
+                const uint8_t g = grayAt(before)[p];
+                for (int e = gapStart; e < gapStart + stretch[p]; ++e) {
+                    heightAt(e)[p] = h;
+                    grayAt(e)[p] = g;
+                }
+            }
+            stretch[p] = 0;
+        }
+    }
+}
+
+int temporal_repair_limit(uint32_t registerValue) {
+    return registerValue > 512 ? 1 : static_cast<int>(registerValue);
+}
