@@ -1,0 +1,134 @@
+#pragma once
+// The command half of one open sensor: the TCP command channel (register
+// packets and their echoes, bulk payloads and text streams behind them), the
+// register image and the head information that the exchanges keep up to date.
+//
+// Locking: transferMutex_ covers one packet exchange (send and echo);
+// transactionMutex_ covers a compound operation (exchange plus the data that
+// follows). When both are held, transactionMutex_ is always taken first. An
+// operation that holds transactionMutex_ uses transact/transactWithPayload,
+// never readRegister/writeRegister (neither mutex is recursive).
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/socket.h"
+#include "sensor_interface/settings/hvq5_settings.h"
+
+class ProfileProcessor;
+
+// The batch read over the command channel, filled block by block.
+struct CommandBatch {
+    std::vector<uint8_t> profileBytes;
+    std::vector<uint8_t> grayBytes;
+    std::vector<uint32_t> valuesA;
+    std::vector<uint32_t> valuesB;
+    std::vector<uint64_t> timeStamps;
+    int32_t framesReceived = 0;
+    int32_t completion = 0;  // 0x10000 complete, 8 incomplete, 16 failed, 0 while reading
+    int32_t blockIndex = 0;
+};
+
+class SensorController {
+public:
+    using Bytes = std::vector<uint8_t>;
+    static constexpr int kDefaultTimeoutMs = 2000;
+    static constexpr std::size_t kRxBufferSize = 10240;
+    static constexpr std::size_t kBlockReplyCapacity = 4107;  // echo + 4096 bytes
+    static constexpr int kConnectWaitMs = 200;
+    static constexpr int kReceiveBufferBytes = 0xC800000;
+    static constexpr uint32_t kBulkSizeRegister = 278;
+
+    SensorController();
+    ~SensorController();
+    SensorController(const SensorController&) = delete;
+    SensorController& operator=(const SensorController&) = delete;
+
+    // Connection.
+    bool connect(int deviceId, const std::string& address, int port);
+    bool reconnect();
+    void drainSocket();
+    void closeSockets(bool alsoCommand);
+    // Tunes the system's acknowledgement timing for the sensor's interface;
+    // true when something was tuned.
+    static bool tuneTcpAck(const std::string& address);
+
+    // One exchange: send the packet (and payload), receive the 11-byte echo.
+    int transact(uint8_t opcode, uint32_t address, uint32_t& value, int waitMs);
+    int transact(uint8_t opcode, uint16_t hi, uint16_t lo, uint32_t& value, int waitMs);
+    int transactWithPayload(uint8_t opcode, uint32_t address, uint32_t& value, int waitMs,
+                            const Bytes* payload);
+    int transactHiLo(uint8_t opcode, uint16_t hi, uint16_t lo, uint32_t& value, int waitMs,
+                     const Bytes* payload);
+    int sendOnly(uint8_t opcode, uint32_t address, uint32_t value);
+    int exchangeRaw(uint8_t opcode, uint32_t address, Bytes& out);
+
+    // Register access under the transaction mutex, optionally followed by a
+    // bulk payload (of bulkSize bytes, or of the size a read of register 278
+    // announces).
+    int readRegister(uint32_t reg, uint32_t& value, int waitMs, bool bulk = false,
+                     Bytes* bulkOut = nullptr, std::size_t bulkSize = 0);
+    int writeRegister(uint32_t reg, uint32_t value, Bytes* bulkOut = nullptr, int waitMs = 2,
+                      bool bulk = false, std::size_t bulkSize = 0);
+
+    // Data behind an echo.
+    int receiveBulk(Bytes* out, std::size_t size, bool stopAtEnd);
+    int receiveUntil(Bytes& out, const std::string& terminator, int timeoutMs, std::size_t minLength);
+    // A block exchange: packet plus payload out, echo plus block back. With
+    // expectedPayload > 0 the block is received until it has that many bytes;
+    // otherwise whatever one receive brings behind the echo is the block.
+    int transferBlock(uint8_t opcode, uint16_t hi, uint16_t lo, uint32_t value, int waitMs, Bytes& data,
+                      std::size_t expectedPayload = 0);
+
+    unsigned int getVals(unsigned int reg) { return settings_.get_vals(reg); }
+    hvq5_settings& settings() { return settings_; }
+
+    std::mutex& transactionMutex() { return transactionMutex_; }
+    std::mutex& transferMutex() { return transferMutex_; }
+
+    // Identity and connection state.
+    int32_t sensorId = 0;
+    int32_t timeoutMs = kDefaultTimeoutMs;
+    bool ownConnection = false;
+    std::string addressText = "192.168.1.10";
+    int32_t portNumber = 7;
+    bool connected() const { return commandSocket_ != mirevo::platform::kNoSocket; }
+
+    // State used by the other command-channel operations and the dispatch.
+    CommandBatch commandBatch;
+    std::shared_ptr<ProfileProcessor> processor;
+    zp_laser_reg::laser_params laserParams{};
+    double scaleLow = 1.0;
+    double scaleHigh = 3.3;
+    int32_t triggerCount = -1;
+    int32_t pendingStatus = 0;
+    bool measurementStarted = false;
+    bool debugStreamEnabled = true;
+    std::array<uint8_t, 15> debugInfo{};  // last info record of the DEBUG stream
+    int32_t columns = 0;
+    int32_t rows = 0;
+    int32_t points = 0;
+    double pointsPerColumn = 0.0;
+
+private:
+    enum class EchoCache { ReadValue, WrittenValue };
+    enum class EchoOutcome { Complete, Partial, Nothing };
+
+    int exchange(uint8_t opcode, uint32_t address, uint32_t& value, int waitMs, const Bytes* payload,
+                 EchoCache cache);
+    int reconnectAndDrain(int status);
+    EchoOutcome receiveEcho(uint8_t* echo);
+    bool receiveRemainder(uint8_t* data, std::size_t have, std::size_t size);
+    void applySocketOptions();
+
+    mirevo::platform::SocketHandle commandSocket_ = mirevo::platform::kNoSocket;
+    mirevo::platform::SocketHandle previousSocket_ = mirevo::platform::kNoSocket;
+    std::unique_ptr<uint8_t[]> rxBuffer_;
+    std::mutex transferMutex_;
+    std::mutex transactionMutex_;
+    hvq5_settings settings_;
+};
