@@ -1,0 +1,160 @@
+// Measurement controls of the dispatcher: start and stop, the sensor's batch
+// memory, the trigger-counter wait and the command-channel batch read.
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "sensor_interface/settings/setting_dispatcher.h"
+#include "sensor_interface/settings/setting_dispatcher_rules.h"
+
+namespace {
+
+class SteadyDispatchClock : public DispatchClock {
+public:
+    int64_t nowMs() override {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+    void sleepMs(int ms) override {
+        if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
+};
+
+constexpr uint32_t kBatchMemoryRegister = 277;
+constexpr uint32_t kTriggerCounterRegister = 294;
+constexpr int kTriggerPollMs = 20;
+
+}  // namespace
+
+DispatchClock& DispatchClock::steady() {
+    static SteadyDispatchClock clock;
+    return clock;
+}
+
+SettingDispatcher::SettingDispatcher(SettingTransport& transport, DispatchClock& clock)
+    : transport_(transport), clock_(clock) {}
+
+int SettingDispatcher::batchMemoryStatus(uint32_t value, int block) {
+    uint32_t state = value;
+    const int status = transport_.queryRegister(static_cast<uint16_t>(block),
+                                                static_cast<uint16_t>(kBatchMemoryRegister), state, 3);
+    if (status != setting_rc::kOk) return setting_rc::kCommandFailed;
+    if (state == 0) return setting_rc::kOk;
+    return state == 2 ? setting_rc::kBatchMemoryState2 : setting_rc::kBatchNotReady;
+}
+
+int SettingDispatcher::clearBatchMemory(int block) {
+    const uint32_t reg = (static_cast<uint32_t>(block) << 16) + kBatchMemoryRegister;
+    return write(reg, 0) == setting_rc::kOk ? setting_rc::kOk : setting_rc::kCommandFailed;
+}
+
+int SettingDispatcher::startStop(bool start) {
+    const int status = start ? write(141, 1) : write(142, 1);
+    return status == setting_rc::kOk ? setting_rc::kOk : setting_rc::kCommandFailed;
+}
+
+int SettingDispatcher::waitTriggerCount(int timeoutMs, int* count) {
+    const auto readCounter = [this](int32_t& counter) {
+        uint32_t value = 0;
+        if (read(kTriggerCounterRegister, value) != setting_rc::kOk) return false;
+        counter = static_cast<int32_t>(value);
+        return true;
+    };
+    int32_t counter = 0;
+    if (transport_.triggerCount() < 0) {
+        if (!readCounter(counter)) return setting_rc::kNoSocket;
+        transport_.setTriggerCount(counter);
+    }
+    int64_t started = clock_.nowMs();
+    int64_t waited = 0;
+    clock_.sleepMs(kTriggerPollMs);
+    if (!readCounter(counter)) return setting_rc::kNoSocket;
+    for (;;) {
+        const int32_t previous = transport_.triggerCount();
+        if (counter != previous) {
+            const int32_t next = setting_rules::nextTriggerCount(previous, counter);
+            transport_.setTriggerCount(next);
+            if (count != nullptr) *count = next;
+            return setting_rc::kOk;
+        }
+        if (timeoutMs > 0) {
+            const int64_t now = clock_.nowMs();
+            waited += now - started;
+            started = now;
+            if (waited >= timeoutMs) return setting_rc::kTimedOut;
+        }
+        clock_.sleepMs(kTriggerPollMs);
+        clock_.sleepMs(kTriggerPollMs);
+        if (!readCounter(counter)) return setting_rc::kNoSocket;
+    }
+}
+
+int SettingDispatcher::readBatchBlock(std::vector<uint8_t>& profiles, std::vector<uint8_t>& gray,
+                                      std::vector<uint32_t>& batchNumbers,
+                                      std::vector<uint32_t>& encoders,
+                                      std::vector<uint64_t>& timeStamps,
+                                      HVQ5_BATCH_PROFILE_INFO* info, HVQ5_BATCH_HEADER* header) {
+    profiles.clear();
+    gray.clear();
+    batchNumbers.clear();
+    encoders.clear();
+    timeStamps.clear();
+    if (transport_.cachedRegister(149) != 1) return setting_rc::kNotBatchMode;
+
+    std::vector<uint8_t> data;
+    BatchStatus status;
+    const int readStatus = transport_.readBatchStatusBlock(data, status);
+    if (readStatus != setting_rc::kOk && readStatus != setting_rc::kBatchNotReady) return readStatus;
+    if (info != nullptr) fillBatchProfileInfo(status, *info);
+    if (header != nullptr) fillBatchHeader(status, *header);
+    if (status.frameCount == 0) return setting_rc::kOk;
+    if (readStatus == setting_rc::kBatchNotReady) return readStatus;
+
+    if (info != nullptr) info->pointCount = kPlaceholderPointCount;
+    const size_t frames = status.frameCount;
+    batchNumbers.assign(frames, 0);
+    encoders.assign(frames, 0);
+    timeStamps.assign(frames, 0);
+    const int overrunThreshold = std::max(100, static_cast<int>(frames * 0.2));
+
+    BatchFrameProcessor* processor = transport_.batchFrameProcessor();
+    if (processor == nullptr) return setting_rc::kNotAllowed;
+    // The processor holds one frame of the model's columns; a frame reaching
+    // past them is not a frame this sensor can send.
+    if (static_cast<int>(status.firstColumn) + status.pointsPerFrame > processor->columns()) {
+        return setting_rc::kBadBlock;
+    }
+
+    BatchDataReader reader(data.data(), data.size(), status);
+    if (!reader.hasStartMarker()) return setting_rc::kBadBlock;
+    BatchFrame frame;
+    size_t index = 0;
+    while (!reader.atEnd()) {
+        const BatchDataReader::Step step = reader.next(frame);
+        if (step == BatchDataReader::Step::End) return setting_rc::kOk;
+        if (step == BatchDataReader::Step::Malformed) return setting_rc::kBadBlock;
+        if (index >= frames) return setting_rc::kBadBlock;  // more frames than announced
+
+        const bool firstOfBatch = status.framesBefore == 0 && index == 0;
+        const int points = processor->process(frame, status.firstColumn, firstOfBatch);
+        if (points < 0) return setting_rc::kNotAllowed;
+        if (info != nullptr) info->pointCount = static_cast<int16_t>(points);
+        batchNumbers[index] = frame.batchNumber;
+        encoders[index] = frame.encoder;
+        timeStamps[index] = frame.timeStamp;
+        if (status.overrunCount > overrunThreshold) transport_.setPendingStatus(setting_rc::kEncoderTooFast);
+
+        const size_t profileAt = profiles.size();
+        const size_t grayAt = gray.size();
+        if (index == 0) {
+            profiles.reserve(frames * 4u * static_cast<size_t>(points));
+            gray.reserve(frames * static_cast<size_t>(points));
+        }
+        profiles.resize(profileAt + 4u * static_cast<size_t>(points));
+        gray.resize(grayAt + static_cast<size_t>(points));
+        processor->exportLast(profiles.data() + profileAt, gray.data() + grayAt, points);
+        ++index;
+    }
+    return setting_rc::kOk;
+}
