@@ -50,7 +50,6 @@ unsigned int hvq5_settings::get_vals(unsigned int reg) {
 
 bool hvq5_settings::set_regvals(unsigned int reg, unsigned int value) {
     if (reg >= register_count) return false;
-    std::lock_guard<std::mutex> lock(image_mutex_);
     registers_[reg].store(value, std::memory_order_relaxed);
     return true;
 }

@@ -153,8 +153,9 @@ public:
     hvq5_settings(const hvq5_settings&) = delete;
     hvq5_settings& operator=(const hvq5_settings&) = delete;
 
-    // Single registers: no lock, one aligned 32-bit access. 0xFFFFFFFF / false
-    // for addresses outside the image.
+    // Single registers take no lock: each is one aligned 32-bit access, and the
+    // profile processor reads them per frame. 0xFFFFFFFF / false for addresses
+    // outside the image.
     unsigned int get_vals(unsigned int reg);
     bool set_regvals(unsigned int reg, unsigned int value);
 
