@@ -67,9 +67,17 @@ bool read_profile_record(const uint8_t* stream, size_t size, size_t content, boo
     return true;
 }
 
-// Records this reader does not use are passed over by the 6 bytes that follow
-// their ","; their content is then scanned like any other bytes.
-size_t skip_unused(const RecordStart& record) { return record.content + kRecordEnd.size(); }
+// A record this reader does not use is passed over up to its ",end\r\n" (its
+// length is not known). The search starts at the tag's own "," so that a record
+// without content ("get,,end\r\n", "DEBUG,end\r\n") ends where it should.
+// False when the stream holds no further ",end\r\n".
+bool skip_unused(const uint8_t* stream, size_t size, const RecordStart& record, size_t& next) {
+    const std::string_view bytes(reinterpret_cast<const char*>(stream), size);
+    const size_t end = bytes.find(kRecordEnd, record.content - 1);
+    if (end == std::string_view::npos) return false;
+    next = end + kRecordEnd.size();
+    return true;
+}
 
 uint32_t read_le32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
@@ -131,7 +139,10 @@ DebugImageContent parse_debug_image_stream(const uint8_t* stream, size_t size,
             position = behind + kRecordEnd.size();
         } else if (record.tag == kImageTag) {
             if (!info.image32() || info.imageRows == 0) {
-                position = skip_unused(record);
+                if (!skip_unused(stream, size, record, position)) {
+                    result.status = kDebugStatusMalformed;
+                    return result;
+                }
                 continue;
             }
             // The rows may stem from an info record of an earlier stream.
@@ -159,8 +170,9 @@ DebugImageContent parse_debug_image_stream(const uint8_t* stream, size_t size,
                 return result;
             }
             result.hasProfile = true;
-        } else {
-            position = skip_unused(record);
+        } else if (!skip_unused(stream, size, record, position)) {
+            result.status = kDebugStatusMalformed;
+            return result;
         }
     }
     return result;
@@ -192,8 +204,8 @@ DebugProfileContent parse_debug_profile_stream(const uint8_t* stream, size_t siz
             }
             result.hasProfile = true;
             return result;
-        } else {
-            position = skip_unused(record);
+        } else if (!skip_unused(stream, size, record, position)) {
+            break;  // nothing but the end of the stream is left
         }
     }
     return result;

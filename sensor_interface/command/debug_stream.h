@@ -3,7 +3,8 @@
 // and the raw camera image: "DEBUG,start\r\n", tagged records ("info", "get",
 // "algdat1", each "tag,content,end\r\n"), then "DEBUG,end\r\n". Parsing is kept
 // apart from the request so that it can be driven with plain bytes; the
-// results point into the caller's copy of the stream.
+// results point into the caller's copy of the stream. Records a reader does
+// not use are passed over up to their ",end\r\n".
 #include <array>
 #include <cstddef>
 #include <cstdint>
