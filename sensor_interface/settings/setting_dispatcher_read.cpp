@@ -148,16 +148,16 @@ using setting_bytes::putHostU32;
 }  // namespace
 
 int SettingDispatcher::getSetting(int depth, HVQ5_SETTING_ADDRESS address, void* data, int size) {
-    if (depth != SETTING_DEPTH_RUNNING || data == nullptr) return setting_rc::kBadArgument;
+    if (depth != SETTING_DEPTH_RUNNING || data == nullptr) return HVQ5_RC_BAD_ARGUMENT;
     uint8_t* bytes = static_cast<uint8_t*>(data);
     if (address.type == SETTING_TYPE_NETWORK) return readNetwork(address.item, bytes, size);
     if (address.type == SETTING_TYPE_COMMON) return readCommon(address.item, bytes, size);
-    if (!isProgramSettingType(address.type)) return setting_rc::kBadArgument;
+    if (!isProgramSettingType(address.type)) return HVQ5_RC_BAD_ARGUMENT;
     switch (address.category) {
     case SETTING_CATEGORY_TRIGGER: return readTrigger(address.item, bytes, size);
     case SETTING_CATEGORY_IMAGING: return readImaging(address.item, bytes, size);
     case SETTING_CATEGORY_PROCESSING: return readProcessing(address.item, bytes, size);
-    default: return setting_rc::kBadArgument;
+    default: return HVQ5_RC_BAD_ARGUMENT;
     }
 }
 
@@ -169,10 +169,10 @@ public:
     TableRead(SettingTransport& transport) : transport_(transport) {}
 
     int run(const RegisterRead* entry, uint8_t* data, int size) {
-        if (entry == nullptr || !sizeFits(entry->size, size)) return setting_rc::kBadArgument;
+        if (entry == nullptr || !sizeFits(entry->size, size)) return HVQ5_RC_BAD_ARGUMENT;
         uint32_t value = 0;
         const int status = transport_.readRegister(entry->reg, value, 10);
-        if (status != setting_rc::kOk) {
+        if (status != HVQ5_RC_OK) {
             if (entry->output == Output::Value) return status;
             value = 0;
         }
@@ -221,27 +221,27 @@ int SettingDispatcher::readCommon(uint8_t item, uint8_t* data, int size) {
 
 int SettingDispatcher::readTrigger(uint8_t item, uint8_t* data, int size) {
     if (item == 255) {
-        if (size < 4) return setting_rc::kBadArgument;
+        if (size < 4) return HVQ5_RC_BAD_ARGUMENT;
         putHostU32(data, static_cast<uint32_t>(transport_.maxLineRateHz()));
-        return setting_rc::kOk;
+        return HVQ5_RC_OK;
     }
     return TableRead(transport_).run(findRead(kTriggerReads, item), data, size);
 }
 
 int SettingDispatcher::readImaging(uint8_t item, uint8_t* data, int size) {
     switch (item) {
-    case 10: return size >= 4 ? setting_rc::kOk : setting_rc::kBadArgument;
+    case 10: return size >= 4 ? HVQ5_RC_OK : HVQ5_RC_BAD_ARGUMENT;
     case 14: {
-        if (size != 4) return setting_rc::kBadArgument;
+        if (size != 4) return HVQ5_RC_BAD_ARGUMENT;
         uint32_t first = 0;
         uint32_t last = 0;
         int status = read(223, first);
-        if (status == setting_rc::kOk) status = read(224, last);
-        if (status == setting_rc::kOk) putHostU32(data, ((last & 0xFFFF) << 16) | (first & 0xFFFF));
+        if (status == HVQ5_RC_OK) status = read(224, last);
+        if (status == HVQ5_RC_OK) putHostU32(data, ((last & 0xFFFF) << 16) | (first & 0xFFFF));
         return status;
     }
     case 48:
-        if (size != setting_bytes::kSegmentRecordSize) return setting_rc::kBadArgument;
+        if (size != setting_bytes::kSegmentRecordSize) return HVQ5_RC_BAD_ARGUMENT;
         return readSegment(data);
     default: return TableRead(transport_).run(findRead(kImagingReads, item), data, size);
     }
@@ -249,23 +249,23 @@ int SettingDispatcher::readImaging(uint8_t item, uint8_t* data, int size) {
 
 int SettingDispatcher::readProcessing(uint8_t item, uint8_t* data, int size) {
     if (item != 14) return TableRead(transport_).run(findRead(kProcessingReads, item), data, size);
-    if (size != 4) return setting_rc::kBadArgument;
+    if (size != 4) return HVQ5_RC_BAD_ARGUMENT;
     uint32_t value = 0;
     int status = read(190, value);
-    if (status != setting_rc::kOk) return status;
+    if (status != HVQ5_RC_OK) return status;
     data[0] = static_cast<uint8_t>(value & 0xFF);
     status = read(191, value);
-    if (status == setting_rc::kOk) data[1] = static_cast<uint8_t>(value & 0xFF);
+    if (status == HVQ5_RC_OK) data[1] = static_cast<uint8_t>(value & 0xFF);
     return status;
 }
 
 int SettingDispatcher::readSegment(uint8_t* data) {
     const uint32_t segment = setting_bytes::le32(data + setting_bytes::kSegmentNumberOffset);
-    if (segment < 1 || segment > 5) return setting_rc::kBadArgument;
+    if (segment < 1 || segment > 5) return HVQ5_RC_BAD_ARGUMENT;
     const uint32_t base = 530u + 10u * segment;
     uint32_t value = 0;
     int status = read(530, value);
-    if (status != setting_rc::kOk) return status;
+    if (status != HVQ5_RC_OK) return status;
     data[setting_bytes::kSegmentOnOffset] = value != 0 ? 1 : 0;
     // Read in the sensor's order: upper, lower, line count, peak mode.
     const struct { uint32_t reg; int offset; } fields[] = {
@@ -275,10 +275,10 @@ int SettingDispatcher::readSegment(uint8_t* data) {
         {base + 3, setting_bytes::kSegmentPeakModeOffset}};
     for (const auto& field : fields) {
         status = read(field.reg, value);
-        if (status != setting_rc::kOk) return status;
+        if (status != HVQ5_RC_OK) return status;
         setting_bytes::putLe32(data + field.offset, value);
     }
-    return setting_rc::kOk;
+    return HVQ5_RC_OK;
 }
 
 int SettingDispatcher::read(uint32_t reg, uint32_t& value) {

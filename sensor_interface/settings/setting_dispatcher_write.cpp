@@ -65,24 +65,24 @@ int SettingDispatcher::setSetting(int depth, HVQ5_SETTING_ADDRESS address, void*
     stopRunningMeasurement();
     if (depth == SETTING_DEPTH_PROGRAM) {
         const int program = (address.type - SETTING_TYPE_PROGRAM_FIRST) & 0xFF;
-        if (program > 15) return setting_rc::kBadArgument;
+        if (program > 15) return HVQ5_RC_BAD_ARGUMENT;
         const int status = transport_.selectProgram(program);
-        if (status != setting_rc::kOk) return status;
+        if (status != HVQ5_RC_OK) return status;
         return transport_.saveSettings();
     }
-    if (depth != SETTING_DEPTH_RUNNING || data == nullptr) return setting_rc::kBadArgument;
+    if (depth != SETTING_DEPTH_RUNNING || data == nullptr) return HVQ5_RC_BAD_ARGUMENT;
     uint8_t* bytes = static_cast<uint8_t*>(data);
     if (address.type == SETTING_TYPE_NETWORK || address.type == SETTING_TYPE_COMMON) {
-        if (size < 4) return setting_rc::kBadArgument;
+        if (size < 4) return HVQ5_RC_BAD_ARGUMENT;
         return address.type == SETTING_TYPE_NETWORK ? writeNetwork(address.item, bytes)
                                                     : writeCommon(address.item, bytes);
     }
-    if (!isProgramSettingType(address.type)) return setting_rc::kBadArgument;
+    if (!isProgramSettingType(address.type)) return HVQ5_RC_BAD_ARGUMENT;
     switch (address.category) {
     case SETTING_CATEGORY_TRIGGER: return writeTrigger(address.item, bytes, size);
     case SETTING_CATEGORY_IMAGING: return writeImaging(address.item, bytes, size);
     case SETTING_CATEGORY_PROCESSING: return writeProcessing(address.item, bytes, size);
-    default: return setting_rc::kBadArgument;
+    default: return HVQ5_RC_BAD_ARGUMENT;
     }
 }
 
@@ -100,12 +100,12 @@ int SettingDispatcher::writeNetwork(uint8_t item, const uint8_t* data) {
     case 5: reg = 169; break;
     case 6: reg = 168; break;
     case 7: return write(170, 1, kApplyNetworkWaitMs);
-    default: return setting_rc::kBadArgument;
+    default: return HVQ5_RC_BAD_ARGUMENT;
     }
     const uint32_t address = (static_cast<uint32_t>(data[0]) << 24) | (data[1] << 16) |
                              (data[2] << 8) | data[3];
     const int status = write(reg, address);
-    if (status != setting_rc::kOk) return status;
+    if (status != HVQ5_RC_OK) return status;
     return write(170, 1, kApplyNetworkWaitMs);
 }
 
@@ -117,82 +117,82 @@ int SettingDispatcher::writeCommon(uint8_t item, const uint8_t* data) {
     default: break;
     }
     const PlainWrite* entry = findWrite(kCommonWrites, item);
-    return entry == nullptr ? setting_rc::kBadArgument : write(entry->reg, v);
+    return entry == nullptr ? HVQ5_RC_BAD_ARGUMENT : write(entry->reg, v);
 }
 
 int SettingDispatcher::writeTrigger(uint8_t item, uint8_t* data, int size) {
-    if (size < 4) return setting_rc::kBadArgument;
+    if (size < 4) return HVQ5_RC_BAD_ARGUMENT;
     const uint32_t v = hostU32(data);
     const auto writeBack = [&](uint32_t reg, uint32_t value) {
         const int status = write(reg, value);
-        if (status == setting_rc::kOk) putHostU32(data, value);
+        if (status == HVQ5_RC_OK) putHostU32(data, value);
         return status;
     };
     switch (item) {
     case 1:
-        if (size != 4) return setting_rc::kBadArgument;
+        if (size != 4) return HVQ5_RC_BAD_ARGUMENT;
         return write(143, v > 2u ? 2u : (v == 1u ? 0u : v));
     case 2: return setLineRate(v, size);
     case 3:
-        if (size != 4) return setting_rc::kBadArgument;
+        if (size != 4) return HVQ5_RC_BAD_ARGUMENT;
         return setBatchMode(data, size);
     case 7: return writeBack(145, v < 3u ? v : 3u);
     case 8: return writeBack(282, v != 0 ? 1u : 0u);
     case 10:
-        if (size != 4 || v > 60000u) return setting_rc::kBadArgument;
+        if (size != 4 || v > 60000u) return HVQ5_RC_BAD_ARGUMENT;
         return write(138, v);
     case 32: {
         const uint32_t mode = v <= 5u ? v : 0u;
         write(206, mode);  // the period write below reports the outcome
         const int status = applyPeriod(static_cast<int>(mode));
-        if (status == setting_rc::kOk) putHostU32(data, mode);
+        if (status == HVQ5_RC_OK) putHostU32(data, mode);
         return status;
     }
     case 34: {
         const int maxHz = transport_.maxLineRateHz();
-        if (v > static_cast<uint32_t>(maxHz < 0 ? 0 : maxHz)) return setting_rc::kBadArgument;
+        if (v > static_cast<uint32_t>(maxHz < 0 ? 0 : maxHz)) return HVQ5_RC_BAD_ARGUMENT;
         int status = write(768, setting_rules::periodFromRate(v));
-        if (status != setting_rc::kOk) return status;
+        if (status != HVQ5_RC_OK) return status;
         if (transport_.cachedRegister(767) != 0) {
             status = setLineRate(v, size);
-            if (status == setting_rc::kOk) putHostU32(data, v);
+            if (status == HVQ5_RC_OK) putHostU32(data, v);
             return status;
         }
         putHostU32(data, v);
-        return setting_rc::kOk;
+        return HVQ5_RC_OK;
     }
     case 35: {
         int status = write(767, v);
-        if (status != setting_rc::kOk) return status;
+        if (status != HVQ5_RC_OK) return status;
         const uint32_t rate = v != 0 ? setting_rules::rateFromPeriod(transport_.cachedRegister(768))
                                      : static_cast<uint32_t>(transport_.maxLineRateHz());
         status = setLineRate(rate, size);
-        if (status == setting_rc::kOk) putHostU32(data, v);
+        if (status == HVQ5_RC_OK) putHostU32(data, v);
         return status;
     }
     default: break;
     }
     const PlainWrite* entry = findWrite(kTriggerWrites, item);
-    if (entry == nullptr) return setting_rc::kBadArgument;
+    if (entry == nullptr) return HVQ5_RC_BAD_ARGUMENT;
     return writeBack(entry->reg, v);
 }
 
 int SettingDispatcher::setLineRate(uint32_t rateHz, int size) {
-    if (size != 4) return setting_rc::kBadArgument;
+    if (size != 4) return HVQ5_RC_BAD_ARGUMENT;
     uint32_t period = setting_rules::periodFromRate(rateHz);
     if ((transport_.cachedRegister(166) & 0xFFFF) >= kNewHeadModelWord &&
         transport_.cachedRegister(842) != 0) {
         period = transport_.cachedRegister(875);
     }
     const int status = write(144, period);
-    if (status != setting_rc::kOk) return status;
+    if (status != HVQ5_RC_OK) return status;
     return writePeriodForAsyncMode();
 }
 
 int SettingDispatcher::writePeriodForAsyncMode() {
     uint32_t mode = 0;
     const int status = read(206, mode);
-    if (status != setting_rc::kOk) return status;
+    if (status != HVQ5_RC_OK) return status;
     return applyPeriod(static_cast<int>(mode));
 }
 
@@ -200,7 +200,7 @@ int SettingDispatcher::applyPeriod(int mode) {
     if (mode != 2) return write(260, 0);
     const int maxHz = transport_.maxLineRateHz();
     // No line fits into a second: keep the old period rather than divide by zero.
-    if (maxHz <= 0) return setting_rc::kBadArgument;
+    if (maxHz <= 0) return HVQ5_RC_BAD_ARGUMENT;
     return write(260, static_cast<uint32_t>(1000000 / maxHz));
 }
 
@@ -209,7 +209,7 @@ int SettingDispatcher::applyLineRate(int maxHz) {
         transport_.cachedRegister(842) != 0) {
         return write(144, transport_.cachedRegister(875));
     }
-    if (maxHz <= 0) return setting_rc::kBadArgument;
+    if (maxHz <= 0) return HVQ5_RC_BAD_ARGUMENT;
     const uint32_t period = static_cast<uint32_t>(1000000 / maxHz);
     if (transport_.cachedRegister(768) < period) write(768, period);  // best effort
     const uint32_t userPeriod = transport_.cachedRegister(768);
@@ -217,10 +217,10 @@ int SettingDispatcher::applyLineRate(int maxHz) {
 }
 
 int SettingDispatcher::setBatchMode(const uint8_t* data, int size) {
-    if (data == nullptr || size < 1) return setting_rc::kBadArgument;
+    if (data == nullptr || size < 1) return HVQ5_RC_BAD_ARGUMENT;
     uint32_t lines = 0;
     int status = read(159, lines);
-    if (status != setting_rc::kOk) return status;
+    if (status != HVQ5_RC_OK) return status;
     const uint32_t atLeastOne = lines < 1u ? 1u : lines;
     if (data[0] == 1) {
         const struct { uint32_t reg; uint32_t value; int waitMs; } steps[] = {
@@ -228,7 +228,7 @@ int SettingDispatcher::setBatchMode(const uint8_t* data, int size) {
             {194, 1, kSlowWriteWaitMs}};
         for (const auto& step : steps) {
             status = write(step.reg, step.value, step.waitMs);
-            if (status != setting_rc::kOk) return status;
+            if (status != HVQ5_RC_OK) return status;
         }
         return status;
     }
@@ -236,7 +236,7 @@ int SettingDispatcher::setBatchMode(const uint8_t* data, int size) {
         {149, 0, kSlowWriteWaitMs}, {208, 1, 2}, {159, atLeastOne, kSlowWriteWaitMs}};
     for (const auto& step : steps) {
         status = write(step.reg, step.value, step.waitMs);
-        if (status != setting_rc::kOk) return status;
+        if (status != HVQ5_RC_OK) return status;
     }
     return status;
 }
@@ -246,56 +246,56 @@ int SettingDispatcher::writeImaging(uint8_t item, uint8_t* data, int size) {
     const uint32_t v = exact ? hostU32(data) : 0u;
     switch (item) {
     case 3: {
-        if (!exact) return setting_rc::kBadArgument;
+        if (!exact) return HVQ5_RC_BAD_ARGUMENT;
         // Taken as unsigned, so a negative index is refused as well.
-        if (v > 3u) return setting_rc::kBadBlock;
+        if (v > 3u) return HVQ5_RC_BAD_BLOCK;
         const int status = write(11, static_cast<uint32_t>(transport_.zRangeRows()[v]));
-        if (status == setting_rc::kOk) applyLineRate(transport_.maxLineRateHz());
+        if (status == HVQ5_RC_OK) applyLineRate(transport_.maxLineRateHz());
         return status;
     }
     case 5: {
-        if (!exact) return setting_rc::kBadArgument;
+        if (!exact) return HVQ5_RC_BAD_ARGUMENT;
         const int status = write(288, signExtendedByte(data[0]));
-        if (status != setting_rc::kOk) return status;
+        if (status != HVQ5_RC_OK) return status;
         applyLineRate(transport_.maxLineRateHz());
-        return setting_rc::kOk;
+        return HVQ5_RC_OK;
     }
     case 6: {
         const int status = write(286, v);
-        if (status != setting_rc::kOk) return status;
+        if (status != HVQ5_RC_OK) return status;
         if (v < setting_rules::kExposureTimesUs.size()) {
             return setExposureTime(setting_rules::kExposureTimesUs[v], size);
         }
-        return setting_rc::kOk;
+        return HVQ5_RC_OK;
     }
     case 7:
-        if (!exact) return setting_rc::kBadArgument;
+        if (!exact) return HVQ5_RC_BAD_ARGUMENT;
         return setMultiFrame(data);
     case 9: {
-        if (v > 3u) return setting_rc::kBadArgument;
+        if (v > 3u) return HVQ5_RC_BAD_ARGUMENT;
         const int status = write(238, v);
         applyLineRate(transport_.maxLineRateHz());
         return status;
     }
     case 10:
-    case 34: return setting_rc::kOk;
+    case 34: return HVQ5_RC_OK;
     case 11: return setLaserPowerControl(data[0]);
     case 12: return write(175, setting_rules::lightRawFromPercent(hostU32(data), transport_.lightScale()));
     case 13: return write(174, setting_rules::lightRawFromPercent(hostU32(data), transport_.lightScale()));
     case 14: {
-        if (!exact) return setting_rc::kBadArgument;
+        if (!exact) return HVQ5_RC_BAD_ARGUMENT;
         const int status = write(223, v & 0xFFFF);
-        if (status != setting_rc::kOk) return status;
+        if (status != HVQ5_RC_OK) return status;
         return write(224, setting_rules::rowWindowHeight(v));
     }
     case 15:
         if (!exact || data[0] >= setting_rules::kRegister150Values.size()) {
-            return setting_rc::kBadArgument;
+            return HVQ5_RC_BAD_ARGUMENT;
         }
         return write(150, setting_rules::kRegister150Values[data[0]]);
     case 20: {
         const int status = write(425, v != 0 ? 1u : 0u);
-        if (status != setting_rc::kOk) return status;
+        if (status != HVQ5_RC_OK) return status;
         return write(801, v == 4 ? 15u : v);
     }
     case 21: return setHaloParameter(430, 756, v);
@@ -314,22 +314,22 @@ int SettingDispatcher::writeImaging(uint8_t item, uint8_t* data, int size) {
         return status;
     }
     case 48:
-        if (size != setting_bytes::kSegmentRecordSize) return setting_rc::kBadArgument;
+        if (size != setting_bytes::kSegmentRecordSize) return HVQ5_RC_BAD_ARGUMENT;
         return setSegment(data);
     default: break;
     }
     const PlainWrite* entry = findWrite(kImagingWrites, item);
-    if (entry == nullptr || (entry->exactSize && !exact)) return setting_rc::kBadArgument;
+    if (entry == nullptr || (entry->exactSize && !exact)) return HVQ5_RC_BAD_ARGUMENT;
     return write(entry->reg, v);
 }
 
 int SettingDispatcher::setExposureTime(uint32_t exposureUs, int size) {
-    if (size != 4) return setting_rc::kBadArgument;
+    if (size != 4) return HVQ5_RC_BAD_ARGUMENT;
     int status = write(162, exposureUs);
-    if (status != setting_rc::kOk) return status;
+    if (status != HVQ5_RC_OK) return status;
     uint32_t frames = 0;
     status = read(289, frames);  // the sensor settles its frame mode with this read
-    if (status != setting_rc::kOk) return status;
+    if (status != HVQ5_RC_OK) return status;
     applyLineRate(transport_.maxLineRateHz());
     return writePeriodForAsyncMode();
 }
@@ -337,15 +337,15 @@ int SettingDispatcher::setExposureTime(uint32_t exposureUs, int size) {
 int SettingDispatcher::setMultiFrame(const uint8_t* data) {
     uint32_t frames = 0;
     int status = read(238, frames);
-    if (status != setting_rc::kOk) return status;
+    if (status != HVQ5_RC_OK) return status;
     const int8_t mode = static_cast<int8_t>(data[0]);
-    if (mode == 2) return setting_rc::kBadArgument;
+    if (mode == 2) return HVQ5_RC_BAD_ARGUMENT;
     struct Step { uint32_t reg; uint32_t value; };
     Step steps[3];
     if (mode == 1) {
         uint32_t batchMode = 0;
         status = read(149, batchMode);
-        if (status != setting_rc::kOk) return status;
+        if (status != HVQ5_RC_OK) return status;
         steps[0] = {238, frames != 0 ? frames : 1u};
         steps[1] = {221, batchMode != 0 ? 1u : 3u};
         steps[2] = {289, 1};
@@ -356,7 +356,7 @@ int SettingDispatcher::setMultiFrame(const uint8_t* data) {
     }
     for (const Step& step : steps) {
         status = write(step.reg, step.value);
-        if (status != setting_rc::kOk) return status;
+        if (status != HVQ5_RC_OK) return status;
     }
     return status;
 }
@@ -366,15 +366,15 @@ int SettingDispatcher::setLaserPowerControl(uint8_t mode) {
     const auto run = [this](const Step* steps, size_t count) {
         for (size_t i = 0; i < count; ++i) {
             const int status = write(steps[i].reg, steps[i].value);
-            if (status != setting_rc::kOk) return status;
+            if (status != HVQ5_RC_OK) return status;
         }
-        return setting_rc::kOk;
+        return HVQ5_RC_OK;
     };
-    int status = setting_rc::kOk;
+    int status = HVQ5_RC_OK;
     if (mode != 2) {
         const Step limits[] = {{153, 180}, {155, 30}};
         status = run(limits, 2);
-        if (status != setting_rc::kOk) return status;
+        if (status != HVQ5_RC_OK) return status;
     }
     if (mode == 1) {
         const Step steps[] = {{156, 1}, {290, 1}};
@@ -382,15 +382,15 @@ int SettingDispatcher::setLaserPowerControl(uint8_t mode) {
     }
     if (mode == 2) {
         status = write(156, 0);
-        if (status != setting_rc::kOk) return status;
+        if (status != HVQ5_RC_OK) return status;
         uint32_t exposure = 0;
         status = read(162, exposure);
-        if (status != setting_rc::kOk) return status;
+        if (status != HVQ5_RC_OK) return status;
         status = setExposureTime(exposure, 4);
-        if (status != setting_rc::kOk) return status;
+        if (status != HVQ5_RC_OK) return status;
         uint32_t power = 0;
         status = read(158, power);  // refreshes the cached laser power
-        if (status != setting_rc::kOk) return status;
+        if (status != HVQ5_RC_OK) return status;
         return write(290, 2);
     }
     const Step steps[] = {{156, 1}, {174, 10}, {175, 0xFFFE}, {212, 2},
@@ -399,9 +399,9 @@ int SettingDispatcher::setLaserPowerControl(uint8_t mode) {
 }
 
 int SettingDispatcher::setHaloParameter(uint32_t reg, uint32_t mirrorReg, uint32_t value) {
-    if (transport_.cachedRegister(801) != 15) return setting_rc::kNotAllowed;
+    if (transport_.cachedRegister(801) != 15) return HVQ5_RC_NOT_ALLOWED;
     const int status = write(reg, value);
-    if (status != setting_rc::kOk) return status;
+    if (status != HVQ5_RC_OK) return status;
     return write(mirrorReg, value);
 }
 
@@ -412,7 +412,7 @@ int SettingDispatcher::setSegment(const uint8_t* data) {
     const uint32_t lower = le32(data + kSegmentGrayLowerOffset);
     const uint32_t peakMode = le32(data + kSegmentPeakModeOffset);
     if (segment < 1 || segment > 5 || upper > 254 || lower > 254 || peakMode > 7) {
-        return setting_rc::kBadArgument;
+        return HVQ5_RC_BAD_ARGUMENT;
     }
     const uint32_t base = 530u + 10u * segment;
     const struct { uint32_t reg; uint32_t value; } steps[] = {
@@ -423,45 +423,45 @@ int SettingDispatcher::setSegment(const uint8_t* data) {
         {base + 3, peakMode}};
     for (const auto& step : steps) {
         const int status = write(step.reg, step.value);
-        if (status != setting_rc::kOk) return status;
+        if (status != HVQ5_RC_OK) return status;
     }
-    return setting_rc::kOk;
+    return HVQ5_RC_OK;
 }
 
 int SettingDispatcher::writeProcessing(uint8_t item, uint8_t* data, int size) {
-    if (size < 4) return setting_rc::kBadArgument;
+    if (size < 4) return HVQ5_RC_BAD_ARGUMENT;
     const bool exact = size == 4;
     const uint32_t v = hostU32(data);
     switch (item) {
     case 6:
     case 7:
-        if (!exact) return setting_rc::kBadArgument;
+        if (!exact) return HVQ5_RC_BAD_ARGUMENT;
         return setMirrorBit(item == 6 ? 1u : 2u, data[0] == 1);
     case 14: {
-        if (!exact) return setting_rc::kBadArgument;
+        if (!exact) return HVQ5_RC_BAD_ARGUMENT;
         const int status = write(190, signExtendedByte(data[0]));
-        if (status != setting_rc::kOk) return status;
+        if (status != HVQ5_RC_OK) return status;
         return write(191, signExtendedByte(data[1]));
     }
     case 15: return write(324, v != 0 ? 1u : 0u);
     case 16: return write(330, v != 0 ? 1u : 0u);
     case 18:
-        if (v > 3u) return setting_rc::kBadArgument;
+        if (v > 3u) return HVQ5_RC_BAD_ARGUMENT;
         return write(354, v);
     case 19:
-        if (!exact) return setting_rc::kBadArgument;
+        if (!exact) return HVQ5_RC_BAD_ARGUMENT;
         return write(804, static_cast<uint32_t>(setting_rules::scaledFloatToInt(hostFloat(data), 16.0f)));
     default: break;
     }
     const PlainWrite* entry = findWrite(kProcessingWrites, item);
-    if (entry == nullptr || (entry->exactSize && !exact)) return setting_rc::kBadArgument;
+    if (entry == nullptr || (entry->exactSize && !exact)) return HVQ5_RC_BAD_ARGUMENT;
     return write(entry->reg, v);
 }
 
 int SettingDispatcher::setMirrorBit(uint32_t bit, bool on) {
     uint32_t word = 0;
     const int status = read(291, word);
-    if (status != setting_rc::kOk) return status;
+    if (status != HVQ5_RC_OK) return status;
     // Off keeps only the other mirror bit.
     const uint32_t otherBit = bit == 1u ? 2u : 1u;
     return write(291, on ? (word | bit) : (word & otherBit));

@@ -7,22 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "sensor_interface/registry/hvq5_rc.h"
 #include "sensor_interface/settings/batch_status.h"
-
-// Status codes reported by the setting traffic and the dispatcher.
-namespace setting_rc {
-constexpr int kOk = 0;
-constexpr int kNoSocket = 1001;          // also: the trigger counter could not be read
-constexpr int kCommandFailed = 3090;
-constexpr int kTimedOut = 4100;
-constexpr int kBadArgument = 4102;
-constexpr int kBadBlock = 4103;
-constexpr int kNotAllowed = 5001;
-constexpr int kBatchNotReady = 5002;
-constexpr int kBatchMemoryState2 = 5003;
-constexpr int kEncoderTooFast = 6001;
-constexpr int kNotBatchMode = 32897;
-}  // namespace setting_rc
 
 // The light-control scale of the sensor in volts.
 struct LightScale {
