@@ -117,21 +117,21 @@ DebugImageContent parse_debug_image_stream(const uint8_t* stream, size_t size,
                                            size_t imageCapacity, DebugInfo& info) {
     DebugImageContent result;
     if (!stream || !has_stream_start(stream, size)) {
-        result.status = kDebugStatusMalformed;
+        result.status = HVQ5_RC_BAD_BLOCK;
         return result;
     }
     size_t position = kStreamStart.size();
     RecordStart record;
     while (position < size) {
         if (!find_record(stream, size, position, record)) {
-            result.status = kDebugStatusMalformed;
+            result.status = HVQ5_RC_BAD_BLOCK;
             return result;
         }
         if (record.tag == kInfoTag) {
             size_t behind = record.content;
             if (!parse_info_record(stream, size, behind, info) ||
                 info.imageRows > kDebugMaxImageRows) {
-                result.status = kDebugStatusMalformed;
+                result.status = HVQ5_RC_BAD_BLOCK;
                 return result;
             }
             result.rowsSeen = true;
@@ -140,24 +140,24 @@ DebugImageContent parse_debug_image_stream(const uint8_t* stream, size_t size,
         } else if (record.tag == kImageTag) {
             if (!info.image32() || info.imageRows == 0) {
                 if (!skip_unused(stream, size, record, position)) {
-                    result.status = kDebugStatusMalformed;
+                    result.status = HVQ5_RC_BAD_BLOCK;
                     return result;
                 }
                 continue;
             }
             // The rows may stem from an info record of an earlier stream.
             if (info.imageRows > kDebugMaxImageRows) {
-                result.status = kDebugStatusMalformed;
+                result.status = HVQ5_RC_BAD_BLOCK;
                 return result;
             }
             const size_t imageBytes = static_cast<size_t>(info.imageRows) * kDebugColumns;
             if (imageBytes > imageCapacity) {
-                result.status = kDebugStatusImageTooLarge;
+                result.status = HVQ5_RC_IMAGE_TOO_LARGE;
                 return result;
             }
             if (!fits(size, record.content, imageBytes) ||
                 !has_record_end(stream, size, record.content + imageBytes)) {
-                result.status = kDebugStatusMalformed;
+                result.status = HVQ5_RC_BAD_BLOCK;
                 return result;
             }
             result.image = stream + record.content;
@@ -166,12 +166,12 @@ DebugImageContent parse_debug_image_stream(const uint8_t* stream, size_t size,
         } else if (record.tag == kProfileTag) {
             if (!read_profile_record(stream, size, record.content, info.profile32(),
                                      info.hasIntensity(), result.profile, position)) {
-                result.status = kDebugStatusMalformed;
+                result.status = HVQ5_RC_BAD_BLOCK;
                 return result;
             }
             result.hasProfile = true;
         } else if (!skip_unused(stream, size, record, position)) {
-            result.status = kDebugStatusMalformed;
+            result.status = HVQ5_RC_BAD_BLOCK;
             return result;
         }
     }
@@ -182,7 +182,7 @@ DebugProfileContent parse_debug_profile_stream(const uint8_t* stream, size_t siz
                                                bool always32, DebugInfo& info) {
     DebugProfileContent result;
     if (!stream || !has_stream_start(stream, size)) {
-        result.status = kDebugStatusMalformed;
+        result.status = HVQ5_RC_BAD_BLOCK;
         return result;
     }
     size_t position = kStreamStart.size();
@@ -191,7 +191,7 @@ DebugProfileContent parse_debug_profile_stream(const uint8_t* stream, size_t siz
         if (record.tag == kInfoTag) {
             size_t behind = record.content;
             if (!parse_info_record(stream, size, behind, info)) {
-                result.status = kDebugStatusMalformed;
+                result.status = HVQ5_RC_BAD_BLOCK;
                 return result;
             }
             position = behind + kRecordEnd.size();
@@ -199,7 +199,7 @@ DebugProfileContent parse_debug_profile_stream(const uint8_t* stream, size_t siz
             size_t behind = 0;
             if (!read_profile_record(stream, size, record.content, always32 || info.profile32(),
                                      info.hasIntensity(), result.profile, behind)) {
-                result.status = kDebugStatusMalformed;
+                result.status = HVQ5_RC_BAD_BLOCK;
                 return result;
             }
             result.hasProfile = true;

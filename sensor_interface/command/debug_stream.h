@@ -9,12 +9,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "sensor_interface/registry/hvq5_rc.h"
+
 constexpr int kDebugColumns = 2048;          // values per profile record, bytes per image row
 constexpr int kDebugMaxImageRows = 1024;
 constexpr size_t kDebugInfoBytes = 15;
 constexpr size_t kDebugFrameHeaderBytes = 32;
-constexpr int kDebugStatusMalformed = 4103;
-constexpr int kDebugStatusImageTooLarge = 4108;
 // Heights outside the X window of the live profile.
 constexpr int32_t kDebugOutsideWindow = -999900000;
 
@@ -53,7 +53,7 @@ struct DebugProfileRecord {
 };
 
 struct DebugImageContent {
-    int status = 0;                 // 0, kDebugStatusMalformed or kDebugStatusImageTooLarge
+    int status = HVQ5_RC_OK;        // or HVQ5_RC_BAD_BLOCK, HVQ5_RC_IMAGE_TOO_LARGE
     bool rowsSeen = false;          // an "info" record gave the image rows
     int rows = 0;
     const uint8_t* image = nullptr; // rows x 2048 bytes of the last "get" record taken
@@ -64,12 +64,12 @@ struct DebugImageContent {
 
 // For the raw image: every record of the stream. An image is taken from "get"
 // only while the info flags mark 32-bit values and give rows; one larger than
-// imageCapacity is kDebugStatusImageTooLarge. info is updated by the records.
+// imageCapacity is HVQ5_RC_IMAGE_TOO_LARGE. info is updated by the records.
 DebugImageContent parse_debug_image_stream(const uint8_t* stream, size_t size,
                                            size_t imageCapacity, DebugInfo& info);
 
 struct DebugProfileContent {
-    int status = 0;            // 0 or kDebugStatusMalformed
+    int status = HVQ5_RC_OK;   // or HVQ5_RC_BAD_BLOCK
     bool hasProfile = false;   // false: the stream held no "algdat1" record
     DebugProfileRecord profile;
 };
