@@ -63,7 +63,7 @@ struct regvals {
 // order; repeated addresses are intended.
 constexpr std::size_t user_reg_count = 147;
 constexpr uint32_t user_reg_end = 0xFFFF;
-extern const uint32_t user_reg_table[user_reg_count + 1];  // ends with user_reg_end
+extern HVQ5_API const uint32_t user_reg_table[user_reg_count + 1];  // ends with user_reg_end
 
 }  // namespace zp_laser_reg
 
@@ -184,18 +184,20 @@ public:
     // Rewrites the per-device settings file from the block (no-op without one).
     void save_to_extend();
 
+    // The members below serve the interface itself and stay out of the
+    // shared library's exports.
     const zp_laser_reg::laser_params& laser_params() const { return laser_params_; }
     // Full path of the per-device settings file; empty while the head keeps its
     // values in registers or before set_laser_params.
-    std::filesystem::path settings_file_path() const;
-
+    [[gnu::visibility("hidden")]] std::filesystem::path settings_file_path() const;
     // Base folder of the per-device settings files.
-    static std::filesystem::path base_folder();
+    [[gnu::visibility("hidden")]] static std::filesystem::path base_folder();
 
 private:
-    void ini_path(const std::string& subfolder, const std::string& head_serial);
-    void load_settings_file();
-    char series() const;
+    [[gnu::visibility("hidden")]] void ini_path(const std::string& subfolder,
+                                                const std::string& head_serial);
+    [[gnu::visibility("hidden")]] void load_settings_file();
+    [[gnu::visibility("hidden")]] char series() const;
 
     std::unique_ptr<std::atomic<uint32_t>[]> registers_;
     zp_laser_reg::laser_params laser_params_;
