@@ -102,6 +102,25 @@ bool parse_info_record(const uint8_t* stream, size_t size, size_t& position, Deb
     return true;
 }
 
+DebugInfo DebugInfo::fromBytes(const std::array<uint8_t, kDebugInfoBytes>& record) {
+    DebugInfo info;
+    size_t position = 0;
+    parse_info_record(record.data(), record.size(), position, info);
+    return info;
+}
+
+std::array<uint8_t, kDebugInfoBytes> DebugInfo::bytes() const {
+    std::array<uint8_t, kDebugInfoBytes> record{};
+    record[0] = intensityFlag;
+    for (int i = 0; i < 4; ++i) record[1 + i] = static_cast<uint8_t>(word1 >> (8 * i));
+    record[5] = static_cast<uint8_t>(imageRows);
+    record[6] = static_cast<uint8_t>(imageRows >> 8);
+    record[7] = static_cast<uint8_t>(word2);
+    record[8] = static_cast<uint8_t>(word2 >> 8);
+    std::copy(flags.begin(), flags.end(), record.begin() + 9);
+    return record;
+}
+
 uint32_t DebugProfileRecord::value(int index) const {
     const uint8_t* p = values + static_cast<size_t>(index) * valueBytes();
     return words32 ? read_le32(p) : read_le16(p);

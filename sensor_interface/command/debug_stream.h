@@ -32,6 +32,10 @@ struct DebugInfo {
     bool image32() const { return flags[1] != 0; }
     // Stream byte 10 or 13: profile values are 32-bit.
     bool profile32() const { return flags[1] != 0 || flags[4] != 0; }
+
+    // The record as it came from the stream, and back.
+    static DebugInfo fromBytes(const std::array<uint8_t, kDebugInfoBytes>& record);
+    std::array<uint8_t, kDebugInfoBytes> bytes() const;
 };
 
 // Reads the 15 bytes at position (little-endian) into info and moves position

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -267,6 +268,11 @@ TEST(DebugInfoRecord, ReadsTheFieldsLittleEndian) {
     EXPECT_EQ(info.word2, 0xABCD);
     EXPECT_EQ(info.flags, (std::array<uint8_t, 6>{0x10, 0x11, 0x12, 0x13, 0x14, 0x15}));
 
+    std::array<uint8_t, 15> record{};
+    std::copy(bytes.begin(), bytes.begin() + 15, record.begin());
+    EXPECT_EQ(info.bytes(), record);
+    EXPECT_EQ(DebugInfo::fromBytes(record).bytes(), record);
+
     size_t late = 2;
     EXPECT_FALSE(parse_info_record(bytes.data(), bytes.size(), late, info));
     EXPECT_EQ(late, 2u);
@@ -349,6 +355,33 @@ TEST(DebugImageStream, SkippedImageDoesNotHideTheProfileBehindIt) {
     EXPECT_EQ(content.status, 0);
     EXPECT_EQ(content.image, nullptr);
     EXPECT_TRUE(content.hasProfile);
+}
+
+}  // namespace
+
+#include "tools/sensor_sim/debug_stream_service.h"
+
+namespace {
+
+TEST(DebugImageStream, ReadsTheSimulatorsScene) {
+    const Bytes stream = sensor_sim::sceneDebugStream(608);
+    DebugInfo info;
+    const DebugImageContent content = parse_debug_image_stream(stream.data(), stream.size(), 608 * kImageRowBytes, info);
+    ASSERT_EQ(content.status, 0);
+    EXPECT_EQ(content.rows, 608);
+    ASSERT_EQ(content.imageBytes, 608 * kImageRowBytes);
+    EXPECT_EQ(content.image[304 * kImageRowBytes + 0], 220);
+    EXPECT_EQ(content.image[264 * kImageRowBytes + 1024], 220);
+    ASSERT_TRUE(content.hasProfile);
+    ASSERT_NE(content.profile.intensity, nullptr);
+    std::vector<double> rows(2048);
+    ASSERT_EQ(debug_peak_rows(content.profile, 2048, 608, rows.data()), 2048);
+    EXPECT_EQ(rows[0], 304.25);
+    EXPECT_EQ(rows[100], -1.0);
+    EXPECT_EQ(rows[1024], 264.25);
+    EXPECT_EQ(rows[2047], 304.25);
+    EXPECT_EQ(content.profile.intensity[100], 0);
+    EXPECT_EQ(content.profile.intensity[0], 220);
 }
 
 }  // namespace

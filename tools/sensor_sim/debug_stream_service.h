@@ -16,4 +16,13 @@ using DebugStreamSource = std::function<std::vector<uint8_t>(SimSensor& sensor)>
 // Reads of other registers are answered as before.
 void installDebugStream(SimSensor& sensor, DebugStreamSource source);
 
+// The stream of the default scene, seen by a camera of imageRows rows (at most
+// 1024): a plane at the middle row with a step 40 rows up over columns 1024 to
+// 1535 and no peak in columns 100 to 103; 32-bit fixed-point rows, intensity
+// bytes and the raw image with the laser line drawn in.
+std::vector<uint8_t> sceneDebugStream(int imageRows);
+
+// The peak row of a column in the default scene, 0 for no peak.
+double scenePeakRow(int column, int imageRows);
+
 }  // namespace sensor_sim
