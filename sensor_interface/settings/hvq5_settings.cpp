@@ -125,19 +125,19 @@ int hvq5_settings::yroi_row(int rows) {
     const int32_t first = extend_.y_roi_first;
     int32_t last = extend_.y_roi_last;
     if (extend_.enable == 0 || (first == 0 && last == 0)) return rows;
-    int inside;
+    int64_t inside;
     if (last > first) {
         if (last > rows) {
             last = rows;
             extend_.y_roi_last = last;
         }
-        inside = std::min(last, rows) - first;
+        inside = static_cast<int64_t>(std::min(last, rows)) - first;
     } else {
-        inside = rows - first;
+        inside = static_cast<int64_t>(rows) - first;
     }
     // A window that starts past the last row, or before the first, must not
     // report more rows than exist or a negative count.
-    return std::clamp(inside, 0, std::max(rows, 0));
+    return static_cast<int>(std::clamp<int64_t>(inside, 0, std::max(rows, 0)));
 }
 
 void hvq5_settings::set_laser_params(zp_laser_reg::laser_params params) {

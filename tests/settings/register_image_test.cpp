@@ -186,7 +186,8 @@ INSTANTIATE_TEST_SUITE_P(
                       WindowCase{600, 800, 500, 0},     // window starts past the rows
                       WindowCase{600, 0, 500, 0},
                       WindowCase{-50, 0, 100, 50},
-                      WindowCase{-50, -60, 100, 100}));  // negative first cannot add rows
+                      WindowCase{-50, -60, 100, 100},
+                      WindowCase{-2147483647 - 1, -2147483647 - 1, 100, 100}));  // negative first cannot add rows
 
 TEST(YWindow, EnabledWhenEitherBoundIsSet) {
     hvq5_settings image;
