@@ -1,0 +1,36 @@
+#include "sensor_interface/data_channel/message_queue.h"
+
+#include <chrono>
+
+void MessageQueue::push(Message message) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        messages_.push_back(std::move(message));
+        ++count_;
+        if (limit_ > 0 && count_ > static_cast<uint64_t>(limit_)) {
+            messages_.pop_front();
+            --count_;
+        }
+    }
+    arrived_.notify_all();
+}
+
+MessageQueue::Message MessageQueue::pop(int timeoutMs) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    const auto hasMessage = [this] { return !messages_.empty(); };
+    if (timeoutMs <= 0) {
+        arrived_.wait(lock, hasMessage);
+    } else {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        if (!arrived_.wait_until(lock, deadline, hasMessage)) return {};
+    }
+    Message message = std::move(messages_.front());
+    messages_.pop_front();
+    --count_;
+    return message;
+}
+
+uint64_t MessageQueue::count() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return count_;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// Hands complete data-channel messages from the reader thread to the consumer
+// thread. Bounded in count: beyond the limit the oldest message is dropped.
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+class MessageQueue {
+public:
+    using Message = std::vector<uint8_t>;
+    static constexpr int kDefaultLimit = 5000000;
+
+    explicit MessageQueue(int limit = kDefaultLimit) : limit_(limit) {}
+
+    // Takes the message over; wakes every waiting pop.
+    void push(Message message);
+    // The oldest message. On an empty queue waits: without limit when timeoutMs
+    // is 0, else until the deadline, after which it returns an empty message.
+    Message pop(int timeoutMs);
+
+    uint64_t count() const;
+    int limit() const { return limit_; }
+
+private:
+    const int limit_;
+    mutable std::mutex mutex_;
+    std::condition_variable arrived_;
+    std::deque<Message> messages_;
+    uint64_t count_ = 0;
+};

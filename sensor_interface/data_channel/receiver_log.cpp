@@ -1,0 +1,13 @@
+#include "sensor_interface/data_channel/receiver_log.h"
+
+#include "sensor_interface/log/log_manager.h"
+
+namespace data_channel {
+
+void RunLog::line(const std::string& message, int level) { LogManager::instance().log(message, level); }
+
+void RunLog::reconnection(const std::string& text) { LogManager::instance().writeReconnectionInfo(text); }
+
+void RunLog::dump() { LogManager::instance().dump({}); }
+
+}  // namespace data_channel
