@@ -1,5 +1,7 @@
 #include "platform/text_file.h"
 
+#include <system_error>
+
 namespace mirevo::platform {
 
 CrlfTextWriter::CrlfTextWriter(const std::filesystem::path& path)
@@ -20,7 +22,11 @@ bool CrlfTextWriter::finish() {
     return written && !out_.fail();
 }
 
-TextLineReader::TextLineReader(const std::filesystem::path& path) : in_(path, std::ios::binary) {}
+TextLineReader::TextLineReader(const std::filesystem::path& path) {
+    // A folder opens as a stream on Linux but yields no lines: treat it as unopenable.
+    std::error_code ignored;
+    if (!std::filesystem::is_directory(path, ignored)) in_.open(path, std::ios::binary);
+}
 
 bool TextLineReader::is_open() const { return in_.is_open(); }
 

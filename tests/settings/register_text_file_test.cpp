@@ -84,9 +84,10 @@ TEST(RegisterTextFile, UnopenableFileFailsAndSaysSo) {
     image.set_regvals(1u, 3u);
     ::testing::internal::CaptureStdout();
     EXPECT_FALSE(image.init_from_file((dir.path() / "missing.txt").string()));
+    EXPECT_FALSE(image.init_from_file(dir.path().string()));  // a folder
     EXPECT_FALSE(image.out_file((dir.path() / "no_such_folder" / "regs.txt").string()));
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-              "Failed to open the file.\nFailed to open the file.\n");
+              "Failed to open the file.\nFailed to open the file.\nFailed to open the file.\n");
     EXPECT_EQ(image.get_vals(1), 3u);
 }
 
