@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "sensor_interface/hvq5_export.h"
 
 // Status record (big-endian on the wire), decoded.
 struct BatchStatus {
