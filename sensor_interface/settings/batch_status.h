@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 
-
 // Status record (big-endian on the wire), decoded.
 struct BatchStatus {
     uint32_t word0 = 0;
