@@ -46,16 +46,22 @@ class TileScorer {
   }
 
  private:
-  // Adding 0.0f for an invalid neighbour leaves a sum unchanged bit for bit
-  // (a sum that starts at +0 can never become -0), so the lanes need no branch.
+  // An invalid neighbour adds difference * 0, a zero, which leaves a sum
+  // unchanged bit for bit (a sum that starts at +0 never becomes -0); a valid
+  // one adds difference * 1 exactly. So the lanes run without a branch and
+  // every sum still takes its terms in the fixed order.
   void accumulate(const int32_t* neighbours, int columns) {
+    const int32_t invalid = invalid_;
+    const float* __restrict centre = centreValue_;
+    float* __restrict sum = sum_;
+    int* __restrict count = count_;
 #pragma omp simd
     for (int i = 0; i < columns; ++i) {
       const int32_t u = neighbours[i];
-      const bool valid = u > invalid_;
-      const float difference = centreValue_[i] - static_cast<float>(u);
-      sum_[i] += valid ? difference : 0.0f;
-      count_[i] += valid ? 1 : 0;
+      const int valid = u > invalid ? 1 : 0;
+      const float difference = centre[i] - static_cast<float>(u);
+      sum[i] += difference * static_cast<float>(valid);
+      count[i] += valid;
     }
   }
 
