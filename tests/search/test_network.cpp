@@ -1,0 +1,64 @@
+#include "tests/search/test_network.h"
+
+#include <arpa/inet.h>
+#include <net/if.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace search_test {
+namespace {
+
+bool run(const std::string& command, std::string* error) {
+    if (std::system((command + " >/dev/null 2>&1").c_str()) == 0) return true;
+    *error = "test network: \"" + command + "\" failed (needs root and iproute2)";
+    return false;
+}
+
+// A namespace fresh from unshare -n has nothing but its loopback device; any
+// other interface may lead onto a real network.
+bool hasOnlyLoopback() {
+    struct if_nameindex* interfaces = if_nameindex();
+    if (!interfaces) return false;
+    bool onlyLoopback = true;
+    for (const struct if_nameindex* item = interfaces; item->if_index != 0; ++item) {
+        onlyLoopback = onlyLoopback && std::string(item->if_name) == "lo";
+    }
+    if_freenameindex(interfaces);
+    return onlyLoopback;
+}
+
+}  // namespace
+
+std::unique_ptr<TestNetwork> TestNetwork::create(std::string* error) {
+    if (!hasOnlyLoopback()) {
+        *error = "refusing to broadcast: run this program in a private network namespace "
+                 "(unshare -n), as its CTest entry does";
+        return nullptr;
+    }
+    const std::string name = "mirevo-search-" + std::to_string(getpid());
+    if (!run("ip netns add " + name, error)) return nullptr;
+    std::unique_ptr<TestNetwork> network(new TestNetwork(name));  // removes the namespace from now on
+    const std::string inSensor = "ip netns exec " + name + " ";
+    if (!run("ip link add mvs-host type veth peer name mvs-sensor netns " + name, error) ||
+        !run("ip addr add " + std::string(kHostAddress) + "/24 brd + dev mvs-host", error) ||
+        !run("ip link set mvs-host up", error) ||
+        !run(inSensor + "ip addr add " + kSensorAddress + "/24 brd + dev mvs-sensor", error) ||
+        !run(inSensor + "ip link set mvs-sensor up", error)) {
+        return nullptr;
+    }
+    return network;
+}
+
+TestNetwork::~TestNetwork() {
+    // Removing the namespace also removes the veth pair.
+    std::system(("ip netns del " + sensorNamespace_ + " >/dev/null 2>&1").c_str());
+}
+
+uint32_t TestNetwork::hostAddress() const {
+    in_addr address{};
+    inet_pton(AF_INET, kHostAddress, &address);
+    return address.s_addr;
+}
+
+}  // namespace search_test
