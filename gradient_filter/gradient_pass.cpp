@@ -18,6 +18,24 @@ struct Band {
   bool contains(float mean) const { return low < mean && mean < high; }
 };
 
+// An invalid neighbour adds difference * 0, a zero, which leaves a sum
+// unchanged bit for bit (a sum that starts at +0 never becomes -0); a valid
+// one adds difference * 1 exactly. So the lanes run without a branch and every
+// sum still takes its terms in the fixed order. The AVX2 clone only widens
+// the lanes (no fused multiply-add), so both clones give the same bits.
+__attribute__((target_clones("avx2", "default"))) void accumulateNeighbours(
+    const int32_t* __restrict neighbours, const float* __restrict centre, float* __restrict sum,
+    int* __restrict count, int columns, int32_t invalid) {
+#pragma omp simd
+  for (int i = 0; i < columns; ++i) {
+    const int32_t u = neighbours[i];
+    const int valid = u > invalid ? 1 : 0;
+    const float difference = centre[i] - static_cast<float>(u);
+    sum[i] += difference * static_cast<float>(valid);
+    count[i] += valid;
+  }
+}
+
 class TileScorer {
  public:
   TileScorer(const int32_t* source, WorkImages& images, int radius, Band band)
@@ -35,7 +53,7 @@ class TileScorer {
       const int32_t* windowRow = source_ + images_.index(row + dy, firstColumn);
       for (int dx = -radius_; dx <= radius_; ++dx) {
         if (dy == 0 && dx == 0) continue;
-        accumulate(windowRow + dx, columns);
+        accumulateNeighbours(windowRow + dx, centreValue_, sum_, count_, columns, invalid_);
       }
     }
     for (int i = 0; i < columns; ++i) {
@@ -46,25 +64,6 @@ class TileScorer {
   }
 
  private:
-  // An invalid neighbour adds difference * 0, a zero, which leaves a sum
-  // unchanged bit for bit (a sum that starts at +0 never becomes -0); a valid
-  // one adds difference * 1 exactly. So the lanes run without a branch and
-  // every sum still takes its terms in the fixed order.
-  void accumulate(const int32_t* neighbours, int columns) {
-    const int32_t invalid = invalid_;
-    const float* __restrict centre = centreValue_;
-    float* __restrict sum = sum_;
-    int* __restrict count = count_;
-#pragma omp simd
-    for (int i = 0; i < columns; ++i) {
-      const int32_t u = neighbours[i];
-      const int valid = u > invalid ? 1 : 0;
-      const float difference = centre[i] - static_cast<float>(u);
-      sum[i] += difference * static_cast<float>(valid);
-      count[i] += valid;
-    }
-  }
-
   const int32_t* source_;
   WorkImages& images_;
   int radius_;
