@@ -1,0 +1,116 @@
+// mirevo-sensor-sim: plays one sensor on a loopback address until interrupted.
+//   mirevo-sensor-sim [--address 127.0.0.2] [--command-port 7] [--data-port 9]
+//                     [--reg ADDRESS=VALUE ...] [--quiet]
+// Every request on the command channel is printed with its time.
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "tools/sensor_sim/data_channel.h"
+#include "tools/sensor_sim/debug_stream_service.h"
+#include "tools/sensor_sim/sim_sensor.h"
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+
+void onSignal(int) { g_stop = true; }
+
+void usage() {
+    std::fprintf(stderr,
+                 "usage: mirevo-sensor-sim [--address 127.x.y.z] [--command-port N] [--data-port N]\n"
+                 "                         [--reg ADDRESS=VALUE ...] [--quiet]\n");
+}
+
+bool parseRegister(const char* text, sensor_sim::SimSensor& sensor) {
+    const char* equals = std::strchr(text, '=');
+    if (!equals) return false;
+    char* end = nullptr;
+    unsigned long address = std::strtoul(text, &end, 0);
+    if (end != equals || address > 0xFFFF) return false;
+    unsigned long value = std::strtoul(equals + 1, &end, 0);
+    if (*end != '\0') return false;
+    sensor.setReg(static_cast<uint32_t>(address), static_cast<uint32_t>(value));
+    return true;
+}
+
+bool parsePort(const char* text, uint16_t* port) {
+    char* end = nullptr;
+    unsigned long value = std::strtoul(text, &end, 10);
+    if (*end != '\0' || value == 0 || value > 65535) return false;
+    *port = static_cast<uint16_t>(value);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    sensor_sim::SimOptions options;
+    bool quiet = false;
+    std::vector<const char*> registers;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (arg == "--address" && hasValue) {
+            options.address = argv[++i];
+        } else if (arg == "--command-port" && hasValue) {
+            if (!parsePort(argv[++i], &options.commandPort)) { usage(); return 2; }
+        } else if (arg == "--data-port" && hasValue) {
+            if (!parsePort(argv[++i], &options.dataPort)) { usage(); return 2; }
+        } else if (arg == "--reg" && hasValue) {
+            registers.push_back(argv[++i]);
+        } else if (arg == "--quiet") {
+            quiet = true;
+        } else {
+            usage();
+            return 2;
+        }
+    }
+    if (options.address.rfind("127.", 0) != 0) {
+        std::fprintf(stderr, "the simulator only listens on loopback addresses (127.x.y.z)\n");
+        return 2;
+    }
+
+    sensor_sim::SimSensor sensor(options);
+    for (const char* text : registers) {
+        if (!parseRegister(text, sensor)) {
+            std::fprintf(stderr, "bad register preset: %s\n", text);
+            return 2;
+        }
+    }
+    sensor_sim::installDebugStream(sensor, [](sensor_sim::SimSensor&) { return sensor_sim::sceneDebugStream(512); });
+    sensor.addService(std::make_shared<sensor_sim::DataChannelService>());
+    if (!sensor.start()) {
+        std::fprintf(stderr, "cannot listen on %s (ports %u and %u)\n", options.address.c_str(),
+                     options.commandPort, options.dataPort);
+        return 1;
+    }
+    std::printf("sensor on %s: command port %u, data port %u\n", options.address.c_str(), options.commandPort,
+                options.dataPort);
+    std::fflush(stdout);
+
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    const auto begin = std::chrono::steady_clock::now();
+    size_t printed = 0;
+    while (!g_stop) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (quiet) continue;
+        auto log = sensor.packetLog();
+        for (; printed < log.size(); ++printed) {
+            const auto& packet = log[printed];
+            double ms = std::chrono::duration<double, std::milli>(packet.time - begin).count();
+            std::printf("%10.1f ms  %-7s opcode %3u  address %u  value %u  payload %zu bytes\n", ms,
+                        packet.channel.c_str(), packet.opcode, packet.address, packet.value, packet.payload.size());
+        }
+        std::fflush(stdout);
+    }
+    sensor.stop();
+    return 0;
+}
