@@ -53,9 +53,15 @@ SearchResponder::~SearchResponder() { stop(); }
 
 bool SearchResponder::start(SimSensor& sensor) {
     sensor_ = &sensor;
+    sensorAddress_ = sensor.options().address;
     options_.port = sensor.options().searchPort;
     if (options_.heads.empty()) options_.heads.push_back({sensor.options().address, {}});
     return start();
+}
+
+std::string SearchResponder::effectiveBindAddress() const {
+    if (!options_.bindAddress.empty()) return options_.bindAddress;
+    return options_.networkNamespace.empty() ? sensorAddress_ : "0.0.0.0";
 }
 
 bool SearchResponder::start() {
@@ -67,7 +73,7 @@ bool SearchResponder::start() {
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_port = htons(options_.port);
-    if (inet_pton(AF_INET, options_.bindAddress.c_str(), &local.sin_addr) != 1 ||
+    if (inet_pton(AF_INET, effectiveBindAddress().c_str(), &local.sin_addr) != 1 ||
         ::bind(socket_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
         ::close(socket_);
         socket_ = -1;

@@ -26,11 +26,14 @@ struct SearchResponderOptions {
     // 11: packet only; 27: packet and 16 bytes of model text; anything in
     // between cuts the model text short (a malformed sensor).
     size_t replyLength = 27;
-    std::string bindAddress = "0.0.0.0";  // broadcasts only reach an unspecific bind
-    uint16_t port = kSearchPort;
     // When set, the socket is made inside this named network namespace
     // (/run/netns/<name>), so a test can put the sensor behind a veth pair.
     std::string networkNamespace;
+    // Broadcasts only reach an unspecific bind, which is safe only inside a
+    // test namespace. Empty: "0.0.0.0" inside a namespace, else the sensor's
+    // own loopback address (only unicast requests reach it there).
+    std::string bindAddress;
+    uint16_t port = kSearchPort;
 };
 
 // The reply of one head: opcode 161, register 167, the address bytes, CR LF,
@@ -47,7 +50,8 @@ public:
     explicit SearchResponder(SearchResponderOptions options);
     ~SearchResponder() override;
 
-    // Runs on its own. False when the port cannot be bound.
+    // Runs on its own (bound to 127.0.0.1 unless told otherwise or inside a
+    // namespace). False when the port cannot be bound.
     bool start();
     // Runs with a simulated sensor: its search port, its packet log, and its
     // address as the one head when no heads are given.
@@ -57,11 +61,13 @@ public:
     size_t requestsAnswered() const { return answered_.load(); }
 
 private:
+    std::string effectiveBindAddress() const;
     void serve();
     void answer(const uint8_t* request, long size, const void* sender, unsigned senderSize);
 
     SearchResponderOptions options_;
     SimSensor* sensor_ = nullptr;
+    std::string sensorAddress_ = "127.0.0.1";
     int socket_ = -1;
     std::atomic<bool> running_{false};
     std::atomic<size_t> answered_{0};
