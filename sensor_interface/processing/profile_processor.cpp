@@ -7,6 +7,7 @@
 #include "sensor_interface/processing/debug_dump.h"
 #include "sensor_interface/processing/height_conversion.h"
 #include "sensor_interface/processing/output_formats.h"
+#include "sensor_interface/processing/resampling.h"
 
 namespace {
 
@@ -146,6 +147,47 @@ bool ProfileProcessor::flushRepair(int frames, std::function<void()> appendFrame
         if (state == processTimeInvalid::kLastReleased) break;
     }
     return state == processTimeInvalid::kLastReleased;
+}
+
+bool ProfileProcessor::rotationOn() const { return rotation_enabled(reg(324), reg(325)); }
+
+void ProfileProcessor::rotateInner(int n) {
+    constexpr int kGuardPoints = 8;
+    const int inner = std::min(n, columns_) - 2 * kGuardPoints;
+    const int32_t angle = static_cast<int32_t>(reg(325));
+    if (inner <= 0 || angle == 0 || !rotationOn()) return;
+    rotator_->set_angle(static_cast<int>(kInvalidHeight), angle / 100000.0);
+    rotator_->rotate(x_.data() + kGuardPoints, z_.data() + kGuardPoints, inner);
+}
+
+void ProfileProcessor::mirrorAndNegate(int count) {
+    mirror_and_negate(heightsOut_.data(), grayOut_.data(), std::clamp(count, 0, points_), reg(291));
+}
+
+void ProfileProcessor::baseZeroAndScale(int count) {
+    count = std::clamp(count, 0, points_);
+    if (rotationOn() && (reg(772) & 1u)) {
+        auto bound = [&](unsigned int address) {
+            return static_cast<int32_t>(reg(address)) / 100.0;
+        };
+        base_zero(heightsOut_.data(), points_, xGrid_.data(), count, bound(326), bound(327),
+                  bound(328), bound(329));
+    }
+    if (reg(330) == 1) apply_z_scale(heightsOut_.data(), points_, z_scale_factor(reg(331)));
+}
+
+int ProfileProcessor::binGridPoints(int count, int factor) {
+    count = std::clamp(count, 0, points_);
+    if (factor < 2 || !settings_) return count;
+    return bin_profile(heightsOut_.data(), grayOut_.data(), count, factor,
+                       settings_->getbinning_w(count));
+}
+
+void ProfileProcessor::applyZOffsets() {
+    if (!settings_) return;
+    const HVQ5_2_EXTEND* extend = settings_->get_sdk_extend();
+    if (extend->enable)
+        apply_z_offsets(heightsOut_.data(), points_, extend->z_offset, extend->z_offset_count);
 }
 
 std::vector<double> ProfileProcessor::heights() const { return heightsOut_; }

@@ -48,6 +48,22 @@ public:
     // the last held frame came out.
     bool flushRepair(int frames, std::function<void()> appendFrame);
 
+    // Frame stages driven by this frame's registers.
+    // Rotates the inner points (all but 8 guard points at each end) of a frame of
+    // n columns by register 325 / 100000 degrees while the rotation is enabled.
+    void rotateInner(int n);
+    // Mirror and sign flip of the count grid points by register 291.
+    void mirrorAndNegate(int count);
+    // Base zero (windows of registers 326..329, with the rotation enabled and
+    // register 772 bit 1) over the count grid points, then the z scale of
+    // registers 330 and 331; both act on every output point.
+    void baseZeroAndScale(int count);
+    // Keeps every factor-th of the count grid points; returns the binned count
+    // (the register image's binned width of count).
+    int binGridPoints(int count, int factor);
+    // Per-point z offsets of the extended values, while their switch is on.
+    void applyZOffsets();
+
     // Output formats.
     std::vector<double> heights() const;
     void heightsInt(int32_t* out, int count) const;
@@ -67,11 +83,14 @@ public:
     // Working rows of the pipeline.
     double* heightsOut() { return heightsOut_.data(); }
     uint8_t* grayOutRow() { return grayOut_.data(); }
+    double* columnX() { return x_.data(); }
+    double* columnZ() { return z_.data(); }
 
     uint8_t frameReady = 0;
 
 private:
     uint32_t reg(unsigned int address) const;
+    bool rotationOn() const;
     void headXScale(double out[3]) const;
 
     CalibrationTable calibration_;
