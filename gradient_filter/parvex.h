@@ -3,11 +3,9 @@
 // Public interface of libParvex.so: one C function that removes gradient
 // outliers from a 32-bit height image and keeps its 8-bit grey image in step.
 
-#ifdef __cplusplus
-#include <cstdint>
-#else
-#include <stdbool.h>
 #include <stdint.h>
+#ifndef __cplusplus
+#include <stdbool.h>
 #endif
 
 #if defined(__GNUC__)
