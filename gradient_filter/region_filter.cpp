@@ -10,6 +10,7 @@ constexpr int kBackgroundLabel = 0;
 }
 
 void removeSmallRegions(WorkImages& images, int minArea) {
+  if (minArea <= 1) return;  // every region has at least one point
   cv::Mat labels, stats, centroids;
   cv::connectedComponentsWithStats(images.validImage(), labels, stats, centroids, 4, CV_32S);
   const int* areas = stats.ptr<int>(0) + cv::CC_STAT_AREA;
