@@ -15,7 +15,7 @@ struct WindowCase {
   int margin;
 };
 
-TEST(FilterGeometry, WindowGivesRadiusAndMargin) {
+TEST(ParvexGeometry, WindowGivesRadiusAndMargin) {
   const WindowCase cases[] = {{15, 7, 10}, {30, 15, 15}, {1, 0, 10}, {0, 0, 10},
                               {21, 10, 10}, {23, 11, 11}, {-7, 0, 10}};
   for (const auto& c : cases) {
@@ -25,7 +25,7 @@ TEST(FilterGeometry, WindowGivesRadiusAndMargin) {
   }
 }
 
-TEST(FilterGeometry, InsetRangeIsEmptyWhenTheFrameCoversTheAxis) {
+TEST(ParvexGeometry, InsetRangeIsEmptyWhenTheFrameCoversTheAxis) {
   const IndexRange inner = insetRange(100, 10);
   EXPECT_EQ(inner.first, 10);
   EXPECT_EQ(inner.last, 89);
@@ -34,7 +34,7 @@ TEST(FilterGeometry, InsetRangeIsEmptyWhenTheFrameCoversTheAxis) {
   EXPECT_TRUE(insetRange(INT_MAX, 1LL << 40).empty());
 }
 
-TEST(FilterGeometry, StaticSharesAreContiguousAndCoverTheRange) {
+TEST(ParvexGeometry, StaticSharesAreContiguousAndCoverTheRange) {
   for (const IndexRange range : {IndexRange{10, 3189}, IndexRange{0, 2}, IndexRange{5, 5}}) {
     long long next = range.first;
     for (int t = 0; t < 8; ++t) {
@@ -48,7 +48,7 @@ TEST(FilterGeometry, StaticSharesAreContiguousAndCoverTheRange) {
   EXPECT_TRUE(staticShare(IndexRange{3, 2}, 0, 8).empty());
 }
 
-TEST(OpenKernel, BelowOneMeansNoOpeningAndHugeSidesAreCutToTheImage) {
+TEST(ParvexOpenKernel, BelowOneMeansNoOpeningAndHugeSidesAreCutToTheImage) {
   struct Case {
     int requested;
     int expected;
@@ -57,7 +57,7 @@ TEST(OpenKernel, BelowOneMeansNoOpeningAndHugeSidesAreCutToTheImage) {
   for (const auto& c : cases) EXPECT_EQ(effectiveOpenKernel(c.requested, 20, 30), c.expected) << c.requested;
 }
 
-TEST(TruncatedMeanHeight, TruncatesTowardZeroAndStaysInRange) {
+TEST(ParvexTruncatedMean, TruncatesTowardZeroAndStaysInRange) {
   struct Case {
     int64_t sum;
     int count;

@@ -36,7 +36,7 @@ struct SpikeCase {
   bool removed;
 };
 
-TEST(GradientPass, RemovesOnlyPointsWhoseMeanDifferenceLiesInsideTheBand) {
+TEST(ParvexGradientPass, RemovesOnlyPointsWhoseMeanDifferenceLiesInsideTheBand) {
   const SpikeCase cases[] = {{-5000, true}, {5000, false}, {-500, false}};
   for (const auto& s : cases) {
     TestImage image(60, 60, 1000, kGrey);
@@ -47,7 +47,7 @@ TEST(GradientPass, RemovesOnlyPointsWhoseMeanDifferenceLiesInsideTheBand) {
   }
 }
 
-TEST(GradientPass, FlatImageLosesItsInteriorOnlyWhenTheBandHoldsZero) {
+TEST(ParvexGradientPass, FlatImageLosesItsInteriorOnlyWhenTheBandHoldsZero) {
   struct Case {
     int low, high, window, removed;
   };
@@ -60,7 +60,7 @@ TEST(GradientPass, FlatImageLosesItsInteriorOnlyWhenTheBandHoldsZero) {
   }
 }
 
-TEST(GradientPass, PointWithoutValidNeighboursInItsWindowStays) {
+TEST(ParvexGradientPass, PointWithoutValidNeighboursInItsWindowStays) {
   TestImage image(60, 60, kInvalid);
   image.heightAt(30, 30) = 1000;
   image.heightAt(30, 38) = 9000;  // just outside the 15 x 15 window
@@ -69,7 +69,7 @@ TEST(GradientPass, PointWithoutValidNeighboursInItsWindowStays) {
   EXPECT_EQ(out.greyAt(30, 30), kGrey);
 }
 
-TEST(GradientPass, ImageSmallerThanTheFrameIsUntouchedByGradientAndRepair) {
+TEST(ParvexGradientPass, ImageSmallerThanTheFrameIsUntouchedByGradientAndRepair) {
   TestImage image(20, 20, 1000, kGrey);
   image.heightAt(10, 10) = 90000;
   FilterCall call = bandCall(-100000, 100000);
@@ -81,7 +81,7 @@ TEST(GradientPass, ImageSmallerThanTheFrameIsUntouchedByGradientAndRepair) {
 
 // --- Small regions ----------------------------------------------------------
 
-TEST(RegionPass, CoversEveryPixelOfASmallImage) {
+TEST(ParvexRegionPass, CoversEveryPixelOfASmallImage) {
   FilterCall call;
   call.connectedOn = true;
   call.minArea = 401;
@@ -90,7 +90,7 @@ TEST(RegionPass, CoversEveryPixelOfASmallImage) {
   for (uint8_t g : out.gray) EXPECT_EQ(g, 0);
 }
 
-TEST(RegionPass, RemovesRegionsBelowTheAreaLimitWithFourConnectivity) {
+TEST(ParvexRegionPass, RemovesRegionsBelowTheAreaLimitWithFourConnectivity) {
   struct Case {
     const char* name;
     int points;
@@ -119,7 +119,7 @@ TEST(RegionPass, RemovesRegionsBelowTheAreaLimitWithFourConnectivity) {
   EXPECT_EQ(countInvalid(runFilter(image, call)), 3600);
 }
 
-TEST(RegionPass, LeavesInvalidPointsAloneSoTheRepairInventsNothing) {
+TEST(ParvexRegionPass, LeavesInvalidPointsAloneSoTheRepairInventsNothing) {
   TestImage image(60, 60, 1000, 77);
   image.heightAt(30, 30) = kInvalid;
   image.heightAt(30, 31) = kInvalid;
@@ -135,7 +135,7 @@ TEST(RegionPass, LeavesInvalidPointsAloneSoTheRepairInventsNothing) {
 
 // --- Opening ----------------------------------------------------------------
 
-TEST(OpeningPass, RemovesOnePixelLinesAndKeepsWiderBands) {
+TEST(ParvexOpeningPass, RemovesOnePixelLinesAndKeepsWiderBands) {
   TestImage image(60, 60, kInvalid, kGrey);
   image.fillRect(10, 5, 1, 50, 1000);   // horizontal line
   image.fillRect(20, 40, 30, 1, 1000);  // vertical line
@@ -153,7 +153,7 @@ TEST(OpeningPass, RemovesOnePixelLinesAndKeepsWiderBands) {
   EXPECT_EQ(countInvalid(out), 3600 - 90);
 }
 
-TEST(OpeningPass, ImageEdgeDoesNotErode) {
+TEST(ParvexOpeningPass, ImageEdgeDoesNotErode) {
   FilterCall call;
   call.openOn = true;
   call.openKernel = 5;
@@ -161,7 +161,7 @@ TEST(OpeningPass, ImageEdgeDoesNotErode) {
   EXPECT_EQ(runFilter(image, call).heights, image.heights);
 }
 
-TEST(OpeningPass, KernelBelowOneOpensNothing) {
+TEST(ParvexOpeningPass, KernelBelowOneOpensNothing) {
   TestImage image(30, 30, kInvalid, kGrey);
   image.fillRect(10, 5, 1, 20, 1000);
   for (int kernel : {0, -3}) {
@@ -172,7 +172,7 @@ TEST(OpeningPass, KernelBelowOneOpensNothing) {
   }
 }
 
-TEST(OpeningPass, KernelLargerThanTheImageKeepsAllOrNothing) {
+TEST(ParvexOpeningPass, KernelLargerThanTheImageKeepsAllOrNothing) {
   FilterCall call;
   call.openOn = true;
   call.openKernel = INT_MAX;
@@ -199,14 +199,14 @@ FilterCall spikeCall(int repairMode) {
   return call;
 }
 
-TEST(RepairPass, OnlyModeTwoRepairs) {
+TEST(ParvexRepairPass, OnlyModeTwoRepairs) {
   for (int mode : {0, 1, 3}) EXPECT_TRUE(isRemoved(runFilter(spikedImage(), spikeCall(mode)), 30, 30)) << mode;
   const TestImage repaired = runFilter(spikedImage(), spikeCall(2));
   EXPECT_EQ(repaired.heightAt(30, 30), 1000);
   EXPECT_EQ(repaired.greyAt(30, 30), kGrey);
 }
 
-TEST(RepairPass, FillSpreadsIntoRemovedBlocksFromTheirValidNeighbours) {
+TEST(ParvexRepairPass, FillSpreadsIntoRemovedBlocksFromTheirValidNeighbours) {
   TestImage image = spikedImage();
   image.fillRect(29, 29, 3, 3, 101000);
   image.heightAt(40, 40) = 121000;  // removed, neighbours 1000 and 1000 + 20 * 4
@@ -220,14 +220,14 @@ TEST(RepairPass, FillSpreadsIntoRemovedBlocksFromTheirValidNeighbours) {
   EXPECT_EQ(out.heightAt(40, 40), 1080);
 }
 
-TEST(RepairPass, RemovedPointsOutsideTheFillRangeStayRemoved) {
+TEST(ParvexRepairPass, RemovedPointsOutsideTheFillRangeStayRemoved) {
   TestImage image(60, 60, 1000, kGrey);
   image.heightAt(10, 30) = 101000;  // row m: removed by the gradient pass, not filled
   const TestImage out = runFilter(image, spikeCall(2));
   EXPECT_TRUE(isRemoved(out, 10, 30));
 }
 
-TEST(RepairPass, MedianSmoothsPointsTwoAwayFromARemovedPoint) {
+TEST(ParvexRepairPass, MedianSmoothsPointsTwoAwayFromARemovedPoint) {
   TestImage image = spikedImage();
   image.heightAt(32, 30) = 1300;  // two rows below the spike
   image.greyAt(32, 30) = 250;
@@ -240,7 +240,7 @@ TEST(RepairPass, MedianSmoothsPointsTwoAwayFromARemovedPoint) {
   EXPECT_EQ(out.greyAt(30, 33), 250);
 }
 
-TEST(RepairPass, FillOfLargeHeightsNeitherOverflowsNorWraps) {
+TEST(ParvexRepairPass, FillOfLargeHeightsNeitherOverflowsNorWraps) {
   struct Case {
     int32_t surface;
     int32_t filled;

@@ -25,9 +25,9 @@ FilterCall makeCall(int low, int high, int window, bool connectedOn, int minArea
   return FilterCall{low, high, window, invalidValue, connectedOn, minArea, openOn, openKernel, repairMode};
 }
 
-class AgainstReference : public testing::TestWithParam<SceneCase> {};
+class ParvexAgainstReference : public testing::TestWithParam<SceneCase> {};
 
-TEST_P(AgainstReference, GivesBitIdenticalHeightsAndGreys) {
+TEST_P(ParvexAgainstReference, GivesBitIdenticalHeightsAndGreys) {
   const SceneCase& c = GetParam();
   const TestImage scene = syntheticScene(c.width, c.height, c.seed, c.noise);
   const TestImage expected = referenceFilter(scene, c.call);
@@ -44,7 +44,7 @@ TEST_P(AgainstReference, GivesBitIdenticalHeightsAndGreys) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    RandomScenes, AgainstReference,
+    RandomScenes, ParvexAgainstReference,
     testing::Values(
         SceneCase{"UpSpikes", 120, 90, 1, makeCall(1000, 100000, 15, false, 0, false, 3, 1)},
         SceneCase{"DownSpikesRepaired", 120, 90, 2, makeCall(-100000, -1000, 15, false, 0, false, 3, 2)},
