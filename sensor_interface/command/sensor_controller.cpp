@@ -213,13 +213,13 @@ SensorController::EchoOutcome SensorController::receiveEcho(uint8_t* echo) {
         }
         if (!first.ok()) return EchoOutcome::Nothing;
     }
-    return receiveRemainder(echo, first.bytes, RegisterPacket::size) ? EchoOutcome::Complete
-                                                                     : EchoOutcome::Partial;
+    std::size_t have = first.bytes;
+    return receiveRemainder(echo, have, RegisterPacket::size) ? EchoOutcome::Complete : EchoOutcome::Partial;
 }
 
 // Receives until size bytes are held; false when the peer closes or stays
 // silent for longer than the time-out.
-bool SensorController::receiveRemainder(uint8_t* data, std::size_t have, std::size_t size) {
+bool SensorController::receiveRemainder(uint8_t* data, std::size_t& have, std::size_t size) {
     SilenceClock silence;
     while (have < size) {
         net::IoResult part = net::receiveSome(commandSocket_, data + have, size - have);
@@ -361,19 +361,20 @@ int SensorController::transferBlock(uint8_t opcode, uint16_t hi, uint16_t lo, ui
     }
     // The echo always, and the block when its size is known, are received in
     // full even when TCP splits them.
-    const std::size_t wanted = RegisterPacket::size + expectedPayload;
     std::size_t have = first.bytes;
-    bool complete = receiveRemainder(data.data(), have, std::max(have, wanted));
-    have = complete ? std::max(have, wanted) : have;
-    if (!complete && have >= RegisterPacket::size) {
-        // Block cut short: the reply is not what was asked for.
-        data.clear();
-        return HVQ5_RC_BAD_REPLY;
-    }
+    const std::size_t wanted = RegisterPacket::size + expectedPayload;
+    const std::size_t needed = expectedPayload > 0 ? wanted : RegisterPacket::size;
+    receiveRemainder(data.data(), have, std::max(have, needed));
     if (have < RegisterPacket::size || RegisterPacket::addressOf(data.data()) != address) {
         data.clear();
         return HVQ5_RC_BAD_REPLY;
     }
+    if (have < needed) {
+        data.clear();
+        console(kTimeoutMessage);
+        return HVQ5_RC_TIMEOUT;
+    }
+    if (expectedPayload > 0) have = wanted;
     data.resize(have);
     data.erase(data.begin(), data.begin() + RegisterPacket::size);
     return HVQ5_RC_OK;

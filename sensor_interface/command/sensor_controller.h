@@ -11,15 +11,18 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/socket.h"
+#include "sensor_interface/settings/batch_status.h"
 #include "sensor_interface/settings/hvq5_settings.h"
 
 class ProfileProcessor;
+class SettingDispatcher;
 
 // The batch read over the command channel, filled block by block.
 struct CommandBatch {
@@ -84,8 +87,59 @@ public:
     int transferBlock(uint8_t opcode, uint16_t hi, uint16_t lo, uint32_t value, int waitMs, Bytes& data,
                       std::size_t expectedPayload = 0);
 
+    // Fixed-size blocks and tables (each under the transaction mutex from the
+    // exchange to the end of its payload).
+    static constexpr std::size_t kCalibrationBytes = 0x28000;
+    static constexpr int kCalibrationRows = 2048;
+    static constexpr int kCalibrationColumns = 10;
+    static constexpr std::size_t kSmallBlockBytes = 256;
+    using CalibrationRows = std::vector<std::vector<double>>;
+    using Progress = std::function<bool(int percent)>;
+
+    int readCalibrationTable(CalibrationRows& table);
+    int readParamBlock(std::vector<int32_t>& values, int block);
+    int readDefaultRegisters(hvq5_settings& target, int block);
+    // opcode 176, 182, 184 or 183: copies the record's kept bytes to target.
+    int readHeadRecord(uint8_t opcode, uint8_t* target);
+    // The four head records into the first 132 bytes of the head information.
+    int readHeadInformation(zp_laser_reg::laser_params& target);
+    int readShapeBlock(uint8_t* target, int size);
+    int writeShapeBlock(int kind, const uint8_t* source, int size);
+    // Single block exchanges under the transfer mutex only.
+    int readSettingsBlock(std::vector<uint32_t>& words);
+    int writeSettingsBlock(const std::vector<uint32_t>& words);
+    // values.size() is the most the caller takes; it is cut to the count received.
+    int readMeasuredValues(std::vector<int32_t>& values);
+    int readMemoryBlocks(uint32_t start, uint32_t count, Bytes& out, const Progress& progress);
+
     unsigned int getVals(unsigned int reg) { return settings_.get_vals(reg); }
     hvq5_settings& settings() { return settings_; }
+
+    // Programs and resets (system and program commands).
+    int selectProgram(int program);
+    int saveSettings();
+    int resetProgram();
+    int systemCommand3();
+    int resetSettings();
+    int loadProgram();
+    int readActiveProgram(uint8_t& program);
+    int restoreFactorySettings();
+
+    // The batch read over the command channel into commandBatch: waits for
+    // the sensor's trigger counter to move, then collects the batch block by
+    // block from the sensor's batch memory.
+    int readBatchStatusBlock(Bytes& data, BatchStatus& status);
+    int receiveDataAuto(SettingDispatcher& dispatcher);
+    int checkTriggerAhead();
+    void collectCommandBatch(SettingDispatcher& dispatcher);
+    int readCommandBatchBlock(SettingDispatcher& dispatcher, HVQ5_BATCH_HEADER& header);
+
+    // Flash programming: the plain writer (opcode 164 or 166, 256-byte
+    // chunks) and the head writer (opcode 166 with its own sub-header).
+    int flashImage(uint8_t opcode, uint32_t base, const uint8_t* image, std::size_t size,
+                   const std::function<bool(int)>& progress);
+    int flashHeadImage(uint32_t base, const uint8_t* image, std::size_t size,
+                       const std::function<bool(int)>& progress);
 
     std::mutex& transactionMutex() { return transactionMutex_; }
     std::mutex& transferMutex() { return transferMutex_; }
@@ -105,6 +159,7 @@ public:
     double scaleLow = 1.0;
     double scaleHigh = 3.3;
     int32_t triggerCount = -1;
+    bool batchCounterSeen = false;  // the batch read has taken the trigger counter's start
     int32_t pendingStatus = 0;
     bool measurementStarted = false;
     bool debugStreamEnabled = true;
@@ -122,8 +177,11 @@ private:
                  EchoCache cache);
     int reconnectAndDrain(int status);
     EchoOutcome receiveEcho(uint8_t* echo);
-    bool receiveRemainder(uint8_t* data, std::size_t have, std::size_t size);
+    bool receiveRemainder(uint8_t* data, std::size_t& have, std::size_t size);
     void applySocketOptions();
+    // Receives a fixed-size block behind an echo: at most maxPerReceive bytes
+    // a time until at least blockSize are held; 4100 on a silence first.
+    int receiveFixed(Bytes& held, std::size_t blockSize, std::size_t maxPerReceive);
 
     mirevo::platform::SocketHandle commandSocket_ = mirevo::platform::kNoSocket;
     mirevo::platform::SocketHandle previousSocket_ = mirevo::platform::kNoSocket;

@@ -7,37 +7,13 @@
 #include <thread>
 
 #include "sensor_interface/registry/hvq5_rc.h"
-#include "tests/command/loopback_address.h"
-#include "tools/sensor_sim/sim_sensor.h"
+#include "tests/command/command_fixture.h"
 
 using sensor_sim::Fault;
 using sensor_sim::FaultKind;
 using Bytes = std::vector<uint8_t>;
 
 namespace {
-
-constexpr uint8_t kWrite = 160;
-constexpr uint8_t kRead = 161;
-
-class CommandChannel : public ::testing::Test {
-protected:
-    void SetUp() override {
-        sensor_sim::SimOptions options;
-        options.address = mirevo::test::loopbackAddressForTest(21);
-        sim = std::make_unique<sensor_sim::SimSensor>(options);
-        ASSERT_TRUE(sim->start()) << options.address;
-        ASSERT_TRUE(controller.connect(0, options.address, options.commandPort));
-    }
-
-    size_t requestsSeen(uint8_t opcode) {
-        size_t count = 0;
-        for (const auto& packet : sim->packetLog()) count += packet.opcode == opcode;
-        return count;
-    }
-
-    std::unique_ptr<sensor_sim::SimSensor> sim;
-    SensorController controller;
-};
 
 Bytes textBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 

@@ -17,6 +17,7 @@ uint32_t registerIndex(uint32_t address) { return address & 0xFFFF; }
 SimSensor::SimSensor(SimOptions options)
     : options_(std::move(options)), registers_(kRegisterCount, 0), handlers_(256) {
     installBuiltInHandlers();
+    installBlockHandlers(*this);
 }
 
 SimSensor::~SimSensor() { stop(); }

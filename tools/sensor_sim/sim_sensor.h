@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/sensor_sim/sensor_model.h"
 #include "tools/sensor_sim/sim_faults.h"
 #include "tools/sensor_sim/sim_wire.h"
 
@@ -95,13 +96,18 @@ public:
     // A read of this register answers with value = bytes.size() and then sends
     // the bytes (register 278 announces bulk payloads this way).
     void setRegisterBulk(uint32_t address, std::vector<uint8_t> bytes);
+    // Blocks, tables and identity beyond the registers (answered for the block
+    // opcodes from the start).
+    SensorModel& model() { return model_; }
+
     // Called after every register write by opcode 160, on the connection thread.
     void onRegisterWritten(RegisterListener listener);
     // Stores a written register and tells the listeners (for own handlers).
     void writeRegisterFromWire(uint32_t address, uint32_t value);
 
-    // Replaces the answer to an opcode (built in: 160, 161; others echo and
-    // then send "END\r\n" as a rejected request).
+    // Replaces the answer to an opcode (built in: 160, 161 and the block
+    // opcodes of the model; others echo and then send "END\r\n" as a
+    // rejected request).
     void registerOpcodeHandler(uint8_t opcode, OpcodeHandler handler, PayloadSize payloadSize = {});
     void addService(std::shared_ptr<SimService> service);
 
@@ -130,6 +136,7 @@ private:
     void installBuiltInHandlers();
 
     SimOptions options_;
+    SensorModel model_;
     mutable std::mutex mutex_;
     std::vector<uint32_t> registers_;
     std::vector<std::pair<uint32_t, std::vector<uint8_t>>> bulkReplies_;
