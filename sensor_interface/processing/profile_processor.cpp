@@ -6,13 +6,25 @@
 
 #include "sensor_interface/processing/debug_dump.h"
 #include "sensor_interface/processing/height_conversion.h"
+#include "sensor_interface/processing/invalid_runs.h"
 #include "sensor_interface/processing/output_formats.h"
 #include "sensor_interface/processing/resampling.h"
 
 namespace {
 
-// Offset of the head's x-scale polynomial (three doubles) in the head block.
+// Offsets in the head block of the x-scale polynomial (three doubles) and of
+// the x-offset line (two doubles).
 constexpr size_t kXScaleOffset = 90;
+constexpr size_t kXOffsetOffset = 114;
+// Points at each end of a frame that the column repairs and the resampling skip.
+constexpr int kGuardPoints = 8;
+
+void read_head_doubles(const zp_laser_reg::laser_params& params, size_t offset, double* out,
+                       int count) {
+    // The doubles lie unaligned in the block, in the host's byte order.
+    std::memcpy(out, reinterpret_cast<const unsigned char*>(&params) + offset,
+                count * sizeof(double));
+}
 
 std::string model_text(const zp_laser_reg::laser_params& params) {
     const char* model = params.model;
@@ -48,9 +60,7 @@ uint32_t ProfileProcessor::reg(unsigned int address) const {
 }
 
 void ProfileProcessor::headXScale(double out[3]) const {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(params_);
-    // The doubles lie unaligned in the block, in the host's byte order.
-    std::memcpy(out, bytes + kXScaleOffset, 3 * sizeof(double));
+    read_head_doubles(*params_, kXScaleOffset, out, 3);
 }
 
 bool ProfileProcessor::setCalibration(CalibrationTable table) {
@@ -149,10 +159,82 @@ bool ProfileProcessor::flushRepair(int frames, std::function<void()> appendFrame
     return state == processTimeInvalid::kLastReleased;
 }
 
+void ProfileProcessor::beginFrame(const uint8_t* gray, int n) {
+    std::fill(x_.begin(), x_.end(), 0.0);
+    std::fill(heightsOut_.begin(), heightsOut_.end(), kInvalidHeight);
+    std::fill(grayOut_.begin(), grayOut_.end(), 0);
+    if (gray) std::memcpy(grayIn_.data(), gray, frameColumns(n));
+}
+
+void ProfileProcessor::convertRaw(int wordMode, const void* words, int n) {
+    n = frameColumns(n);
+    const double reg350 = reg(350);
+    if (wordMode != 0) {
+        raw32_to_height(static_cast<const uint32_t*>(words), z_.data(), n, reg350,
+                        static_cast<float>(kNoPeak));
+        return;
+    }
+    const uint32_t reg353 = reg(353);
+    if (reg353 == 0) {
+        // Without a code resolution no word can be turned into a distance.
+        std::fill(z_.begin(), z_.begin() + n, kNoPeak);
+        return;
+    }
+    raw16_to_height(static_cast<const uint16_t*>(words), z_.data(), n, 65536.0 / reg353,
+                    reg350 * (1.0 / 256.0), kNoPeak);
+}
+
+void ProfileProcessor::computeColumnX(int startColumn, int n) {
+    if (!params_) return;
+    double scale[3], offset[2];
+    read_head_doubles(*params_, kXScaleOffset, scale, 3);
+    read_head_doubles(*params_, kXOffsetOffset, offset, 2);
+    compute_x_positions(scale[0], scale[1], scale[2], z_.data(), x_.data(), startColumn,
+                        frameColumns(n), offset[0], offset[1], columns_, kInvalidHeight);
+}
+
+void ProfileProcessor::clipHeights() {
+    if (!params_) return;
+    distances_to_heights(z_.data(), columns_, static_cast<uint32_t>(params_->z_range_reference),
+                         params_->z_range_lower, params_->z_range_upper);
+}
+
+void ProfileProcessor::repairRuns(int n, bool allPoints) {
+    n = frameColumns(n);
+    const uint32_t maxGap = reg(183);
+    const uint32_t mode = reg(185);
+    const GrayNoise noise{gray_noise_bound(), nullptr};
+    const int first = allPoints ? 0 : kGuardPoints;
+    const int count = allPoints ? n : n - 2 * kGuardPoints;
+    if (count <= 0) return;
+    repair_invalid_runs(x_.data() + first, z_.data() + first,
+                        allPoints ? peakRows_.data() : nullptr, grayIn_.data() + first,
+                        runMarks_.data() + first, count, maxGap <= 255 ? int(maxGap) : 0,
+                        reg(804) >> 4, reg(805), mode <= 2 ? int(mode) : 0, kInvalidHeight, noise);
+}
+
+void ProfileProcessor::repairInnerFolds(int n) {
+    const int count = frameColumns(n) - 2 * kGuardPoints;
+    if (count <= 0) return;
+    repair_folds(x_.data() + kGuardPoints, z_.data() + kGuardPoints,
+                 grayIn_.data() + kGuardPoints, count, kInvalidHeight, 0.0);
+}
+
+void ProfileProcessor::resampleInner(int n, int count) {
+    const int inner = std::max(frameColumns(n) - 2 * kGuardPoints, 0);
+    count = std::clamp(count, 0, points_);
+    const uint32_t mode = reg(185);
+    resample_to_grid(x_.data() + kGuardPoints, z_.data() + kGuardPoints,
+                     grayIn_.data() + kGuardPoints, runMarks_.data() + kGuardPoints, inner,
+                     xGrid_.data(), heightsOut_.data(), grayOut_.data(), count, reg(804) >> 4,
+                     reg(805), mode <= 2 ? int(mode) : 0, static_cast<int>(kInvalidHeight));
+    mask_invalid_gray(heightsOut_.data(), grayOut_.data(), static_cast<int>(kInvalidHeight), 0,
+                      count);
+}
+
 bool ProfileProcessor::rotationOn() const { return rotation_enabled(reg(324), reg(325)); }
 
 void ProfileProcessor::rotateInner(int n) {
-    constexpr int kGuardPoints = 8;
     const int inner = std::min(n, columns_) - 2 * kGuardPoints;
     const int32_t angle = static_cast<int32_t>(reg(325));
     if (inner <= 0 || angle == 0 || !rotationOn()) return;

@@ -48,7 +48,18 @@ public:
     // the last held frame came out.
     bool flushRepair(int frames, std::function<void()> appendFrame);
 
-    // Frame stages driven by this frame's registers.
+    // Frame stages driven by this frame's registers. n is the frame's number of
+    // columns (at most the sensor's), count its number of grid points.
+    // Clears the column x and the output rows, takes the frame's gray bytes (may
+    // be null).
+    void beginFrame(const uint8_t* gray, int n);
+    // Raw words (16-bit for wordMode 0, else 32-bit) to distances in the z row,
+    // by registers 350 and 353.
+    void convertRaw(int wordMode, const void* words, int n);
+    // x of each column from its distance by the head's polynomials.
+    void computeColumnX(int startColumn, int n);
+    // Distances to heights inside the head's height bounds, for every column.
+    void clipHeights();
     // Rotates the inner points (all but 8 guard points at each end) of a frame of
     // n columns by register 325 / 100000 degrees while the rotation is enabled.
     void rotateInner(int n);
@@ -58,6 +69,14 @@ public:
     // register 772 bit 1) over the count grid points, then the z scale of
     // registers 330 and 331; both act on every output point.
     void baseZeroAndScale(int count);
+    // Gap repair (registers 183, 185, 804, 805 and the process-wide gray-noise
+    // bound) of the inner points, or of all n points and their peak rows.
+    void repairRuns(int n, bool allPoints);
+    // Fold repair of the inner points.
+    void repairInnerFolds(int n);
+    // Resamples the inner points onto the count grid points and clears the gray
+    // of invalid grid points.
+    void resampleInner(int n, int count);
     // Keeps every factor-th of the count grid points; returns the binned count
     // (the register image's binned width of count).
     int binGridPoints(int count, int factor);
@@ -85,12 +104,16 @@ public:
     uint8_t* grayOutRow() { return grayOut_.data(); }
     double* columnX() { return x_.data(); }
     double* columnZ() { return z_.data(); }
+    uint8_t* grayIn() { return grayIn_.data(); }
+    double* peakRows() { return peakRows_.data(); }
+    int32_t* runMarks() { return runMarks_.data(); }
 
     uint8_t frameReady = 0;
 
 private:
     uint32_t reg(unsigned int address) const;
     bool rotationOn() const;
+    int frameColumns(int n) const { return n < 0 ? 0 : (n > columns_ ? columns_ : n); }
     void headXScale(double out[3]) const;
 
     CalibrationTable calibration_;

@@ -12,18 +12,19 @@ struct GridSample {
     uint8_t gray;
 };
 
-// The end of segment s within one pitch of g, nearer end first.
+// The nearer end of segment s that lies within one pitch of g and has a valid
+// height (the left one on a tie). Ends with an invalid height are never copied,
+// so that a valid point always reaches the grid points within a pitch of it.
 bool nearest_end(const double* x, const double* z, const uint8_t* gray, int s, double g,
-                 double pitch, GridSample* out) {
-    if (std::fabs(g - x[s]) <= pitch) {
-        *out = {z[s], gray[s]};
-        return true;
-    }
-    if (std::fabs(x[s + 1] - g) <= pitch) {
-        *out = {z[s + 1], gray[s + 1]};
-        return true;
-    }
-    return false;
+                 double pitch, double invalid, GridSample* out) {
+    const double toLeft = std::fabs(g - x[s]);
+    const double toRight = std::fabs(x[s + 1] - g);
+    const bool left = toLeft <= pitch && !(std::fabs(z[s] - invalid) < kInvalidTolerance);
+    const bool right = toRight <= pitch && !(std::fabs(z[s + 1] - invalid) < kInvalidTolerance);
+    if (!left && !right) return false;
+    const int end = left && (!right || toLeft <= toRight) ? s : s + 1;
+    *out = {z[end], gray[end]};
+    return true;
 }
 
 GridSample interpolate(const double* x, const double* z, const uint8_t* gray, int s, double g) {
@@ -72,7 +73,8 @@ void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int
         GridSample sample{invalidHeight, 0};
         if (!uncertain) {
             if (invalidZ(z[s]) || invalidZ(z[s + 1])) {
-                if (!nearest_end(x, z, gray, s, g, pitch, &sample)) sample = {invalidHeight, 0};
+                if (!nearest_end(x, z, gray, s, g, pitch, invalidHeight, &sample))
+                    sample = {invalidHeight, 0};
                 heights[p] = sample.height;
                 grayOut[p] = sample.gray;
                 continue;
@@ -87,7 +89,7 @@ void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int
                 sample = interpolate(x, z, gray, s, g);
             }
         }
-        if (uncertain && !nearest_end(x, z, gray, s, g, pitch, &sample)) {
+        if (uncertain && !nearest_end(x, z, gray, s, g, pitch, invalidHeight, &sample)) {
             const bool bothValid = !invalidZ(z[s]) && !invalidZ(z[s + 1]);
             if (mode == 1 && bothValid)
                 sample = interpolate(x, z, gray, s, g);

@@ -114,7 +114,10 @@ protected:
         processor.bind(&settings, &params);
     }
 
-    void setModel(const char* model) { std::strncpy(params.model, model, sizeof(params.model)); }
+    void setModel(const char* model) {
+        std::memset(params.model, 0, sizeof(params.model));
+        std::memcpy(params.model, model, std::strlen(model));
+    }
 
     // Every column: P(R) = R + 1000.
     static CalibrationTable linearTable() {

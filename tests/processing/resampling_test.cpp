@@ -43,7 +43,7 @@ TEST(Resample, InterpolatesInsideAndInvalidatesOutsideTheEnds) {
 TEST(Resample, ValidNeighbourOfAnInvalidPointReachesOnePitch) {
     auto r = resample({0.0, 4.0}, {10.0, kInvalidHeight}, {90, 50}, 5, 1.0, 1);
     const double expected[] = {10.0, 10.0, kInvalidHeight, kInvalidHeight, kInvalidHeight};
-    const int expectedGray[] = {90, 90, 0, 50, 50};
+    const int expectedGray[] = {90, 90, 0, 0, 0};
     for (int p = 0; p < 5; ++p) {
         EXPECT_DOUBLE_EQ(r.heights[p], expected[p]) << p;
         EXPECT_EQ(r.gray[p], expectedGray[p]) << p;
@@ -70,6 +70,22 @@ TEST(Resample, WideGapFollowsTheNearerEndThenTheMode) {
         EXPECT_DOUBLE_EQ(r.heights[10], 30.0);
         EXPECT_EQ(r.marks[0], 1);
     }
+}
+
+TEST(Resample, ValidNeighbourWinsOverANearerInvalidOne) {
+    // Grid 1.0 lies 0.25 from the invalid point and 0.75 from the valid one.
+    auto r = resample({0.25, 1.25, 2.25}, {10.0, kInvalidHeight, 30.0}, {1, 2, 3}, 3, 1.0, 0);
+    EXPECT_DOUBLE_EQ(r.heights[1], 10.0);
+    EXPECT_EQ(r.gray[1], 1);
+    EXPECT_DOUBLE_EQ(r.heights[2], 30.0);
+}
+
+TEST(Resample, UncertainSegmentTakesTheNearerEnd) {
+    // Steep segment 1.5 wide: grid 1.0 lies within a pitch of both ends.
+    auto r = resample({0.0, 1.5}, {0.0, 100.0}, {5, 6}, 2, 1.0, 0, 1.0, 1.0);
+    EXPECT_DOUBLE_EQ(r.heights[0], 0.0);
+    EXPECT_DOUBLE_EQ(r.heights[1], 100.0);
+    EXPECT_EQ(r.gray[1], 6);
 }
 
 TEST(Resample, GapOfSixPitchesIsStillInterpolated) {

@@ -45,7 +45,9 @@ TEST_F(TemporalRepair, LongBatchReleasesFromCall511AndTheRestInTheFlush) {
     for (int k = 0; k < 600; ++k) {
         double first;
         if (feed(k, kWidth, &first)) {
-            if (released.empty()) EXPECT_EQ(k + 1, 511);
+            if (released.empty()) {
+                EXPECT_EQ(k + 1, 511);
+            }
             released.push_back(first);
         }
     }
