@@ -109,3 +109,93 @@ TEST_F(ProcessorStages, ZOffsetsOnlyWhileSwitchedOnAndWithAFittingCount) {
 }
 
 }  // namespace
+
+namespace {
+
+// A series '3' head whose columns lie one x unit apart (x = column - 424) and
+// whose 16-bit codes are heights + 32768: reference distance 1000, heights
+// from -100 to 100.
+class ColumnStages : public ::testing::Test {
+protected:
+    static constexpr int kColumns = 848;
+
+    ColumnStages() : processor(kColumns, kColumns, 1.0) {
+        std::memset(&params, 0, sizeof(params));
+        const double xScale[3] = {0.0, 0.0, 1.0};
+        std::memcpy(reinterpret_cast<unsigned char*>(&params) + 90, xScale, sizeof(xScale));
+        params.z_range_reference = 1000;
+        params.z_range_lower = -100;
+        params.z_range_upper = 100;
+        settings.set_regvals(285, 100);
+        settings.set_regvals(350, 1000 * 256);
+        settings.set_regvals(353, 65536);
+        settings.set_regvals(183, 3);        // gaps of up to 3 columns
+        settings.set_regvals(804, 20 << 4);  // slope threshold 20
+        settings.set_regvals(805, 30);       // step threshold 30
+        processor.bind(&settings, &params);
+    }
+
+    // Runs the column stages and the resampling of one full-width frame.
+    void run(const std::vector<uint16_t>& words, const std::vector<uint8_t>& gray) {
+        processor.beginFrame(gray.data(), kColumns);
+        processor.convertRaw(0, words.data(), kColumns);
+        processor.computeColumnX(0, kColumns);
+        processor.clipHeights();
+        processor.repairRuns(kColumns, false);
+        processor.repairInnerFolds(kColumns);
+        processor.buildXGrid(0, kColumns);
+        processor.resampleInner(kColumns, kColumns);
+    }
+
+    hvq5_settings settings;
+    zp_laser_reg::laser_params params;
+    ProfileProcessor processor;
+};
+
+TEST_F(ColumnStages, PlaneWithAStepAndAFewGaps) {
+    std::vector<uint16_t> words(kColumns);
+    std::vector<uint8_t> gray(kColumns, 100);
+    for (int c = 0; c < kColumns; ++c) words[c] = c < 424 ? 32768 + 10 : 32768 + 50;
+    words[100] = words[101] = 0;  // no peak: repaired
+    words[300] = 32768 + 500;     // beyond the height bounds: repaired
+    words[600] = words[601] = words[602] = words[603] = 0;  // longer than allowed
+    run(words, gray);
+
+    const double* h = processor.heightsOut();
+    EXPECT_DOUBLE_EQ(h[7], kInvalidHeight);  // guard points are not resampled
+    EXPECT_DOUBLE_EQ(h[8], 10.0);
+    EXPECT_DOUBLE_EQ(h[100], 10.0);
+    EXPECT_DOUBLE_EQ(h[300], 10.0);
+    EXPECT_DOUBLE_EQ(h[423], 10.0);
+    EXPECT_DOUBLE_EQ(h[424], 50.0);          // the step stays sharp
+    EXPECT_DOUBLE_EQ(h[600], 50.0);          // within a pitch of the valid neighbour
+    EXPECT_DOUBLE_EQ(h[601], kInvalidHeight);
+    EXPECT_EQ(processor.grayOutRow()[601], 0);
+    EXPECT_DOUBLE_EQ(h[839], 50.0);
+    EXPECT_DOUBLE_EQ(h[840], kInvalidHeight);
+    EXPECT_EQ(processor.runMarks()[423], 1);  // the step's left column
+}
+
+TEST_F(ColumnStages, AllZeroFrameGivesNoValidPoint) {
+    run(std::vector<uint16_t>(kColumns, 0), std::vector<uint8_t>(kColumns, 9));
+    for (int p = 0; p < kColumns; ++p) {
+        ASSERT_DOUBLE_EQ(processor.heightsOut()[p], kInvalidHeight) << p;
+        ASSERT_EQ(processor.grayOutRow()[p], 0) << p;
+    }
+}
+
+TEST_F(ColumnStages, SixteenBitWordsWithoutCodeResolutionHaveNoPeak) {
+    settings.set_regvals(353, 0);
+    const std::vector<uint16_t> words(kColumns, 32768);
+    processor.convertRaw(0, words.data(), kColumns);
+    EXPECT_DOUBLE_EQ(processor.columnZ()[5], kNoPeak);
+}
+
+TEST_F(ColumnStages, ThirtyTwoBitWords) {
+    const std::vector<uint32_t> words(kColumns, 2147483648u + 256u * 7);
+    processor.convertRaw(1, words.data(), kColumns);
+    processor.clipHeights();
+    EXPECT_DOUBLE_EQ(processor.columnZ()[5], 7.0);
+}
+
+}  // namespace
