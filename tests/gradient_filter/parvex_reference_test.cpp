@@ -1,4 +1,7 @@
+#include <algorithm>
+#include <climits>
 #include <ostream>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -60,6 +63,47 @@ INSTANTIATE_TEST_SUITE_P(
         SceneCase{"RoundingSumsBothPasses", 140, 100, 12,
                   makeCall(-100000000, -1000000, 21, true, 6, true, 3, 2), 5000000}),
     [](const testing::TestParamInfo<SceneCase>& info) { return info.param.name; });
+
+// Mean difference of the centre of `image` to its 15 x 15 window, summed in
+// single precision with the columns of each row taken left to right or right
+// to left.
+float windowMean(const TestImage& image, int r, int c, bool rightToLeft) {
+  const int rh = 7;
+  float sum = 0.0f;
+  for (int dy = -rh; dy <= rh; ++dy) {
+    for (int step = -rh; step <= rh; ++step) {
+      const int dx = rightToLeft ? -step : step;
+      if (dy == 0 && dx == 0) continue;
+      sum += (float)image.heightAt(r, c) - (float)image.heightAt(r + dy, c + dx);
+    }
+  }
+  return sum / 224.0f;
+}
+
+// Large differences make the window sum round, so a threshold placed between
+// the means of two summation orders tells which order the filter used.
+TEST(ParvexWindowSum, KeepsRowsTopDownAndColumnsLeftToRight) {
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> neighbour(0, 1000000);
+  std::uniform_int_distribution<int> centre(9000000, 11000000);
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    TestImage image(40, 40);
+    for (int32_t& h : image.heights) h = neighbour(random);
+    image.heightAt(20, 20) = centre(random);
+    const float inOrder = windowMean(image, 20, 20, false);
+    const float reversed = windowMean(image, 20, 20, true);
+    if (inOrder == reversed) continue;
+    FilterCall call;
+    call.lowThreshold = static_cast<int>(std::min(inOrder, reversed));
+    call.highThreshold = INT_MAX;
+    ASSERT_EQ(static_cast<float>(call.lowThreshold), std::min(inOrder, reversed));
+    const bool removedInOrder = inOrder > reversed;
+    EXPECT_EQ(runFilter(image, call).heightAt(20, 20) == kInvalid, removedInOrder);
+    EXPECT_EQ(referenceFilter(image, call).heightAt(20, 20) == kInvalid, removedInOrder);
+    return;
+  }
+  FAIL() << "no window whose sum depends on the order";
+}
 
 }  // namespace
 }  // namespace parvex_test
