@@ -1,13 +1,18 @@
 #include "sensor_interface/data_channel/profile_receiver.h"
 
 #include "platform/thread_priority.h"
+#include "sensor_interface/command/sensor_controller.h"
 #include "sensor_interface/data_channel/data_channel_reader.h"
 
 namespace {
 
-// Run mode 0 asks for real-time priorities. Until the extended values can be
-// read here the threads keep normal priority.
-int readRunMode(int /*id*/) { return 1; }
+constexpr unsigned int kRunModeRegister = 753;
+
+// Run mode 0 asks for real-time priorities. Without a sensor behind the
+// receiver there is no run mode to read, and the threads keep normal priority.
+int readRunMode(SensorController* controller) {
+    return controller ? static_cast<int>(controller->getVals(kRunModeRegister)) : 1;
+}
 
 }  // namespace
 
@@ -30,7 +35,7 @@ int ProfileReceiver::start(int id, const std::string& address, int port, int use
         log_->line("connect[" + std::to_string(id) + "] to " + address + ":9 failed", 0);
         return kConnectFailed;
     }
-    runMode_ = readRunMode(id);
+    runMode_ = readRunMode(controller);
     if (runMode_ == 0) mirevo::platform::raiseProcessPriority();
     connection_.rearm();
     run_.start();

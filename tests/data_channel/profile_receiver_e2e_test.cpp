@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
 #include "tests/data_channel/recording_log.h"
+#include "tests/support/temp_dir.h"
 #include "tools/sensor_sim/data_channel.h"
 #include "tools/sensor_sim/data_messages.h"
 
@@ -90,4 +94,25 @@ TEST_F(ProfileReceiverTest, InfoMessageSetsTheFrameRules) {
     EXPECT_EQ(receiver.expectedFrameLength(), 446u);
     EXPECT_TRUE(receiver.isValidFrame(446, 8, 2048));
     EXPECT_FALSE(receiver.isValidFrame(446, 8, 109));
+}
+
+TEST_F(ProfileReceiverTest, LossGoesIntoTheReconnectionFileOnce) {
+    mirevo::test::TempDir folder;
+    mirevo::test::ScopedWorkingDir inFolder(folder.path());
+    std::filesystem::create_directory(folder.path() / "zpsdk");
+    ASSERT_TRUE(sensor_.start("127.63.0.6", 9));
+    ProfileReceiver receiver;  // reports to the process run log
+    ASSERT_EQ(receiver.start(12, "127.63.0.6", 9, 0, nullptr), 0);
+    ASSERT_TRUE(sensor_.waitForConnection(1, 5000));
+    sensor_.closeConnection();
+    ASSERT_TRUE(sensor_.waitForConnection(2, 5000));
+    receiver.stop();
+
+    std::ifstream file(folder.path() / "zpsdk" / "reconnection_info.txt", std::ios::binary);
+    const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string expectedEnd = "]reconnecting[12]...\r\n";
+    ASSERT_GE(content.size(), expectedEnd.size());
+    EXPECT_EQ(content.substr(content.size() - expectedEnd.size()), expectedEnd);
+    EXPECT_EQ(content.find('['), 0u);
+    EXPECT_EQ(content.find("\r\n"), content.size() - 2);  // one line
 }
