@@ -19,6 +19,9 @@ void ConnectionState::release() {
 void ConnectionState::rearm() {
     std::lock_guard<std::mutex> lock(mutex_);
     released_ = false;
+    // A restart follows a fresh connect; a loss from the previous run is over.
+    connected_ = true;
+    reconnectRequest_ = false;
 }
 
 }  // namespace data_channel

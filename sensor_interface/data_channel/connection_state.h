@@ -34,7 +34,8 @@ public:
         reconnected_.notify_all();
     }
 
-    // Owner side: ends every wait (stop) and re-arms the state (start).
+    // Owner side: ends every wait (stop), and re-arms the state after a
+    // successful connect (start).
     void release();
     void rearm();
 

@@ -67,6 +67,22 @@ TEST_F(ProfileReceiverTest, StopReturnsWhileReconnecting) {
     EXPECT_FALSE(receiver.isConnected());
 }
 
+TEST_F(ProfileReceiverTest, RestartAfterAStopWhileReconnectingIsConnected) {
+    ASSERT_TRUE(sensor_.start("127.63.0.7", 9));
+    ProfileReceiver receiver(log_);
+    ASSERT_EQ(receiver.start(13, "127.63.0.7", 9, 0, nullptr), 0);
+    ASSERT_TRUE(sensor_.waitForConnection(1, 5000));
+    sensor_.stop();
+    ASSERT_TRUE(log_->waitForLine("0:reconnecting[13]..."));
+    receiver.stop();
+
+    ASSERT_TRUE(sensor_.start("127.63.0.7", 9));
+    ASSERT_EQ(receiver.start(13, "127.63.0.7", 9, 0, nullptr), 0);
+    EXPECT_TRUE(receiver.connection().connected());
+    EXPECT_TRUE(receiver.connection().waitReconnected());
+    receiver.stop();
+}
+
 TEST_F(ProfileReceiverTest, CanBeStartedAgainAndDestroyedWhileRunning) {
     ASSERT_TRUE(sensor_.start("127.63.0.5", 9));
     auto receiver = std::make_unique<ProfileReceiver>(log_);
