@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 #include <vector>
 
 #include "sensor_interface/log/log_directory_registry.h"
@@ -290,6 +291,7 @@ struct LateLogger {
 }  // namespace
 
 TEST(LogManagerInstanceTest, CanBeUsedWhileStaticsAreDestroyed) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
             setenv("ZP_RUNLOG_EN", "0", 1);
@@ -298,4 +300,24 @@ TEST(LogManagerInstanceTest, CanBeUsedWhileStaticsAreDestroyed) {
             std::exit(0);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(RunLogTest, ThreadsLoggingAtOnceLoseNoLine) {
+    LogManager manager(zpsdk, clock.function(), LogLimits{4096, 1 << 30});
+    constexpr int kThreads = 4;
+    constexpr int kLines = 200;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&manager, t] {
+            for (int i = 0; i < kLines; ++i) {
+                manager.log("thread " + std::to_string(t) + " line " + std::to_string(i), 0);
+                if (i % 50 == 0) manager.dump({uint32_t(i)});
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+
+    const std::string text = allRunLogText(zpsdk);
+    EXPECT_EQ(static_cast<int>(std::count(text.begin(), text.end(), '\n')), kThreads * kLines);
+    EXPECT_EQ(filesIn(zpsdk / "dump").size(), size_t(kThreads * kLines / 50));
 }

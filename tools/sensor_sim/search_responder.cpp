@@ -118,12 +118,12 @@ void SearchResponder::answer(const uint8_t* request, long size, const void* send
         sensor_->logPacket(std::move(packet));
     }
     if (decoded.opcode != 161 || decoded.address != kSearchRegister) return;
+    ++answered_;  // counted before the replies leave, so whoever got them sees it
     for (const SearchHead& head : options_.heads) {
         const auto reply = encodeSearchReply(head.address, head.modelText, options_.replyLength);
         ::sendto(socket_, reply.data(), reply.size(), MSG_NOSIGNAL,
                  static_cast<const sockaddr*>(sender), senderSize);
     }
-    ++answered_;
 }
 
 }  // namespace sensor_sim
