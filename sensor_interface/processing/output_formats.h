@@ -11,6 +11,9 @@ void heights_to_int100(const double* heights, int32_t* out, int count);
 void heights_to_u16(const double* heights, uint16_t* out, int count, double scale,
                     double offsetA, double offsetB, double invalid);
 
+// ProfileReceiver::encodeHeights16 and ProfileReceiver::outputWidth are these
+// two pure functions with the receiver's register values filled in.
+//
 // Codes of the extended-width int32 row: as heights_to_u16 after adding zOffset,
 // accepting codes up to 65535. Only the first `available` heights are read; the
 // outputs after them are 0.
