@@ -61,37 +61,45 @@ void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int
     while (last >= first && !(grid[last] <= x[n - 1])) setInvalid(last--);
 
     auto invalidZ = [&](double v) { return std::fabs(v - invalidHeight) < kInvalidTolerance; };
+    // A segment's kind depends only on its two ends and their marks, and the
+    // only mark written here is the segment's own left one: classify each
+    // segment once, however many grid points fall into it.
+    enum class Kind { Interpolated, InvalidEnd, Uncertain };
+    auto classify = [&](int s) {
+        if (runMarks[s] == 1 || runMarks[s + 1] == 1) return Kind::Uncertain;
+        if (invalidZ(z[s]) || invalidZ(z[s + 1])) return Kind::InvalidEnd;
+        const double dx = x[s + 1] - x[s];
+        const double dz = z[s + 1] - z[s];
+        if ((std::fabs(dz / dx) >= slopeThreshold && std::fabs(dz) >= stepThreshold) ||
+            dx > widest) {
+            runMarks[s] = 1;
+            return Kind::Uncertain;
+        }
+        return Kind::Interpolated;
+    };
+
     int segment = 0;
+    int classified = -1;
+    Kind kind = Kind::Interpolated;
     for (int p = first; p <= last; ++p) {
         const double g = grid[p];
         int s = segment;
         while (s <= n - 2 && !(x[s] <= g && g <= x[s + 1])) ++s;
         if (s > n - 2) continue;  // inside no segment: keep what is there
         segment = s;
-
-        bool uncertain = runMarks[s] == 1 || runMarks[s + 1] == 1;
-        GridSample sample{invalidHeight, 0};
-        if (!uncertain) {
-            if (invalidZ(z[s]) || invalidZ(z[s + 1])) {
-                if (!nearest_end(x, z, gray, s, g, pitch, invalidHeight, &sample))
-                    sample = {invalidHeight, 0};
-                heights[p] = sample.height;
-                grayOut[p] = sample.gray;
-                continue;
-            }
-            const double dx = x[s + 1] - x[s];
-            const double dz = z[s + 1] - z[s];
-            if ((std::fabs(dz / dx) >= slopeThreshold && std::fabs(dz) >= stepThreshold) ||
-                dx > widest) {
-                runMarks[s] = 1;
-                uncertain = true;
-            } else {
-                sample = interpolate(x, z, gray, s, g);
-            }
+        if (s != classified) {
+            kind = classify(s);
+            classified = s;
         }
-        if (uncertain && !nearest_end(x, z, gray, s, g, pitch, invalidHeight, &sample)) {
+
+        GridSample sample{invalidHeight, 0};
+        if (kind == Kind::Interpolated) {
+            sample = interpolate(x, z, gray, s, g);
+        } else if (!nearest_end(x, z, gray, s, g, pitch, invalidHeight, &sample)) {
             const bool bothValid = !invalidZ(z[s]) && !invalidZ(z[s + 1]);
-            if (mode == 1 && bothValid)
+            if (kind == Kind::InvalidEnd)
+                sample = {invalidHeight, 0};
+            else if (mode == 1 && bothValid)
                 sample = interpolate(x, z, gray, s, g);
             else if (mode == 2)
                 sample = {std::min(z[s], z[s + 1]), std::min(gray[s], gray[s + 1])};
