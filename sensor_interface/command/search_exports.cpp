@@ -1,7 +1,7 @@
 #include "sensor_interface/command/search_exports.h"
 
 #include "sensor_interface/command/search.h"
-#include "sensor_interface/log/log_manager.h"
+#include "sensor_interface/registry/tandrel_zp_manager.h"
 
 namespace {
 const uint32_t* searchWithoutThrowing(int* count, int timeoutMs) noexcept {
@@ -16,8 +16,10 @@ const uint32_t* searchWithoutThrowing(int* count, int timeoutMs) noexcept {
 
 extern "C" HVQ5_API const uint32_t* HVQ5_SearchOnline(int* count, int timeoutMs) {
     try {
-        LogManager::instance();  // the search may be the first call: start the run log
+        runFirstCallStep();  // the search may be the process's first call
     } catch (...) {
+        if (count) *count = 0;
+        return nullptr;
     }
     return searchWithoutThrowing(count, timeoutMs);
 }

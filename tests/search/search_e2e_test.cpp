@@ -12,6 +12,7 @@
 #include "sensor_interface/command/search.h"
 #include "sensor_interface/command/search_exports.h"
 #include "sensor_interface/log/log_manager.h"
+#include "sensor_interface/registry/tandrel_zp_manager.h"
 #include "tests/search/test_network.h"
 #include "tests/support/temp_dir.h"
 #include "tools/sensor_sim/search_responder.h"
@@ -181,8 +182,11 @@ TEST_F(SearchE2eTest, PortInUseFailsTheSearch) {
 
 TEST_F(SearchE2eTest, ExportsReturnTheTable) {
     addSensor({{"192.168.1.10", "ZP5160"}});
+    registry_testing::resetFirstCall();
     int count = 0;
     const uint32_t* table = HVQ5_SearchOnline(&count, kWaitMs);
+    EXPECT_TRUE(sdkManager().socket_started());  // the search ran the first-call step
+    EXPECT_FALSE(takeFirstCall());
     ASSERT_NE(table, nullptr);
     ASSERT_EQ(count, 1);
     EXPECT_EQ(table[0], ip("192.168.1.10"));
