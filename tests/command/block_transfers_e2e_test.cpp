@@ -67,7 +67,8 @@ TEST_F(Blocks, ParameterHalfIsDecodedFromTheLast256BytesHeld) {
                                        sensor_sim::ReplyWriter& reply) {
         reply.echo(r.opcode, r.address, 0);
         reply.write(Bytes(200, 0xEE));
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        // Well past the request's 30 ms wait, so the 200 bytes come alone.
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
         reply.write(s.model().parameterHalf(r.value));
     });
     std::vector<int32_t> values;
