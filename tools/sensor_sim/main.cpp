@@ -14,6 +14,9 @@
 
 #include "tools/sensor_sim/data_channel.h"
 #include "tools/sensor_sim/debug_stream_service.h"
+#include "tools/sensor_sim/sim_batch_memory.h"
+#include "tools/sensor_sim/sim_flash.h"
+#include "tools/sensor_sim/sim_programs.h"
 #include "tools/sensor_sim/sim_sensor.h"
 
 namespace {
@@ -85,6 +88,9 @@ int main(int argc, char** argv) {
         }
     }
     sensor_sim::installDebugStream(sensor, [](sensor_sim::SimSensor&) { return sensor_sim::sceneDebugStream(512); });
+    sensor_sim::installBatchMemory(sensor);
+    sensor_sim::installFlash(sensor);
+    sensor_sim::installPrograms(sensor);
     sensor.addService(std::make_shared<sensor_sim::DataChannelService>());
     if (!sensor.start()) {
         std::fprintf(stderr, "cannot listen on %s (ports %u and %u)\n", options.address.c_str(),
