@@ -1,5 +1,6 @@
 #include "tools/sensor_sim/data_channel.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstring>
@@ -82,7 +83,7 @@ void DataChannelService::stop() {
 void DataChannelService::serve(SimConnection& connection) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        open_ = &connection;
+        live_.push_back(&connection);
         ++opened_;
     }
     changed_.notify_all();
@@ -100,7 +101,7 @@ void DataChannelService::serve(SimConnection& connection) {
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (open_ == &connection) open_ = nullptr;
+        live_.erase(std::find(live_.begin(), live_.end(), &connection));
     }
     changed_.notify_all();
 }
@@ -112,22 +113,30 @@ size_t DataChannelService::acceptedConnections() const {
 
 bool DataChannelService::connected() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return open_ != nullptr;
+    return !live_.empty();
+}
+
+SimConnection* DataChannelService::newestLocked() const {
+    SimConnection* newest = nullptr;
+    for (SimConnection* connection : live_)
+        if (!newest || connection->acceptIndex() > newest->acceptIndex()) newest = connection;
+    return newest;
 }
 
 bool DataChannelService::waitForConnection(size_t count, int timeoutMs) {
     std::unique_lock<std::mutex> lock(mutex_);
     return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                             [&] { return open_ != nullptr && opened_ >= count; });
+                             [&] { return !live_.empty() && opened_ >= count; });
 }
 
 bool DataChannelService::waitForDisconnect(int timeoutMs) {
     std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return open_ == nullptr; });
+    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return live_.empty(); });
 }
 
 bool DataChannelService::sendLocked(const void* data, size_t size) {
-    return open_ != nullptr && open_->send(data, size);
+    SimConnection* newest = newestLocked();
+    return newest != nullptr && newest->send(data, size);
 }
 
 bool DataChannelService::send(const Bytes& bytes) {
@@ -157,7 +166,7 @@ bool DataChannelService::sendSplitAt(const Bytes& bytes, const std::vector<size_
 
 void DataChannelService::closeConnection() {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (open_ != nullptr) open_->shutdown();
+    if (SimConnection* newest = newestLocked()) newest->shutdown();
 }
 
 bool DataChannelService::refuseConnections(int attempts) {
@@ -192,6 +201,9 @@ void DataChannelService::watchRefusals(int packetSocket, int attempts) {
         }
     }
     ::close(packetSocket);
+    // The watcher sees a packet before the TCP stack has answered it: give the
+    // last refusal time to happen (the host retries only after 50 ms).
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
     endRefusal();
 }
 

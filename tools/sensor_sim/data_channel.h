@@ -37,14 +37,14 @@ public:
     size_t acceptedConnections() const;
     bool connected() const;
 
-    // Sends on the open connection; false when there is none or it broke.
+    // Sends on the newest connection; false when there is none or it broke.
     bool send(const Bytes& bytes);
     // Sends in writes of pieceSize bytes (1: byte by byte), pausing between them.
     bool sendInPieces(const Bytes& bytes, size_t pieceSize, int pauseMs = 1);
     // Sends with a cut before each given offset, pausing at every cut.
     bool sendSplitAt(const Bytes& bytes, const std::vector<size_t>& cuts, int pauseMs = 5);
 
-    // Ends the open connection from the sensor's side.
+    // Ends the newest connection from the sensor's side.
     void closeConnection();
     // Stops listening until `attempts` connection attempts have been refused,
     // then listens again. The attempts are counted by watching the loopback
@@ -63,6 +63,7 @@ private:
     void watchRefusals(int packetSocket, int attempts);
     void endRefusal();
     bool sendLocked(const void* data, size_t size);
+    SimConnection* newestLocked() const;
 
     std::string address_;
     uint16_t port_ = 0;
@@ -70,7 +71,9 @@ private:
 
     mutable std::mutex mutex_;  // the open connection and sends on it
     std::condition_variable changed_;
-    SimConnection* open_ = nullptr;  // the newest connection; sends go there
+    // Connections being served. Sends go to the one accepted last: the host's
+    // previous connection may linger until its deferred close.
+    std::vector<SimConnection*> live_;
     size_t opened_ = 0;
 
     std::mutex controlMutex_;  // listening state

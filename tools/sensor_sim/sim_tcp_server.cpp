@@ -87,12 +87,12 @@ void SimTcpServer::acceptLoop() {
         if (fd < 0) continue;
         int one = 1;
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        ++accepted_;
+        const size_t acceptIndex = ++accepted_;
         reapFinished();
         std::lock_guard<std::mutex> lock(workersMutex_);
         workers_.emplace_back();
         Worker& worker = workers_.back();
-        worker.connection = std::make_shared<SimConnection>(fd);
+        worker.connection = std::make_shared<SimConnection>(fd, acceptIndex);
         worker.thread = std::thread([this, &worker] {
             handler_(*worker.connection);
             worker.done = true;

@@ -16,8 +16,10 @@ namespace sensor_sim {
 
 class SimConnection {
 public:
-    explicit SimConnection(int fd) : fd_(fd) {}
+    explicit SimConnection(int fd, size_t acceptIndex = 0) : fd_(fd), acceptIndex_(acceptIndex) {}
     int fd() const { return fd_; }
+    // 1 for the first connection the server accepted, 2 for the next...
+    size_t acceptIndex() const { return acceptIndex_; }
     // Reads exactly size bytes; false when the peer closed, on error or stop.
     bool readExact(void* data, size_t size);
     // Reads what is there (at most size bytes), waiting at most waitMs for the
@@ -31,6 +33,7 @@ public:
 
 private:
     int fd_;
+    size_t acceptIndex_;
     std::atomic<bool> shut_{false};
 };
 
