@@ -51,6 +51,13 @@ uint32_t lightRawFromPercent(uint32_t percent, const LightScale& scale) {
     return raw;
 }
 
+std::array<int, 4> zRangeRowTable(int cameraRows) {
+    std::array<int, 4> table{};
+    if (cameraRows < 0) return table;
+    for (int i = 0; i < 4; ++i) table[i] = ((cameraRows >> i) / 16) * 16;
+    return table;
+}
+
 uint32_t zRangeIndex(uint32_t rows, const std::array<int, 4>& table) {
     for (uint32_t i = 0; i < table.size(); ++i) {
         if (static_cast<uint32_t>(table[i]) == rows) return i;

@@ -20,6 +20,10 @@ int32_t lightPercentFromRaw(uint32_t raw, const LightScale& scale);
 // Raw light-control value of a percentage, kept below the top of the scale.
 uint32_t lightRawFromPercent(uint32_t percent, const LightScale& scale);
 
+// Camera rows of the four z ranges of a head: its rows divided by 1, 2, 4 and
+// 8, each rounded down to a multiple of 16.
+std::array<int, 4> zRangeRowTable(int cameraRows);
+
 // Index 0..3 of camera rows in the z-range row table, else the rows themselves.
 uint32_t zRangeIndex(uint32_t rows, const std::array<int, 4>& table);
 

@@ -185,6 +185,13 @@ TEST(LightLevel, PercentAndRawAtTheScaleEnds) {
     EXPECT_EQ(lightRawFromPercent(100, wide), 64224u);
 }
 
+TEST(ZRange, RowTableOfAHead) {
+    using setting_rules::zRangeRowTable;
+    EXPECT_EQ(zRangeRowTable(1024), (std::array<int, 4>{1024, 512, 256, 128}));
+    EXPECT_EQ(zRangeRowTable(608), (std::array<int, 4>{608, 304, 144, 64}));
+    EXPECT_EQ(zRangeRowTable(0), (std::array<int, 4>{0, 0, 0, 0}));
+}
+
 TEST(RowWindow, HeightCoversTheSpan) {
     using namespace setting_rules;
     EXPECT_EQ(rowWindowHeight((120u << 16) | 100u), 32u);
