@@ -41,8 +41,8 @@ int SensorController::readBatchStatusBlock(Bytes& data, BatchStatus& status) {
     int result = transact(kReadOpcode, kBulkSizeRegister, size, kRecordSizeWaitMs);
     if (result != HVQ5_RC_OK) return result;
     data.clear();
-    if (size < kBatchStatusSize || size > kBatchStatusMaxSize) {
-        // No record we can decode: its bytes must not be read as the next reply.
+    if (size > kBatchStatusMaxSize) {
+        // Not a record: whatever follows must not be read as the next reply.
         drainSocket();
         return HVQ5_RC_BAD_BLOCK;
     }
@@ -53,7 +53,9 @@ int SensorController::readBatchStatusBlock(Bytes& data, BatchStatus& status) {
         std::fputs(kTimeoutMessage, stdout);
         return HVQ5_RC_TIMEOUT;
     }
-    parse_batch_status(data.data(), data.size(), status);
+    // A record shorter than its fields is received (the channel stays in
+    // step) but refused rather than decoded from bytes that are not there.
+    if (!parse_batch_status(data.data(), data.size(), status)) return HVQ5_RC_BAD_BLOCK;
     if (status.frameCount == 0) return HVQ5_RC_MEMORY_NOT_READY;
     if (receiveUntil(data, kBatchEnd, timeoutMs, 0) != HVQ5_RC_OK) {
         drainSocket();

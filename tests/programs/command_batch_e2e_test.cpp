@@ -91,9 +91,13 @@ TEST_F(CommandBatchRead, FirstBatchAfterACounterStandingAtZeroIsRead) {
     EXPECT_EQ(batchMemory->clears(), 0u);
 }
 
-TEST_F(CommandBatchRead, StatusRecordTooShortFailsTheBatchAndKeepsTheChannelInStep) {
+// Status records of a size that cannot be a record: too short to hold its
+// fields, empty, longer than any record.
+class CommandBatchRecordSize : public CommandBatchRead, public ::testing::WithParamInterface<uint32_t> {};
+
+TEST_P(CommandBatchRecordSize, FailsTheBatchAndKeepsTheChannelInStep) {
     batchMemory->scriptTriggerCounter({5, 6});
-    batchMemory->announceRecordSize(20);
+    batchMemory->announceRecordSize(GetParam());
 
     ASSERT_EQ(controller.receiveDataAuto(dispatcher), HVQ5_RC_OK);
     EXPECT_EQ(controller.commandBatch.completion, command_batch::kFailed);
@@ -104,6 +108,8 @@ TEST_F(CommandBatchRead, StatusRecordTooShortFailsTheBatchAndKeepsTheChannelInSt
     EXPECT_EQ(controller.readRegister(300, value, 0), HVQ5_RC_OK);
     EXPECT_EQ(value, 77u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Sizes, CommandBatchRecordSize, ::testing::Values(20u, 0u, 80u));
 
 TEST_F(CommandBatchRead, StatusBlockWithoutFramesStillDecodesTheRecord) {
     SimBatchBlock empty = layout();
