@@ -105,7 +105,12 @@ std::vector<uint32_t> SearchResultTable::entries() const {
 std::vector<uint32_t> searchLocalAddresses() {
     std::vector<uint32_t> addresses;
     for (const plat::Ipv4Adapter& adapter : plat::upIpv4Adapters()) {
-        if (adapter.canBroadcast && !adapter.isLoopback) addresses.push_back(adapter.address);
+        if (!adapter.canBroadcast || adapter.isLoopback) continue;
+        // An address held by two adapters could only be bound once, and the
+        // second bind would fail the whole search.
+        if (std::find(addresses.begin(), addresses.end(), adapter.address) == addresses.end()) {
+            addresses.push_back(adapter.address);
+        }
     }
     return addresses;
 }

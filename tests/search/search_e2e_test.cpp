@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/adapters.h"
 #include "platform/udp_socket.h"
 #include "sensor_interface/command/search.h"
 #include "sensor_interface/command/search_exports.h"
@@ -93,6 +94,18 @@ protected:
 };
 
 }  // namespace
+
+TEST_F(SearchE2eTest, SearchesFromTheBroadcastCapableAdapterOnly) {
+    // Loopback is down here and would be skipped anyway; the veth end is ours.
+    ASSERT_EQ(system("ip link set lo up"), 0);
+    EXPECT_EQ(searchLocalAddresses(), std::vector<uint32_t>{g_network->hostAddress()});
+    const auto adapters = mirevo::platform::upIpv4Adapters();
+    const auto host = std::find_if(adapters.begin(), adapters.end(),
+                                   [](const auto& adapter) { return adapter.name == "mvs-host"; });
+    ASSERT_NE(host, adapters.end());
+    EXPECT_TRUE(host->canBroadcast);
+    EXPECT_EQ(host->broadcast, ip("10.231.0.255"));
+}
 
 TEST_F(SearchE2eTest, FindsOneSensor) {
     addSensor({{"192.168.1.10", "ZP5160"}});
