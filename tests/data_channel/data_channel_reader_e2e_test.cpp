@@ -18,6 +18,12 @@ namespace {
 
 std::string text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
+std::string joined(const std::vector<std::string>& lines) {
+    std::string all;
+    for (const std::string& line : lines) all += line + "\n";
+    return all;
+}
+
 size_t countStarting(const std::vector<std::string>& lines, const std::string& prefix) {
     return static_cast<size_t>(
         std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
@@ -106,7 +112,8 @@ TEST_F(DataChannelReaderTest, SensorClosingTheConnectionIsLoggedOnceAndStreaming
 TEST_F(DataChannelReaderTest, RefusedReconnectsAreCountedInTheReconnectedLine) {
     connectAt("127.62.0.4");
     if (!sensor_.refuseConnections(2)) GTEST_SKIP() << "counting refused connects needs CAP_NET_RAW";
-    ASSERT_TRUE(log_.waitForLine("0:reconnected[3] successfully(2)"));
+    ASSERT_TRUE(log_.waitForLine("0:reconnected[3] successfully(2)"))
+        << joined(log_.lines()) << "refused " << sensor_.refusedAttempts();
     EXPECT_EQ(sensor_.refusedAttempts(), 2);
     EXPECT_EQ(log_.reconnections(), std::vector<std::string>{"reconnecting[3]..."});
     ASSERT_TRUE(sensor_.waitForConnection(2, 5000));

@@ -4,6 +4,7 @@
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstring>
+#include <linux/filter.h>
 #include <linux/if_packet.h>
 #include <net/ethernet.h>
 #include <net/if.h>
@@ -32,14 +33,37 @@ bool isConnectAttempt(const uint8_t* packet, size_t size, uint32_t address, uint
     return destination == address && destinationPort == port && syn && !ack;
 }
 
-int openLoopbackWatcher() {
+// Lets only TCP SYNs to address:port through, so the watcher keeps up however
+// busy loopback is (IP header without options, as in every SYN Linux sends).
+constexpr uint32_t netOffset(int offset) { return static_cast<uint32_t>(SKF_NET_OFF + offset); }
+
+bool attachSynFilter(int fd, uint32_t address, uint16_t port) {
+    sock_filter code[] = {
+        BPF_STMT(BPF_LD | BPF_B | BPF_ABS, netOffset(9)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, IPPROTO_TCP, 0, 7),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, netOffset(16)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, ntohl(address), 0, 5),
+        BPF_STMT(BPF_LD | BPF_H | BPF_ABS, netOffset(22)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, port, 0, 3),
+        BPF_STMT(BPF_LD | BPF_B | BPF_ABS, netOffset(33)),
+        BPF_STMT(BPF_ALU | BPF_AND | BPF_K, 0x12),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, 0x02, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, 0),
+        BPF_STMT(BPF_RET | BPF_K, 256),
+    };
+    sock_fprog program{static_cast<unsigned short>(sizeof code / sizeof code[0]), code};
+    return setsockopt(fd, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program) == 0;
+}
+
+int openLoopbackWatcher(uint32_t address, uint16_t port) {
     const int fd = ::socket(AF_PACKET, SOCK_DGRAM | SOCK_CLOEXEC, htons(ETH_P_IP));
     if (fd < 0) return -1;
     sockaddr_ll local{};
     local.sll_family = AF_PACKET;
     local.sll_protocol = htons(ETH_P_IP);
     local.sll_ifindex = static_cast<int>(if_nametoindex("lo"));
-    if (local.sll_ifindex == 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+    if (local.sll_ifindex == 0 || !attachSynFilter(fd, address, port) ||
+        ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
         ::close(fd);
         return -1;
     }
@@ -171,7 +195,9 @@ void DataChannelService::closeConnection() {
 
 bool DataChannelService::refuseConnections(int attempts) {
     if (refusalWatcher_.joinable()) refusalWatcher_.join();
-    const int watcher = openLoopbackWatcher();
+    uint32_t address = 0;
+    inet_pton(AF_INET, address_.c_str(), &address);
+    const int watcher = openLoopbackWatcher(address, port_);
     if (watcher < 0) return false;
     {
         std::lock_guard<std::mutex> lock(controlMutex_);
