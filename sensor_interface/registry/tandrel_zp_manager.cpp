@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "sensor_interface/command/search.h"
 #include "sensor_interface/log/log_manager.h"
 
 namespace {
@@ -67,6 +68,10 @@ void tandrel_zp_manager::init_socket() {
 bool tandrel_zp_manager::socket_started() const {
     std::lock_guard<std::mutex> lock(socket_mutex_);
     return socket_layer_ != nullptr;
+}
+
+const uint32_t* tandrel_zp_manager::search_online(int* count, int timeoutMs) {
+    return ::search_online(count, timeoutMs);
 }
 
 tandrel_zp_manager& sdkManager() {

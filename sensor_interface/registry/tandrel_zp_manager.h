@@ -32,6 +32,9 @@ public:
     // Linux; the start is still announced once, as callers expect).
     void init_socket();
     bool socket_started() const;
+    // The device search: the table of found addresses (network byte order),
+    // null when the search failed.
+    const uint32_t* search_online(int* count, int timeoutMs);
 
     // Dual-head merge state, driven by the merge handler installation.
     std::mutex merge_mutex;
