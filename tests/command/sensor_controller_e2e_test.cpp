@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "sensor_interface/log/log_manager.h"
 #include "sensor_interface/registry/hvq5_rc.h"
 #include "tests/command/command_fixture.h"
 
@@ -124,9 +125,21 @@ TEST_F(CommandChannel, WithoutSocketAnExchangeReports1001AndReconnectsOnce) {
 TEST_F(CommandChannel, RefusedConnectFailsAtOnce) {
     SensorController other;
     EXPECT_FALSE(other.connect(3, sim->options().address, 1));
-    uint32_t value = 0;
     EXPECT_EQ(other.sendOnly(kRead, 1, 0), HVQ5_RC_SEND_FAILED);
-    (void)value;
+}
+
+bool runLogHas(const std::string& line) {
+    bool found = false;
+    LogManager::instance().recentRecords().forEach([&](const LogRecord& record) { found |= record.message == line; });
+    return found;
+}
+
+TEST_F(CommandChannel, ConnectLogLinesNameTheDeviceAndAlwaysPort7) {
+    const std::string address = sim->options().address;
+    EXPECT_TRUE(runLogHas("connect[0] to " + address + " successfully"));
+    SensorController other;
+    ASSERT_FALSE(other.connect(9, address, 1));
+    EXPECT_TRUE(runLogHas("connect[9] to " + address + ":7 failed"));
 }
 
 TEST_F(CommandChannel, BulkOfRegister278HasTheAnnouncedSizeEvenWhenSplit) {
