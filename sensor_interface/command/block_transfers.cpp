@@ -1,13 +1,12 @@
 // Fixed-size blocks and tables on the command channel: calibration table,
 // parameter blocks, head records, shape block, settings block, measured values
 // and memory blocks. Each block's framing and decoding lives here only.
-#include <cstdio>
 #include <cstring>
 
 #include "sensor_interface/command/register_packet.h"
 #include "sensor_interface/command/sensor_controller.h"
 #include "sensor_interface/registry/hvq5_rc.h"
-#include "sensor_interface/settings/stop_watch.h"
+#include "sensor_interface/command/silence_clock.h"
 
 namespace net = mirevo::platform;
 
@@ -59,22 +58,17 @@ int SensorController::receiveFixed(Bytes& held, std::size_t blockSize, std::size
     held.clear();
     held.reserve(blockSize);
     const std::size_t chunk = std::min(maxPerReceive, kRxBufferSize);
-    stop_watch watch;
-    watch.begin_ms();
+    SilenceClock silence;
     while (held.size() < blockSize) {
         net::IoResult part = net::receiveSome(commandSocket_, rxBuffer_.get(), chunk);
         if (part.ok()) {
-            watch.restart_ms();
+            silence.dataArrived();
             held.insert(held.end(), rxBuffer_.get(), rxBuffer_.get() + part.bytes);
             continue;
         }
-        watch.stop_ms();
-        const bool silent = watch.elapsed() > timeoutMs;
-        watch.start();
         // A closed connection will bring nothing more either.
-        if (silent || part.status != net::IoStatus::TimedOut) {
-            std::fputs("recv tcp time out \n", stdout);
-            std::fflush(stdout);
+        if (part.status != net::IoStatus::TimedOut || silence.elapsedMs() > timeoutMs) {
+            reportReceiveTimeout();
             return HVQ5_RC_TIMEOUT;
         }
     }

@@ -9,7 +9,7 @@
 #include "sensor_interface/command/register_packet.h"
 #include "sensor_interface/log/log_manager.h"
 #include "sensor_interface/registry/hvq5_rc.h"
-#include "sensor_interface/settings/stop_watch.h"
+#include "sensor_interface/command/silence_clock.h"
 
 namespace net = mirevo::platform;
 
@@ -22,7 +22,6 @@ constexpr int kEchoRetryPauseMs = 50;
 constexpr int kDrainTimeoutMs = 5;
 constexpr std::size_t kDrainChunk = 4096;
 constexpr int kStreamRetryPauseMs = 10;
-const char kTimeoutMessage[] = "recv tcp time out \n";
 const char kEndOfText[] = ",end\r\n";
 const char kRejectedMarker[] = "END\r\n";
 
@@ -39,23 +38,6 @@ bool endsWith(const std::vector<uint8_t>& bytes, const char* tail, std::size_t t
     return bytes.size() >= tailLength && std::memcmp(bytes.data() + bytes.size() - tailLength, tail, tailLength) == 0;
 }
 
-// Milliseconds of silence measured the way every receive loop of the channel
-// does: stop, read, start again; restart on data.
-class SilenceClock {
-public:
-    SilenceClock() { watch_.begin_ms(); }
-    void dataArrived() { watch_.restart_ms(); }
-    double elapsedMs() {
-        watch_.stop_ms();
-        double elapsed = watch_.elapsed();
-        watch_.start();
-        return elapsed;
-    }
-
-private:
-    stop_watch watch_;
-};
-
 }  // namespace
 
 SensorController::SensorController() : rxBuffer_(new uint8_t[kRxBufferSize]) {
@@ -66,6 +48,8 @@ SensorController::~SensorController() {
     net::closeSocket(previousSocket_);
     net::closeSocket(commandSocket_);
 }
+
+void SensorController::reportReceiveTimeout() { console("recv tcp time out \n"); }
 
 // ---------------------------------------------------------------- connection
 
@@ -182,7 +166,7 @@ int SensorController::exchange(uint8_t opcode, uint32_t address, uint32_t& value
     EchoOutcome outcome = receiveEcho(echo);
     if (outcome == EchoOutcome::Nothing) {
         reconnectAndDrain(HVQ5_RC_TIMEOUT);
-        console(kTimeoutMessage);
+        reportReceiveTimeout();
         return HVQ5_RC_TIMEOUT;
     }
     const bool complete = outcome == EchoOutcome::Complete;
@@ -301,7 +285,7 @@ int SensorController::receiveBulk(Bytes* out, std::size_t size, bool stopAtEnd) 
         if (out->size() == size) return HVQ5_RC_OK;
         // A closed connection brings nothing more; silence ends at the time-out.
         if (part.status != net::IoStatus::TimedOut || silence.elapsedMs() > timeoutMs) {
-            console(kTimeoutMessage);
+            reportReceiveTimeout();
             return HVQ5_RC_TIMEOUT;
         }
     }
@@ -355,7 +339,7 @@ int SensorController::transferBlock(uint8_t opcode, uint16_t hi, uint16_t lo, ui
         }
         if (!first.ok()) {
             data.clear();
-            console(kTimeoutMessage);
+            reportReceiveTimeout();
             return HVQ5_RC_TIMEOUT;
         }
     }
@@ -371,7 +355,7 @@ int SensorController::transferBlock(uint8_t opcode, uint16_t hi, uint16_t lo, ui
     }
     if (have < needed) {
         data.clear();
-        console(kTimeoutMessage);
+        reportReceiveTimeout();
         return HVQ5_RC_TIMEOUT;
     }
     if (expectedPayload > 0) have = wanted;

@@ -179,6 +179,7 @@ private:
     EchoOutcome receiveEcho(uint8_t* echo);
     bool receiveRemainder(uint8_t* data, std::size_t& have, std::size_t size);
     void applySocketOptions();
+    static void reportReceiveTimeout();
     // Receives a fixed-size block behind an echo: at most maxPerReceive bytes
     // a time until at least blockSize are held; 4100 on a silence first.
     int receiveFixed(Bytes& held, std::size_t blockSize, std::size_t maxPerReceive);

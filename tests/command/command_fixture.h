@@ -21,12 +21,6 @@ protected:
         ASSERT_TRUE(controller.connect(0, options.address, options.commandPort));
     }
 
-    size_t requestsSeen(uint8_t opcode) {
-        size_t count = 0;
-        for (const auto& packet : sim->packetLog()) count += packet.opcode == opcode;
-        return count;
-    }
-
     std::unique_ptr<sensor_sim::SimSensor> sim;
     SensorController controller;
 };
