@@ -134,6 +134,16 @@ TEST_F(CommandBatchRead, CounterBehindTheBlockIndexIsNotAhead) {
     EXPECT_EQ(controller.commandBatch.blockIndex, 6);
 }
 
+// -1 is a counter the sensor does not know yet: it is asked once more.
+TEST_F(CommandBatchRead, UnknownCounterIsAskedOnceMore) {
+    batchMemory->scriptTriggerCounter({5, 0xFFFFFFFF, 6, 0xFFFFFFFF, 0xFFFFFFFF});
+    EXPECT_EQ(controller.receiveDataAuto(dispatcher), HVQ5_RC_TRIGGER_NOT_AHEAD);
+    EXPECT_EQ(controller.commandBatch.blockIndex, 6);
+    size_t counterReads = 0;
+    for (const auto& packet : packets()) counterReads += packet.opcode == kReadOpcode && packet.address == 294;
+    EXPECT_EQ(counterReads, 5u);
+}
+
 TEST_F(CommandBatchRead, ClosedCommandSocket) {
     controller.closeSockets(true);
     EXPECT_EQ(controller.receiveDataAuto(dispatcher), HVQ5_RC_BAD_REPLY);
