@@ -21,7 +21,7 @@ class DispatcherOverCommandChannel : public ::testing::Test {
 protected:
     void SetUp() override {
         sensor_sim::SimOptions options;
-        options.address = mirevo::test::loopbackAddressForTest(63);
+        options.address = mirevo::test::loopbackAddressForTest(71);
         sim = std::make_unique<sensor_sim::SimSensor>(options);
         ASSERT_TRUE(sim->start()) << options.address;
         ASSERT_TRUE(controller.connect(0, options.address, options.commandPort));
