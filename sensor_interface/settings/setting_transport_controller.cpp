@@ -49,9 +49,10 @@ int ProfileBatchFrameProcessor::process(const BatchFrame& frame, int firstColumn
     if (frame.wideValues) {
         for (size_t i = 0; i < n; ++i) words_[i] = le32(frame.values + 4 * i);
     } else {
-        uint16_t* packed = reinterpret_cast<uint16_t*>(words_.data());
+        uint8_t* packed = reinterpret_cast<uint8_t*>(words_.data());
         for (size_t i = 0; i < n; ++i) {
-            packed[i] = static_cast<uint16_t>(frame.values[2 * i] | (frame.values[2 * i + 1] << 8));
+            const uint16_t word = static_cast<uint16_t>(frame.values[2 * i] | (frame.values[2 * i + 1] << 8));
+            std::memcpy(packed + 2 * i, &word, sizeof word);
         }
     }
     return processor_->process(frame.wideValues ? 1 : 0, words_.data(), frame.intensity, firstColumn,
