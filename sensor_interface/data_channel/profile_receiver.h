@@ -1,11 +1,14 @@
 #pragma once
 // The data-channel receiver of one open sensor: its socket, the reader thread
 // that fills the message queue, and the info state that frames are judged by.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "sensor_interface/data_channel/connection_state.h"
 #include "sensor_interface/data_channel/data_messages.h"
@@ -13,8 +16,28 @@
 #include "sensor_interface/data_channel/message_queue.h"
 #include "sensor_interface/data_channel/receiver_log.h"
 #include "sensor_interface/data_channel/run_signal.h"
+#include "sensor_interface/processing/frame_output_rows.h"
 
 class SensorController;
+
+namespace data_channel {
+
+// The batch buffers as the per-frame processing fills them. Lockable with the
+// buffer lock that the batch getters hold: every append happens under it
+// (std::lock_guard<BatchRows>).
+class BatchRows {
+public:
+    virtual ~BatchRows() = default;
+    virtual void lock() = 0;
+    virtual void unlock() = 0;
+    // One frame's rows of width values each: 16-bit codes, int32 heights, gray bytes.
+    virtual void appendRows(const int16_t* codes, const int32_t* heights, const uint8_t* gray,
+                            int width) = 0;
+    // One entry per frame received, whether or not it brought rows.
+    virtual void appendFrameInfo(uint32_t encoder, uint32_t frame, uint64_t timestamp) = 0;
+};
+
+}  // namespace data_channel
 
 class ProfileReceiver {
 public:
@@ -46,8 +69,57 @@ public:
     int userValue() const { return userValue_; }
     SensorController* controller() const { return controller_; }
 
+    // Per-frame processing. The receiver's copy of a frame: the 32 header bytes,
+    // the intensity bytes at kFrameIntensityOffset, the profile values at
+    // kFrameValuesOffset (4-byte aligned like the area itself).
+    static constexpr size_t kFrameIntensityOffset = 32;
+    static constexpr size_t kFrameValuesOffset = 2080;
+    static constexpr size_t kFrameAreaSize = kFrameValuesOffset + 8192;
+    static constexpr int kMaxFramePoints = 2048;
+    // Value mode of sensors that send fixed-point peak rows.
+    static constexpr int kFixedPointMode = 255;
+    using FrameMergeHook = std::function<void(int id, const std::vector<double>& heights,
+                                              const std::vector<uint8_t>& gray)>;
+
+    // Runs one copied frame through the processor and appends it to the batch
+    // rows (or hands it to the merge hook) while a batch is being assembled.
+    void processFrame(int mode, const uint8_t* frame);
+    // Bytes per profile value that processFrame reads in a value mode.
+    static size_t valueBytesRead(int mode) { return mode != 0 ? 4 : 2; }
+    // True when a frame message holds every byte processFrame reads in this mode.
+    bool frameReadable(size_t messageSize, size_t payloadPos, int mode) const {
+        return data_channel::frameFits(messageSize, payloadPos, info_, valueBytesRead(mode));
+    }
+    // Values per output row.
+    int outputWidth();
+
+    // The sensor the frames belong to (start() sets them as well).
+    void attach(int id, SensorController* controller) { id_ = id; controller_ = controller; }
+    void setBatchRows(std::shared_ptr<data_channel::BatchRows> rows) { batchRows_ = std::move(rows); }
+    void setFrameMergeHook(FrameMergeHook hook) { mergeHook_ = std::move(hook); }
+    void setGraySwitches(GraySwitches switches) { graySwitches_ = switches; }
+    void setBatchFinished(bool finished) { batchFinished_ = finished ? 1 : 0; }
+    bool batchFinished() const { return batchFinished_ != 0; }
+    int framesReceived() const { return framesReceived_; }
+    uint32_t batchNumber() const { return batchNumber_; }
+    uint64_t firstTimestamp() const { return firstTimestamp_; }
+    uint64_t lastTimestamp() const { return lastTimestamp_; }
+    int outputOffset() const { return outputOffset_; }
+
 private:
     void readerLoop();
+    // Parts of processFrame (profile_receiver_frame.cpp).
+    int runProcessor(ProfileProcessor& processor, int mode, const uint8_t* frame, int binning);
+    void appendFrame(const FrameHeader& header, ProfileProcessor* processor, int count);
+    void handToMergeHook(const FrameHeader& header, ProfileProcessor* processor, int count);
+    void recordFrame(const FrameHeader& header);
+    bool ownConnection() const;
+    // The frame path's run-log texts of this device, built when the id changes.
+    struct FrameLogTexts {
+        int id = -1;
+        std::string device, processing, postprocessing, postprocessed;
+    };
+    const FrameLogTexts& frameLogTexts();
 
     std::shared_ptr<data_channel::ReceiverLog> log_;
     std::shared_ptr<data_channel::linelaser_client> client_;
@@ -61,6 +133,24 @@ private:
     SensorController* controller_ = nullptr;
 
     InfoMessage info_;
+
+    // Batch state written by the per-frame processing.
+    std::shared_ptr<data_channel::BatchRows> batchRows_;
+    FrameMergeHook mergeHook_;
+    GraySwitches graySwitches_;
+    std::atomic<uint8_t> batchFinished_{1};
+    std::atomic<int> framesReceived_{0};
+    std::atomic<uint32_t> batchNumber_{0};
+    std::atomic<uint64_t> firstTimestamp_{0};
+    std::atomic<uint64_t> lastTimestamp_{0};
+    std::atomic<int> outputOffset_{0};
+    // Reused frame after frame, so that the frame path does not allocate.
+    FrameOutputRows outputRows_;
+    std::vector<double> fixedRows_ = std::vector<double>(kMaxFramePoints);
+    std::vector<double> mergeHeights_;
+    std::vector<uint8_t> mergeGray_;
+    FrameLogTexts frameLogTexts_;
+    std::string frameLogLine_;
 
     std::thread reader_;
     std::thread consumer_;

@@ -1,10 +1,13 @@
 #include "sensor_interface/processing/profile_processor.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 
+#include "sensor_interface/log/log_manager.h"
 #include "sensor_interface/processing/debug_dump.h"
+#include "sensor_interface/processing/fixed_point.h"
 #include "sensor_interface/processing/height_conversion.h"
 #include "sensor_interface/processing/invalid_runs.h"
 #include "sensor_interface/processing/output_formats.h"
@@ -31,10 +34,28 @@ std::string model_text(const zp_laser_reg::laser_params& params) {
     return std::string(model, strnlen(model, sizeof(params.model)));
 }
 
+// Level-2 traces of the pipeline's progress; the texts are built once so that a
+// frame does not format them.
+void trace_step(int step) {
+    static const std::array<std::string, 13> texts = [] {
+        std::array<std::string, 13> built;
+        for (size_t i = 0; i < built.size(); ++i) built[i] = "processed data " + std::to_string(i);
+        return built;
+    }();
+    LogManager::instance().log(texts[static_cast<size_t>(step)], 2);
+}
+
+void trace_preprocess(int step) {
+    static const std::array<std::string, 3> texts = {"", "preprocessed data 1",
+                                                     "preprocessed data 2"};
+    LogManager::instance().log(texts[static_cast<size_t>(step)], 2);
+}
+
 }  // namespace
 
 ProfileProcessor::ProfileProcessor(int columns, int points, double pointsPerColumn)
-    : rowTable_(kRowTableRows, std::max(columns, 1), CV_64F),
+    // Zeroed, so that a fixed-point frame before the calibration reads no garbage.
+    : rowTable_(cv::Mat::zeros(kRowTableRows, std::max(columns, 1), CV_64F)),
       heightsOut_(std::max(points, 0), kInvalidHeight),
       xGrid_(std::max(points, 0), 0.0),
       grayOut_(std::max(points, 0), 0),
@@ -43,6 +64,7 @@ ProfileProcessor::ProfileProcessor(int columns, int points, double pointsPerColu
       x_(std::max(columns, 0), 0.0),
       z_(std::max(columns, 0), 0.0),
       runMarks_(std::max(columns, 0), 0),
+      distances_(std::max(columns, 0), kNoPeak),
       rotator_(std::make_shared<kx_rotate_2d>()),
       columns_(std::max(columns, 0)),
       points_(std::max(points, 0)),
@@ -96,6 +118,7 @@ void ProfileProcessor::buildGrayLut() {
     const int high = static_cast<int>(reg(776) % 256);
     const float gain = static_cast<float>(reg(775) / 100.0);
     build_gray_lut(grayLut_, low, high, gain);
+    ++lutVersion_;
 }
 
 void ProfileProcessor::updateTemporalRepair(bool firstOfBatch, int count) {
@@ -163,7 +186,11 @@ void ProfileProcessor::beginFrame(const uint8_t* gray, int n) {
     std::fill(x_.begin(), x_.end(), 0.0);
     std::fill(heightsOut_.begin(), heightsOut_.end(), kInvalidHeight);
     std::fill(grayOut_.begin(), grayOut_.end(), 0);
-    if (gray) std::memcpy(grayIn_.data(), gray, frameColumns(n));
+    // A frame without intensity bytes has gray 0, not the bytes of an earlier frame.
+    if (gray)
+        std::memcpy(grayIn_.data(), gray, frameColumns(n));
+    else
+        std::memset(grayIn_.data(), 0, frameColumns(n));
 }
 
 void ProfileProcessor::convertRaw(int wordMode, const void* words, int n) {
@@ -304,8 +331,146 @@ void ProfileProcessor::grayOut(uint8_t* out, int count, int offset, bool gamma, 
     if (available == 0) return;
     std::memcpy(out, grayOut_.data() + offset, available);
     if (!gamma && !stretch && !lut) return;
-    uint8_t table[256];
-    const float gammaValue = settings_ ? settings_->get_gray_gamma() : 1.0f;
-    build_gray_table(table, gamma, gammaValue, stretch, lut ? grayLut_ : nullptr);
-    apply_gray_table(table, out, available);
+    apply_gray_table(grayTable(gamma, stretch, lut), out, available);
+}
+
+const uint8_t* ProfileProcessor::grayTable(bool gamma, bool stretch, bool lut) const {
+    GrayTableKey key;
+    key.gamma = gamma;
+    key.stretch = stretch;
+    key.lut = lut;
+    key.gammaValue = gamma && settings_ ? settings_->get_gray_gamma() : 1.0f;
+    key.lutVersion = lut ? lutVersion_ : 0;
+    if (!(key == grayTableKey_)) {
+        build_gray_table(grayTable_, gamma, key.gammaValue, stretch, lut ? grayLut_ : nullptr);
+        grayTableKey_ = key;
+    }
+    return grayTable_;
+}
+
+// ---------------------------------------------------------------------------
+// The pipeline.
+
+int ProfileProcessor::framePoints(int startColumn, int n) const {
+    if (n <= 0 || startColumn < 0 || startColumn >= columns_) return 0;
+    return std::min(n, columns_ - startColumn);
+}
+
+void ProfileProcessor::beginPipeline(bool firstOfBatch) {
+    set_gray_noise_bound(static_cast<int>(reg(755)));
+    if (firstOfBatch) buildGrayLut();
+}
+
+int ProfileProcessor::process(int wordMode, const uint32_t* words, const uint8_t* gray,
+                              int startColumn, int n, bool repairEnabled, bool runsOnly,
+                              bool firstOfBatch, int binning) {
+    if (!settings_) return -1;
+    n = framePoints(startColumn, n);
+    beginPipeline(firstOfBatch);
+    beginFrame(gray, n);
+    trace_step(1);
+    if (words)
+        convertRaw(wordMode, words, n);
+    else
+        std::fill(z_.begin(), z_.begin() + n, kNoPeak);
+    trace_step(2);
+    computeColumnX(startColumn, n);
+    trace_step(3);
+    if (wordMode == 0)
+        dump_words16("fvals.md", reinterpret_cast<const uint16_t*>(words), n);
+    else
+        dump_words32("fvals.md", words, n);
+    dump_doubles("_tmp_zs.md", z_.data(), columns_);
+    dump_doubles("_x_reals.md", x_.data(), columns_);
+    dump_bytes("gray.md", grayIn_.data(), n);
+    return finishFrame(startColumn, n, repairEnabled, runsOnly, firstOfBatch, binning);
+}
+
+const double* ProfileProcessor::preprocessFixed(const double* rows, int startColumn, int n) {
+    if (!settings_) return nullptr;
+    n = rows ? std::clamp(n, 0, columns_) : 0;
+    std::copy(rows, rows + n, peakRows_.begin());
+    interpolate_row_lut(rowTable_, peakRows_.data(), startColumn, n, distances_.data());
+    trace_preprocess(1);
+    limit_distances(distances_.data(), n, reg(356) >> 8, reg(355) >> 8);
+    trace_preprocess(2);
+    return distances_.data();
+}
+
+int ProfileProcessor::processFixed(int /*wordMode*/, const double* distances, const uint8_t* gray,
+                                   int startColumn, int n, bool repairEnabled, bool runsOnly,
+                                   bool firstOfBatch, int binning) {
+    if (!settings_) return -1;
+    n = framePoints(startColumn, n);
+    beginPipeline(firstOfBatch);
+    beginFrame(gray, n);
+    trace_step(1);
+    if (distances)
+        std::copy(distances, distances + n, z_.begin());
+    else
+        std::fill(z_.begin(), z_.begin() + n, kNoPeak);
+    trace_step(2);
+    computeColumnX(startColumn, n);
+    trace_step(3);
+    dump_doubles("fvals.md", distances, n);
+    dump_doubles("_tmp_zs.md", z_.data(), columns_);
+    dump_doubles("_x_reals.md", x_.data(), columns_);
+    dump_bytes("gray.md", grayIn_.data(), n);
+    return finishFrame(startColumn, n, repairEnabled, runsOnly, firstOfBatch, binning);
+}
+
+int ProfileProcessor::finishFrame(int startColumn, int n, bool repairEnabled, bool runsOnly,
+                                  bool firstOfBatch, int binning) {
+    // The guard points stay out of the column repairs and the resampling; a
+    // frame without inner points gives an all-invalid profile.
+    const int inner = std::max(n - 2 * kGuardPoints, 0);
+    auto innerOf = [inner](auto* row) { return inner > 0 ? row + kGuardPoints : row; };
+
+    clipHeights();
+    rotateInner(n);
+    repairRuns(n, runsOnly);
+    if (runsOnly) return 0;
+    trace_step(4);
+    dump_doubles("_tmp_zs_after.md", z_.data(), columns_);
+    dump_doubles("_x_reals_after.md", x_.data(), columns_);
+    dump_bytes("gray_after.md", innerOf(grayIn_.data()), inner);
+
+    repairInnerFolds(n);
+    trace_step(5);
+    dump_doubles("_tmp_zs_after2.md", z_.data(), columns_);
+    dump_doubles("_x_reals_after2.md", x_.data(), columns_);
+    dump_doubles("begxreal.md", innerOf(x_.data()), inner);
+    dump_doubles("begZ.md", innerOf(z_.data()), inner);
+    dump_bytes("gray_after2.md", innerOf(grayIn_.data()), inner);
+
+    applyReferenceRows();
+    const int first = static_cast<int>(startColumn * pointsPerColumn_);
+    const int count = std::clamp(static_cast<int>(n * pointsPerColumn_), 0, points_);
+    buildXGrid(first, count);
+    trace_step(6);
+    if (n < columns_) alignXGrid(startColumn, n, count);
+    trace_step(7);
+
+    resampleInner(n, count);
+    trace_step(8);
+    dump_doubles("_x_outlines_after_res.md", xGrid_.data(), count);
+    dump_doubles("_outlines_after_res.md", heightsOut_.data(), count);
+    dump_bytes("gray_after_res.md", grayOut_.data(), count);
+
+    if (repairEnabled) updateTemporalRepair(firstOfBatch, count);
+    trace_step(9);
+    mirrorAndNegate(count);
+    trace_step(10);
+    baseZeroAndScale(count);
+    trace_step(11);
+    runTemporalRepair(count);
+    const int result = binning >= 2 ? binGridPoints(count, binning) : count;
+    applyZOffsets();
+
+    // Both rows hold points values, fewer than twice a wide frame's columns.
+    const int endValues = std::min(2 * n, points_);
+    dump_doubles("_outlines_end.md", heightsOut_.data(), endValues);
+    dump_bytes("gray_end.md", grayOut_.data(), endValues);
+    trace_step(12);
+    return result;
 }

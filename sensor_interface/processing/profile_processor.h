@@ -34,6 +34,22 @@ public:
     // (n columns from startColumn) onto the calibration.
     void alignXGrid(int startColumn, int n, int count);
 
+    // One raw profile of n points from camera column startColumn through the whole
+    // pipeline. wordMode 0: words holds n 16-bit values, else n 32-bit values;
+    // gray (may be null) n bytes. Returns the number of output points, 0 when
+    // runsOnly stopped after the gap repair, -1 when no settings are bound.
+    // Points beyond the camera (startColumn + n > columns) are not read.
+    int process(int wordMode, const uint32_t* words, const uint8_t* gray, int startColumn, int n,
+                bool repairEnabled, bool runsOnly, bool firstOfBatch, int binning);
+    // The same pipeline for n distances the fixed-point path has computed.
+    int processFixed(int wordMode, const double* distances, const uint8_t* gray, int startColumn,
+                     int n, bool repairEnabled, bool runsOnly, bool firstOfBatch, int binning);
+    // Peak rows of a fixed-point frame (kept in the peak-row array) to distances
+    // through the row table, limited by registers 356 and 355 (each >> 8). The
+    // result lives in the processor until the next call; null when no settings
+    // are bound.
+    const double* preprocessFixed(const double* rows, int startColumn, int n);
+
     // Gray look-up table from registers 774 (low), 776 (high), 775 (gain x100).
     void buildGrayLut();
 
@@ -101,6 +117,8 @@ public:
 
     // Working rows of the pipeline.
     double* heightsOut() { return heightsOut_.data(); }
+    const double* heightsOut() const { return heightsOut_.data(); }
+    const uint8_t* grayOutRow() const { return grayOut_.data(); }
     uint8_t* grayOutRow() { return grayOut_.data(); }
     double* columnX() { return x_.data(); }
     double* columnZ() { return z_.data(); }
@@ -114,7 +132,14 @@ private:
     uint32_t reg(unsigned int address) const;
     bool rotationOn() const;
     int frameColumns(int n) const { return n < 0 ? 0 : (n > columns_ ? columns_ : n); }
+    // The points of a frame that lie on the camera.
+    int framePoints(int startColumn, int n) const;
     void headXScale(double out[3]) const;
+    // Steps 7 to 19 of the pipeline, shared by both entries.
+    int finishFrame(int startColumn, int n, bool repairEnabled, bool runsOnly, bool firstOfBatch,
+                    int binning);
+    void beginPipeline(bool firstOfBatch);
+    const uint8_t* grayTable(bool gamma, bool stretch, bool lut) const;
 
     CalibrationTable calibration_;
     cv::Mat rowTable_;                 // kRowTableRows x calibration columns
@@ -126,6 +151,7 @@ private:
     std::vector<double> x_;            // columns
     std::vector<double> z_;            // columns
     std::vector<int32_t> runMarks_;    // columns
+    std::vector<double> distances_;    // columns, the fixed-point path's distances
     std::shared_ptr<processTimeInvalid> repair_;
     hvq5_settings* settings_ = nullptr;
     const zp_laser_reg::laser_params* params_ = nullptr;
@@ -135,4 +161,18 @@ private:
     int points_;
     double pointsPerColumn_;
     uint8_t grayLut_[256];
+    // The composed gray table of the last grayOut call, rebuilt only when its
+    // inputs change: its gamma curve costs 256 pow() calls.
+    struct GrayTableKey {
+        bool gamma = false, stretch = false, lut = false;
+        float gammaValue = 0.0f;
+        unsigned lutVersion = 0;
+        bool operator==(const GrayTableKey& o) const {
+            return gamma == o.gamma && stretch == o.stretch && lut == o.lut &&
+                   gammaValue == o.gammaValue && lutVersion == o.lutVersion;
+        }
+    };
+    unsigned lutVersion_ = 1;
+    mutable GrayTableKey grayTableKey_;
+    mutable uint8_t grayTable_[256];
 };

@@ -1,0 +1,169 @@
+// The per-frame processing of the data channel: one copied frame through the
+// profile processor and into the batch rows.
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "sensor_interface/command/sensor_controller.h"
+#include "sensor_interface/data_channel/profile_receiver.h"
+#include "sensor_interface/processing/debug_dump.h"
+#include "sensor_interface/processing/fixed_point.h"
+#include "sensor_interface/processing/model_geometry.h"
+#include "sensor_interface/processing/output_formats.h"
+#include "sensor_interface/processing/profile_processor.h"
+
+namespace {
+
+constexpr unsigned int kBinningRegister = 740;
+constexpr unsigned int kExtendedWidthRegister = 752;
+constexpr unsigned int kExtendedZOffsetRegister = 754;
+constexpr unsigned int kRoiWidthRegister = 358;
+
+uint32_t little_endian32(const uint8_t* bytes) {
+    uint32_t value;
+    std::memcpy(&value, bytes, sizeof(value));
+    return value;
+}
+
+}  // namespace
+
+bool ProfileReceiver::ownConnection() const { return controller_ && controller_->ownConnection; }
+
+const ProfileReceiver::FrameLogTexts& ProfileReceiver::frameLogTexts() {
+    FrameLogTexts& texts = frameLogTexts_;
+    if (texts.id != id_) {
+        texts.id = id_;
+        texts.device = "[" + std::to_string(id_) + "]";
+        texts.processing = "processing data" + texts.device + " 1";
+        texts.postprocessing = "postprocessing data" + texts.device;
+        texts.postprocessed = "postprocessed data" + texts.device;
+    }
+    return texts;
+}
+
+int ProfileReceiver::outputWidth() {
+    if (!controller_) return 0;
+    hvq5_settings& settings = controller_->settings();
+    return profile_output_width(static_cast<int32_t>(settings.get_vals(kExtendedWidthRegister)),
+                                ownConnection(), settings.get_vals(kRoiWidthRegister),
+                                lastPointsPerColumn.load(std::memory_order_relaxed),
+                                settings.getbinning_rate());
+}
+
+void ProfileReceiver::processFrame(int mode, const uint8_t* frame) {
+    const FrameHeader header = parse_frame_header(frame);
+    if (firstTimestamp_ == 0)
+        firstTimestamp_ = header.timestamp;
+    else
+        lastTimestamp_ = header.timestamp;
+    log_->line(frameLogTexts().processing, 2);
+
+    // The processor may be replaced by a new open meanwhile: hold it for the frame.
+    const std::shared_ptr<ProfileProcessor> processor =
+        controller_ ? controller_->processor : nullptr;
+    int count = -1;
+    if (processor) {
+        const int binning =
+            ownConnection() ? 1 : static_cast<int>(1u << (controller_->getVals(kBinningRegister) % 32));
+        count = runProcessor(*processor, mode, frame, binning);
+    }
+
+    if (mergeHook_)
+        handToMergeHook(header, processor.get(), count);
+    else
+        appendFrame(header, processor.get(), count);
+
+    // Built in place: the line's storage is kept from frame to frame.
+    std::string& line = frameLogLine_;
+    line.assign("processed data").append(frameLogTexts().device);
+    line.append(": batchtimes ").append(std::to_string(header.batchtimes));
+    line.append(", frame ").append(std::to_string(header.frame));
+    line.append(", encoder ").append(std::to_string(header.encoder));
+    line.append(", timestamp ").append(std::to_string(static_cast<int64_t>(header.timestamp)));
+    log_->line(line, 2);
+}
+
+int ProfileReceiver::runProcessor(ProfileProcessor& processor, int mode, const uint8_t* frame,
+                                  int binning) {
+    // The area holds at most kMaxFramePoints points of at most 4 bytes.
+    const int n = std::min<int>(info_.horizon_length, kMaxFramePoints);
+    const int startColumn = info_.horizon_offset;
+    // Without intensity bytes in the frame the intensity area holds nothing of it.
+    const uint8_t* intensity = info_.intensity ? frame + kFrameIntensityOffset : nullptr;
+    const uint8_t* values = frame + kFrameValuesOffset;
+    const bool firstOfBatch = framesReceived_ == 0;
+
+    if (mode != kFixedPointMode)
+        return processor.process(mode, reinterpret_cast<const uint32_t*>(values), intensity,
+                                 startColumn, n, true, false, firstOfBatch, binning);
+
+    // Fixed-point frames carry 4 bytes per point whatever the value width says.
+    dump_words32("fvals0.md", reinterpret_cast<const uint32_t*>(values), n);
+    const int cameraRows = controller_->rows;
+    for (int i = 0; i < n; ++i) fixedRows_[i] = peak_row(little_endian32(values + 4 * i), cameraRows);
+    const double* distances = processor.preprocessFixed(fixedRows_.data(), startColumn, n);
+    if (!distances) return -1;
+    return processor.processFixed(kFixedPointMode, distances, intensity, startColumn, n, true,
+                                  false, firstOfBatch, binning);
+}
+
+void ProfileReceiver::recordFrame(const FrameHeader& header) {
+    batchNumber_ = header.batchtimes;
+    ++framesReceived_;
+}
+
+void ProfileReceiver::appendFrame(const FrameHeader& header, ProfileProcessor* processor,
+                                  int count) {
+    log_->line(frameLogTexts().postprocessing, 2);
+    const bool ready = processor && count >= 0 && processor->frameReady;
+    if (ready) {
+        hvq5_settings& settings = controller_->settings();
+        OutputRowRules rules;
+        rules.width = outputWidth();
+        rules.extendedCodes =
+            !ownConnection() && static_cast<int32_t>(settings.get_vals(kExtendedWidthRegister)) > 0;
+        rules.zOffset = static_cast<int32_t>(settings.get_vals(kExtendedZOffsetRegister)) / 100.0;
+        rules.gray = graySwitches_;
+        outputRows_.fill(*processor, count, rules);
+        outputOffset_ = outputRows_.offset();
+    }
+
+    if (!batchRows_) {
+        if (!batchFinished_) recordFrame(header);
+        log_->line(frameLogTexts().postprocessed, 2);
+        return;
+    }
+    std::lock_guard<data_channel::BatchRows> lock(*batchRows_);
+    if (!batchFinished_) {
+        if (ready)
+            batchRows_->appendRows(outputRows_.codes(), outputRows_.heights(), outputRows_.gray(),
+                                   outputRows_.width());
+        batchRows_->appendFrameInfo(header.encoder, header.frame, header.timestamp);
+        recordFrame(header);
+    }
+    log_->line(frameLogTexts().postprocessed, 2);
+}
+
+void ProfileReceiver::handToMergeHook(const FrameHeader& header, ProfileProcessor* processor,
+                                      int count) {
+    if (batchFinished_) return;
+    log_->line(frameLogTexts().postprocessing, 2);
+    const int points = processor ? std::clamp(count, 0, processor->points()) : 0;
+    if (points > 0) {
+        mergeHeights_.assign(processor->heightsOut(), processor->heightsOut() + points);
+        mergeGray_.assign(processor->grayOutRow(), processor->grayOutRow() + points);
+    } else {
+        mergeHeights_.clear();
+        mergeGray_.clear();
+    }
+    mergeHook_(id_, mergeHeights_, mergeGray_);
+    if (batchRows_) {
+        // The getters of other threads read these buffers under the same lock.
+        std::lock_guard<data_channel::BatchRows> lock(*batchRows_);
+        batchRows_->appendFrameInfo(header.encoder, header.frame, header.timestamp);
+        recordFrame(header);
+    } else {
+        recordFrame(header);
+    }
+    log_->line(frameLogTexts().postprocessed, 2);
+}

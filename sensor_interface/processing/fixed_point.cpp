@@ -1,0 +1,32 @@
+#include "sensor_interface/processing/fixed_point.h"
+
+#include "sensor_interface/processing/processing_types.h"
+
+double peak_row(uint32_t word, int cameraRows) {
+    const double row = word * 0.0000152587890625;
+    return row <= 0.0 || row >= cameraRows ? kNoPeak : row;
+}
+
+int interpolate_row_lut(const cv::Mat& rowTable, const double* rows, int firstColumn, int n,
+                        double* out) {
+    const int tableRows = rowTable.rows;
+    const int tableColumns = rowTable.cols;
+    for (int i = 0; i < n; ++i) {
+        const double r = rows[i];
+        const int column = firstColumn + i;
+        out[i] = kNoPeak;
+        // The comparison also refuses NaN rows.
+        if (!(r > 0.0) || column < 0 || column >= tableColumns) continue;
+        if (r >= tableRows - 1) continue;
+        const int c = static_cast<int>(r);
+        const double below = rowTable.ptr<double>(c)[column];
+        const double above = rowTable.ptr<double>(c + 1)[column];
+        out[i] = (r - c) * above + (c + 1 - r) * below;
+    }
+    return 0;
+}
+
+void limit_distances(double* distances, int n, double lower, double upper) {
+    for (int i = 0; i < n; ++i)
+        if (distances[i] < lower || distances[i] > upper) distances[i] = kNoPeak;
+}

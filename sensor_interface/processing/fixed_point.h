@@ -1,0 +1,20 @@
+#pragma once
+// Frames of fixed-point sensors carry, per column, the fractional camera row of
+// the laser peak (16 fraction bits) instead of a distance; the calibration's
+// row table turns rows into distances.
+#include <cstdint>
+
+#include <opencv2/core/mat.hpp>
+
+// word / 65536, or kNoPeak unless the row lies strictly inside (0, cameraRows).
+double peak_row(uint32_t word, int cameraRows);
+
+// Distance of each point i (camera column firstColumn + i) at its row r: kNoPeak
+// for r <= 0, else linear between the table rows trunc(r) and trunc(r) + 1 of
+// that column. A row or column outside the table also gives kNoPeak. Returns 0.
+int interpolate_row_lut(const cv::Mat& rowTable, const double* rows, int firstColumn, int n,
+                        double* out);
+
+// Distances below lower or above upper become kNoPeak; the limits themselves
+// stay valid.
+void limit_distances(double* distances, int n, double lower, double upper);
