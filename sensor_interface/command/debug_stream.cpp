@@ -5,6 +5,9 @@
 #include <cstring>
 #include <string_view>
 
+#include "sensor_interface/processing/fixed_point.h"
+#include "sensor_interface/processing/processing_types.h"
+
 namespace {
 
 constexpr std::string_view kStreamStart = "DEBUG,start\r\n";
@@ -230,15 +233,10 @@ DebugProfileContent parse_debug_profile_stream(const uint8_t* stream, size_t siz
     return result;
 }
 
-double debug_fixed_point_row(uint32_t word, int cameraRows) {
-    const double row = word / 65536.0;
-    return (row <= 0.0 || row >= cameraRows) ? -1.0 : row;
-}
-
 int debug_peak_rows(const DebugProfileRecord& record, int n, int cameraRows, double* rows) {
     const int count = std::clamp(n, 0, kDebugColumns);
     for (int i = 0; i < count; ++i) {
-        rows[i] = record.words32 ? debug_fixed_point_row(record.value(i), cameraRows) : -1.0;
+        rows[i] = record.words32 ? peak_row(record.value(i), cameraRows) : kNoPeak;
     }
     return count;
 }

@@ -83,12 +83,10 @@ struct DebugProfileContent {
 DebugProfileContent parse_debug_profile_stream(const uint8_t* stream, size_t size,
                                                bool always32, DebugInfo& info);
 
-// A 32-bit profile value is a camera row with 16 fraction bits. Rows of 0 or
-// less, or of cameraRows or more, are no peak (-1.0).
-double debug_fixed_point_row(uint32_t word, int cameraRows);
-
 // The first n (at most 2048) values of the record as camera rows; returns the
-// count written. 16-bit values are distance codes, not rows: they give no peak.
+// count written. A 32-bit value is a row with 16 fraction bits; rows of 0 or
+// less, or of cameraRows or more, are no peak (-1.0). 16-bit values are
+// distance codes, not rows: they give no peak.
 int debug_peak_rows(const DebugProfileRecord& record, int n, int cameraRows, double* rows);
 
 // The points of the live profile that the sensor's X window keeps, from

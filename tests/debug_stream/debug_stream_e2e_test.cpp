@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "sensor_interface/command/sensor_controller.h"
+#include "sensor_interface/processing/profile_processor.h"
 #include "sensor_interface/registry/hvq5_rc.h"
 #include "tools/sensor_sim/debug_stream_encoder.h"
 #include "tools/sensor_sim/debug_stream_service.h"
@@ -94,6 +96,137 @@ TEST_F(DebugRequest, StreamWithoutItsEndTimesOut) {
     controller.timeoutMs = 300;
     Bytes received;
     EXPECT_EQ(request_debug_stream(controller, received), HVQ5_RC_TIMEOUT);
+}
+
+// A head opened the way the open sequence leaves it: geometry, processor bound
+// to the register image and head information, a calibration in which the
+// distance is 256 x row.
+void openHead(SensorController& controller, char series, int rows, int points, double pointsPerColumn) {
+    std::memcpy(controller.laserParams.model, "ZP?100", 7);
+    controller.laserParams.model[2] = series;
+    controller.columns = 2048;
+    controller.rows = rows;
+    controller.points = points;
+    controller.pointsPerColumn = pointsPerColumn;
+    // x = c x (column - 1024) on a grid of pitch 1 (register 285 = 100), heights
+    // = 100000 - distance within wide bounds.
+    const double xScale = pointsPerColumn;
+    std::memcpy(controller.laserParams.optics_body + 16, &xScale, sizeof xScale);
+    controller.laserParams.z_range_reference = 100000;
+    controller.laserParams.z_range_lower = -1000000;
+    controller.laserParams.z_range_upper = 1000000;
+    controller.settings().set_regvals(285, 100);
+    controller.processor = std::make_shared<ProfileProcessor>(2048, points, pointsPerColumn);
+    controller.processor->bind(&controller.settings(), &controller.laserParams);
+    CalibrationTable table(2048, std::vector<double>(10, 0.0));
+    for (auto& column : table) column[8] = 256.0;
+    ASSERT_TRUE(controller.processor->setCalibration(table));
+    controller.settings().set_regvals(355, 0xFFFFFF00u);
+}
+
+TEST_F(DebugRequest, RawImageGivesRowsImageAndPeakRows) {
+    start(4);
+    openHead(controller, '4', 608, 3200, 1.5625);
+    setStream(sensor_sim::sceneDebugStream(608));
+
+    Bytes image(608 * 2048, 0);
+    std::vector<int32_t> peaks(2048, 7);
+    int32_t rows = 0;
+    ASSERT_EQ(read_debug_image(controller, image.data(), image.size(), peaks.data(), 2048, &rows), HVQ5_RC_OK);
+    EXPECT_EQ(rows, 608);
+    EXPECT_EQ(image[304 * 2048], 220);
+    EXPECT_EQ(image[264 * 2048 + 1024], 220);
+    EXPECT_EQ(peaks[0], 30425);
+    EXPECT_EQ(peaks[100], -100);
+    EXPECT_EQ(peaks[103], -100);
+    EXPECT_EQ(peaks[1024], 26425);
+    EXPECT_EQ(peaks[2047], 30425);
+}
+
+TEST_F(DebugRequest, RawImageLargerThanTheBufferWritesNothing) {
+    start(5);
+    openHead(controller, '4', 608, 3200, 1.5625);
+    setStream(sensor_sim::sceneDebugStream(608));
+    Bytes image(100 * 2048, 1);
+    std::vector<int32_t> peaks(2048, 7);
+    int32_t rows = -5;
+    EXPECT_EQ(read_debug_image(controller, image.data(), image.size(), peaks.data(), 2048, &rows),
+              HVQ5_RC_IMAGE_TOO_LARGE);
+    EXPECT_EQ(rows, -5);
+    EXPECT_EQ(image[0], 1);
+    EXPECT_EQ(peaks[0], 7);
+}
+
+TEST_F(DebugRequest, PeakCountIsLimitedToTheRecord) {
+    start(6);
+    openHead(controller, '4', 608, 3200, 1.5625);
+    setStream(sensor_sim::sceneDebugStream(608));
+    Bytes image(608 * 2048);
+    std::vector<int32_t> peaks(3000, 7);
+    int32_t rows = 0;
+    ASSERT_EQ(read_debug_image(controller, image.data(), image.size(), peaks.data(), 3000, &rows), HVQ5_RC_OK);
+    EXPECT_EQ(peaks[2047], 30425);
+    EXPECT_EQ(peaks[2048], 7);
+}
+
+TEST_F(DebugRequest, LiveProfileKeepsTheXWindow) {
+    start(7);
+    openHead(controller, '4', 608, 3200, 1.5625);
+    controller.settings().set_regvals(359, 100);
+    controller.settings().set_regvals(358, 1000);
+    setStream(sensor_sim::sceneDebugStream(608));
+
+    std::vector<int32_t> profile(3200, 7);
+    Bytes intensity(2048, 1);
+    ASSERT_EQ(read_debug_profile(controller, profile.data(), intensity.data(), 3200), HVQ5_RC_OK);
+    std::vector<int32_t> heights(3200);
+    controller.processor->heightsInt(heights.data(), 3200);
+    // start trunc(100 x 1.5625) = 156, end trunc(1000 x 1.5625 + 156 - 1) = 1717
+    EXPECT_EQ(profile[155], -999900000);
+    EXPECT_EQ(profile[156], heights[156]);
+    EXPECT_EQ(profile[156], heights[156]);
+    EXPECT_EQ(profile[1717], heights[1717]);
+    EXPECT_EQ(profile[1718], -999900000);
+    EXPECT_EQ(intensity[0], 220);
+    EXPECT_EQ(intensity[100], 0);
+}
+
+TEST_F(DebugRequest, LiveProfileNeedsRoomForEveryPoint) {
+    start(8);
+    openHead(controller, '4', 608, 3200, 1.5625);
+    setStream(sensor_sim::sceneDebugStream(608));
+    std::vector<int32_t> profile(3199, 7);
+    EXPECT_EQ(read_debug_profile(controller, profile.data(), nullptr, 3199), HVQ5_RC_BAD_ARGUMENT);
+    EXPECT_TRUE(sim->packetLog().empty());
+}
+
+TEST_F(DebugRequest, LiveProfileOfSixteenBitDistanceWords) {
+    start(9);
+    openHead(controller, '5', 1024, 4096, 2.0);
+    controller.settings().set_regvals(359, 0);
+    controller.settings().set_regvals(358, 2048);
+    controller.settings().set_regvals(350, 50000 * 256);  // distance of word 32768
+    controller.settings().set_regvals(353, 256);
+    setStream(sensor_sim::DebugStreamEncoder()
+                  .info({})
+                  .profile(std::vector<uint32_t>(2048, 32768), false)
+                  .finish());
+    std::vector<int32_t> profile(4096, 7);
+    ASSERT_EQ(read_debug_profile(controller, profile.data(), nullptr, 4096), HVQ5_RC_OK);
+    std::vector<int32_t> heights(4096);
+    controller.processor->heightsInt(heights.data(), 4096);
+    EXPECT_EQ(profile, heights);  // the window covers the whole profile
+    EXPECT_EQ(profile[2048], 5000000);  // height 100000 - 50000, x100
+}
+
+TEST_F(DebugRequest, StreamWithoutProfileWritesNothing) {
+    start(10);
+    openHead(controller, '4', 608, 3200, 1.5625);
+    setStream(sensor_sim::DebugStreamEncoder().finish());
+    std::vector<int32_t> profile(3200, 7);
+    EXPECT_EQ(read_debug_profile(controller, profile.data(), nullptr, 3200), HVQ5_RC_OK);
+    EXPECT_EQ(profile[0], 7);
+    EXPECT_EQ(profile[3199], 7);
 }
 
 }  // namespace

@@ -279,11 +279,18 @@ TEST(DebugInfoRecord, ReadsTheFieldsLittleEndian) {
 }
 
 TEST(DebugPeakRows, FixedPointRowsAndTheirLimits) {
-    EXPECT_EQ(debug_fixed_point_row(0, 1024), -1.0);
-    EXPECT_EQ(debug_fixed_point_row(10 * 65536 + 16384, 1024), 10.25);
-    EXPECT_EQ(debug_fixed_point_row(1023 * 65536, 1024), 1023.0);
-    EXPECT_EQ(debug_fixed_point_row(1024 * 65536, 1024), -1.0);
-    EXPECT_EQ(debug_fixed_point_row(0xFFFFFFFFu, 640), -1.0);
+    std::vector<uint32_t> words(2048, 0);
+    words[1] = 10 * 65536 + 16384;
+    words[2] = 1023 * 65536;
+    words[3] = 1024 * 65536;
+    words[4] = 0xFFFFFFFFu;
+    const Bytes stream = DebugStreamEncoder().profile(words, true).finish();
+    DebugInfo info;
+    const DebugProfileContent content = parse_debug_profile_stream(stream.data(), stream.size(), true, info);
+    ASSERT_TRUE(content.hasProfile);
+    std::vector<double> rows(5);
+    ASSERT_EQ(debug_peak_rows(content.profile, 5, 1024, rows.data()), 5);
+    EXPECT_EQ(rows, (std::vector<double>{-1.0, 10.25, 1023.0, -1.0, -1.0}));
 }
 
 TEST(DebugPeakRows, CountIsLimitedToTheRecordAndSixteenBitGivesNoPeak) {
