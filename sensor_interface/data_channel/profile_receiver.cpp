@@ -2,6 +2,7 @@
 
 #include "platform/thread_priority.h"
 #include "sensor_interface/command/sensor_controller.h"
+#include "sensor_interface/data_channel/batch_buffers.h"
 #include "sensor_interface/data_channel/data_channel_reader.h"
 
 namespace {
@@ -17,7 +18,11 @@ int readRunMode(SensorController* controller) {
 }  // namespace
 
 ProfileReceiver::ProfileReceiver(std::shared_ptr<data_channel::ReceiverLog> log)
-    : log_(std::move(log)), client_(std::make_shared<data_channel::linelaser_client>()) {}
+    : log_(std::move(log)),
+      client_(std::make_shared<data_channel::linelaser_client>()),
+      buffers_(std::make_shared<data_channel::BatchBuffers>()) {
+    batchRows_ = buffers_;
+}
 
 ProfileReceiver::~ProfileReceiver() { stop(); }
 
@@ -40,6 +45,7 @@ int ProfileReceiver::start(int id, const std::string& address, int port, int use
     connection_.rearm();
     run_.start();
     reader_ = std::thread(&ProfileReceiver::readerLoop, this);
+    consumer_ = std::thread(&ProfileReceiver::consumerLoop, this);
     return 0;
 }
 

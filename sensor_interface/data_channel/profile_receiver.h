@@ -2,14 +2,17 @@
 // The data-channel receiver of one open sensor: its socket, the reader thread
 // that fills the message queue, and the info state that frames are judged by.
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "sensor_interface/data_channel/batch_records.h"
 #include "sensor_interface/data_channel/connection_state.h"
 #include "sensor_interface/data_channel/data_messages.h"
 #include "sensor_interface/data_channel/linelaser_client.h"
@@ -36,6 +39,8 @@ public:
     // One entry per frame received, whether or not it brought rows.
     virtual void appendFrameInfo(uint32_t encoder, uint32_t frame, uint64_t timestamp) = 0;
 };
+
+class BatchBuffers;
 
 }  // namespace data_channel
 
@@ -106,8 +111,79 @@ public:
     uint64_t lastTimestamp() const { return lastTimestamp_; }
     int outputOffset() const { return outputOffset_; }
 
+    // --- Batch assembly (consumer_thread.cpp) ---
+    // Time-outs and gray switches of the batch from the extended values.
+    void readExtendFlags();
+    // Copies the frame of a message (checked to hold every byte read) into the
+    // frame area and processes it.
+    void copyFrame(int mode, const uint8_t* message, size_t size, size_t payloadPos);
+    // Appends the frame the temporal repair has just released.
+    void appendRepairedFrame();
+    // Waits until the reader has reconnected; false when the receiver stops first.
+    bool waitReconnected() { return connection_.waitReconnected(); }
+    // Rolling batch: the frame limit (0 = none), the start, and its state.
+    static constexpr int kRollRunning = 0, kRollBatchEnded = 1, kRollLimitReached = 2;
+    void setRollPoints(int frames) { rollFrameLimit_ = frames; }
+    void startRolling();
+    bool rollMode() const { return rollMode_ != 0; }
+    int rollState() const { return rollState_; }
+    // Empties the batch and marks it finished (the measurement exports).
+    void clearBatch();
+    using StartHook = std::function<void(int id)>;
+    void setStartHook(StartHook hook);
+    // Waits under the state lock, woken after each frame and at each batch end,
+    // until done() or timeoutMs; returns done().
+    bool waitBatchState(const std::function<bool()>& done, int timeoutMs);
+    uint32_t startTick() const { return startTick_; }
+    uint32_t endTick() const { return endTick_; }
+
+    // --- Batch delivery and buffers (batch_delivery.cpp, batch_getters.cpp) ---
+    void deliverBatch();
+    void setBatchCallback(HVQ5_2_BatchCallback callback);
+    void setOneTimeHandler(HVQ5_2_BatchHandler handler);
+    void setOneTimeHandlerObject(HVQ5_2_BatchHandlerObject handler);
+    void clearHandlerList();
+    void addListHandler(HVQ5_2_BatchListHandler handler);
+    uint32_t lastNotifyCode() const { return notifyCode_; }
+    uint32_t fullBatchCount() const { return fullBatches_; }
+    // The buffers themselves: lockable, for a handler that changes them in place.
+    data_channel::BatchBuffers& batchBuffers() { return *buffers_; }
+
+    int copyEncoders(uint32_t* to);
+    int takeEncoders(uint32_t* to, int count);
+    int copyIntensity(uint8_t* to);
+    int takeIntensityFrames(uint8_t* to, int count);
+    int copyProfiles(int32_t* to);
+    int takeProfileFrames(int32_t* to, int count);
+    int copyTimestamps(uint64_t* to);
+    int takeBatch(int first, uint32_t* batchNumber, int32_t* profiles, uint8_t* intensity,
+                  uint32_t* encoders, uint32_t* frameNumbers, uint64_t* timestamps, int count);
+    // -100 when nothing is buffered and the rolling batch has ended.
+    static constexpr int kRollEnded = -100;
+    int takeRollFrames(uint32_t* batchNumber, int32_t* profiles, uint8_t* intensity,
+                       uint32_t* encoders, uint32_t* frameNumbers, uint64_t* timestamps, int count);
+    // Pointers into the live buffers, from the Y window's first frame on; count
+    // (may be null) receives the buffer's total element count.
+    int16_t* profile16Pointer(int* count);
+    int32_t* profilePointer(int* count);
+    uint8_t* intensityPointer(int* count);
+    uint32_t* encoderPointer(int* count);
+    uint64_t* timestampPointer(int* count);
+
 private:
     void readerLoop();
+    // Batch assembly (consumer_thread.cpp).
+    void consumerLoop();
+    void onSilence();
+    void onMessage(const MessageQueue::Message& message);
+    void onFrame(const MessageQueue::Message& message, size_t payloadPos);
+    void onBatchStart();
+    void endBatch(const char* name);
+    void logBatchSummary(const char* name);
+    void stopAtRollLimit();
+    void notifyBatchState();
+    // Frames of the Y window skipped by the pointer getters.
+    size_t yWindowFirstFrame();
     // Parts of processFrame (profile_receiver_frame.cpp).
     int runProcessor(ProfileProcessor& processor, int mode, const uint8_t* frame, int binning);
     void appendFrame(const FrameHeader& header, ProfileProcessor* processor, int count);
@@ -151,6 +227,35 @@ private:
     std::vector<uint8_t> mergeGray_;
     FrameLogTexts frameLogTexts_;
     std::string frameLogLine_;
+
+    // Batch assembly and delivery.
+    std::shared_ptr<data_channel::BatchBuffers> buffers_;
+    std::atomic<uint32_t> startTick_{0};
+    std::atomic<uint32_t> endTick_{0};
+    std::atomic<int> startFrameTimeoutMs_{0};
+    std::atomic<int> continuousFrameTimeoutMs_{0};
+    std::atomic<uint8_t> rollMode_{0};
+    std::atomic<int> rollState_{kRollRunning};
+    std::atomic<int> rollFrameLimit_{0};
+    std::mutex stateMutex_;
+    std::condition_variable batchState_;
+    // The frame area of kFrameAreaSize bytes, word-aligned for the value rows.
+    std::vector<uint32_t> frameArea_ = std::vector<uint32_t>(kFrameAreaSize / sizeof(uint32_t));
+    std::vector<int16_t> repairedCodes_;
+    std::vector<int32_t> repairedProfiles_;
+    std::vector<uint8_t> repairedGray_;
+    struct ConsumerTexts {
+        std::string device, receivedData, receivedStart;
+    } consumerTexts_;
+    // Handler slots, installed from other threads while batches are delivered.
+    std::mutex handlerMutex_;
+    HVQ5_2_BatchCallback batchCallback_ = nullptr;
+    HVQ5_2_BatchHandler oneTimeHandler_ = nullptr;
+    HVQ5_2_BatchHandlerObject oneTimeHandlerObject_;
+    std::vector<HVQ5_2_BatchListHandler> handlerList_;
+    StartHook startHook_;
+    std::atomic<uint32_t> notifyCode_{0};
+    std::atomic<uint32_t> fullBatches_{0};
 
     std::thread reader_;
     std::thread consumer_;

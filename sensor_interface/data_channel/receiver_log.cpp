@@ -10,4 +10,8 @@ void RunLog::reconnection(const std::string& text) { LogManager::instance().writ
 
 void RunLog::dump() { LogManager::instance().dump({}); }
 
+void RunLog::dumpFrame(const uint8_t* intensity, const uint8_t* values) {
+    LogManager::instance().dump({}, intensity, values);
+}
+
 }  // namespace data_channel

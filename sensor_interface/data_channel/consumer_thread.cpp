@@ -1,0 +1,274 @@
+// The consumer thread of a receiver: takes the queued messages, dispatches
+// them by tag and assembles batches from "MESSTA" to "MESSTP" or a time-out.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <optional>
+
+#include "platform/thread_priority.h"
+#include "sensor_interface/command/sensor_controller.h"
+#include "sensor_interface/data_channel/batch_buffers.h"
+#include "sensor_interface/data_channel/batch_rules.h"
+#include "sensor_interface/data_channel/profile_receiver.h"
+#include "sensor_interface/processing/model_geometry.h"
+#include "sensor_interface/processing/output_formats.h"
+#include "sensor_interface/processing/profile_processor.h"
+#include "sensor_interface/settings/setting_dispatcher.h"
+#include "sensor_interface/settings/setting_transport_controller.h"
+#include "sensor_interface/settings/stop_watch.h"
+
+namespace {
+
+constexpr unsigned int kGammaRegister = 741;
+constexpr unsigned int kExtendedWidthRegister = 752;
+constexpr unsigned int kExtendedZOffsetRegister = 754;
+// Constants of the extended codes of the int32 row: 32768 + 10 x (height + z offset).
+constexpr double kExtendedScale = 655360.0;
+constexpr double kExtendedOffset = 15872000.0;
+
+// Heads of these series send fixed-point peak rows instead of raw values.
+bool sendsFixedPoint(const SensorController* controller) {
+    if (!controller) return false;
+    const char series = controller->laserParams.model[2];
+    return series == '3' || series == '4';
+}
+
+}  // namespace
+
+void ProfileReceiver::consumerLoop() {
+    if (runMode_ == 0) mirevo::platform::setCurrentThreadTimeCritical();
+    const std::string device = "[" + std::to_string(id_) + "]";
+    consumerTexts_ = {device, "received data" + device, "received start" + device};
+    readExtendFlags();
+    while (run_.running()) {
+        const int timeoutMs =
+            data_channel::popTimeoutMs(framesReceived_, startFrameTimeoutMs_, continuousFrameTimeoutMs_);
+        const MessageQueue::Message message = queue_.pop(timeoutMs);
+        if (message.empty())
+            onSilence();
+        else
+            onMessage(message);
+    }
+}
+
+void ProfileReceiver::readExtendFlags() {
+    if (!controller_) {
+        graySwitches_ = GraySwitches{};
+        startFrameTimeoutMs_ = 0;
+        continuousFrameTimeoutMs_ = 0;
+        return;
+    }
+    const data_channel::BatchExtendValues values = data_channel::read_batch_extend(*controller_);
+    GraySwitches gray;
+    gray.gamma = controller_->getVals(kGammaRegister) != 0;
+    gray.stretch = (values.features & HVQ5_2_EXTEND::gray_correction_en) != 0;
+    gray.lut = (values.features & HVQ5_2_EXTEND::gray_lut_en) != 0;
+    graySwitches_ = gray;
+    startFrameTimeoutMs_ = values.startFrameTimeoutMs;
+    continuousFrameTimeoutMs_ = values.continuousFrameTimeoutMs;
+}
+
+// A pop that came back empty: a time-out, or the wake-up of stop().
+void ProfileReceiver::onSilence() {
+    if (batchFinished_) return;
+    connection_.requestReconnect();
+    log_->dump();
+    if (rollMode_) return;
+    endBatch("callback info");
+}
+
+void ProfileReceiver::onMessage(const MessageQueue::Message& message) {
+    const uint8_t* data = message.data();
+    const size_t size = message.size();
+    const data_channel::MessageTag tag = data_channel::messageTag(data, size);
+    switch (data_channel::classifyTag(tag.text)) {
+        case data_channel::MessageKind::Info:
+            if (!parseInfo(data, size))
+                log_->line("invalid info" + consumerTexts_.device + ": length " + std::to_string(size), 0);
+            break;
+        case data_channel::MessageKind::Frame:
+            onFrame(message, tag.payloadPos);
+            break;
+        case data_channel::MessageKind::BatchStart:
+            onBatchStart();
+            break;
+        case data_channel::MessageKind::Tick:
+            // A tick without its four bytes is not read past the message end.
+            if (const std::optional<uint32_t> tick = data_channel::parseTick(data, size, tag.payloadPos)) {
+                if (startTick_ == 0)
+                    startTick_ = *tick;
+                else
+                    endTick_ = *tick;
+            }
+            break;
+        case data_channel::MessageKind::BatchStop:
+            endBatch("received stop");
+            break;
+        case data_channel::MessageKind::Other:
+            log_->line("ignored header" + consumerTexts_.device + ": " + tag.text, 0);
+            break;
+    }
+}
+
+void ProfileReceiver::onFrame(const MessageQueue::Message& message, size_t payloadPos) {
+    log_->line(consumerTexts_.receivedData, 2);
+    const size_t size = message.size();
+    const int mode = sendsFixedPoint(controller_) ? kFixedPointMode : (info_.value_width ? 1 : 0);
+    // Fixed-point frames carry 4 bytes per value whatever the info message
+    // announces: a frame too short for that is dropped like any invalid one.
+    if (!isValidFrame(size, payloadPos, lastColumns.load(std::memory_order_relaxed)) ||
+        !frameReadable(size, payloadPos, mode)) {
+        log_->line("invalid data" + consumerTexts_.device + ": length " + std::to_string(size) +
+                       ", horizon_offset " + std::to_string(info_.horizon_offset) +
+                       ", horizon_length " + std::to_string(info_.horizon_length),
+                   0);
+        return;
+    }
+    if (rollMode_ && rollState_ != kRollRunning) return;
+
+    stop_watch watch;
+    watch.begin_ms();
+    copyFrame(mode, message.data(), size, payloadPos);
+    watch.stop_ms();
+    if (watch.elapsed() > data_channel::kSlowFrameMs) {
+        const uint8_t* area = reinterpret_cast<const uint8_t*>(frameArea_.data());
+        log_->dumpFrame(area + kFrameIntensityOffset, area + kFrameValuesOffset);
+    }
+    if (rollMode_ && rollState_ == kRollRunning && rollFrameLimit_ > 0 && framesReceived_ >= rollFrameLimit_)
+        stopAtRollLimit();
+    notifyBatchState();
+}
+
+void ProfileReceiver::copyFrame(int mode, const uint8_t* message, size_t size, size_t payloadPos) {
+    if (!frameReadable(size, payloadPos, mode)) return;
+    const size_t bytesPerValue = valueBytesRead(mode);
+    const data_channel::FrameLayout layout = data_channel::frameLayout(payloadPos, info_, bytesPerValue);
+    // The areas hold kMaxFramePoints points; the processor reads no more.
+    const size_t n = std::min<size_t>(info_.horizon_length, kMaxFramePoints);
+    uint8_t* area = reinterpret_cast<uint8_t*>(frameArea_.data());
+    std::memcpy(area, message + layout.header, kFrameHeaderSize);
+    if (info_.intensity) std::memcpy(area + kFrameIntensityOffset, message + layout.intensity, n);
+    std::memcpy(area + kFrameValuesOffset, message + layout.values, n * bytesPerValue);
+    processFrame(mode, area);
+}
+
+void ProfileReceiver::onBatchStart() {
+    framesReceived_ = 0;
+    startTick_ = 0;
+    endTick_ = 0;
+    firstTimestamp_ = 0;
+    lastTimestamp_ = 0;
+    readExtendFlags();
+    if (rollMode_)
+        rollState_ = kRollRunning;
+    else
+        buffers_->clear();
+    batchFinished_ = 0;
+    StartHook hook;
+    {
+        std::lock_guard<std::mutex> lock(handlerMutex_);
+        hook = startHook_;
+    }
+    if (hook) hook(id_);
+    log_->line(consumerTexts_.receivedStart, 1);
+}
+
+void ProfileReceiver::endBatch(const char* name) {
+    logBatchSummary(name);
+    const std::shared_ptr<ProfileProcessor> processor = controller_ ? controller_->processor : nullptr;
+    if (processor) processor->flushRepair(framesReceived_, [this] { appendRepairedFrame(); });
+    if (batchFinished_) return;
+
+    if (rollMode_) {
+        int running = kRollRunning;
+        rollState_.compare_exchange_strong(running, kRollBatchEnded);
+    } else {
+        const bool timedOut = std::strcmp(name, "callback info") == 0;
+        // Stopping ends the wait: the batch is then delivered as it is.
+        if (timedOut && run_.running()) waitReconnected();
+        deliverBatch();
+    }
+    {
+        std::lock_guard<std::mutex> lock(stateMutex_);
+        batchFinished_ = 1;
+    }
+    batchState_.notify_all();
+}
+
+void ProfileReceiver::logBatchSummary(const char* name) {
+    char pitch[64];
+    std::snprintf(pitch, sizeof(pitch), "%f", info_.xpitch / 100000.0);
+    log_->line(std::string(name) + consumerTexts_.device + ": frames " + std::to_string(framesReceived_) +
+                   ", batchpoints " + std::to_string(info_.batchpoints) + ", batchtimes " +
+                   std::to_string(batchNumber_) + ", startencoder " + std::to_string(buffers_->firstEncoder()) +
+                   ", xpitch " + pitch + ", xpoints " + std::to_string(outputWidth()) + ", ticktime " +
+                   std::to_string(startTick_) + "-" + std::to_string(endTick_) + ", timestamp " +
+                   std::to_string(firstTimestamp_) + "-" + std::to_string(lastTimestamp_),
+               1);
+}
+
+void ProfileReceiver::appendRepairedFrame() {
+    const std::shared_ptr<ProfileProcessor> processor = controller_ ? controller_->processor : nullptr;
+    if (!processor) return;
+    const int width = std::max(outputWidth(), 0);
+    repairedCodes_.assign(static_cast<size_t>(width), 0);
+    repairedProfiles_.assign(static_cast<size_t>(width), 0);
+    repairedGray_.assign(static_cast<size_t>(width), 0);
+    // The released rows are as wide as the processor's profile: nothing is read beyond it.
+    const int points = processor->points();
+    const int offset = std::clamp<int>(outputOffset_, 0, points);
+    const int window = std::min(width, points - offset);
+
+    hvq5_settings& settings = controller_->settings();
+    const int extendedWidth = static_cast<int32_t>(settings.get_vals(kExtendedWidthRegister));
+    if (ownConnection() || extendedWidth < 1) {
+        processor->heightsInt(repairedProfiles_.data(), std::min(width, points));
+    } else {
+        const double zOffset = static_cast<int32_t>(settings.get_vals(kExtendedZOffsetRegister)) / 100.0;
+        encode_heights16(processor->heightsOut() + offset, points - offset, repairedProfiles_.data(), window,
+                         kExtendedScale, kExtendedOffset, kExtendedOffset, kInvalidHeight, zOffset);
+    }
+    if (window > 0) {
+        processor->heights16(repairedCodes_.data(), window, offset);
+        const GraySwitches gray = graySwitches_;
+        processor->grayOut(repairedGray_.data(), window, offset, gray.gamma, gray.stretch, gray.lut);
+    }
+
+    std::lock_guard<data_channel::BatchBuffers> lock(*buffers_);
+    if (!batchFinished_)
+        buffers_->appendRows(repairedCodes_.data(), repairedProfiles_.data(), repairedGray_.data(), width);
+}
+
+void ProfileReceiver::stopAtRollLimit() {
+    rollState_ = kRollLimitReached;
+    if (!controller_) return;
+    ControllerSettingTransport transport(*controller_);
+    SettingDispatcher(transport).startStop(false);
+}
+
+void ProfileReceiver::notifyBatchState() { batchState_.notify_all(); }
+
+bool ProfileReceiver::waitBatchState(const std::function<bool()>& done, int timeoutMs) {
+    std::unique_lock<std::mutex> lock(stateMutex_);
+    return batchState_.wait_for(lock, std::chrono::milliseconds(timeoutMs), done);
+}
+
+void ProfileReceiver::startRolling() {
+    rollMode_ = 1;
+    rollState_ = kRollRunning;
+}
+
+void ProfileReceiver::clearBatch() {
+    std::lock_guard<data_channel::BatchBuffers> lock(*buffers_);
+    info_.batchpoints = 0;
+    framesReceived_ = 0;
+    batchFinished_ = 1;
+    buffers_->clearLocked();
+}
+
+void ProfileReceiver::setStartHook(StartHook hook) {
+    std::lock_guard<std::mutex> lock(handlerMutex_);
+    startHook_ = std::move(hook);
+}
