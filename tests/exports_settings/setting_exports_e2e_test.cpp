@@ -145,8 +145,6 @@ TEST_F(SettingExports, CommandsWriteTheirRegisters) {
     EXPECT_EQ(HVQ5_RebootCamera(kId), HVQ5_RC_OK);
     EXPECT_EQ(HVQ5_RebootController(kId), HVQ5_RC_OK);
     EXPECT_EQ(HVQ5_ClearMemory(kId), HVQ5_RC_OK);
-    sim->clearPacketLog();
-    // The written registers, in order, with their values.
     EXPECT_EQ(sim->reg(239), 1u);
     EXPECT_EQ(sim->reg(227), 1u);
     EXPECT_EQ(sim->reg((2u << 16) + 277), 0u);
@@ -223,6 +221,17 @@ TEST_F(SettingExports, ProgramsAreSelectedLoadedAndStored) {
     sim->setReg(300, 55);
     ASSERT_EQ(HVQ5_ReflectSetting(kId), HVQ5_RC_OK);
     EXPECT_EQ(sim->reg(300), 44u);
+}
+
+TEST_F(SettingExports, StoreAndFactoryResetReportTheirOwnStatus) {
+    constexpr uint8_t kParameterBlockOpcode = 172;
+    constexpr uint8_t kSystemOpcode = 173;
+    sim->injectOpcodeFault(kParameterBlockOpcode, Fault{FaultKind::WrongAddressEcho, 0, 3, 6, 1});
+    EXPECT_EQ(HVQ5_ReturnToFactorySetting(kId), HVQ5_RC_BAD_REPLY);
+    sim->injectOpcodeFault(kSystemOpcode, Fault{FaultKind::WrongAddressEcho, 0, 3, 6, 1});
+    EXPECT_EQ(HVQ5_RewriteTemporarySetting(kId), HVQ5_RC_BAD_REPLY);
+    sim->injectOpcodeFault(kSystemOpcode, Fault{FaultKind::WrongAddressEcho, 0, 3, 6, 1});
+    EXPECT_EQ(HVQ5_ChangeActiveProgram(kId, 2), HVQ5_RC_COMMAND_FAILED) << "the classic mapping";
 }
 
 TEST_F(SettingExports, HeadIdentityTexts) {
