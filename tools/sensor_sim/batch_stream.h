@@ -1,0 +1,80 @@
+#pragma once
+// Whole batches on the simulated data channel, as a measuring sensor sends
+// them once register 141 is written: info, start, frames (a tick after the
+// first and the last), stop. Tests choose the frame rate (or as fast as the
+// socket takes them), the number of frames, a silent gap after a frame and a
+// fresh start in the middle of a batch.
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "tools/sensor_sim/data_channel.h"
+#include "tools/sensor_sim/data_messages.h"
+#include "tools/sensor_sim/sim_sensor.h"
+
+namespace sensor_sim {
+
+struct BatchPlan {
+    DataInfo info;               // framesPerBatch is what the info message announces
+    int frames = -1;             // frames sent per batch; -1: framesPerBatch
+    int batches = 1;             // batches per start
+    uint32_t firstBatchNumber = 1;
+    int frameRateHz = 0;         // 0: as fast as the socket takes them
+    int gapAfterFrame = -1;      // silence of gapMs after this frame (0-based), -1: none
+    int gapMs = 0;
+    int restartAfterFrame = -1;  // a second "MESSTA" after this frame, -1: none
+    bool sendStop = true;        // end each batch with "MESSTP"
+    bool stopOnRegister142 = true;  // a write of register 142 ends the stream
+};
+
+// Owned by a shared pointer (the sensor's listener holds a weak one).
+class BatchStreamer : public SimService, public std::enable_shared_from_this<BatchStreamer> {
+public:
+    static constexpr uint32_t kStartRegister = 141;
+    static constexpr uint32_t kStopRegister = 142;
+
+    explicit BatchStreamer(std::shared_ptr<DataChannelService> channel);
+    ~BatchStreamer() override;
+
+    // Listens for writes of registers 141 and 142 of the sensor.
+    bool start(SimSensor& sensor) override;
+    void stop() override;
+
+    void setPlan(const BatchPlan& plan);
+    // Streams the plan once on its own thread (what a write of 141 = 1 does).
+    void startStream();
+    // Ends a running stream after the frame being sent.
+    void stopStream();
+    // Waits until no stream runs; false after timeoutMs.
+    bool waitIdle(int timeoutMs);
+    bool streaming() const { return streaming_.load(); }
+    uint64_t framesSent() const { return framesSent_.load(); }
+    uint64_t bytesSent() const { return bytesSent_.load(); }
+
+private:
+    void onRegister(uint32_t address, uint32_t value);
+    void run(BatchPlan plan);
+    bool streamBatch(const BatchPlan& plan, uint32_t batchNumber);
+    // Queues bytes and sends them in large writes; false when the link broke.
+    bool put(const Bytes& bytes);
+    bool flush();
+    bool pause(int ms);
+
+    std::shared_ptr<DataChannelService> channel_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    BatchPlan plan_;
+    std::thread worker_;
+    std::atomic<bool> streaming_{false};
+    std::atomic<bool> cancel_{false};
+    bool listening_ = false;
+    Bytes pending_;
+    std::atomic<uint64_t> framesSent_{0};
+    std::atomic<uint64_t> bytesSent_{0};
+};
+
+}  // namespace sensor_sim
