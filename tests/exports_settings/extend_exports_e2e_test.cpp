@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 
@@ -43,6 +44,10 @@ struct Routing {
     bool inRegisters;
     bool hasFile;
 };
+
+void PrintTo(const Routing& routing, std::ostream* out) {
+    *out << routing.head.model << ", register 166 = " << routing.head.firmware;
+}
 
 class ExtendRouting : public ExtendExports, public ::testing::WithParamInterface<Routing> {};
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 
 #include "tests/exports_settings/open_sensor.h"
 
@@ -44,6 +45,10 @@ struct CodeKind {
     uint32_t reg353;
     double zStep;
 };
+
+void PrintTo(const CodeKind& kind, std::ostream* out) {
+    *out << "register 354 = " << kind.reg354 << ", register 353 = " << kind.reg353;
+}
 
 class ModelInfoByCodeKind : public ModelInfo, public ::testing::WithParamInterface<CodeKind> {};
 
