@@ -13,6 +13,11 @@ namespace {
 
 // Few values per column keep the estimate on the surface near the region's edge.
 constexpr int kValuesPerColumn = 5;
+constexpr float kInvalidHeight = -9999000.0f;
+constexpr float kInvalidCode = 0.0f;
+constexpr double kRowsPerMicrometre = 100.0;
+constexpr double kInt32Min = -2147483648.0;
+constexpr double kInt32Max = 2147483647.0;
 
 int count_valid(const float* row, int cols, float invalid) {
     int valid = 0;
@@ -87,12 +92,13 @@ void remove_spatter(cv::Mat& heights, cv::Mat* gray, const RowWalk& walk, float 
 }  // namespace
 
 WeldFilterParams WeldFilterParams::fromRegisters(uint32_t r777, uint32_t r778, uint32_t r779,
-                                                 uint32_t r785, float scale, float invalid) {
+                                                 uint32_t r785, bool codes) {
+    const float scale = codes ? 0.1f : 1.0f;
     WeldFilterParams params;
     params.ishead = static_cast<int32_t>(r779);
     params.th_high = static_cast<float>(static_cast<int32_t>(r785)) / scale;
     params.max_valid_width = static_cast<int32_t>(r777);
-    params.invalid = invalid;
+    params.invalid = codes ? kInvalidCode : kInvalidHeight;
     params.gray_filter_en = r778 != 0;
     return params;
 }
@@ -183,4 +189,18 @@ void weld_filter(int id, float* heights, uint8_t* gray, int rows, int cols, int 
     params.invalid = invalid;
     params.gray_filter_en = gray_filter_en;
     weld_filter(id, heights, gray, rows, cols, params);
+}
+
+void weld_filter_batch_rows(int id, int32_t* rows, uint8_t* gray, int frames, int points, bool codes,
+                            const WeldFilterParams* weld) {
+    if (!rows || frames <= 0 || points <= 0) return;
+    const size_t total = static_cast<size_t>(frames) * static_cast<size_t>(points);
+    const double scale = codes ? 1.0 : kRowsPerMicrometre;
+    std::vector<float> heights(total);
+    for (size_t i = 0; i < total; ++i) heights[i] = static_cast<float>(rows[i] / scale);
+    if (weld) weld_filter(id, heights.data(), gray, frames, points, *weld);
+    for (size_t i = 0; i < total; ++i) {
+        const double value = std::round(static_cast<double>(heights[i]) * scale);
+        rows[i] = static_cast<int32_t>(std::clamp(value, kInt32Min, kInt32Max));
+    }
 }

@@ -12,10 +12,12 @@ struct WeldFilterParams {
     float invalid = -9999000.0f;   // a point is valid when its height is above this
     bool gray_filter_en = false;   // also zero the gray bytes of removed points
 
-    // Register 777: full-width count, 778: gray switch, 779: which ends, 785: threshold.
-    // scale is 1 for heights in micrometres and 0.1 for 16-bit height codes.
+    // Register 777: full-width count, 778: gray switch, 779: which ends, 785:
+    // threshold. Batch rows hold heights in micrometres x100 (invalid
+    // -9999000 once divided), or 16-bit height codes (invalid 0, threshold
+    // register in tenths of a code step).
     static WeldFilterParams fromRegisters(uint32_t r777, uint32_t r778, uint32_t r779,
-                                          uint32_t r785, float scale, float invalid);
+                                          uint32_t r785, bool codes);
 };
 
 // Rows of the head region: [headStart, headEnd); rows of the tail region: from
@@ -40,3 +42,11 @@ void weld_filter(int id, float* heights, uint8_t* gray, int rows, int cols,
 
 void weld_filter(int id, float* heights, uint8_t* gray, int rows, int cols, int ishead,
                  float th_high, int max_valid_width, float invalid, bool gray_filter_en);
+
+// The cloud filter's pass over a batch's int32 rows (frames x points): heights
+// x100 become micrometres (codes false) or codes stay codes (codes true), in
+// single precision; weld (when given) filters them; they are written back,
+// rounded to the nearest unit so that the single-precision round trip neither
+// drifts valid values nor moves the invalid marker.
+void weld_filter_batch_rows(int id, int32_t* rows, uint8_t* gray, int frames, int points, bool codes,
+                            const WeldFilterParams* weld);

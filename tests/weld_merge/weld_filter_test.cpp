@@ -166,17 +166,63 @@ TEST(WeldRegions, TailStartsAtTheLowestEmptyRowOrTheLastRow) {
 }
 
 TEST(WeldFilterParams, FromRegisters) {
-    const WeldFilterParams codes = WeldFilterParams::fromRegisters(1500, 3, 2, 50, 0.1f, 0.0f);
+    const WeldFilterParams codes = WeldFilterParams::fromRegisters(1500, 3, 2, 50, true);
     EXPECT_EQ(codes.max_valid_width, 1500);
     EXPECT_TRUE(codes.gray_filter_en);
     EXPECT_EQ(codes.ishead, 2);
     EXPECT_FLOAT_EQ(codes.th_high, 500.0f);
     EXPECT_EQ(codes.invalid, 0.0f);
 
-    const WeldFilterParams heights = WeldFilterParams::fromRegisters(10, 0, 1, 250, 1.0f, kInvalid);
+    const WeldFilterParams heights = WeldFilterParams::fromRegisters(10, 0, 1, 250, false);
     EXPECT_FALSE(heights.gray_filter_en);
     EXPECT_EQ(heights.th_high, 250.0f);
     EXPECT_EQ(heights.invalid, kInvalid);
+}
+
+TEST(WeldFilterBatchRows, RoundTripKeepsSmallValuesAndTheInvalidMarker) {
+    std::vector<int32_t> rows = {12345, -999900000, 0, 1, -1, -2147483647 - 1, 2147483647, 99999999};
+    weld_filter_batch_rows(0, rows.data(), nullptr, 2, 4, false, nullptr);
+    EXPECT_EQ(rows[0], 12345);
+    EXPECT_EQ(rows[1], -999900000);
+    EXPECT_EQ(rows[2], 0);
+    EXPECT_EQ(rows[3], 1);
+    EXPECT_EQ(rows[4], -1);
+    // Beyond single precision the values come back as the nearest float.
+    EXPECT_EQ(rows[5], -2147483600);
+    EXPECT_EQ(rows[6], 2147483600);
+    EXPECT_EQ(rows[7], 100000000);
+
+    // 2147483647 becomes 2^31 in single precision: clamped back, not wrapped.
+    std::vector<int32_t> codes = {0, 100, 65535, 2147483647};
+    weld_filter_batch_rows(0, codes.data(), nullptr, 1, 4, true, nullptr);
+    EXPECT_EQ(codes, (std::vector<int32_t>{0, 100, 65535, 2147483647}));
+}
+
+TEST(WeldFilterBatchRows, WeldsHeightRowsAndWritesTheExactInvalidMarker) {
+    Seam seam;
+    seam.at(2, 5) = 150.0f;
+    std::vector<int32_t> rows(seam.heights.size());
+    for (size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<int32_t>(seam.heights[i] * 100.0);
+    const WeldFilterParams weld = WeldFilterParams::fromRegisters(kFullWidth, 1, 1, 20, false);
+
+    weld_filter_batch_rows(4, rows.data(), seam.gray.data(), kRows, kCols, false, &weld);
+    EXPECT_EQ(rows[2 * kCols + 5], -999900000);
+    EXPECT_EQ(seam.grayAt(2, 5), 0);
+    EXPECT_EQ(rows[1 * kCols + 5], 10000);
+    EXPECT_EQ(rows[0], -999900000);
+}
+
+TEST(WeldFilterBatchRows, CodesUseZeroAsInvalid) {
+    Seam seam(1000.0f, 1000.0f);
+    std::vector<int32_t> rows(seam.heights.size());
+    for (size_t i = 0; i < rows.size(); ++i) rows[i] = seam.heights[i] > kInvalid ? 1000 : 0;
+    rows[2 * kCols + 5] = 3000;
+    // Register 785 = 50 tenths: a threshold of 500 codes above the surface.
+    const WeldFilterParams weld = WeldFilterParams::fromRegisters(kFullWidth, 0, 1, 50, true);
+    weld_filter_batch_rows(4, rows.data(), seam.gray.data(), kRows, kCols, true, &weld);
+    EXPECT_EQ(rows[2 * kCols + 5], 0);
+    EXPECT_EQ(rows[1 * kCols + 5], 1000);
+    EXPECT_EQ(seam.grayAt(2, 5), 200);
 }
 
 TEST(WeldFilterLog, LineUsesTheStreamsDefaultFormatting) {
