@@ -101,7 +101,8 @@ public:
     // The sensor the frames belong to (start() sets them as well).
     void attach(int id, SensorController* controller) { id_ = id; controller_ = controller; }
     void setBatchRows(std::shared_ptr<data_channel::BatchRows> rows) { batchRows_ = std::move(rows); }
-    void setFrameMergeHook(FrameMergeHook hook) { mergeHook_ = std::move(hook); }
+    // Installed from other threads while frames arrive: guarded by the handler lock.
+    void setFrameMergeHook(FrameMergeHook hook);
     void setGraySwitches(GraySwitches switches) { graySwitches_ = switches; }
     void setBatchFinished(bool finished) { batchFinished_ = finished ? 1 : 0; }
     bool batchFinished() const { return batchFinished_ != 0; }
@@ -187,7 +188,8 @@ private:
     // Parts of processFrame (profile_receiver_frame.cpp).
     int runProcessor(ProfileProcessor& processor, int mode, const uint8_t* frame, int binning);
     void appendFrame(const FrameHeader& header, ProfileProcessor* processor, int count);
-    void handToMergeHook(const FrameHeader& header, ProfileProcessor* processor, int count);
+    void handToMergeHook(const FrameMergeHook& hook, const FrameHeader& header,
+                         ProfileProcessor* processor, int count);
     void recordFrame(const FrameHeader& header);
     bool ownConnection() const;
     // The frame path's run-log texts of this device, built when the id changes.
@@ -212,7 +214,7 @@ private:
 
     // Batch state written by the per-frame processing.
     std::shared_ptr<data_channel::BatchRows> batchRows_;
-    FrameMergeHook mergeHook_;
+    std::shared_ptr<const FrameMergeHook> mergeHook_;
     GraySwitches graySwitches_;
     std::atomic<uint8_t> batchFinished_{1};
     std::atomic<int> framesReceived_{0};

@@ -68,8 +68,13 @@ void ProfileReceiver::processFrame(int mode, const uint8_t* frame) {
         count = runProcessor(*processor, mode, frame, binning);
     }
 
-    if (mergeHook_)
-        handToMergeHook(header, processor.get(), count);
+    std::shared_ptr<const FrameMergeHook> hook;
+    {
+        std::lock_guard<std::mutex> lock(handlerMutex_);
+        hook = mergeHook_;
+    }
+    if (hook)
+        handToMergeHook(*hook, header, processor.get(), count);
     else
         appendFrame(header, processor.get(), count);
 
@@ -144,8 +149,14 @@ void ProfileReceiver::appendFrame(const FrameHeader& header, ProfileProcessor* p
     log_->line(frameLogTexts().postprocessed, 2);
 }
 
-void ProfileReceiver::handToMergeHook(const FrameHeader& header, ProfileProcessor* processor,
-                                      int count) {
+void ProfileReceiver::setFrameMergeHook(FrameMergeHook hook) {
+    auto installed = hook ? std::make_shared<const FrameMergeHook>(std::move(hook)) : nullptr;
+    std::lock_guard<std::mutex> lock(handlerMutex_);
+    mergeHook_ = std::move(installed);
+}
+
+void ProfileReceiver::handToMergeHook(const FrameMergeHook& hook, const FrameHeader& header,
+                                      ProfileProcessor* processor, int count) {
     if (batchFinished_) return;
     log_->line(frameLogTexts().postprocessing, 2);
     const int points = processor ? std::clamp(count, 0, processor->points()) : 0;
@@ -156,7 +167,7 @@ void ProfileReceiver::handToMergeHook(const FrameHeader& header, ProfileProcesso
         mergeHeights_.clear();
         mergeGray_.clear();
     }
-    mergeHook_(id_, mergeHeights_, mergeGray_);
+    hook(id_, mergeHeights_, mergeGray_);
     if (batchRows_) {
         // The getters of other threads read these buffers under the same lock.
         std::lock_guard<data_channel::BatchRows> lock(*batchRows_);
