@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "sensor_interface/log/log_manager.h"
 #include "tests/processor/frame_scene.h"
 
 namespace processor_test {
@@ -134,6 +135,35 @@ TEST(SceneFrames, FrameWithoutIntensityHasGrayZero) {
     scene.sendScene(Words::Bits16, 1);  // the intensity area holds bytes nonetheless
     for (uint8_t g : scene.rows->gray[0]) ASSERT_EQ(g, 0);
     EXPECT_EQ(scene.rows->heights[0][100], 1000);
+}
+
+// The run log's recent messages that start with prefix, oldest first.
+std::vector<std::string> recent_messages(const std::string& prefix) {
+    std::vector<std::string> found;
+    LogManager::instance().recentRecords().forEach([&](const LogRecord& record) {
+        if (record.message.compare(0, prefix.size(), prefix) == 0) found.push_back(record.message);
+    });
+    return found;
+}
+
+TEST(SceneFrames, EveryStepLeavesItsTraceInTheRunLog) {
+    SceneReceiver scene;
+    scene.announce(0, kColumns, Words::FixedPoint);
+    scene.sendScene(Words::FixedPoint, 1);
+
+    const std::vector<std::string> receiverLines = {
+        "2:processing data[3] 1", "2:postprocessing data[3]", "2:postprocessed data[3]",
+        "2:processed data[3]: batchtimes 7, frame 1, encoder 1001, timestamp 5001"};
+    EXPECT_EQ(scene.log->lines, receiverLines);
+
+    const std::vector<std::string> steps = recent_messages("processed data ");
+    ASSERT_GE(steps.size(), 12u);
+    for (int i = 1; i <= 12; ++i)
+        EXPECT_EQ(steps[steps.size() - 12 + i - 1], "processed data " + std::to_string(i));
+    const std::vector<std::string> fixed = recent_messages("preprocessed data ");
+    ASSERT_GE(fixed.size(), 2u);
+    EXPECT_EQ(fixed[fixed.size() - 2], "preprocessed data 1");
+    EXPECT_EQ(fixed.back(), "preprocessed data 2");
 }
 
 }  // namespace

@@ -125,11 +125,15 @@ inline std::vector<uint8_t> info_message(int first, int n, bool intensity, bool 
     return m;
 }
 
-class QuietLog : public data_channel::ReceiverLog {
+// The receiver's run-log lines as "level:text".
+class LinesLog : public data_channel::ReceiverLog {
 public:
-    void line(const std::string&, int) override {}
+    void line(const std::string& message, int level) override {
+        lines.push_back(std::to_string(level) + ":" + message);
+    }
     void reconnection(const std::string&) override {}
     void dump() override {}
+    std::vector<std::string> lines;
 };
 
 // The batch rows as the batch buffers would hold them; notes any append made
@@ -168,7 +172,8 @@ private:
 // handed to processFrame directly.
 class SceneReceiver {
 public:
-    SceneReceiver() : receiver(std::make_shared<QuietLog>()), rows(std::make_shared<RecordingRows>()) {
+    SceneReceiver()
+        : log(std::make_shared<LinesLog>()), receiver(log), rows(std::make_shared<RecordingRows>()) {
         savedPointsPerColumn_ = lastPointsPerColumn.load();
         lastPointsPerColumn = 1.0;
         controller.rows = kCameraRows;
@@ -207,6 +212,7 @@ public:
     ProfileProcessor& processor() { return *controller.processor; }
 
     SensorController controller;
+    std::shared_ptr<LinesLog> log;
     ProfileReceiver receiver;
     std::shared_ptr<RecordingRows> rows;
 
