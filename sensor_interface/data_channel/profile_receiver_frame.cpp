@@ -1,6 +1,7 @@
 // The per-frame processing of the data channel: one copied frame through the
 // profile processor and into the batch rows.
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <mutex>
 
@@ -18,6 +19,14 @@ constexpr unsigned int kBinningRegister = 740;
 constexpr unsigned int kExtendedWidthRegister = 752;
 constexpr unsigned int kExtendedZOffsetRegister = 754;
 constexpr unsigned int kRoiWidthRegister = 358;
+
+// Appends the decimal digits of value without a temporary string.
+template <typename Integer>
+void append_decimal(std::string& text, Integer value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof(digits), value).ptr;
+    text.append(digits, end);
+}
 
 uint32_t little_endian32(const uint8_t* bytes) {
     uint32_t value;
@@ -81,10 +90,14 @@ void ProfileReceiver::processFrame(int mode, const uint8_t* frame) {
     // Built in place: the line's storage is kept from frame to frame.
     std::string& line = frameLogLine_;
     line.assign("processed data").append(frameLogTexts().device);
-    line.append(": batchtimes ").append(std::to_string(header.batchtimes));
-    line.append(", frame ").append(std::to_string(header.frame));
-    line.append(", encoder ").append(std::to_string(header.encoder));
-    line.append(", timestamp ").append(std::to_string(static_cast<int64_t>(header.timestamp)));
+    line.append(": batchtimes ");
+    append_decimal(line, header.batchtimes);
+    line.append(", frame ");
+    append_decimal(line, header.frame);
+    line.append(", encoder ");
+    append_decimal(line, header.encoder);
+    line.append(", timestamp ");
+    append_decimal(line, static_cast<int64_t>(header.timestamp));
     log_->line(line, 2);
 }
 
