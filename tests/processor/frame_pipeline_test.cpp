@@ -137,6 +137,20 @@ TEST(SceneFrames, FrameWithoutIntensityHasGrayZero) {
     EXPECT_EQ(scene.rows->heights[0][100], 1000);
 }
 
+TEST(SceneFrames, GrayLookUpTableIsTakenAtTheBatchsFirstFrame) {
+    SceneReceiver scene;
+    scene.receiver.setGraySwitches({false, false, true});
+    scene.settings().set_regvals(774, 0);
+    scene.settings().set_regvals(775, 50);  // gain 0.5 over the whole range
+    scene.settings().set_regvals(776, 255);
+    scene.sendScene(Words::Bits16, 1);
+    scene.settings().set_regvals(775, 100);
+    scene.sendScene(Words::Bits16, 1);
+    ASSERT_EQ(scene.rows->gray.size(), 2u);
+    for (const auto& gray : scene.rows->gray)
+        for (int p = 8; p < kColumns - 8; ++p) ASSERT_EQ(gray[p], base_gray(p) / 2) << p;
+}
+
 // The run log's recent messages that start with prefix, oldest first.
 std::vector<std::string> recent_messages(const std::string& prefix) {
     std::vector<std::string> found;
