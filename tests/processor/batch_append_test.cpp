@@ -1,4 +1,6 @@
 // What processFrame appends to the batch rows, and when.
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -74,6 +76,28 @@ TEST(BatchAppend, MergeHookGetsTheProfileAndTheFrameInfoIsAppendedUnderTheLock) 
     EXPECT_EQ(scene.rows->encoders.size(), 2u);
     EXPECT_EQ(scene.rows->unlockedAppends, 0);
     EXPECT_EQ(scene.receiver.framesReceived(), 2);
+}
+
+TEST(BatchAppend, MergeHookCanBeInstalledWhileFramesArrive) {
+    SceneReceiver scene;
+    std::atomic<int> hooked{0};
+    std::atomic<bool> done{false};
+    std::thread installer([&] {
+        for (int i = 0; !done; ++i) {
+            if (i % 2)
+                scene.receiver.setFrameMergeHook(nullptr);
+            else
+                scene.receiver.setFrameMergeHook(
+                    [&](int, const std::vector<double>&, const std::vector<uint8_t>&) { ++hooked; });
+            std::this_thread::yield();
+        }
+    });
+    scene.sendScene(Words::Bits16, 200);
+    done = true;
+    installer.join();
+    // Every frame went one way or the other.
+    EXPECT_EQ(static_cast<int>(scene.rows->heights.size()) + hooked, 200);
+    EXPECT_EQ(scene.rows->encoders.size(), 200u);
 }
 
 // Output rows cut from a profile whose point p has height p / 8.
