@@ -41,9 +41,9 @@ TEST_F(BatchAssembly, FullBatchEndsWithReceivedStopAndOneFullDelivery) {
 }
 
 TEST_F(BatchAssembly, ContinuousTimeOutReconnectsThenDeliversThePartialBatch) {
-    startSensor("127.81.0.2");
     extend().continous_frame_timeout = 300;
     extend().timeout_callback_type = 1;  // short batches stay as they are
+    startSensor("127.81.0.2");
     sensor_sim::BatchPlan p = plan(30);
     p.gapAfterFrame = 9;
     p.gapMs = 60000;
@@ -125,10 +125,10 @@ class ShortBatches : public BatchFixture, public ::testing::WithParamInterface<S
 TEST_P(ShortBatches, AreCompletedOnlyWhenTimeOutsAreSetAndTheAmountIsNotOne) {
     const ShortBatchCase& c = GetParam();
     static std::atomic<int> next{0};
-    startSensor("127.81.1." + std::to_string(++next));
     extend().start_frame_timeout = c.startTimeout;
     extend().continous_frame_timeout = c.continuousTimeout;
     extend().timeout_callback_type = c.amount;
+    startSensor("127.81.1." + std::to_string(++next));
     size_t expected = 1;
     if (c.fullBatchFirst) {
         stream(plan(100));
@@ -160,10 +160,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ShortBatchCase>& info) { return std::string(info.param.name); });
 
 TEST_F(BatchAssembly, YWindowNarrowsTheDeliveryAndThePointers) {
-    startSensor("127.81.0.6");
     extend().enable = 1;
     extend().y_roi_first = 10;
     extend().y_roi_last = 200;
+    startSensor("127.81.0.6");
     stream(plan(100));
     ASSERT_TRUE(recorder_.waitFor(1));
     const Delivery d = recorder_.deliveries().front();
@@ -182,9 +182,9 @@ TEST_F(BatchAssembly, YWindowNarrowsTheDeliveryAndThePointers) {
 
 // The client's batch thread copies the rows while batches arrive and are delivered.
 TEST_F(BatchAssembly, ClientCopiesWhileBatchesAreDelivered) {
-    startSensor("127.81.0.7");
     extend().continous_frame_timeout = 2000;
     extend().timeout_callback_type = 0;  // deliveries pad the buffers
+    startSensor("127.81.0.7");
     std::atomic<bool> done{false};
     std::atomic<int> copied{0};
     std::thread client([&] {
@@ -196,9 +196,8 @@ TEST_F(BatchAssembly, ClientCopiesWhileBatchesAreDelivered) {
             const int n = receiver_.takeBatch(0, &batchNumber, profiles.data(), intensity.data(), encoders.data(),
                                               frames.data(), nullptr, 10000);
             copied += n;
-            int count = 0;
             receiver_.copyEncoders(encoders.data());
-            receiver_.profilePointer(&count);
+            receiver_.copyProfiles(profiles.data());
         }
     });
     sensor_sim::BatchPlan p = plan(200, 150);
@@ -214,8 +213,8 @@ TEST_F(BatchAssembly, ClientCopiesWhileBatchesAreDelivered) {
 }
 
 TEST_F(BatchAssembly, StopWhileWaitingForTheReconnectionDoesNotHang) {
-    startSensor("127.81.0.8");
     extend().continous_frame_timeout = 200;
+    startSensor("127.81.0.8");
     sensor_sim::BatchPlan p = plan(30);
     p.gapAfterFrame = 4;
     p.gapMs = 60000;
