@@ -40,6 +40,15 @@ TEST_F(BatchAssembly, FullBatchEndsWithReceivedStopAndOneFullDelivery) {
     EXPECT_EQ(recorder_.deliveries().size(), 1u);
 }
 
+TEST_F(BatchAssembly, WritingRegister141StartsTheSensorsBatch) {
+    startSensor("127.81.0.9");
+    streamer_->setPlan(plan(15));
+    ASSERT_EQ(controller_.writeRegister(141, 1), 0);
+    ASSERT_TRUE(recorder_.waitFor(1));
+    EXPECT_EQ(recorder_.deliveries().front().info.frames, 15);
+    EXPECT_EQ(recorder_.deliveries().front().notifyCode, 0x10000u);
+}
+
 TEST_F(BatchAssembly, ContinuousTimeOutReconnectsThenDeliversThePartialBatch) {
     extend().continous_frame_timeout = 300;
     extend().timeout_callback_type = 1;  // short batches stay as they are

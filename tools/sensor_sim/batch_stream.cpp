@@ -146,4 +146,12 @@ bool BatchStreamer::pause(int ms) {
     return !changed_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return cancel_.load(); });
 }
 
+std::shared_ptr<BatchStreamer> installBatchStream(SimSensor& sensor, std::shared_ptr<DataChannelService> channel,
+                                                  const BatchPlan& plan) {
+    auto streamer = std::make_shared<BatchStreamer>(std::move(channel));
+    streamer->setPlan(plan);
+    sensor.addService(streamer);
+    return streamer;
+}
+
 }  // namespace sensor_sim

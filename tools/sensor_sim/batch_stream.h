@@ -77,4 +77,8 @@ private:
     std::atomic<uint64_t> bytesSent_{0};
 };
 
+// Adds a streamer of `plan` for the sensor's data channel to the sensor.
+std::shared_ptr<BatchStreamer> installBatchStream(SimSensor& sensor, std::shared_ptr<DataChannelService> channel,
+                                                  const BatchPlan& plan);
+
 }  // namespace sensor_sim

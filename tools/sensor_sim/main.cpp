@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "tools/sensor_sim/batch_stream.h"
 #include "tools/sensor_sim/data_channel.h"
 #include "tools/sensor_sim/debug_stream_service.h"
 #include "tools/sensor_sim/sim_batch_memory.h"
@@ -91,7 +92,16 @@ int main(int argc, char** argv) {
     sensor_sim::installBatchMemory(sensor);
     sensor_sim::installFlash(sensor);
     sensor_sim::installPrograms(sensor);
-    sensor.addService(std::make_shared<sensor_sim::DataChannelService>());
+    auto dataChannel = std::make_shared<sensor_sim::DataChannelService>();
+    sensor.addService(dataChannel);
+    // Writing register 141 = 1 streams a batch of the deterministic scene.
+    sensor_sim::BatchPlan plan;
+    plan.info.framesPerBatch = 1000;
+    plan.info.xPitch = 2000;
+    plan.info.intensity = true;
+    plan.info.points = 2048;
+    plan.frameRateHz = 1000;
+    sensor_sim::installBatchStream(sensor, dataChannel, plan);
     if (!sensor.start()) {
         std::fprintf(stderr, "cannot listen on %s (ports %u and %u)\n", options.address.c_str(),
                      options.commandPort, options.dataPort);
