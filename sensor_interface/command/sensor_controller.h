@@ -9,6 +9,7 @@
 // operation that holds transactionMutex_ uses transact/transactWithPayload,
 // never readRegister/writeRegister (neither mutex is recursive).
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -141,6 +142,14 @@ public:
     int flashHeadImage(uint32_t base, const uint8_t* image, std::size_t size,
                        const std::function<bool(int)>& progress);
 
+    // Head information, model geometry and user registers, read at open
+    // (head_info.cpp).
+    int readHeadInfo();
+    int loadUserRegisters();
+    bool checkLoadStatus();
+    // count positions at the given pitch, centred on 0.
+    static std::vector<double> xPositions(double pitch, int count);
+
     std::mutex& transactionMutex() { return transactionMutex_; }
     std::mutex& transferMutex() { return transferMutex_; }
 
@@ -161,7 +170,8 @@ public:
     int32_t triggerCount = -1;
     bool batchCounterSeen = false;  // the batch read has taken the trigger counter's start
     int32_t pendingStatus = 0;
-    bool measurementStarted = false;
+    // Set by the measurement starts, taken by the setting writer from another thread.
+    std::atomic<bool> measurementStarted{false};
     bool debugStreamEnabled = true;
     std::array<uint8_t, 15> debugInfo{};  // last info record of the DEBUG stream
     int32_t columns = 0;

@@ -8,6 +8,9 @@
 #include "sensor_interface/registry/hvq5_rc.h"
 // Setting, program, extended-value and identity exports.
 #include "sensor_interface/registry/hvq5_setting_api.h"
+// Opening, closing and measurement control.
+#include "sensor_interface/registry/hvq5_measure_api.h"
+#include "sensor_interface/registry/hvq5_open_api.h"
 
 extern "C" {
 

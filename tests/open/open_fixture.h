@@ -1,0 +1,87 @@
+#pragma once
+// A fresh registry, working folder (with its "zpsdk" folder for the
+// run-information file) and PUBLIC folder for every test, simulated sensors on
+// loopback addresses of the test's own, and readers of the simulator's log.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sensor_interface/registry/hvq5_api.h"
+#include "sensor_interface/registry/tandrel_zp_manager.h"
+#include "tests/command/loopback_address.h"
+#include "tests/support/temp_dir.h"
+#include "tools/sensor_sim/sim_models.h"
+
+namespace open_test {
+
+constexpr uint8_t kWriteOpcode = 160;
+constexpr uint8_t kReadOpcode = 161;
+constexpr int kAddressArea = 131;
+
+using Write = std::pair<uint32_t, uint32_t>;  // register, value
+
+// The test's own address, with room above its third and fourth octets for
+// the further heads of a four-head sensor.
+inline std::string testAddress(int area = kAddressArea) {
+    int a = 0, b = 0, c = 0, d = 0;
+    std::sscanf(mirevo::test::loopbackAddressForTest(area).c_str(), "%d.%d.%d.%d", &a, &b, &c, &d);
+    c = 1 + c % 250;
+    d = 1 + d % 250;
+    return std::to_string(a) + "." + std::to_string(b) + "." + std::to_string(c) + "." + std::to_string(d);
+}
+
+inline HVQ5_NET_ADDRESS netAddress(const std::string& text, const char* tag = nullptr) {
+    int a = 0, b = 0, c = 0, d = 0;
+    std::sscanf(text.c_str(), "%d.%d.%d.%d", &a, &b, &c, &d);
+    HVQ5_NET_ADDRESS address{{uint8_t(a), uint8_t(b), uint8_t(c), uint8_t(d)}, 7, {0, 0}};
+    if (tag != nullptr) {
+        address.tag[0] = tag[0];
+        address.tag[1] = tag[1];
+    }
+    return address;
+}
+
+inline std::vector<Write> writesIn(const std::vector<sensor_sim::LoggedPacket>& log) {
+    std::vector<Write> writes;
+    for (const auto& packet : log)
+        if (packet.channel == "command" && packet.opcode == kWriteOpcode)
+            writes.emplace_back(packet.address & 0xFFFF, packet.value);
+    return writes;
+}
+
+inline size_t readsOf(const std::vector<sensor_sim::LoggedPacket>& log, uint32_t reg) {
+    size_t count = 0;
+    for (const auto& packet : log)
+        if (packet.opcode == kReadOpcode && (packet.address & 0xFFFF) == reg) ++count;
+    return count;
+}
+
+class OpenFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HVQ5_Finalize();
+        std::filesystem::create_directory(work.path() / "zpsdk");
+    }
+    void TearDown() override { HVQ5_Finalize(); }
+
+    std::string runInfoText() const {
+        std::ifstream file(work.path() / "zpsdk" / "run_info.txt");
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    mirevo::test::TempDir publicFolder;
+    mirevo::test::ScopedEnv publicEnv{"PUBLIC", publicFolder.path().string()};
+    mirevo::test::TempDir work;
+    mirevo::test::ScopedWorkingDir workingDir{work.path()};
+};
+
+}  // namespace open_test

@@ -1,0 +1,147 @@
+// Rules of the open sequence that need no sensor.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "sensor_interface/command/head_info.h"
+#include "sensor_interface/command/sensor_controller.h"
+#include "sensor_interface/processing/profile_processor.h"
+#include "sensor_interface/registry/hvq5_api.h"
+#include "sensor_interface/registry/model_table.h"
+#include "sensor_interface/registry/open_close.h"
+#include "tools/sensor_sim/sim_models.h"
+
+namespace {
+
+HVQ5_NET_ADDRESS address(uint8_t a, uint8_t b, uint8_t c, uint8_t d, const char* tag = "\0\0") {
+    HVQ5_NET_ADDRESS made{{a, b, c, d}, 7, {tag[0], tag[1]}};
+    return made;
+}
+
+TEST(OpenRules, XPositionsAreCentredOnZero) {
+    EXPECT_EQ(SensorController::xPositions(0.5, 4), (std::vector<double>{-1.0, -0.5, 0.0, 0.5}));
+    EXPECT_TRUE(SensorController::xPositions(0.5, 0).empty());
+    EXPECT_TRUE(SensorController::xPositions(0.5, -3).empty());
+}
+
+TEST(OpenRules, ModelTable) {
+    struct Case {
+        const char* model;
+        int32_t extendType;
+        uint32_t reg432;
+    };
+    const Case cases[] = {
+        {"ZP5020", 22, 18}, {"ZP5040", 12, 12}, {"ZP5060", 10, 9}, {"ZP5080", 10, 9},
+        {"ZP5160", 10, 9},  {"ZP5160D", 10, 9}, {"ZP502", 10, 9},  {"", 10, 9},
+    };
+    for (const Case& c : cases) {
+        const ModelTableEntry entry = lookupModel(c.model);
+        EXPECT_EQ(entry.extendModelType, c.extendType) << c.model;
+        EXPECT_EQ(entry.register432, c.reg432) << c.model;
+    }
+}
+
+TEST(OpenRules, HeadCountByLastCharacter) {
+    EXPECT_EQ(sensorHeadCount("ZP5160D"), 2);
+    EXPECT_EQ(sensorHeadCount("ZP5160F"), 4);
+    EXPECT_EQ(sensorHeadCount("ZP5160"), 1);
+    EXPECT_EQ(sensorHeadCount("D5160"), 1);
+    EXPECT_EQ(sensorHeadCount(""), 1);
+    // The simulator counts its heads by the same rule, from its own code.
+    for (const char* model : {"ZP5160D", "ZP5160F", "ZP5160", ""})
+        EXPECT_EQ(sensor_sim::simHeadCount(model), sensorHeadCount(model)) << model;
+}
+
+TEST(OpenRules, FurtherHeadsCountUpTheirOctet) {
+    const HVQ5_NET_ADDRESS first = address(192, 168, 1, 10);
+    EXPECT_EQ(open_close::addressText(open_close::furtherHeadAddress(first, 2, 1)), "192.168.2.10");
+    EXPECT_EQ(open_close::addressText(open_close::furtherHeadAddress(first, 4, 3)), "192.168.1.13");
+    // An octet wraps as a byte does.
+    EXPECT_EQ(open_close::addressText(open_close::furtherHeadAddress(address(10, 0, 255, 254), 4, 3)),
+              "10.0.255.1");
+    EXPECT_EQ(open_close::addressText(open_close::furtherHeadAddress(address(10, 0, 255, 254), 2, 1)),
+              "10.0.0.254");
+}
+
+TEST(OpenRules, OwnConnectionTag) {
+    EXPECT_TRUE(open_close::ownConnectionTag(address(1, 2, 3, 4, "QW")));
+    EXPECT_FALSE(open_close::ownConnectionTag(address(1, 2, 3, 4)));
+    EXPECT_FALSE(open_close::ownConnectionTag(address(1, 2, 3, 4, "WQ")));
+}
+
+TEST(OpenRules, ReferenceVoltageByFirmware) {
+    EXPECT_DOUBLE_EQ(open_close::referenceVoltage(1279), 4.9);
+    EXPECT_DOUBLE_EQ(open_close::referenceVoltage(1280), 3.3);
+}
+
+TEST(OpenRules, RunInformationLine) {
+    EXPECT_EQ(open_close::runInfoLine(2, "192.168.1.10", 26, 3, 7),
+              "sensor[2]: ip 192.168.1.10, sdk 1.6.31, firmware 1a.3.7");
+}
+
+TEST(OpenRules, Version) {
+    const HVQ5_VERSION version = HVQ5_GetVersion();
+    EXPECT_EQ(version.major, 1);
+    EXPECT_EQ(version.minor, 1);
+    EXPECT_EQ(version.patch, 2);
+    EXPECT_EQ(version.build, 0);
+    const uint8_t* bytes = HVQ5_2_GetVersion();
+    EXPECT_EQ(std::memcmp(bytes, "\x01\x01\x02\x00", 4), 0);
+    const HVQ5_VERSION odd = open_close::versionFromText("1.1");
+    EXPECT_EQ(odd.major + odd.minor + odd.patch + odd.build, 0);
+}
+
+TEST(OpenRules, MeasuringRangeWords) {
+    zp_laser_reg::laser_params params{};
+    // 350 >> 8 = 50000; 351 / 256 = 10000; 352 read as signed: -512 / 256 = -2.
+    head_info::storeMeasuringRange(params, 50000u << 8, 10000u << 8, static_cast<uint32_t>(-512));
+    EXPECT_EQ(params.z_range_reference, 50000);
+    EXPECT_EQ(params.z_range_lower, 40000);
+    EXPECT_EQ(params.z_range_upper, 50002);
+}
+
+TEST(OpenRules, LoadStatus) {
+    for (uint32_t good : {0u, 3u}) EXPECT_TRUE(head_info::loadStatusGood(good)) << good;
+    for (uint32_t bad : {1u, 2u, 4u, 0xFFFFFFFFu}) EXPECT_FALSE(head_info::loadStatusGood(bad)) << bad;
+}
+
+TEST(OpenRules, CalibrationOfTheWrongShapeIsRefused) {
+    ProfileProcessor processor(2048, 4096, 2.0);
+    using Rows = SensorController::CalibrationRows;
+    EXPECT_EQ(open_close::installCalibration(&processor, Rows(2048, std::vector<double>(9, 0.0))), 4103);
+    EXPECT_EQ(open_close::installCalibration(&processor, Rows(2047, std::vector<double>(10, 0.0))), 4103);
+    Rows ragged(2048, std::vector<double>(10, 0.0));
+    ragged[100].push_back(1.0);
+    EXPECT_EQ(open_close::installCalibration(&processor, ragged), 4103);
+    EXPECT_EQ(open_close::installCalibration(nullptr, Rows(2048, std::vector<double>(10, 0.0))), 4103);
+    Rows plane(2048, std::vector<double>(10, 0.0));
+    for (auto& row : plane) row[8] = 40.0, row[9] = 20000.0;
+    EXPECT_EQ(open_close::installCalibration(&processor, plane), 0);
+}
+
+TEST(OpenRules, NotOpenIdsAnswer4097) {
+    EXPECT_EQ(HVQ5_CommunicationClose(77), 4097);
+    EXPECT_EQ(HVQ5_2_CommClose(77), 4097);
+    EXPECT_EQ(HVQ5_StartMeasure(77), 4097);
+    EXPECT_EQ(HVQ5_StartIOMeasure(77, 10), 4097);
+    EXPECT_EQ(hvq5_pri_startiomeasure(77, 10, 1), 4097);
+    EXPECT_EQ(HVQ5_StopMeasure(77), 4097);
+    EXPECT_EQ(HVQ5_Trigger(77), 4097);
+    EXPECT_EQ(HVQ5_2_TriggerOneBatch(77), 4097);
+    EXPECT_EQ(HVQ5_2_StartMeasureWithCallback(77, 0), 4097);
+    EXPECT_EQ(HVQ5_2_StartIOBatchRollData(77), 4097);
+    EXPECT_EQ(HVQ5_2_StartBatchRollData(77), 4097);
+    EXPECT_EQ(HVQ5_2_SetBatchRollProfilePoint(77, 0, 5), 4097);
+    EXPECT_EQ(HVQ5_2_ClearData(77), 4097);
+    int32_t profile[4];
+    uint32_t encoder = 0;
+    EXPECT_EQ(HVQ5_2_GetSingleProfile(77, profile, &encoder), -1);
+}
+
+TEST(OpenRules, NullAddressesAreRefused) {
+    EXPECT_EQ(HVQ5_EthernetOpen(78, nullptr), 4102);
+    EXPECT_EQ(HVQ5_2_EthernetOpen(78, nullptr), 4102);
+    EXPECT_EQ(hvq5_change_address(78, nullptr), 4102);
+}
+
+}  // namespace

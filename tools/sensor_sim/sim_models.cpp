@@ -1,0 +1,102 @@
+#include "tools/sensor_sim/sim_models.h"
+
+#include <cstdio>
+
+namespace sensor_sim {
+namespace {
+
+constexpr uint8_t kFirstHeadRecord = 176;
+
+std::vector<int> octetsOf(const std::string& address) {
+    int a = 0, b = 0, c = 0, d = 0;
+    std::sscanf(address.c_str(), "%d.%d.%d.%d", &a, &b, &c, &d);
+    return {a, b, c, d};
+}
+
+}  // namespace
+
+int simHeadCount(const std::string& model) {
+    if (model.empty()) return 1;
+    if (model.back() == 'D') return 2;
+    if (model.back() == 'F') return 4;
+    return 1;
+}
+
+std::string simHeadAddress(const std::string& first, int heads, int index) {
+    std::vector<int> octets = octetsOf(first);
+    int& counted = heads == 2 ? octets[2] : octets[3];
+    counted = (counted + index) & 0xFF;
+    return std::to_string(octets[0]) + "." + std::to_string(octets[1]) + "." + std::to_string(octets[2]) +
+           "." + std::to_string(octets[3]);
+}
+
+SimModelSensors::SimModelSensors(const std::string& firstAddress, ModelPreset preset, OpenKnobs knobs)
+    : preset_(std::move(preset)), knobs_(std::move(knobs)) {
+    const int heads = simHeadCount(preset_.model);
+    for (int i = 0; i < heads; ++i) heads_.push_back(Head{simHeadAddress(firstAddress, heads, i), nullptr, nullptr});
+}
+
+SimModelSensors::~SimModelSensors() { stop(); }
+
+bool SimModelSensors::start() {
+    stop();
+    for (Head& head : heads_) {
+        presetHead(head);
+        if (!head.sensor->start()) return false;
+    }
+    return true;
+}
+
+void SimModelSensors::stop() {
+    for (Head& head : heads_) {
+        if (head.sensor) head.sensor->stop();
+        head.sensor.reset();
+        head.data.reset();
+    }
+}
+
+void SimModelSensors::applyKnobs(const OpenKnobs& knobs) { knobs_ = knobs; }
+
+// A fresh sensor per start, so that every knob (even the data channel's
+// presence) takes effect.
+void SimModelSensors::presetHead(Head& head) {
+    SimOptions options;
+    options.address = head.address;
+    head.sensor = std::make_unique<SimSensor>(options);
+    SimSensor& sensor = *head.sensor;
+
+    HeadPreset identity;
+    identity.model = preset_.model;
+    sensor.model().setHead(identity);
+    sensor.setReg(134, preset_.firmware134);
+    sensor.setReg(135, preset_.firmware135);
+    sensor.setReg(166, preset_.firmware166);
+    sensor.setReg(350, preset_.range350);
+    sensor.setReg(351, preset_.range351);
+    sensor.setReg(352, preset_.range352);
+    sensor.setReg(705, knobs_.loadStatus);
+    sensor.setReg(149, knobs_.batchMode);
+
+    if (knobs_.missingHeadTag) {
+        sensor.registerOpcodeHandler(kFirstHeadRecord, [](SimSensor& s, const Request& r, ReplyWriter& reply) {
+            std::vector<uint8_t> out = encodePacket(r.opcode, r.address, 0);
+            std::vector<uint8_t> record = s.model().headRecord(r.opcode);
+            record[0] = 'X';
+            record[1] = 'X';
+            out.insert(out.end(), record.begin(), record.end());
+            reply.write(out);
+        });
+    }
+    if (knobs_.calibrationBytes)
+        sensor.model().overrideCalibrationStream(std::vector<uint8_t>(*knobs_.calibrationBytes, 0));
+    Fault rejected;
+    rejected.kind = FaultKind::WrongAddressEcho;
+    for (uint32_t reg : knobs_.rejectedRegisters) sensor.injectRegisterFault(reg, rejected);
+
+    if (!knobs_.refuseDataChannel) {
+        head.data = std::make_shared<DataChannelService>();
+        sensor.addService(head.data);
+    }
+}
+
+}  // namespace sensor_sim
