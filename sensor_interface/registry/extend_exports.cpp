@@ -22,8 +22,8 @@ constexpr uint32_t kFirmwareRegister = 166;
 constexpr uint32_t kMaxXBinning = 4;
 
 ExtendPlacement placement(SensorController& controller, ExtendValue value) {
-    const char series = reinterpret_cast<const char*>(&controller.laserParams)[zp_laser_reg::series_offset];
-    return mirevo::settings::place_extend_value(value, series, controller.getVals(kFirmwareRegister));
+    return mirevo::settings::place_extend_value(value, controller.laserParams.model[2],
+                                                controller.getVals(kFirmwareRegister));
 }
 
 HVQ5_2_EXTEND& block(SensorController& controller) { return *controller.settings().get_sdk_extend(); }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sensor_interface/registry/device_functions_rules.h"
 #include "sensor_interface/registry/hvq5_setting_api.h"
 #include "sensor_interface/registry/setting_exports_dispatch.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
@@ -51,11 +52,6 @@ constexpr uint32_t kEncoderRegister = 195;
 constexpr uint32_t kNewSeriesEncoderRegister = 706;
 constexpr int kBatchLengthItem = 10;
 constexpr double kPitchUnitsPerMm = 100000.0;
-
-bool new_series(const SensorController& controller) {
-    const char series = reinterpret_cast<const char*>(&controller.laserParams)[zp_laser_reg::series_offset];
-    return series != '3' && series != '4';
-}
 
 }  // namespace
 
@@ -128,7 +124,8 @@ HVQ5_API int HVQ5_2_ProfilePointSetCount(int id) {
 HVQ5_API int HVQ5_2_GetCurrentEncoder(int id, uint32_t* value) {
     return deviceStatusCall(id, [value](tandrel_zp_clients& device) {
         if (value == nullptr) return HVQ5_RC_BAD_ARGUMENT;
-        const uint32_t reg = new_series(device.controller) ? kNewSeriesEncoderRegister : kEncoderRegister;
+        const bool newSeries = device_rules::isNewSeries(device.controller.laserParams.model[2]);
+        const uint32_t reg = newSeries ? kNewSeriesEncoderRegister : kEncoderRegister;
         return read(device.controller, reg, *value) == HVQ5_RC_OK ? HVQ5_RC_OK : HVQ5_RC_TIMEOUT;
     });
 }
