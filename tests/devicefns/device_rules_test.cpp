@@ -12,7 +12,7 @@ namespace {
 
 using namespace device_rules;
 
-TEST(DeviceRules, NewerSeriesFourHeadsByFirmware) {
+TEST(DevicefnsRules, NewerSeriesFourHeadsByFirmware) {
     struct Case {
         char series;
         uint32_t register166;
@@ -25,18 +25,18 @@ TEST(DeviceRules, NewerSeriesFourHeadsByFirmware) {
     for (const Case& c : cases) EXPECT_EQ(isSeries4New(c.series, c.register166), c.expected) << c.series << " " << c.register166;
 }
 
-TEST(DeviceRules, NewSeriesIsAnythingButThreeAndFour) {
+TEST(DevicefnsRules, NewSeriesIsAnythingButThreeAndFour) {
     EXPECT_FALSE(isNewSeries('3'));
     EXPECT_FALSE(isNewSeries('4'));
     for (char series : {'5', '6', '\0', '?'}) EXPECT_TRUE(isNewSeries(series)) << int(series);
 }
 
-TEST(DeviceRules, GeometryPacksColumnsHighAndPointsLow) {
+TEST(DevicefnsRules, GeometryPacksColumnsHighAndPointsLow) {
     EXPECT_EQ(packGeometry(2048, 6000), (int64_t(2048) << 32) | 6000);
     EXPECT_EQ(packGeometry(848, 848), (int64_t(848) << 32) | 848);
 }
 
-TEST(DeviceRules, StatusReplyIsTakenInHostOrderFromExactlyElevenBytes) {
+TEST(DevicefnsRules, StatusReplyIsTakenInHostOrderFromExactlyElevenBytes) {
     std::vector<uint8_t> reply{161, 0x34, 0x12, 0, 0, 0x78, 0x56, 0x34, 0x12, 0x0D, 0x0A};
     const auto decoded = decodeStatusReply(reply.data(), reply.size());
     ASSERT_TRUE(decoded);
@@ -54,7 +54,7 @@ TEST(DeviceRules, StatusReplyIsTakenInHostOrderFromExactlyElevenBytes) {
     EXPECT_FALSE(decodeStatusReply(nullptr, 11));
 }
 
-TEST(DeviceRules, TriggerModeWrites) {
+TEST(DevicefnsRules, TriggerModeWrites) {
     const auto off = triggerModeWrites(0);
     ASSERT_TRUE(off);
     EXPECT_EQ(off->register194, 0u);
@@ -68,7 +68,7 @@ TEST(DeviceRules, TriggerModeWrites) {
     for (int mode : {-1, 2, 255}) EXPECT_FALSE(triggerModeWrites(mode)) << mode;
 }
 
-TEST(DeviceRules, SettingsWordsBecomePairsWithZeroFirstAndBack) {
+TEST(DevicefnsRules, SettingsWordsBecomePairsWithZeroFirstAndBack) {
     const std::vector<uint32_t> words{7, 0xFFFFFFFFu, 0};
     const SettingsWordPairs pairs = pairsOfWords(words);
     ASSERT_EQ(pairs.size(), 3u);
@@ -78,7 +78,7 @@ TEST(DeviceRules, SettingsWordsBecomePairsWithZeroFirstAndBack) {
     EXPECT_EQ(wordsOfPairs({{9, 1}, {9, 2}}), (std::vector<uint32_t>{1, 2}));
 }
 
-TEST(DeviceRules, LiveReadFailuresAreLoggedButNotAPausedLink) {
+TEST(DevicefnsRules, LiveReadFailuresAreLoggedButNotAPausedLink) {
     EXPECT_FALSE(isLoggedLiveFailure(HVQ5_RC_OK));
     EXPECT_FALSE(isLoggedLiveFailure(HVQ5_RC_NOT_ALLOWED));
     for (int status : {HVQ5_RC_TIMEOUT, HVQ5_RC_NOT_OPEN, HVQ5_RC_BAD_BLOCK}) EXPECT_TRUE(isLoggedLiveFailure(status));
