@@ -123,21 +123,23 @@ TEST_F(BatchAssembly, RollModeStartKeepsFramesNotTakenOut) {
 
 struct ShortBatchCase {
     const char* name;
+    const char* address;
     int startTimeout, continuousTimeout, amount, received;
     bool fullBatchFirst;
     int frames, incomplete;
     size_t encoders;
 };
 
+void PrintTo(const ShortBatchCase& c, std::ostream* os) { *os << c.name; }
+
 class ShortBatches : public BatchFixture, public ::testing::WithParamInterface<ShortBatchCase> {};
 
 TEST_P(ShortBatches, AreCompletedOnlyWhenTimeOutsAreSetAndTheAmountIsNotOne) {
     const ShortBatchCase& c = GetParam();
-    static std::atomic<int> next{0};
     extend().start_frame_timeout = c.startTimeout;
     extend().continous_frame_timeout = c.continuousTimeout;
     extend().timeout_callback_type = c.amount;
-    startSensor("127.81.1." + std::to_string(++next));
+    startSensor(c.address);
     size_t expected = 1;
     if (c.fullBatchFirst) {
         stream(plan(100));
@@ -161,11 +163,11 @@ TEST_P(ShortBatches, AreCompletedOnlyWhenTimeOutsAreSetAndTheAmountIsNotOne) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ShortBatches,
-    ::testing::Values(ShortBatchCase{"savedBatchReplaces", 0, 500, 2, 40, true, 100, 0, 100},
-                      ShortBatchCase{"oneShortIsPadded", 0, 500, 2, 99, true, 100, 0, 100},
-                      ShortBatchCase{"noSavedBatchPads", 500, 0, 2, 40, false, 100, 0, 100},
-                      ShortBatchCase{"amountOneLeavesIt", 0, 500, 1, 40, false, 40, -1, 40},
-                      ShortBatchCase{"noTimeOutsLeaveIt", 0, 0, 2, 40, false, 40, -1, 40}),
+    ::testing::Values(ShortBatchCase{"savedBatchReplaces", "127.81.1.1", 0, 500, 2, 40, true, 100, 0, 100},
+                      ShortBatchCase{"oneShortIsPadded", "127.81.1.2", 0, 500, 2, 99, true, 100, 0, 100},
+                      ShortBatchCase{"noSavedBatchPads", "127.81.1.3", 500, 0, 2, 40, false, 100, 0, 100},
+                      ShortBatchCase{"amountOneLeavesIt", "127.81.1.4", 0, 500, 1, 40, false, 40, -1, 40},
+                      ShortBatchCase{"noTimeOutsLeaveIt", "127.81.1.5", 0, 0, 2, 40, false, 40, -1, 40}),
     [](const ::testing::TestParamInfo<ShortBatchCase>& info) { return std::string(info.param.name); });
 
 TEST_F(BatchAssembly, YWindowNarrowsTheDeliveryAndThePointers) {
