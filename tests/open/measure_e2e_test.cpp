@@ -145,6 +145,19 @@ TEST_F(MeasureE2E, SingleProfileIsRefusedInBatchMode) {
     EXPECT_EQ(profile[0], 7);
 }
 
+TEST_F(MeasureE2E, SingleProfileOutsideBatchModeReadsTheLiveProfile) {
+    sim().setReg(149, 0);
+    sim().setReg(706, 1234);
+    std::vector<int32_t> profile(6000, 7);
+    uint32_t encoder = 0;
+    EXPECT_EQ(HVQ5_2_GetSingleProfile(0, profile.data(), &encoder), 0);
+    EXPECT_EQ(encoder, 1234u);
+    EXPECT_EQ(readsOf(sim().packetLog(), 319), 1u);
+    EXPECT_NE(profile[2048], 7);
+    EXPECT_EQ(profile[4096], 7);  // the caller's buffer beyond the head's points is untouched
+    EXPECT_EQ(HVQ5_2_GetSingleProfile(0, nullptr, &encoder), 4102);
+}
+
 TEST_F(MeasureE2E, RollStopCountIgnoresItsSecondArgument) {
     EXPECT_EQ(HVQ5_2_SetBatchRollProfilePoint(0, 12345, 40), 0);
     EXPECT_EQ(HVQ5_2_ClearData(0), 0);

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "sensor_interface/processing/model_geometry.h"
+#include "sensor_interface/registry/open_close.h"
 #include "tests/open/open_fixture.h"
 
 namespace open_test {
@@ -212,6 +213,29 @@ TEST_F(OpenE2E, FailedOpenLeavesTheNextIdToItsOwner) {
     EXPECT_EQ(HVQ5_EthernetOpen(0, &failingAddress), 3090);
     EXPECT_EQ(sdkManager().find(0), nullptr);
     EXPECT_NE(sdkManager().find(1), nullptr);
+}
+
+// The address change connects and reads the head information only for heads
+// whose firmware word says they have it.
+TEST_F(OpenE2E, AddressChangeReadsTheHeadInformationOfNewerHeads) {
+    struct Case {
+        uint32_t firmware166;
+        size_t headRecordReads;
+    };
+    for (const Case& c : {Case{0x7, 0}, Case{0x331, 1}, Case{0x4000, 1}}) {
+        ModelPreset preset;
+        preset.firmware166 = c.firmware166;
+        SimModelSensors sensor(testAddress(), preset);
+        ASSERT_TRUE(sensor.start());
+        const HVQ5_NET_ADDRESS address = netAddress(sensor.address(0));
+        ASSERT_EQ(hvq5_change_address(2, &address), 0);
+        EXPECT_EQ(hvq5_change_address(2, &address), 4091);
+        size_t headRecords = 0;
+        for (const auto& packet : sensor.head(0).packetLog()) headRecords += packet.opcode == 176 ? 1 : 0;
+        EXPECT_EQ(headRecords, c.headRecordReads) << c.firmware166;
+        EXPECT_EQ(sdkManager().find(2)->controller.points, c.headRecordReads != 0 ? 4096 : 0);
+        HVQ5_Finalize();
+    }
 }
 
 }  // namespace

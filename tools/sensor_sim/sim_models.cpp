@@ -2,10 +2,20 @@
 
 #include <cstdio>
 
+#include "tools/sensor_sim/debug_stream_service.h"
+
 namespace sensor_sim {
 namespace {
 
 constexpr uint8_t kFirstHeadRecord = 176;
+
+// Camera rows of a head by its series character (model text's third character).
+int cameraRows(const std::string& model) {
+    const char series = model.size() > 2 ? model[2] : '\0';
+    if (series == '3') return 640;
+    if (series == '4') return 608;
+    return 1024;
+}
 
 std::vector<int> octetsOf(const std::string& address) {
     int a = 0, b = 0, c = 0, d = 0;
@@ -92,6 +102,9 @@ void SimModelSensors::presetHead(Head& head) {
     Fault rejected;
     rejected.kind = FaultKind::WrongAddressEcho;
     for (uint32_t reg : knobs_.rejectedRegisters) sensor.injectRegisterFault(reg, rejected);
+
+    const int rows = cameraRows(preset_.model);
+    installDebugStream(sensor, [rows](SimSensor&) { return sceneDebugStream(rows); });
 
     if (!knobs_.refuseDataChannel) {
         head.data = std::make_shared<DataChannelService>();
