@@ -82,6 +82,25 @@ TEST_F(BatchAssembly, StartInMidBatchDiscardsTheFramesSoFar) {
     EXPECT_EQ(recorder_.deliveries().size(), 1u);
 }
 
+TEST_F(BatchAssembly, WithoutTimeOutsAnUnfinishedBatchWaitsForTheNextStart) {
+    startSensor("127.81.0.10");
+    sensor_sim::BatchPlan unfinished = plan(20, 5);
+    unfinished.sendStop = false;
+    stream(unfinished);
+    ASSERT_TRUE(streamer_->waitIdle(5000));
+    sensor_sim::BatchPlan next = plan(20);
+    next.firstBatchNumber = 2;
+    next.sendTicks = false;
+    stream(next);
+    ASSERT_TRUE(recorder_.waitFor(1));
+    const std::string summary = log_->waitForLineStarting("1:received stop[1]:");
+    EXPECT_NE(summary.find("frames 20, batchpoints 20, batchtimes 2,"), std::string::npos) << summary;
+    EXPECT_NE(summary.find(", ticktime 0-0, "), std::string::npos) << summary;
+    EXPECT_EQ(log_->waitForLineStarting("1:callback info", 0), "");
+    ASSERT_EQ(recorder_.deliveries().size(), 1u);
+    EXPECT_EQ(recorder_.deliveries().front().info.batch_number, 2);
+}
+
 TEST_F(BatchAssembly, RollLimitStopsTheMeasurementAndDropsLaterFrames) {
     startSensor("127.81.0.4");
     receiver_.startRolling();

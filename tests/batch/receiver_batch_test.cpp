@@ -71,6 +71,21 @@ TEST_F(ReceiverBatch, FrameCutShortIsNotRead) {
     EXPECT_EQ(receiver_.framesReceived(), 1);
 }
 
+TEST_F(ReceiverBatch, BeforeAnyInfoAFrameOfTheFixedLengthHasNoPoints) {
+    ProfileReceiver fresh(std::make_shared<data_channel_test::RecordingLog>());
+    fresh.attach(4, &controller_);
+    fresh.setBatchFinished(false);
+    sensor_sim::DataInfo none;
+    const sensor_sim::Bytes f = sensor_sim::encodeFrame(sensor_sim::sceneFrame(none, 1, 7));
+    ASSERT_EQ(f.size(), 46u);
+    ASSERT_TRUE(fresh.isValidFrame(f.size(), kPayloadPos, 2048));
+    fresh.copyFrame(0, f.data(), f.size(), kPayloadPos);
+    EXPECT_EQ(fresh.framesReceived(), 1);
+    uint32_t numbers[1] = {};
+    EXPECT_EQ(fresh.copyEncoders(numbers), 1);
+    EXPECT_EQ(numbers[0], 70u);
+}
+
 TEST_F(ReceiverBatch, YWindowCases) {
     feed(100);
     ASSERT_EQ(receiver_.framesReceived(), 100);

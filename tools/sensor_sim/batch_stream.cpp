@@ -118,7 +118,7 @@ bool BatchStreamer::streamBatch(const BatchPlan& plan, uint32_t batchNumber) {
         putBe(&pending_[at + kHeaderAt + 10], number * 10u, 4);
         putBe(&pending_[at + kHeaderAt + 14], 1000000ull + number * 1000ull, 8);
         ++framesSent_;
-        if ((i == 0 || i == frames - 1) && !put(encodeTick(1000u + number))) return false;
+        if (plan.sendTicks && (i == 0 || i == frames - 1) && !put(encodeTick(1000u + number))) return false;
         if (pending_.size() >= kSendChunk && !flush()) return false;
         if (i == plan.restartAfterFrame && !put(encodeBatchStart())) return false;
         if (i == plan.gapAfterFrame && (!flush() || !pause(plan.gapMs))) return false;

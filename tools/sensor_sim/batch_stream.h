@@ -28,6 +28,7 @@ struct BatchPlan {
     int gapMs = 0;
     int restartAfterFrame = -1;  // a second "MESSTA" after this frame, -1: none
     bool sendStop = true;        // end each batch with "MESSTP"
+    bool sendTicks = true;       // a tick after the first and the last frame
     bool stopOnRegister142 = true;  // a write of register 142 ends the stream
 };
 
