@@ -10,10 +10,14 @@ std::atomic<bool> g_firstCall{true};
 }  // namespace
 
 tandrel_zp_manager::~tandrel_zp_manager() {
-    merge_running = false;
-    if (merge_thread.joinable() && merge_thread.get_id() != std::this_thread::get_id()) merge_thread.join();
-    std::lock_guard<std::mutex> lock(registry_mutex_);
-    devices_.clear();
+    stop_merge();
+    // Devices end outside the registry mutex: their consumer threads may look
+    // an id up (the cloud filter) before they can be joined.
+    std::map<int, std::shared_ptr<tandrel_zp_clients>> leaving;
+    {
+        std::lock_guard<std::mutex> lock(registry_mutex_);
+        leaving.swap(devices_);
+    }
 }
 
 std::shared_ptr<tandrel_zp_clients> tandrel_zp_manager::find(int id) {
@@ -50,6 +54,8 @@ void tandrel_zp_manager::close(int id) {
 }
 
 void tandrel_zp_manager::finalize() {
+    // No head is left to merge.
+    stop_merge();
     std::map<int, std::shared_ptr<tandrel_zp_clients>> leaving;
     {
         std::lock_guard<std::mutex> lock(registry_mutex_);

@@ -4,6 +4,7 @@
 // shared-pointer copy without it, so a device closed meanwhile lives on until
 // the last running export lets go of it.
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -11,7 +12,9 @@
 #include <thread>
 #include <vector>
 
+#include "sensor_interface/data_channel/batch_records.h"
 #include "sensor_interface/registry/hvq5_rc.h"
+#include "sensor_interface/registry/merge_slot.h"
 #include "sensor_interface/registry/tandrel_zp_clients.h"
 
 class tandrel_zp_manager {
@@ -43,8 +46,38 @@ public:
     int merge_device_id = 0;
     std::vector<int32_t> merged_profile;
     std::vector<uint8_t> merged_intensity;
+    // Slots by head id and the caller's handler (under merge_mutex).
+    std::map<int, std::shared_ptr<MergeSlot>> merge_slots;
+    HVQ5_2_BatchHandler merge_handler = nullptr;
+
+    // --- Dual-head merge (merge_thread.cpp) ---
+    // Needs exactly two open ids (else 4097); restarts both data channels
+    // (1001 when one does not start), binds the feeds and starts the merge
+    // thread for `handler`: 0.
+    int install_merge_handler(int id, HVQ5_2_BatchHandler handler);
+    // Ends the merge thread; it may be waiting for frames.
+    void stop_merge();
+    // Body of the merge thread: pairs the heads' frames, merges them and hands
+    // each merged batch to the merge handler, while its generation is current.
+    void merge_loop(uint64_t generation);
+    // Queues one frame of a head and wakes the merge thread.
+    void push_merge_frame(MergeSlot& slot, const std::vector<double>& z, const std::vector<uint8_t>& gray);
+    // The cloud filter of the handler list (batch_handlers.cpp): the batch's
+    // int32 rows through single precision (and the weld filter when value is
+    // 8). False when data's id is not open.
+    bool run_cloud_filter(int id, int value, const HVQ5_2_STR_CALLBACK_INFO* info, _HVQ5_2_Data* data);
 
 private:
+    // The feeds, run by each head's consumer thread.
+    void merge_frame_feed(int id, const std::vector<double>& z, const std::vector<uint8_t>& gray);
+    void merge_batch_end_feed(const HVQ5_2_STR_CALLBACK_INFO* info, _HVQ5_2_Data* data);
+    void merge_start_feed(int id);
+    void wake_merge();
+    void end_merge_thread();
+    bool merge_should_run(uint64_t generation) const;
+    // The merge thread's wait: every slot has a frame or has ended its batch.
+    bool merge_round_ready(const std::vector<std::shared_ptr<MergeSlot>>& slots) const;
+
     struct SocketLayer {
         int requested_version = 2;
         int last_error = 0;
@@ -54,6 +87,13 @@ private:
     mutable std::mutex socket_mutex_;
     std::map<int, std::shared_ptr<tandrel_zp_clients>> devices_;
     std::mutex registry_mutex_;
+    // Serialises merge installations (and their teardown).
+    std::mutex merge_install_mutex_;
+    // Wakes the merge thread's wait: the innermost lock, nothing is taken while it is held.
+    std::mutex merge_wake_mutex_;
+    std::condition_variable merge_wake_;
+    // Counts the merge threads ended; a thread runs only while its own count is current.
+    std::atomic<uint64_t> merge_generation_{0};
 };
 
 // The registry, created on first use.
