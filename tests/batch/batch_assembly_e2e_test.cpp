@@ -40,6 +40,18 @@ TEST_F(BatchAssembly, FullBatchEndsWithReceivedStopAndOneFullDelivery) {
     EXPECT_EQ(recorder_.deliveries().size(), 1u);
 }
 
+TEST_F(BatchAssembly, FramesHeldByTheTemporalRepairAreReleasedBeforeDelivery) {
+    controller_.settings().set_regvals(190, 3);
+    controller_.settings().set_regvals(191, 3);
+    startSensor("127.81.0.11");
+    stream(plan(20));
+    ASSERT_TRUE(recorder_.waitFor(1));
+    const Delivery d = recorder_.deliveries().front();
+    EXPECT_EQ(d.info.frames, 20);
+    EXPECT_EQ(d.profileCount, 20 * kWidth);
+    EXPECT_EQ(d.encoders.size(), 20u);
+}
+
 TEST_F(BatchAssembly, WritingRegister141StartsTheSensorsBatch) {
     startSensor("127.81.0.9");
     streamer_->setPlan(plan(15));
