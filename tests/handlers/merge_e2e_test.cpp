@@ -1,0 +1,187 @@
+// The dual-head merge against a simulated two-head sensor: frames of both
+// heads pair up, each merged batch reaches the handler once, and installing
+// anew or tearing down never waits forever.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+
+#include "sensor_interface/registry/tandrel_zp_manager.h"
+#include "tests/command/loopback_address.h"
+#include "tests/handlers/handlers_fixture.h"
+#include "tools/sensor_sim/sim_two_head.h"
+
+namespace handlers_test {
+namespace {
+
+// The merge handler is a plain function: it reports to the registry under test.
+std::atomic<tandrel_zp_manager*> g_manager{nullptr};
+DeliveryLog g_merged;
+
+void recordMerged(const HVQ5_2_STR_CALLBACK_INFO* info, _HVQ5_2_Data* data) {
+    Delivery d;
+    d.info = *info;
+    d.data = *data;
+    tandrel_zp_manager* manager = g_manager.load();
+    d.profile = manager->merged_profile;
+    d.intensity = manager->merged_intensity;
+    g_merged.add(std::move(d));
+}
+
+class DualMerge : public HandlersTest {
+protected:
+    void SetUp() override {
+        g_merged.clear();
+        heads_ = std::make_unique<sensor_sim::SimTwoHead>(mirevo::test::loopbackAddressForTest(116));
+        ASSERT_TRUE(heads_->start());
+        manager_ = std::make_unique<tandrel_zp_manager>();
+        g_manager = manager_.get();
+    }
+    void TearDown() override {
+        withinWatchdog("registry teardown", [this] { manager_.reset(); });
+        g_manager = nullptr;
+        heads_.reset();
+    }
+
+    void openHeads(int firstId = 0) {
+        for (int head = 0; head < 2; ++head) {
+            ASSERT_TRUE(manager_->connect(firstId + head, heads_->address(head).c_str(), 7));
+            prepareHead(*manager_->find(firstId + head), "ZP5160D");
+        }
+    }
+    void install(int id = 0) {
+        ASSERT_EQ(manager_->install_merge_handler(id, recordMerged), HVQ5_RC_OK);
+        ASSERT_TRUE(manager_->merge_running);
+    }
+    // Both heads connected anew since the sensor started (the installation restarts them).
+    void waitConnected(size_t connections) {
+        for (int head = 0; head < 2; ++head)
+            ASSERT_TRUE(heads_->dataChannel(head).waitForConnection(connections, 5000)) << head;
+    }
+    void streamBoth(int framesA, int framesB, uint32_t batchNumber = 1, int pointsB = processor_test::kColumns) {
+        heads_->setPlan(0, scenePlan(framesA, batchNumber));
+        heads_->setPlan(1, scenePlan(framesB, batchNumber, pointsB));
+        heads_->startStreams();
+        ASSERT_TRUE(heads_->waitIdle(10000));
+    }
+
+    std::unique_ptr<sensor_sim::SimTwoHead> heads_;
+    std::unique_ptr<tandrel_zp_manager> manager_;
+};
+
+struct FrameCounts {
+    int first, second, merged;
+};
+
+class MergedFrames : public DualMerge, public ::testing::WithParamInterface<FrameCounts> {};
+
+TEST_P(MergedFrames, OneDeliveryOfThePairedFramesAfterBothHeadsEnded) {
+    const FrameCounts counts = GetParam();
+    openHeads();
+    install();
+    waitConnected(1);
+    streamBoth(counts.first, counts.second);
+    ASSERT_TRUE(g_merged.waitFor(1));
+
+    const Delivery d = g_merged.deliveries().front();
+    EXPECT_EQ(d.info.frames, counts.merged);
+    EXPECT_EQ(d.data.device_id, 0);
+    EXPECT_EQ(d.info.batch_number, 1);
+    ASSERT_GT(d.info.width, 0);
+    EXPECT_EQ(d.profile.size(), static_cast<size_t>(counts.merged) * static_cast<size_t>(d.info.width));
+    EXPECT_EQ(d.intensity.size(), d.profile.size());
+    // Both heads see the same scene: its invalid points stay exactly invalid.
+    size_t invalid = 0, valid = 0;
+    for (int32_t v : d.profile) (v == kInvalidRow ? invalid : valid) += 1;
+    EXPECT_GT(invalid, 0u);
+    EXPECT_GT(valid, 0u);
+
+    // A second batch starts from empty queues and is delivered on its own.
+    streamBoth(20, 20, 2);
+    ASSERT_TRUE(g_merged.waitFor(2));
+    const Delivery second = g_merged.deliveries().back();
+    EXPECT_EQ(second.info.frames, 20);
+    EXPECT_EQ(second.info.batch_number, 2);
+    EXPECT_EQ(second.profile.size(), 20u * static_cast<size_t>(second.info.width));
+    EXPECT_EQ(second.profile.front(), d.profile.front());
+    EXPECT_EQ(g_merged.size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Heads, MergedFrames,
+                         ::testing::Values(FrameCounts{100, 98, 98}, FrameCounts{98, 100, 98}, FrameCounts{30, 30, 30}),
+                         [](const ::testing::TestParamInfo<FrameCounts>& info) {
+                             return "First" + std::to_string(info.param.first) + "Second" +
+                                    std::to_string(info.param.second);
+                         });
+
+TEST_F(DualMerge, NarrowerSecondHeadIsReadOnlyAsFarAsItReaches) {
+    openHeads();
+    install();
+    waitConnected(1);
+    streamBoth(10, 10);
+    ASSERT_TRUE(g_merged.waitFor(1));
+    streamBoth(10, 10, 2, 300);
+    ASSERT_TRUE(g_merged.waitFor(2));
+    const std::vector<Delivery> d = g_merged.deliveries();
+    EXPECT_EQ(d[1].info.width, d[0].info.width) << "rows are as wide as the first head's";
+    EXPECT_EQ(d[1].info.frames, 10);
+    ASSERT_EQ(d[1].profile.size(), d[0].profile.size());
+    // Beyond the second head's points the first head's values stand alone;
+    // where both measured the same height the merge gives that height too.
+    EXPECT_NE(d[1].profile, d[0].profile) << "the narrower head's own scene shows where it reaches";
+    const size_t width = static_cast<size_t>(d[0].info.width);
+    for (size_t i = 400; i < width; ++i) EXPECT_EQ(d[1].profile[i], d[0].profile[i]) << i;
+}
+
+TEST_F(DualMerge, InstallationNeedsExactlyTwoOpenIds) {
+    ASSERT_TRUE(manager_->connect(0, heads_->address(0).c_str(), 7));
+    prepareHead(*manager_->find(0), "ZP5160D");
+    EXPECT_EQ(manager_->install_merge_handler(0, recordMerged), HVQ5_RC_NOT_OPEN);
+    EXPECT_FALSE(manager_->merge_thread.joinable());
+
+    ASSERT_TRUE(manager_->connect(1, heads_->address(1).c_str(), 7));
+    ASSERT_TRUE(manager_->connect(2, heads_->address(1).c_str(), 7));
+    EXPECT_EQ(manager_->install_merge_handler(0, recordMerged), HVQ5_RC_NOT_OPEN);
+    EXPECT_FALSE(manager_->merge_thread.joinable());
+    EXPECT_EQ(heads_->dataChannel(0).acceptedConnections(), 0u) << "no data channel was restarted";
+}
+
+TEST_F(DualMerge, HeadWhoseDataChannelDoesNotStartGives1001) {
+    openHeads();
+    heads_->dataChannel(1).stop();
+    EXPECT_EQ(manager_->install_merge_handler(0, recordMerged), HVQ5_RC_NO_SOCKET);
+    EXPECT_FALSE(manager_->merge_thread.joinable());
+    EXPECT_EQ(manager_->merge_handler, nullptr);
+}
+
+TEST_F(DualMerge, ReinstallingAndTearingDownNeverHang) {
+    openHeads();
+    withinWatchdog("installing twice", [this] {
+        install();
+        install();
+    });
+    waitConnected(2);
+    streamBoth(15, 15);
+    ASSERT_TRUE(g_merged.waitFor(1)) << "the thread of the second installation merges";
+    EXPECT_EQ(g_merged.deliveries().front().info.frames, 15);
+
+    // Installed again in the middle of a batch, then every id dropped while the thread waits.
+    heads_->setPlan(0, scenePlan(40, 2));
+    heads_->setPlan(1, scenePlan(40, 2));
+    heads_->startStreams();
+    withinWatchdog("installing during a batch", [this] { install(); });
+    withinWatchdog("finalize", [this] { manager_->finalize(); });
+    EXPECT_FALSE(manager_->merge_thread.joinable());
+    heads_->waitIdle(10000);
+}
+
+TEST_F(DualMerge, ClosingOneHeadLeavesTheThreadWaiting) {
+    openHeads();
+    install();
+    withinWatchdog("closing a head", [this] { manager_->close(1); });
+    EXPECT_TRUE(manager_->merge_thread.joinable());
+    EXPECT_TRUE(manager_->merge_running);
+}
+
+}  // namespace
+}  // namespace handlers_test
