@@ -169,10 +169,12 @@ public:
     double scaleHigh = 3.3;
     int32_t triggerCount = -1;
     bool batchCounterSeen = false;  // the batch read has taken the trigger counter's start
-    int32_t pendingStatus = 0;
+    // Written by the command-channel batch read, taken by the client's threads.
+    std::atomic<int32_t> pendingStatus{0};
     // Set by the measurement starts, taken by the setting writer from another thread.
     std::atomic<bool> measurementStarted{false};
-    bool debugStreamEnabled = true;
+    // Switched by the client while its profile thread reads the DEBUG stream.
+    std::atomic<bool> debugStreamEnabled{true};
     std::array<uint8_t, 15> debugInfo{};  // last info record of the DEBUG stream
     int32_t columns = 0;
     int32_t rows = 0;

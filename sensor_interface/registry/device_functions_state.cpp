@@ -50,7 +50,8 @@ bool hvq5_is_series4_new(int id) {
 }
 
 bool hvq5_get_link_paused(int id) {
-    return deviceValueCall(id, false, [](tandrel_zp_clients& device) { return device.controller.debugStreamEnabled; });
+    return deviceValueCall(id, false,
+                           [](tandrel_zp_clients& device) { return device.controller.debugStreamEnabled.load(); });
 }
 
 bool hvq5_check_load_status(int id) {
@@ -130,9 +131,7 @@ int hvq5_apply_max_rate(int id) {
 
 int hvq5_take_fail_counter(int id) {
     return deviceValueCall(id, 0, [](tandrel_zp_clients& device) {
-        const int32_t counter = device.controller.pendingStatus;
-        device.controller.pendingStatus = 0;
-        return static_cast<int>(counter);
+        return static_cast<int>(device.controller.pendingStatus.exchange(0));
     });
 }
 
