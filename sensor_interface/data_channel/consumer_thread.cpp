@@ -76,7 +76,7 @@ void ProfileReceiver::onSilence() {
     connection_.requestReconnect();
     log_->dump();
     if (rollMode_) return;
-    endBatch("callback info");
+    endBatch(true);
 }
 
 void ProfileReceiver::onMessage(const MessageQueue::Message& message) {
@@ -104,7 +104,7 @@ void ProfileReceiver::onMessage(const MessageQueue::Message& message) {
             }
             break;
         case data_channel::MessageKind::BatchStop:
-            endBatch("received stop");
+            endBatch(false);
             break;
         case data_channel::MessageKind::Other:
             log_->line("ignored header" + consumerTexts_.device + ": " + tag.text, 0);
@@ -175,8 +175,8 @@ void ProfileReceiver::onBatchStart() {
     log_->line(consumerTexts_.receivedStart, 1);
 }
 
-void ProfileReceiver::endBatch(const char* name) {
-    logBatchSummary(name);
+void ProfileReceiver::endBatch(bool timedOut) {
+    logBatchSummary(timedOut ? "callback info" : "received stop");
     const std::shared_ptr<ProfileProcessor> processor = controller_ ? controller_->processor : nullptr;
     if (processor) processor->flushRepair(framesReceived_, [this] { appendRepairedFrame(); });
     if (batchFinished_) return;
@@ -185,7 +185,6 @@ void ProfileReceiver::endBatch(const char* name) {
         int running = kRollRunning;
         rollState_.compare_exchange_strong(running, kRollBatchEnded);
     } else {
-        const bool timedOut = std::strcmp(name, "callback info") == 0;
         // Stopping ends the wait: the batch is then delivered as it is.
         if (timedOut && run_.running()) waitReconnected();
         deliverBatch();

@@ -179,7 +179,8 @@ private:
     void onMessage(const MessageQueue::Message& message);
     void onFrame(const MessageQueue::Message& message, size_t payloadPos);
     void onBatchStart();
-    void endBatch(const char* name);
+    // A batch ends with "MESSTP" or, timedOut, with a silence (or the stop).
+    void endBatch(bool timedOut);
     void logBatchSummary(const char* name);
     void stopAtRollLimit();
     void notifyBatchState();
