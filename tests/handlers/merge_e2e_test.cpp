@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 
+#include "sensor_interface/processing/dual_merge.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
 #include "tests/command/loopback_address.h"
 #include "tests/handlers/handlers_fixture.h"
@@ -116,21 +117,31 @@ INSTANTIATE_TEST_SUITE_P(Heads, MergedFrames,
 
 TEST_F(DualMerge, NarrowerSecondHeadIsReadOnlyAsFarAsItReaches) {
     openHeads();
+    // Head B is raised by 5 um and the higher height wins: merged points
+    // show where head B measured.
+    HVQ5_2_EXTEND& extend = *manager_->find(0)->controller.settings().get_sdk_extend();
+    extend.cloud_align = 1;
+    extend.b_z_offset = 5.0;
+    extend.height_delta = 0.0;
+    extend.valid_output_beyond_delta = kDualMergeHigher;
     install();
     waitConnected(1);
     streamBoth(10, 10);
     ASSERT_TRUE(g_merged.waitFor(1));
-    streamBoth(10, 10, 2, 300);
+    streamBoth(10, 10, 2, 300);  // the scene's step at point 150, nothing beyond 300
     ASSERT_TRUE(g_merged.waitFor(2));
     const std::vector<Delivery> d = g_merged.deliveries();
     EXPECT_EQ(d[1].info.width, d[0].info.width) << "rows are as wide as the first head's";
     EXPECT_EQ(d[1].info.frames, 10);
     ASSERT_EQ(d[1].profile.size(), d[0].profile.size());
-    // Beyond the second head's points the first head's values stand alone;
-    // where both measured the same height the merge gives that height too.
-    EXPECT_NE(d[1].profile, d[0].profile) << "the narrower head's own scene shows where it reaches";
-    const size_t width = static_cast<size_t>(d[0].info.width);
-    for (size_t i = 400; i < width; ++i) EXPECT_EQ(d[1].profile[i], d[0].profile[i]) << i;
+    ASSERT_GT(d[0].info.width, 440);
+    for (const Delivery& batch : d) {
+        EXPECT_EQ(batch.profile[40], 500) << "both heads measured";
+        EXPECT_EQ(batch.profile[440], kInvalidRow) << "neither head measured";
+    }
+    EXPECT_EQ(d[0].profile[320], 500);
+    EXPECT_EQ(d[1].profile[200], 0) << "the first head alone";
+    EXPECT_EQ(d[1].profile[320], 0) << "the first head alone";
 }
 
 TEST_F(DualMerge, InstallationNeedsExactlyTwoOpenIds) {
