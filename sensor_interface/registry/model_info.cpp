@@ -64,15 +64,4 @@ bool z_step(uint32_t reg354, uint32_t reg353, double& step) {
     }
 }
 
-InterfaceVersion interface_version() { return InterfaceVersion{1, 1, 2, 0}; }
-
-bool x_position_ends(double pitch, int count, double& first, double& last) {
-    if (count <= 0) return false;
-    double total = 0.0;
-    for (int i = 0; i < count; ++i) total += pitch;
-    first = -total * 0.5;
-    last = (count - 1) * pitch - total * 0.5;
-    return true;
-}
-
 }  // namespace model_info

@@ -39,20 +39,6 @@ double range_end_mm(uint32_t reg350, uint32_t other);
 // 0 leaves the step unknown (0.0). False for kinds outside 0..3.
 bool z_step(uint32_t reg354, uint32_t reg353, double& step);
 
-// Version of this interface, as the model-information record reports it.
-struct InterfaceVersion {
-    int major;
-    int minor;
-    int patch;
-    int build;
-};
-InterfaceVersion interface_version();
-
-// First and last of count x positions centred on 0 at the given pitch: the
-// total width is summed one pitch at a time, as the sensor's own list is
-// built, and position i = i x pitch - total / 2. False for no positions.
-bool x_position_ends(double pitch, int count, double& first, double& last);
-
 }  // namespace model_info
 
 // Full model text of an open head (at most 15 characters and a NUL into 16

@@ -1,7 +1,9 @@
 // Identity exports of a head: model, serials and the model-information record.
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
+#include "sensor_interface/registry/hvq5_open_api.h"
 #include "sensor_interface/registry/hvq5_setting_api.h"
 #include "sensor_interface/registry/model_info.h"
 #include "sensor_interface/registry/setting_exports_dispatch.h"
@@ -41,7 +43,7 @@ int fill_model_info(int id, SensorController& controller, HVQ5_2_MODEL_INFO& inf
         return HVQ5_RC_NOT_OPEN_VALUE;
 
     std::memset(info.version, 0, sizeof(info.version));
-    const model_info::InterfaceVersion version = model_info::interface_version();
+    const HVQ5_VERSION version = HVQ5_GetVersion();
     std::snprintf(info.version, sizeof(info.version), "%d.%d.%d.%d", version.major, version.minor,
                   version.patch, version.build);
 
@@ -54,7 +56,11 @@ int fill_model_info(int id, SensorController& controller, HVQ5_2_MODEL_INFO& inf
         return HVQ5_RC_NOT_OPEN_VALUE;
     info.range_lower_mm = model_info::range_end_mm(range[0], lower);
 
-    model_info::x_position_ends(info.x_pitch, controller.points, info.x_first, info.x_last);
+    const std::vector<double> positions = SensorController::xPositions(info.x_pitch, controller.points);
+    if (!positions.empty() && positions.size() == static_cast<std::size_t>(controller.points)) {
+        info.x_first = positions.front();
+        info.x_last = positions.back();
+    }
 
     uint32_t code[2] = {0, 0};
     if (read_registers(controller, {kCodeKindRegister, kCodeScaleRegister}, code) != HVQ5_RC_OK)

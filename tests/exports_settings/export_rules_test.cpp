@@ -90,17 +90,10 @@ TEST(ModelRecord, ZStepByCodeKind) {
     }
 }
 
-TEST(ModelRecord, RangeEndsAndXPositionEnds) {
+TEST(ModelRecord, RangeEnds) {
     EXPECT_DOUBLE_EQ(model_info::range_end_mm(100 * 256 * 1000, 40 * 256 * 1000), 60.0);
     EXPECT_DOUBLE_EQ(model_info::range_end_mm(0, 1000), -0.003) << "-1000 / 256 truncates to -3";
     EXPECT_DOUBLE_EQ(model_info::range_end_mm(255, 0), 0.0);
-
-    double first = 0.0;
-    double last = 0.0;
-    ASSERT_TRUE(model_info::x_position_ends(0.5, 4, first, last));
-    EXPECT_DOUBLE_EQ(first, -1.0);
-    EXPECT_DOUBLE_EQ(last, 0.5);
-    EXPECT_FALSE(model_info::x_position_ends(0.5, 0, first, last));
 }
 
 TEST(XRoi, WindowOfTheExampleAndItsReadBack) {
