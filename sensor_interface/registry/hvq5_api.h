@@ -11,6 +11,8 @@
 // Opening, closing and measurement control.
 #include "sensor_interface/registry/hvq5_measure_api.h"
 #include "sensor_interface/registry/hvq5_open_api.h"
+// Batch data: command-channel batch reads and the data channel's batch buffers.
+#include "sensor_interface/registry/batch_exports_api.h"
 
 extern "C" {
 
