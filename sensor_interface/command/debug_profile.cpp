@@ -59,8 +59,8 @@ int request_debug_stream(SensorController& controller, std::vector<uint8_t>& str
     return controller.receiveUntil(stream, kStreamEnd, controller.timeoutMs, 0);
 }
 
-int read_debug_image(SensorController& controller, uint8_t* image, size_t capacity, int32_t* peaks,
-                     int n, int32_t* rows) {
+int SensorController::readDebugImage(uint8_t* image, size_t capacity, int32_t* peaks, int n, int32_t* rows) {
+    SensorController& controller = *this;
     if (!controller.debugStreamEnabled) return HVQ5_RC_NOT_ALLOWED;
     ProfileProcessor* processor = controller.processor.get();
     if (!processor) return HVQ5_RC_NOT_OPEN;
@@ -90,8 +90,8 @@ int read_debug_image(SensorController& controller, uint8_t* image, size_t capaci
     return HVQ5_RC_OK;
 }
 
-int read_debug_profile(SensorController& controller, int32_t* profile, uint8_t* intensity,
-                       int capacity) {
+int SensorController::readDebugProfile(int32_t* profile, uint8_t* intensity, int capacity) {
+    SensorController& controller = *this;
     if (!controller.debugStreamEnabled) return HVQ5_RC_NOT_ALLOWED;
     ProfileProcessor* processor = controller.processor.get();
     if (!processor) return HVQ5_RC_NOT_OPEN;

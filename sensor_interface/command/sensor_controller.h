@@ -142,6 +142,21 @@ public:
     int flashHeadImage(uint32_t base, const uint8_t* image, std::size_t size,
                        const std::function<bool(int)>& progress);
 
+    // The DEBUG stream (debug_profile.cpp). The raw camera image into image
+    // (capacity bytes), its row count into *rows, and for the first n points
+    // (at most 2048, at most the processor's columns) the repaired peak row x 100
+    // into peaks. 0; 5001 stream disabled; 4097 no processor; 4103 malformed
+    // stream or more than 1024 rows; 4108 image larger than capacity; request
+    // failures. Nothing is written unless the result is 0.
+    int readDebugImage(uint8_t* image, std::size_t capacity, int32_t* peaks, int n, int32_t* rows);
+    // The live profile: the processor's points heights (x100 units of the batch
+    // rows) into profile, -999900000 outside the sensor's X window (registers 359
+    // start and 358 width, in columns), and the 2048 intensity bytes when the
+    // stream carries them. 0 (also when the stream holds no profile: nothing is
+    // written then); 5001; 4097 no processor; 4102 capacity below the points;
+    // 4103 malformed stream; request failures.
+    int readDebugProfile(int32_t* profile, uint8_t* intensity, int capacity);
+
     // Head information, model geometry and user registers, read at open
     // (head_info.cpp).
     int readHeadInfo();

@@ -132,7 +132,7 @@ TEST_F(DebugRequest, RawImageGivesRowsImageAndPeakRows) {
     Bytes image(608 * 2048, 0);
     std::vector<int32_t> peaks(2048, 7);
     int32_t rows = 0;
-    ASSERT_EQ(read_debug_image(controller, image.data(), image.size(), peaks.data(), 2048, &rows), HVQ5_RC_OK);
+    ASSERT_EQ(controller.readDebugImage(image.data(), image.size(), peaks.data(), 2048, &rows), HVQ5_RC_OK);
     EXPECT_EQ(rows, 608);
     EXPECT_EQ(image[304 * 2048], 220);
     EXPECT_EQ(image[264 * 2048 + 1024], 220);
@@ -150,7 +150,7 @@ TEST_F(DebugRequest, RawImageLargerThanTheBufferWritesNothing) {
     Bytes image(100 * 2048, 1);
     std::vector<int32_t> peaks(2048, 7);
     int32_t rows = -5;
-    EXPECT_EQ(read_debug_image(controller, image.data(), image.size(), peaks.data(), 2048, &rows),
+    EXPECT_EQ(controller.readDebugImage(image.data(), image.size(), peaks.data(), 2048, &rows),
               HVQ5_RC_IMAGE_TOO_LARGE);
     EXPECT_EQ(rows, -5);
     EXPECT_EQ(image[0], 1);
@@ -164,7 +164,7 @@ TEST_F(DebugRequest, PeakCountIsLimitedToTheRecord) {
     Bytes image(608 * 2048);
     std::vector<int32_t> peaks(3000, 7);
     int32_t rows = 0;
-    ASSERT_EQ(read_debug_image(controller, image.data(), image.size(), peaks.data(), 3000, &rows), HVQ5_RC_OK);
+    ASSERT_EQ(controller.readDebugImage(image.data(), image.size(), peaks.data(), 3000, &rows), HVQ5_RC_OK);
     EXPECT_EQ(peaks[2047], 30425);
     EXPECT_EQ(peaks[2048], 7);
 }
@@ -178,7 +178,7 @@ TEST_F(DebugRequest, LiveProfileKeepsTheXWindow) {
 
     std::vector<int32_t> profile(3200, 7);
     Bytes intensity(2048, 1);
-    ASSERT_EQ(read_debug_profile(controller, profile.data(), intensity.data(), 3200), HVQ5_RC_OK);
+    ASSERT_EQ(controller.readDebugProfile(profile.data(), intensity.data(), 3200), HVQ5_RC_OK);
     std::vector<int32_t> heights(3200);
     controller.processor->heightsInt(heights.data(), 3200);
     // start trunc(100 x 1.5625) = 156, end trunc(1000 x 1.5625 + 156 - 1) = 1717
@@ -196,7 +196,7 @@ TEST_F(DebugRequest, LiveProfileNeedsRoomForEveryPoint) {
     openHead(controller, '4', 608, 3200, 1.5625);
     setStream(sensor_sim::sceneDebugStream(608));
     std::vector<int32_t> profile(3199, 7);
-    EXPECT_EQ(read_debug_profile(controller, profile.data(), nullptr, 3199), HVQ5_RC_BAD_ARGUMENT);
+    EXPECT_EQ(controller.readDebugProfile(profile.data(), nullptr, 3199), HVQ5_RC_BAD_ARGUMENT);
     EXPECT_TRUE(sim->packetLog().empty());
 }
 
@@ -212,7 +212,7 @@ TEST_F(DebugRequest, LiveProfileOfSixteenBitDistanceWords) {
                   .profile(std::vector<uint32_t>(2048, 32768), false)
                   .finish());
     std::vector<int32_t> profile(4096, 7);
-    ASSERT_EQ(read_debug_profile(controller, profile.data(), nullptr, 4096), HVQ5_RC_OK);
+    ASSERT_EQ(controller.readDebugProfile(profile.data(), nullptr, 4096), HVQ5_RC_OK);
     std::vector<int32_t> heights(4096);
     controller.processor->heightsInt(heights.data(), 4096);
     EXPECT_EQ(profile, heights);  // the window covers the whole profile
@@ -224,7 +224,7 @@ TEST_F(DebugRequest, StreamWithoutProfileWritesNothing) {
     openHead(controller, '4', 608, 3200, 1.5625);
     setStream(sensor_sim::DebugStreamEncoder().finish());
     std::vector<int32_t> profile(3200, 7);
-    EXPECT_EQ(read_debug_profile(controller, profile.data(), nullptr, 3200), HVQ5_RC_OK);
+    EXPECT_EQ(controller.readDebugProfile(profile.data(), nullptr, 3200), HVQ5_RC_OK);
     EXPECT_EQ(profile[0], 7);
     EXPECT_EQ(profile[3199], 7);
 }
