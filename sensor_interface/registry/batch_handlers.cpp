@@ -17,12 +17,14 @@
 #include "sensor_interface/registry/hvq5_setting_api.h"
 #include "sensor_interface/registry/model_table.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
+#include "sensor_interface/settings/extend_placement.h"
 
 namespace {
 
 constexpr uint64_t kCloudFilterBit = HVQ5_2_EXTEND::cloud_filter_en;
 // The value of the cloud filter that welds as well.
 constexpr int kWeldValue = 8;
+constexpr unsigned int kFirmwareRegister = 166;
 constexpr unsigned int kExtendedWidthRegister = 752;
 constexpr unsigned int kWeldFullWidthRegister = 777;
 constexpr unsigned int kWeldGrayRegister = 778;
@@ -48,11 +50,32 @@ std::string model_text(const SensorController& controller) {
     return std::string(model, strnlen(model, sizeof controller.laserParams.model));
 }
 
+// Empties the handler list and, when enable, adds the cloud filter.
+void install_cloud_filter(ProfileReceiver& receiver, int id, int value, bool enable) {
+    receiver.clearHandlerList();
+    if (enable)
+        receiver.addListHandler([id, value](const HVQ5_2_STR_CALLBACK_INFO* info, _HVQ5_2_Data* data) {
+            return sdkManager().run_cloud_filter(id, value, info, data);
+        });
+}
+
 // The handler list follows feature bit 8 as it is stored.
-void rebuild_handler_list(int id) {
+void rebuild_handler_list(tandrel_zp_clients& device, int id) {
     bool on = false;
     HVQ5_2_GET_EXTEND_FEATURE_EN(id, kCloudFilterBit, &on);
-    HVQ5_2_ENABLE_CLOUD_FILTER(id, kWeldValue, on);
+    SensorController& controller = device.controller;
+    const bool inRegister = mirevo::settings::place_extend_value(mirevo::settings::ExtendValue::FeatureWord,
+                                                                 controller.laserParams.model[2],
+                                                                 controller.getVals(kFirmwareRegister))
+                                .in_register;
+    if (inRegister) {
+        // The bit is written back to the sensor's register, as always.
+        HVQ5_2_ENABLE_CLOUD_FILTER(id, kWeldValue, on);
+        return;
+    }
+    // Writing the unchanged bit back into the interface's block would change
+    // nothing but would race with the consumer thread reading the block.
+    install_cloud_filter(device.receiver, id, kWeldValue, on);
 }
 
 }  // namespace
@@ -131,7 +154,7 @@ HVQ5_API int HVQ5_2_SetBatchOneTimeDataHandler(int id, HVQ5_2_BatchHandler handl
         const bool mergedHeads =
             !device->controller.ownConnection && sensorHeadCount(model_text(device->controller)) == 2;
         if (mergedHeads) return sdkManager().install_merge_handler(id, handler);
-        rebuild_handler_list(id);
+        rebuild_handler_list(*device, id);
         device->receiver.setOneTimeHandler(handler);
         return HVQ5_RC_OK;
     } catch (...) {
@@ -155,11 +178,7 @@ HVQ5_API int HVQ5_2_HighSpeedDataEthernetCommunicationInitalize(int id, const ui
 
 HVQ5_API int HVQ5_2_ENABLE_CLOUD_FILTER(int id, int value, bool enable) {
     const int found = deviceStatusCall(id, [&](tandrel_zp_clients& device) {
-        device.receiver.clearHandlerList();
-        if (enable)
-            device.receiver.addListHandler([id, value](const HVQ5_2_STR_CALLBACK_INFO* info, _HVQ5_2_Data* data) {
-                return sdkManager().run_cloud_filter(id, value, info, data);
-            });
+        install_cloud_filter(device.receiver, id, value, enable);
         return HVQ5_RC_OK;
     });
     if (found != HVQ5_RC_OK) return found;
@@ -172,7 +191,7 @@ HVQ5_API int HVQ5_2_SetBatchOneTimeDataHandler_V2(int id, HVQ5_2_BatchHandlerObj
     try {
         const std::shared_ptr<tandrel_zp_clients> device = sdkManager().find(id);
         if (!device) return HVQ5_RC_NOT_OPEN;
-        rebuild_handler_list(id);
+        rebuild_handler_list(*device, id);
         device->receiver.setOneTimeHandlerObject(std::move(handler));
         return HVQ5_RC_OK;
     } catch (...) {

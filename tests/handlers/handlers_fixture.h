@@ -37,11 +37,10 @@ struct Delivery {
 
 class DeliveryLog {
 public:
+    // Notifies under the lock: a waiter may destroy the log as soon as it wakes.
     void add(Delivery delivery) {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            deliveries_.push_back(std::move(delivery));
-        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        deliveries_.push_back(std::move(delivery));
         changed_.notify_all();
     }
     bool waitFor(size_t count, int timeoutMs = 10000) {
