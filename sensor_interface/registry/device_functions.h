@@ -85,7 +85,8 @@ int hvq5_memory_operation(int id, int memory);
 // The 256-byte shape block (kind is not used); size other than 256: 4102.
 int hvq5_read_block(int id, uint32_t kind, void* buffer, int size);
 // Register 230 = 1, then the shape block write of that kind (1: the block
-// itself, 3: make it permanent, without data).
+// itself, 3: make it permanent, without data). A failed register write ends
+// the call with its status: no block goes out unannounced.
 int hvq5_write_block(int id, int kind, const void* data, int size);
 // count memory blocks of 256 bytes from start appended to out.
 int hvq5_read_block_165(int id, int start, uint32_t count, std::vector<uint8_t>* out,
