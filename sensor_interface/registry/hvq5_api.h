@@ -13,6 +13,8 @@
 #include "sensor_interface/registry/hvq5_open_api.h"
 // Batch data: command-channel batch reads and the data channel's batch buffers.
 #include "sensor_interface/registry/batch_exports_api.h"
+// Batch handlers, the high-speed callback and the cloud filter.
+#include "sensor_interface/registry/batch_handlers_api.h"
 
 extern "C" {
 

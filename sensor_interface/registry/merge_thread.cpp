@@ -257,8 +257,10 @@ void tandrel_zp_manager::merge_loop(uint64_t generation) {
         if (handler) handler(&info, &data);
         // A handler that installed the merge anew leaves the buffers to the new thread.
         if (!merge_should_run(generation)) break;
+        lock.lock();
         merged_profile.clear();
         merged_intensity.clear();
+        lock.unlock();
         width = -1;
         frames = 0;
     }
