@@ -15,7 +15,9 @@
 #include <thread>
 #include <vector>
 
+#include "sensor_interface/data_channel/batch_buffers.h"
 #include "sensor_interface/processing/profile_processor.h"
+#include "sensor_interface/registry/batch_exports.h"
 #include "sensor_interface/registry/hvq5_api.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
 #include "tests/command/loopback_address.h"
@@ -141,11 +143,13 @@ inline HVQ5_NET_ADDRESS netAddress(const std::string& text) {
 // A sensor of the given model opened with HVQ5_EthernetOpen as id kId; its
 // first head streams `plan` when register 141 is written.
 class OpenedSensor : public ::testing::Test, protected TestFolders {
-protected:
+public:
     static constexpr int kId = 0;
     static constexpr uint16_t kScenePoints = 200;
     static constexpr uint16_t kSceneFirstColumn = 924;
+    static constexpr uint32_t kCodeStep = 65536;  // register 353: one distance unit per 16-bit code
 
+protected:
     void SetUp() override {
         HVQ5_Finalize();
         std::filesystem::create_directory(work.path() / "zpsdk");
@@ -154,8 +158,17 @@ protected:
     void open(const std::string& model = "ZP5160") {
         sensor_sim::ModelPreset preset;
         preset.model = model;
+        // Height bounds wide enough for the scene: lower = 50000 - 100000, upper = 50000.
+        preset.range351 = 100000u << 8;
+        preset.range352 = 0;
         sensors = std::make_unique<sensor_sim::SimModelSensors>(headAddress(), preset);
         ASSERT_TRUE(sensors->start());
+        sensor_sim::SimSensor& head = sensors->head(0);
+        head.setReg(358, kColumns);  // the whole camera width in the X window
+        head.setReg(359, 0);
+        head.setReg(353, kCodeStep);
+        // x grid pitch 0.01: two points per column at the head's x scale of 0.02 per column.
+        head.setReg(285, 1);
         // The data channel belongs to the simulated sensors, which outlive the streamer.
         std::shared_ptr<sensor_sim::DataChannelService> channel(sensors->dataChannel(0),
                                                                 [](sensor_sim::DataChannelService*) {});
