@@ -1,39 +1,52 @@
 #pragma once
 // A bounded, thread-safe memory of the most recent items: once the maximum is
 // exceeded the oldest items are dropped, so a busy producer costs bounded memory.
+//
+// With a maximum the items live in a ring of slots that are overwritten in
+// place: a slot's own storage (a message string's capacity, say) is reused, so
+// that a producer pushing every frame allocates nothing once the ring is full.
 #include <cstddef>
-#include <deque>
 #include <mutex>
-#include <utility>
+#include <vector>
 
 template <typename T>
 class LaserQueue {
 public:
     // A maximum of 0 keeps everything.
-    explicit LaserQueue(size_t maximum = 0) : maximum_(maximum) {}
+    explicit LaserQueue(size_t maximum = 0) : maximum_(maximum) {
+        if (maximum_ > 0) slots_.reserve(maximum_);
+    }
 
-    void push(T item) {
+    // Copies the item into the oldest slot once the ring is full (a copy, not a
+    // move, so that the slot keeps its storage).
+    void push(const T& item) {
         std::lock_guard<std::mutex> lock(mutex_);
-        items_.push_back(std::move(item));
-        while (maximum_ > 0 && items_.size() > maximum_) items_.pop_front();
+        if (maximum_ == 0 || slots_.size() < maximum_) {
+            slots_.push_back(item);
+            return;
+        }
+        slots_[oldest_] = item;
+        oldest_ = (oldest_ + 1) % maximum_;
     }
 
     // Visits every item, oldest first, while holding the queue's lock.
     template <typename Visitor>
     void forEach(Visitor&& visit) const {
         std::lock_guard<std::mutex> lock(mutex_);
-        for (const T& item : items_) visit(item);
+        for (size_t i = oldest_; i < slots_.size(); ++i) visit(static_cast<const T&>(slots_[i]));
+        for (size_t i = 0; i < oldest_; ++i) visit(static_cast<const T&>(slots_[i]));
     }
 
     size_t size() const {
         std::lock_guard<std::mutex> lock(mutex_);
-        return items_.size();
+        return slots_.size();
     }
 
     size_t maximum() const { return maximum_; }
 
 private:
     mutable std::mutex mutex_;
-    std::deque<T> items_;
+    std::vector<T> slots_;
+    size_t oldest_ = 0;  // index of the oldest item once the ring is full
     const size_t maximum_;
 };

@@ -9,7 +9,11 @@ LogWriter::LogWriter(const std::filesystem::path& baseFolder,
 
 void LogWriter::write(const std::string& message, int level) {
     std::lock_guard<std::mutex> lock(mutex_);
-    LogRecord record{now(), message};
+    // The record is built in a member whose string keeps its capacity, and the
+    // queue copies it into a slot that keeps its own: a line costs no allocation.
+    LogRecord& record = record_;
+    record.ticks = now();
+    record.message.assign(message);
     const int threshold = gate_->threshold(record.ticks);
     if (threshold >= level) {
         if (!isOpen()) reopen(threshold);
@@ -20,5 +24,5 @@ void LogWriter::write(const std::string& message, int level) {
             if (isFull() && !reopen(threshold)) close();
         }
     }
-    if (queue_) queue_->push(std::move(record));
+    if (queue_) queue_->push(record);
 }

@@ -18,6 +18,7 @@ public:
 
 private:
     std::mutex mutex_;
+    LogRecord record_;  // under mutex_
     std::shared_ptr<LaserQueue<LogRecord>> queue_;
     std::shared_ptr<LogLevelGate> gate_;
 };
