@@ -37,6 +37,35 @@ GridSample interpolate(const double* x, const double* z, const uint8_t* gray, in
             static_cast<uint8_t>(static_cast<int>((wr * gray[s + 1] + wl * gray[s]) / dx))};
 }
 
+// Two doubles divided lane by lane in one instruction: each lane is the same
+// correctly rounded quotient as a scalar division, at half the cost.
+typedef double DoublePair __attribute__((vector_size(16)));
+
+// The interpolation of one segment with its ends loaded once, for the many
+// grid points that fall into it. Same operations in the same order as
+// interpolate(), with the height and gray divisions paired.
+class SegmentInterpolation {
+public:
+    SegmentInterpolation() = default;
+    SegmentInterpolation(const double* x, const double* z, const uint8_t* gray, int s)
+        : x0_(x[s]), x1_(x[s + 1]), z0_(z[s]), z1_(z[s + 1]), g0_(gray[s]), g1_(gray[s + 1]),
+          dx_(x1_ - x0_), gray0_(gray[s]) {}
+
+    GridSample at(double g) const {
+        if (dx_ == 0.0) return {z0_, gray0_};
+        const double wl = x1_ - g;
+        const double wr = g - x0_;
+        const DoublePair numerators = {wr * z1_ + wl * z0_, wr * g1_ + wl * g0_};
+        const DoublePair divisors = {dx_, dx_};
+        const DoublePair q = numerators / divisors;
+        return {q[0], static_cast<uint8_t>(static_cast<int>(q[1]))};
+    }
+
+private:
+    double x0_ = 0.0, x1_ = 0.0, z0_ = 0.0, z1_ = 0.0, g0_ = 0.0, g1_ = 0.0, dx_ = 0.0;
+    uint8_t gray0_ = 0;
+};
+
 }  // namespace
 
 void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int32_t* runMarks,
@@ -81,6 +110,7 @@ void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int
     int segment = 0;
     int classified = -1;
     Kind kind = Kind::Interpolated;
+    SegmentInterpolation span;
     for (int p = first; p <= last; ++p) {
         const double g = grid[p];
         int s = segment;
@@ -90,11 +120,12 @@ void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int
         if (s != classified) {
             kind = classify(s);
             classified = s;
+            if (kind == Kind::Interpolated) span = SegmentInterpolation(x, z, gray, s);
         }
 
         GridSample sample{invalidHeight, 0};
         if (kind == Kind::Interpolated) {
-            sample = interpolate(x, z, gray, s, g);
+            sample = span.at(g);
         } else if (!nearest_end(x, z, gray, s, g, pitch, invalidHeight, &sample)) {
             const bool bothValid = !invalidZ(z[s]) && !invalidZ(z[s + 1]);
             if (kind == Kind::InvalidEnd)
