@@ -7,14 +7,19 @@
 #include "sensor_interface/processing/processing_types.h"
 
 void heights_to_int100(const double* heights, int32_t* out, int count) {
-    constexpr double kMin = std::numeric_limits<int32_t>::min();
-    constexpr double kMax = std::numeric_limits<int32_t>::max();
+    // Truncated to an integer and held at the int32 ends. The conversion
+    // instruction truncates by itself, so inside the open interval below (where
+    // it is defined) no separate trunc is needed; the ends, infinities and NaN
+    // take the slow path, NaN giving the minimum as the conversion would.
+    constexpr double kBelowMin = -2147483649.0;
+    constexpr double kAboveMax = 2147483648.0;
     for (int i = 0; i < count; ++i) {
-        // A float to int conversion out of range is undefined: hold it at the ends.
-        const double v = std::trunc(heights[i] * 100.0);
-        out[i] = v <= kMin ? std::numeric_limits<int32_t>::min()
-                 : v >= kMax ? std::numeric_limits<int32_t>::max()
-                             : static_cast<int32_t>(v);
+        const double v = heights[i] * 100.0;
+        if (v > kBelowMin && v < kAboveMax)
+            out[i] = static_cast<int32_t>(v);
+        else
+            out[i] = v >= kAboveMax ? std::numeric_limits<int32_t>::max()
+                                    : std::numeric_limits<int32_t>::min();
     }
 }
 
