@@ -2,6 +2,7 @@
 // processed frame of both heads to the registry; one thread pairs them in
 // arrival order, merges each pair into one profile and hands the merged batch
 // to the caller's handler once both heads have ended their batch.
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -250,8 +251,9 @@ void tandrel_zp_manager::merge_loop(uint64_t generation) {
             slot->clearQueue();
         }
         // The handler runs without the merge mutex, so that the heads'
-        // consumer threads go on meanwhile; only this thread touches the
-        // merged buffers.
+        // consumer threads go on meanwhile and the handler may ask for the
+        // merged buffers (their getters take the mutex); only this thread
+        // changes them.
         lock.unlock();
         LogManager::instance().log("merge finished.", 1);
         if (handler) handler(&info, &data);
