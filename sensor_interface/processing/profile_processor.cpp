@@ -95,7 +95,11 @@ bool ProfileProcessor::setCalibration(CalibrationTable table) {
 
 void ProfileProcessor::buildXGrid(int first, int count) {
     xPitch_ = reg(285) / 100.0;
+    if (builtGrid_.valid && builtGrid_.first == first && builtGrid_.count == count &&
+        builtGrid_.pitch == xPitch_)
+        return;
     build_x_grid(xGrid_.data(), first, count, points_, xPitch_);
+    builtGrid_ = GridKey{true, first, count, xPitch_};
 }
 
 void ProfileProcessor::applyReferenceRows() {
@@ -105,6 +109,7 @@ void ProfileProcessor::applyReferenceRows() {
 }
 
 void ProfileProcessor::alignXGrid(int startColumn, int n, int count) {
+    builtGrid_.valid = false;
     if (!settings_ || !params_ || n >= columns_) return;
     double xScale[3];
     headXScale(xScale);

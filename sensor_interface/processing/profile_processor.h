@@ -156,6 +156,14 @@ private:
     hvq5_settings* settings_ = nullptr;
     const zp_laser_reg::laser_params* params_ = nullptr;
     double xPitch_ = 0.0;
+    // What the x grid last was built from, so that a frame like the one before
+    // reuses it; cleared when the grid is shifted afterwards.
+    struct GridKey {
+        bool valid = false;
+        int first = 0, count = 0;
+        double pitch = 0.0;
+    };
+    GridKey builtGrid_;
     std::shared_ptr<kx_rotate_2d> rotator_;
     int columns_;
     int points_;
