@@ -134,6 +134,19 @@ TEST_F(DataBatchExports, BatchEndWaitTimesOutOnceFramesHaveArrived) {
     streamer->stopStream();
 }
 
+// The export itself, with its real 20 s wait: the only test that waits so long.
+TEST_F(DataBatchExports, ReceiveDataTimesOutWhenTheSensorFallsSilentInMidBatch) {
+    open();
+    sensor_sim::BatchPlan plan = scenePlan(30);
+    plan.gapAfterFrame = 4;
+    plan.gapMs = 60000;
+    streamer->setPlan(plan);
+    ASSERT_EQ(HVQ5_2_TriggerOneBatch(kId), 0);
+    EXPECT_EQ(HVQ5_2_ReceiveData(kId), HVQ5_RC_TIMEOUT);
+    EXPECT_EQ(HVQ5_2_ProfilePointCount(kId), 5);
+    streamer->stopStream();
+}
+
 // The sensor sends more frames than it announced: the copies without a size
 // stop at the announced count, or at the configured batch length when smaller.
 TEST_F(DataBatchExports, WholeBatchCopiesStopAtTheAnnouncedOrConfiguredLength) {
