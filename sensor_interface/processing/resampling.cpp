@@ -99,7 +99,9 @@ void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int
         if (invalidZ(z[s]) || invalidZ(z[s + 1])) return Kind::InvalidEnd;
         const double dx = x[s + 1] - x[s];
         const double dz = z[s + 1] - z[s];
-        if ((std::fabs(dz / dx) >= slopeThreshold && std::fabs(dz) >= stepThreshold) ||
+        // The step is tested before the slope: most segments are flat, and
+        // their slope division is then skipped (the result is the same).
+        if ((std::fabs(dz) >= stepThreshold && std::fabs(dz / dx) >= slopeThreshold) ||
             dx > widest) {
             runMarks[s] = 1;
             return Kind::Uncertain;
