@@ -15,6 +15,8 @@
 #include "sensor_interface/registry/batch_exports_api.h"
 // Batch handlers, the high-speed callback and the cloud filter.
 #include "sensor_interface/registry/batch_handlers_api.h"
+// The device search.
+#include "sensor_interface/command/search_exports.h"
 
 extern "C" {
 

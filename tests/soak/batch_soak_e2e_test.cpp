@@ -113,7 +113,7 @@ TEST_F(BatchSoak, EveryBatchReportedCompleteIsWholeUnderRandomFaults) {
                std::to_string(taken.size());
     std::printf("soak: %s\n", account.c_str());
     SCOPED_TRACE(account);
-    EXPECT_GE(mustArrive.size(), 10u) << "the soak exercised too few clean batches";
+    EXPECT_GE(mustArrive.size(), 5u) << "the soak exercised too few clean batches";
 
     // Whatever the caller saw complete is whole: every frame once, in order,
     // and the scene's heights.
