@@ -17,18 +17,31 @@ void rotationRectify::setAngle(double radians) {
     applied_ << c, -s, s, c;
 }
 
+namespace {
+
+// One point about the origin; an invalid point becomes invalid in x and z.
+inline void rotate_point(double& x, double& z, double c, double s, double invalid) {
+    if (std::fabs(z - invalid) < kInvalidTolerance) {
+        x = invalid;
+        z = invalid;
+        return;
+    }
+    const double x0 = x, z0 = z;
+    x = x0 * c - z0 * s;
+    z = x0 * s + z0 * c;
+}
+
+}  // namespace
+
 void rotationRectify::apply(Eigen::Ref<Eigen::Matrix2Xd> points) const {
     const double c = applied_(0, 0), s = applied_(1, 0);
-    for (Eigen::Index i = 0; i < points.cols(); ++i) {
-        const double x = points(0, i), z = points(1, i);
-        if (std::fabs(z - invalid_) < kInvalidTolerance) {
-            points(0, i) = invalid_;
-            points(1, i) = invalid_;
-            continue;
-        }
-        points(0, i) = x * c - z * s;
-        points(1, i) = x * s + z * c;
-    }
+    for (Eigen::Index i = 0; i < points.cols(); ++i)
+        rotate_point(points(0, i), points(1, i), c, s, invalid_);
+}
+
+void rotationRectify::apply(double* x, double* z, int n) const {
+    const double c = applied_(0, 0), s = applied_(1, 0);
+    for (int i = 0; i < n; ++i) rotate_point(x[i], z[i], c, s, invalid_);
 }
 
 void kx_rotate_2d::set_angle(int invalid, double degrees) {
@@ -41,17 +54,9 @@ void kx_rotate_2d::set_angle(int invalid, double degrees) {
 
 void kx_rotate_2d::rotate(double* x, double* z, int n) {
     if (radians_ == 0.0 || n <= 0) return;
-    if (buffer_.cols() < n) buffer_.resize(2, n);
-    auto points = buffer_.leftCols(n);
-    for (int i = 0; i < n; ++i) {
-        points(0, i) = x[i];
-        points(1, i) = z[i];
-    }
-    if (rectify_) rectify_->apply(points);
-    for (int i = 0; i < n; ++i) {
-        x[i] = points(0, i);
-        z[i] = points(1, i);
-    }
+    // Rotated where they lie: gathering the points into a 2 x n matrix and back
+    // would only copy them twice.
+    if (rectify_) rectify_->apply(x, z, n);
 }
 
 bool kx_rotate_2d::mean_valid_range(const std::vector<double>& x, const std::vector<double>& z,

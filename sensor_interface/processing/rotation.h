@@ -16,6 +16,8 @@ public:
     void setAngle(double radians);
     // Column i of points is (x_i, z_i).
     void apply(Eigen::Ref<Eigen::Matrix2Xd> points) const;
+    // The same rotation of n points held in two arrays, in place.
+    void apply(double* x, double* z, int n) const;
 
 private:
     double storage_[4] = {1, 0, 0, 1};  // the matrix in storage order
@@ -48,7 +50,6 @@ private:
     double lastAngle_ = kNoAngle;
     double radians_ = 0.0;
     std::shared_ptr<rotationRectify> rectify_;
-    Eigen::Matrix2Xd buffer_;  // grows to the widest frame seen, then reused
 };
 
 constexpr double kDegreesPerRadian = 57.29577951308232;
