@@ -59,6 +59,8 @@ public:
     // Stops and joins the threads, then closes the socket. Returns 0.
     int stop();
     bool isConnected();
+    // True from a start until stop() begins.
+    bool running() const { return run_.running(); }
 
     // Takes an info message of at least 52 bytes; false (fields unchanged) for a shorter one.
     bool parseInfo(const uint8_t* message, size_t size);

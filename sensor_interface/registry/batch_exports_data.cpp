@@ -81,7 +81,10 @@ extern "C" {
 HVQ5_API int HVQ5_2_ReceiveData(int id) {
     return deviceStatusCall(id, [id](tandrel_zp_clients& device) {
         return batch_exports::waitForBatchEnd(device.receiver, batch_exports::kBatchEndSliceMs,
-                                              [id, &device] { return sdkManager().find(id).get() == &device; });
+                                              [id, &device] {
+                                                  return device.receiver.running() &&
+                                                         sdkManager().find(id).get() == &device;
+                                              });
     });
 }
 

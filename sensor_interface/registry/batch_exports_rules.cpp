@@ -72,7 +72,9 @@ void widenFrameNumbers(uint64_t* aux, size_t moved, size_t count) {
 int waitForBatchEnd(ProfileReceiver& receiver, int sliceMs, const std::function<bool()>& stillOpen) {
     const auto ended = [&receiver] { return receiver.info().batchpoints != 0 && receiver.batchFinished(); };
     for (;;) {
-        if (receiver.waitBatchState(ended, sliceMs)) return HVQ5_RC_OK;
+        // Closing the id also ends the batch being assembled; that end is no
+        // batch for the caller, whose data went with the id.
+        if (receiver.waitBatchState(ended, sliceMs)) return stillOpen() ? HVQ5_RC_OK : HVQ5_RC_NOT_OPEN;
         if (receiver.framesReceived() > 0) return HVQ5_RC_TIMEOUT;
         if (!stillOpen()) return HVQ5_RC_NOT_OPEN;
     }

@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
+#include <thread>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -205,6 +209,55 @@ TEST_F(SensorTrouble, ASilentSensorGivesStatusCodesInsteadOfHanging) {
     ASSERT_EQ(batches.size(), 1u) << "the stalled batch is never complete";
     EXPECT_EQ(batches[0].batchNumber, 4);
     expectWholeScene(batches[0]);
+}
+
+TEST_F(SensorTrouble, ClosingWhileTheSensorIsGoneReturns) {
+    constexpr int kFrames = 30;
+    startSensor("ZP5160", kFrames);
+    open();
+    ASSERT_EQ(HVQ5_2_SET_EXTEND_CALLBACK_CONTI_FRAME_TIMEOUT(kId, 200), HVQ5_RC_OK);
+    sensor_sim::BatchPlan stalled = scenePlan(kFrames, 9);
+    stalled.frames = 10;
+    stalled.sendStop = false;
+    sensors_->streamer(0).setPlan(stalled);
+    ASSERT_EQ(HVQ5_2_TriggerOneBatch(kId), HVQ5_RC_OK);
+    ASSERT_TRUE(eventually([] { return HVQ5_2_ProfilePointCount(kId) == 10; }, 20000));
+
+    // The sensor is switched off in the middle of the batch: the batch times
+    // out and waits for a reconnection that cannot come.
+    ASSERT_TRUE(sensors_->streamer(0).waitIdle(10000));
+    sensors_->head(0).stop();
+    EXPECT_EQ(withinWatchdog<int>("close while reconnecting", [] { return HVQ5_CommunicationClose(kId); }),
+              HVQ5_RC_OK);
+    EXPECT_EQ(withinWatchdog<int>("finalize", [] { return HVQ5_Finalize(); }), HVQ5_RC_OK);
+}
+
+// A batch that started but never sends a frame keeps a caller waiting for
+// its end; closing the id must set that caller free.
+TEST_F(SensorTrouble, AWaitForTheBatchEndIsEndedByClosing) {
+    constexpr int kFrames = 30;
+    startSensor("ZP5160", kFrames);
+    open();
+    sensor_sim::BatchPlan stalled = scenePlan(kFrames, 9);
+    stalled.frames = 0;
+    stalled.sendStop = false;
+    sensors_->streamer(0).setPlan(stalled);
+    ASSERT_EQ(HVQ5_2_TriggerOneBatch(kId), HVQ5_RC_OK);
+    ASSERT_TRUE(sensors_->streamer(0).waitIdle(10000));
+
+    std::promise<int> waited;
+    std::future<int> result = waited.get_future();
+    std::thread waiter([&waited] { waited.set_value(HVQ5_2_ReceiveData(kId)); });
+    EXPECT_EQ(result.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout)
+        << "the batch has not ended";
+    ASSERT_EQ(HVQ5_CommunicationClose(kId), HVQ5_RC_OK);
+    const bool ended = result.wait_for(std::chrono::seconds(15)) == std::future_status::ready;
+    if (!ended) {
+        std::fprintf(stderr, "hang: the wait for the batch end outlived the close\n");
+        std::_Exit(2);
+    }
+    waiter.join();
+    EXPECT_NE(result.get(), HVQ5_RC_OK) << "no batch ended";
 }
 
 }  // namespace

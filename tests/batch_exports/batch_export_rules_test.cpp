@@ -185,6 +185,15 @@ TEST(BatchEndWait, EndedBatchReturnsAtOnce) {
     EXPECT_EQ(batch_exports::waitForBatchEnd(receiver, 10, [] { return true; }), HVQ5_RC_OK);
 }
 
+// The end that closing the id brings about is not a batch for the caller.
+TEST(BatchEndWait, AnEndAfterTheIdWasClosedIsNotReportedAsSuccess) {
+    ProfileReceiver receiver;
+    const std::vector<uint8_t> info = infoMessage(10);
+    ASSERT_TRUE(receiver.parseInfo(info.data(), info.size()));
+    receiver.setBatchFinished(true);
+    EXPECT_EQ(batch_exports::waitForBatchEnd(receiver, 10, [] { return false; }), HVQ5_RC_NOT_OPEN);
+}
+
 // Nothing announced yet (a cleared batch is "finished" too): no end to report.
 TEST(BatchEndWait, WithoutFramesItWaitsUntilTheIdIsClosed) {
     ProfileReceiver receiver;
