@@ -17,6 +17,7 @@
 #include "sensor_interface/registry/hvq5_api.h"
 #include "tests/acceptance/batch_taker.h"
 #include "tests/acceptance/scene_sensor.h"
+#include "tests/acceptance/thread_count.h"
 #include "tests/acceptance/watchdog.h"
 
 namespace acceptance {
@@ -258,6 +259,70 @@ TEST_F(SensorTrouble, AWaitForTheBatchEndIsEndedByClosing) {
     }
     waiter.join();
     EXPECT_NE(result.get(), HVQ5_RC_OK) << "no batch ended";
+}
+
+TEST_F(SensorTrouble, MergedBatchesGoOnAfterAHeadLostItsDataConnection) {
+    constexpr int kFrames = 20;
+    startSensor("ZP5160D", kFrames);
+    open();
+    MergedBatches merged;
+    MergedBatches::current() = &merged;
+    ASSERT_EQ(HVQ5_2_SetBatchOneTimeDataHandler(kId, &MergedBatches::handler), HVQ5_RC_OK);
+    for (int head = 0; head < 2; ++head) ASSERT_TRUE(sensors_->dataChannel(head).waitForConnection(2, 10000));
+
+    // The second head loses its data connection half-way through batch 6.
+    sensor_sim::BatchPlan slow = scenePlan(kFrames, 6);
+    slow.frameRateHz = 100;
+    sensors_->streamer(0).setPlan(scenePlan(kFrames, 6));
+    sensors_->streamer(1).setPlan(slow);
+    ASSERT_EQ(HVQ5_2_TriggerOneBatch(kId), HVQ5_RC_OK);
+    ASSERT_EQ(HVQ5_2_TriggerOneBatch(kId + 1), HVQ5_RC_OK);
+    ASSERT_TRUE(eventually([&] { return sensors_->streamer(1).framesSent() >= 10; }, 20000));
+    sensors_->streamer(1).stopStream();
+    ASSERT_TRUE(sensors_->streamer(1).waitIdle(10000));
+    sensors_->dataChannel(1).closeConnection();
+    ASSERT_TRUE(sensors_->dataChannel(1).waitForConnection(3, 20000)) << "the head's data channel reconnects";
+
+    // Batch 7 of both heads is merged whole.
+    for (int head = 0; head < 2; ++head) sensors_->streamer(head).setPlan(scenePlan(kFrames, 7));
+    ASSERT_EQ(HVQ5_2_TriggerOneBatch(kId), HVQ5_RC_OK);
+    ASSERT_EQ(HVQ5_2_TriggerOneBatch(kId + 1), HVQ5_RC_OK);
+    ASSERT_TRUE(merged.waitFor(1, 20000));
+    const std::vector<MergedBatch> batches = merged.batches();
+    ASSERT_EQ(batches.size(), 1u) << "the broken batch is not delivered";
+    EXPECT_EQ(batches[0].info.batch_number, 7);
+    EXPECT_EQ(batches[0].info.frames, kFrames);
+    ASSERT_EQ(batches[0].profiles.size(), static_cast<size_t>(kFrames) * kWidth);
+    const std::vector<int32_t> expected = sceneRow();
+    for (int f = 0; f < kFrames; ++f) {
+        const std::vector<int32_t> row(batches[0].profiles.begin() + f * kWidth,
+                                       batches[0].profiles.begin() + (f + 1) * kWidth);
+        ASSERT_EQ(row, expected) << "frame " << f;
+    }
+    withinWatchdog<int>("finalize with the merge running", [] { return HVQ5_Finalize(); });
+    MergedBatches::current() = nullptr;
+}
+
+TEST_F(SensorTrouble, FinalizeWhileABatchStreamsAndACallerTakesIt) {
+    constexpr int kFrames = 200;
+    const int threadsBefore = processThreadCount();
+    startSensor("ZP5160", kFrames);
+    open();
+    BatchTaker taker(kId, kWidth, kFrames);
+    taker.start();
+    sensor_sim::BatchPlan slow = scenePlan(kFrames, 2);
+    slow.frameRateHz = 200;
+    sensors_->streamer(0).setPlan(slow);
+    ASSERT_EQ(HVQ5_2_TriggerOneBatch(kId), HVQ5_RC_OK);
+    ASSERT_TRUE(eventually([] { return HVQ5_2_ProfilePointCount(kId) >= 20; }, 20000));
+
+    EXPECT_EQ(withinWatchdog<int>("finalize while frames arrive", [] { return HVQ5_Finalize(); }), HVQ5_RC_OK);
+    ASSERT_TRUE(taker.waitForBatches(1, 10000)) << "the caller learns that the id is gone";
+    EXPECT_EQ(taker.error(), "take answered 4097");
+    EXPECT_TRUE(taker.batches().empty());
+    taker.stop();
+    sensors_.reset();
+    EXPECT_LE(waitForThreadCount(threadsBefore, 10000), threadsBefore) << "threads left behind";
 }
 
 }  // namespace
