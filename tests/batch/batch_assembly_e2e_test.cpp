@@ -23,7 +23,7 @@ TEST_F(BatchAssembly, FullBatchEndsWithReceivedStopAndOneFullDelivery) {
                             0),
               0u)
         << summary;
-    const Delivery d = recorder_.deliveries().front();
+    const Delivery d = recorder_.items().front();
     EXPECT_EQ(d.notifyCode, 0x10000u);
     EXPECT_EQ(d.info.width, kWidth);
     EXPECT_EQ(d.info.frames, 20);
@@ -37,7 +37,7 @@ TEST_F(BatchAssembly, FullBatchEndsWithReceivedStopAndOneFullDelivery) {
     EXPECT_EQ(d.encoders[19], 190u);
     EXPECT_EQ(receiver_.fullBatchCount(), 1u);
     EXPECT_TRUE(receiver_.batchFinished());
-    EXPECT_EQ(recorder_.deliveries().size(), 1u);
+    EXPECT_EQ(recorder_.items().size(), 1u);
 }
 
 TEST_F(BatchAssembly, FramesHeldByTheTemporalRepairAreReleasedBeforeDelivery) {
@@ -46,7 +46,7 @@ TEST_F(BatchAssembly, FramesHeldByTheTemporalRepairAreReleasedBeforeDelivery) {
     startSensor("127.81.0.11");
     stream(plan(20));
     ASSERT_TRUE(recorder_.waitFor(1));
-    const Delivery d = recorder_.deliveries().front();
+    const Delivery d = recorder_.items().front();
     EXPECT_EQ(d.info.frames, 20);
     EXPECT_EQ(d.profileCount, 20 * kWidth);
     EXPECT_EQ(d.encoders.size(), 20u);
@@ -57,8 +57,8 @@ TEST_F(BatchAssembly, WritingRegister141StartsTheSensorsBatch) {
     streamer_->setPlan(plan(15));
     ASSERT_EQ(controller_.writeRegister(141, 1), 0);
     ASSERT_TRUE(recorder_.waitFor(1));
-    EXPECT_EQ(recorder_.deliveries().front().info.frames, 15);
-    EXPECT_EQ(recorder_.deliveries().front().notifyCode, 0x10000u);
+    EXPECT_EQ(recorder_.items().front().info.frames, 15);
+    EXPECT_EQ(recorder_.items().front().notifyCode, 0x10000u);
 }
 
 TEST_F(BatchAssembly, ContinuousTimeOutReconnectsThenDeliversThePartialBatch) {
@@ -72,7 +72,7 @@ TEST_F(BatchAssembly, ContinuousTimeOutReconnectsThenDeliversThePartialBatch) {
     ASSERT_TRUE(recorder_.waitFor(1));
     EXPECT_NE(log_->waitForLineStarting("1:callback info[1]: frames 10, batchpoints 30"), "");
     EXPECT_TRUE(channel_->waitForConnection(2, 5000));  // the reader reconnected
-    const Delivery d = recorder_.deliveries().front();
+    const Delivery d = recorder_.items().front();
     EXPECT_EQ(d.notifyCode, 8u);
     EXPECT_EQ(d.info.frames, 10);
     EXPECT_EQ(d.info.incomplete, -1);
@@ -86,12 +86,12 @@ TEST_F(BatchAssembly, StartInMidBatchDiscardsTheFramesSoFar) {
     p.restartAfterFrame = 4;  // frames 0..4, a new start, frames 5..24
     stream(p);
     ASSERT_TRUE(recorder_.waitFor(1));
-    const Delivery d = recorder_.deliveries().front();
+    const Delivery d = recorder_.items().front();
     EXPECT_EQ(d.notifyCode, 0x10000u);
     EXPECT_EQ(d.info.frames, 20);
     ASSERT_EQ(d.encoders.size(), 20u);
     EXPECT_EQ(d.encoders.front(), 50u);
-    EXPECT_EQ(recorder_.deliveries().size(), 1u);
+    EXPECT_EQ(recorder_.items().size(), 1u);
 }
 
 TEST_F(BatchAssembly, WithoutTimeOutsAnUnfinishedBatchWaitsForTheNextStart) {
@@ -109,8 +109,8 @@ TEST_F(BatchAssembly, WithoutTimeOutsAnUnfinishedBatchWaitsForTheNextStart) {
     EXPECT_NE(summary.find("frames 20, batchpoints 20, batchtimes 2,"), std::string::npos) << summary;
     EXPECT_NE(summary.find(", ticktime 0-0, "), std::string::npos) << summary;
     EXPECT_EQ(log_->waitForLineStarting("1:callback info", 0), "");
-    ASSERT_EQ(recorder_.deliveries().size(), 1u);
-    EXPECT_EQ(recorder_.deliveries().front().info.batch_number, 2);
+    ASSERT_EQ(recorder_.items().size(), 1u);
+    EXPECT_EQ(recorder_.items().front().info.batch_number, 2);
 }
 
 TEST_F(BatchAssembly, RollLimitStopsTheMeasurementAndDropsLaterFrames) {
@@ -127,7 +127,7 @@ TEST_F(BatchAssembly, RollLimitStopsTheMeasurementAndDropsLaterFrames) {
     for (const sensor_sim::LoggedPacket& packet : sensor_->packetLog())
         stopWritten = stopWritten || (packet.opcode == 160 && packet.address == 142 && packet.value == 1);
     EXPECT_TRUE(stopWritten);
-    EXPECT_TRUE(recorder_.deliveries().empty());
+    EXPECT_TRUE(recorder_.items().empty());
 
     uint32_t encoders[150] = {};
     int32_t profiles[150 * kWidth];
@@ -149,7 +149,7 @@ TEST_F(BatchAssembly, RollModeStartKeepsFramesNotTakenOut) {
     ASSERT_NE(log_->waitForLineStarting("1:received stop[1]: frames 10, batchpoints 10, batchtimes 2"), "");
     uint32_t encoders[40] = {};
     EXPECT_EQ(receiver_.takeRollFrames(nullptr, nullptr, nullptr, encoders, nullptr, nullptr, 40), 20);
-    EXPECT_TRUE(recorder_.deliveries().empty());
+    EXPECT_TRUE(recorder_.items().empty());
 }
 
 struct ShortBatchCase {
@@ -182,7 +182,7 @@ TEST_P(ShortBatches, AreCompletedOnlyWhenTimeOutsAreSetAndTheAmountIsNotOne) {
     p.firstBatchNumber = 2;
     stream(p);
     ASSERT_TRUE(recorder_.waitFor(expected));
-    const Delivery d = recorder_.deliveries().back();
+    const Delivery d = recorder_.items().back();
     EXPECT_EQ(d.notifyCode, 8u);  // the code of the batch as it arrived
     EXPECT_EQ(d.info.frames, c.frames);
     EXPECT_EQ(d.info.incomplete, c.incomplete);
@@ -208,7 +208,7 @@ TEST_F(BatchAssembly, YWindowNarrowsTheDeliveryAndThePointers) {
     startSensor("127.81.0.6");
     stream(plan(100));
     ASSERT_TRUE(recorder_.waitFor(1));
-    const Delivery d = recorder_.deliveries().front();
+    const Delivery d = recorder_.items().front();
     EXPECT_EQ(d.info.frames, 90);
     EXPECT_EQ(d.info.extend_on, 1);
     EXPECT_EQ(extend().y_roi_last, 100);  // lowered for good
@@ -250,7 +250,7 @@ TEST_F(BatchAssembly, ClientCopiesWhileBatchesAreDelivered) {
     receiver_.waitBatchState([&] { return copied > 0; }, 5000);
     done = true;
     client.join();
-    for (const Delivery& d : recorder_.deliveries()) EXPECT_EQ(d.info.frames, 200);
+    for (const Delivery& d : recorder_.items()) EXPECT_EQ(d.info.frames, 200);
     EXPECT_GT(copied.load(), 0);
 }
 
@@ -266,7 +266,7 @@ TEST_F(BatchAssembly, StopWhileWaitingForTheReconnectionDoesNotHang) {
     ASSERT_NE(log_->waitForLineStarting("1:callback info[1]: frames 5"), "");
     EXPECT_EQ(receiver_.stop(), 0);
     ASSERT_TRUE(recorder_.waitFor(1));
-    EXPECT_EQ(recorder_.deliveries().front().info.frames, 5);
+    EXPECT_EQ(recorder_.items().front().info.frames, 5);
 }
 
 }  // namespace

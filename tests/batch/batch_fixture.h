@@ -3,10 +3,7 @@
 // streams whole batches; records every delivery.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,6 +14,7 @@
 #include "sensor_interface/processing/profile_processor.h"
 #include "tests/data_channel/recording_log.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/waitable_list.h"
 #include "tools/sensor_sim/batch_stream.h"
 #include "tools/sensor_sim/data_channel.h"
 #include "tools/sensor_sim/sim_sensor.h"
@@ -34,30 +32,7 @@ struct Delivery {
     std::vector<int32_t> firstProfile;  // the first row the profile pointer shows
 };
 
-class DeliveryRecorder {
-public:
-    void add(Delivery delivery) {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            deliveries_.push_back(std::move(delivery));
-        }
-        changed_.notify_all();
-    }
-    bool waitFor(size_t count, int timeoutMs = 10000) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                 [&] { return deliveries_.size() >= count; });
-    }
-    std::vector<Delivery> deliveries() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return deliveries_;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    std::vector<Delivery> deliveries_;
-};
+using DeliveryRecorder = mirevo::test::WaitableList<Delivery>;
 
 class BatchFixture : public ::testing::Test {
 protected:

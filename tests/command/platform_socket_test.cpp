@@ -7,7 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "tests/command/loopback_address.h"
+#include "tests/support/loopback_address.h"
 
 namespace net = mirevo::platform;
 

@@ -10,8 +10,7 @@
 
 #include "sensor_interface/processing/profile_processor.h"
 #include "sensor_interface/registry/hvq5_api.h"
-#include "sensor_interface/registry/tandrel_zp_manager.h"
-#include "tests/command/loopback_address.h"
+#include "tests/support/simulated_sensor.h"
 #include "tools/sensor_sim/debug_stream_service.h"
 #include "tools/sensor_sim/sim_batch_memory.h"
 #include "tools/sensor_sim/sim_flash.h"
@@ -21,8 +20,8 @@
 
 namespace devicefns_test {
 
-constexpr uint8_t kWriteOpcode = 160;
-constexpr uint8_t kReadOpcode = 161;
+using mirevo::test::kReadOpcode;
+using mirevo::test::kWriteOpcode;
 constexpr int kAddressArea = 114;
 
 // The series-'4' head of the scene: 2048 columns, 608 rows, 3200 points.
@@ -33,35 +32,24 @@ constexpr double kScenePointsPerColumn = 1.5625;
 constexpr double kReference = 100000.0;
 constexpr double kDistancePerRow = 256.0;
 
-class DeviceUnderTest : public ::testing::Test {
+class DeviceUnderTest : public mirevo::test::RegistryDeviceTest {
 protected:
-    static constexpr int kId = 0;
+    DeviceUnderTest() : RegistryDeviceTest(kAddressArea) {}
 
-    void SetUp() override {
-        HVQ5_Finalize();
-        sensor_sim::SimOptions options;
-        options.address = mirevo::test::loopbackAddressForTest(kAddressArea);
-        sim = std::make_unique<sensor_sim::SimSensor>(options);
-        status = sensor_sim::installStatus(*sim);
-        programs = sensor_sim::installPrograms(*sim);
-        batchMemory = sensor_sim::installBatchMemory(*sim);
-        flash = sensor_sim::installFlash(*sim);
-        sensor_sim::installDebugStream(*sim, [](sensor_sim::SimSensor&) {
+    void installServices(sensor_sim::SimSensor& sensor) override {
+        status = sensor_sim::installStatus(sensor);
+        programs = sensor_sim::installPrograms(sensor);
+        batchMemory = sensor_sim::installBatchMemory(sensor);
+        flash = sensor_sim::installFlash(sensor);
+        sensor_sim::installDebugStream(sensor, [](sensor_sim::SimSensor&) {
             return sensor_sim::sceneDebugStream(kSceneRows);
         });
-        ASSERT_TRUE(sim->start()) << options.address;
-        ASSERT_TRUE(sdkManager().connect(kId, options.address.c_str(), options.commandPort));
-        device = sdkManager().find(kId);
-        ASSERT_NE(device, nullptr);
+    }
+
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(RegistryDeviceTest::SetUp());
         sim->clearPacketLog();
     }
-
-    void TearDown() override {
-        device.reset();
-        HVQ5_Finalize();
-    }
-
-    SensorController& controller() { return device->controller; }
 
     // The head as the open sequence leaves it: model text, geometry, and a
     // processor bound to the register image with a calibration in which the
@@ -90,12 +78,10 @@ protected:
     // Requests the sensor received, in order.
     std::vector<sensor_sim::LoggedPacket> requests() const { return sim->packetLog(); }
 
-    std::unique_ptr<sensor_sim::SimSensor> sim;
     std::shared_ptr<sensor_sim::SimStatus> status;
     std::shared_ptr<sensor_sim::SimPrograms> programs;
     std::shared_ptr<sensor_sim::SimBatchMemory> batchMemory;
     std::shared_ptr<sensor_sim::SimFlash> flash;
-    std::shared_ptr<tandrel_zp_clients> device;
 };
 
 }  // namespace devicefns_test

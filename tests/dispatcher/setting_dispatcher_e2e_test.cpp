@@ -9,22 +9,20 @@
 #include "sensor_interface/processing/profile_processor.h"
 #include "sensor_interface/settings/setting_dispatcher.h"
 #include "sensor_interface/settings/setting_transport_controller.h"
-#include "tests/command/loopback_address.h"
+#include "tests/support/simulated_sensor.h"
 #include "tools/sensor_sim/sim_batch_memory.h"
 #include "tools/sensor_sim/sim_sensor.h"
 
 namespace {
 
-constexpr uint8_t kWrite = 160;
+constexpr uint8_t kWrite = mirevo::test::kWriteOpcode;
 
-class DispatcherOverCommandChannel : public ::testing::Test {
+class DispatcherOverCommandChannel : public mirevo::test::ConnectedSensorTest {
 protected:
+    DispatcherOverCommandChannel() : ConnectedSensorTest(71) {}
+
     void SetUp() override {
-        sensor_sim::SimOptions options;
-        options.address = mirevo::test::loopbackAddressForTest(71);
-        sim = std::make_unique<sensor_sim::SimSensor>(options);
-        ASSERT_TRUE(sim->start()) << options.address;
-        ASSERT_TRUE(controller.connect(0, options.address, options.commandPort));
+        ASSERT_NO_FATAL_FAILURE(ConnectedSensorTest::SetUp());
         controller.rows = 1024;
     }
 
@@ -36,8 +34,6 @@ protected:
         return writes;
     }
 
-    std::unique_ptr<sensor_sim::SimSensor> sim;
-    SensorController controller;
     ControllerSettingTransport transport{controller};
     SettingDispatcher dispatcher{transport};
 };

@@ -11,15 +11,15 @@
 
 #include "sensor_interface/registry/hvq5_api.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
-#include "tests/command/loopback_address.h"
+#include "tests/support/simulated_sensor.h"
 #include "tests/support/temp_dir.h"
 #include "tools/sensor_sim/sim_programs.h"
 #include "tools/sensor_sim/sim_sensor.h"
 
 namespace exports_test {
 
-constexpr uint8_t kWriteOpcode = 160;
-constexpr uint8_t kReadOpcode = 161;
+using mirevo::test::kReadOpcode;
+using mirevo::test::kWriteOpcode;
 
 struct HeadKind {
     std::string model;     // model[2] is the series character
@@ -34,28 +34,11 @@ struct HeadKind {
 inline HeadKind olderHead() { return {"ZP4040", 841, 2048, 3200, 1.5625}; }
 inline HeadKind newerHead() { return {"ZP5160D", 842, 2048, 4096, 2.0}; }
 
-class OpenSensor : public ::testing::Test {
+class OpenSensor : public mirevo::test::RegistryDeviceTest {
 protected:
-    static constexpr int kId = 0;
+    explicit OpenSensor(int addressArea) : RegistryDeviceTest(addressArea) {}
 
-    explicit OpenSensor(int addressArea) : addressArea_(addressArea) {}
-
-    void SetUp() override {
-        HVQ5_Finalize();
-        sensor_sim::SimOptions options;
-        options.address = mirevo::test::loopbackAddressForTest(addressArea_);
-        sim = std::make_unique<sensor_sim::SimSensor>(options);
-        programs = sensor_sim::installPrograms(*sim);
-        ASSERT_TRUE(sim->start()) << options.address;
-        ASSERT_TRUE(sdkManager().connect(kId, options.address.c_str(), options.commandPort));
-        device = sdkManager().find(kId);
-        ASSERT_NE(device, nullptr);
-    }
-
-    void TearDown() override {
-        device.reset();
-        HVQ5_Finalize();
-    }
+    void installServices(sensor_sim::SimSensor& sensor) override { programs = sensor_sim::installPrograms(sensor); }
 
     // What the open sequence takes from the head: identity, firmware word,
     // head information (which loads an older head's settings file), geometry.
@@ -79,10 +62,7 @@ protected:
     }
 
     std::vector<sensor_sim::LoggedPacket> packetsOf(uint8_t opcode) const {
-        std::vector<sensor_sim::LoggedPacket> kept;
-        for (const auto& packet : sim->packetLog())
-            if (packet.opcode == opcode) kept.push_back(packet);
-        return kept;
+        return mirevo::test::packetsWithOpcode(sim->packetLog(), opcode);
     }
 
     std::vector<uint32_t> addressesOf(uint8_t opcode) const {
@@ -93,12 +73,7 @@ protected:
 
     mirevo::test::TempDir publicFolder;
     mirevo::test::ScopedEnv publicEnv{"PUBLIC", publicFolder.path().string()};
-    std::unique_ptr<sensor_sim::SimSensor> sim;
     std::shared_ptr<sensor_sim::SimPrograms> programs;
-    std::shared_ptr<tandrel_zp_clients> device;
-
-private:
-    int addressArea_;
 };
 
 }  // namespace exports_test

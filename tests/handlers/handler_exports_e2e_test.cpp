@@ -9,8 +9,8 @@
 
 #include "sensor_interface/registry/batch_handlers_api.h"
 #include "sensor_interface/registry/hvq5_api.h"
-#include "tests/command/loopback_address.h"
 #include "tests/handlers/handlers_fixture.h"
+#include "tests/support/simulated_sensor.h"
 #include "tools/sensor_sim/data_channel.h"
 #include "tools/sensor_sim/sim_sensor.h"
 
@@ -62,15 +62,14 @@ protected:
     void SetUp() override {
         HVQ5_Finalize();
         for (DeliveryLog* log : {&g_callbacks, &g_otherCallback, &g_oneTime}) log->clear();
-        sensor_sim::SimOptions options;
-        options.address = mirevo::test::loopbackAddressForTest(117);
-        sensor_ = std::make_unique<sensor_sim::SimSensor>(options);
+        sensor_ = mirevo::test::simulatorForTest(117);
+        const sensor_sim::SimOptions& options = sensor_->options();
         channel_ = std::make_shared<sensor_sim::DataChannelService>();
         streamer_ = std::make_shared<sensor_sim::BatchStreamer>(channel_);
         sensor_->addService(channel_);
         sensor_->addService(streamer_);
         ASSERT_TRUE(sensor_->start());
-        ASSERT_TRUE(sdkManager().connect(kId, options.address.c_str(), 7));
+        ASSERT_TRUE(sdkManager().connect(kId, options.address.c_str(), options.commandPort));
         device_ = sdkManager().find(kId);
         prepareHead(*device_, "ZP5160");
         // A head that keeps its feature word in a register (772), as newer heads do.
@@ -112,7 +111,7 @@ TEST_F(HandlerExports, HighSpeedStartKeepsItsCallbackWhenALaterStartFails) {
     startDataChannel();
     stream(5);
     ASSERT_TRUE(g_callbacks.waitFor(1));
-    Delivery d = g_callbacks.deliveries().front();
+    Delivery d = g_callbacks.items().front();
     EXPECT_EQ(d.info.width, kWidth);
     EXPECT_EQ(d.info.frames, 5);
     EXPECT_EQ(d.data.reserved, 7) << "the user value";
@@ -145,7 +144,7 @@ TEST_F(HandlerExports, CloudFilterKeepsTheExactInvalidMarkerAndWeldsWithValue8) 
     startDataChannel();
     stream(8);
     ASSERT_TRUE(seen.waitFor(1));
-    const std::vector<int32_t> plain = seen.deliveries()[0].profile;
+    const std::vector<int32_t> plain = seen.items()[0].profile;
     ASSERT_EQ(plain.size(), 8u * kWidth);
     ASSERT_GT(validCount(plain), 0u);
     ASSERT_LT(validCount(plain), plain.size());
@@ -157,7 +156,7 @@ TEST_F(HandlerExports, CloudFilterKeepsTheExactInvalidMarkerAndWeldsWithValue8) 
     EXPECT_TRUE(on);
     stream(8);
     ASSERT_TRUE(seen.waitFor(2));
-    EXPECT_EQ(seen.deliveries()[1].profile, plain);
+    EXPECT_EQ(seen.items()[1].profile, plain);
 
     // Value 8 welds: no row is full width and every height stands above the
     // surface by more than -1 um, so the seam's ends lose their points.
@@ -167,7 +166,7 @@ TEST_F(HandlerExports, CloudFilterKeepsTheExactInvalidMarkerAndWeldsWithValue8) 
     ASSERT_EQ(HVQ5_2_ENABLE_CLOUD_FILTER(kId, 8, true), HVQ5_RC_OK);
     stream(8);
     ASSERT_TRUE(seen.waitFor(3));
-    const std::vector<int32_t> welded = seen.deliveries()[2].profile;
+    const std::vector<int32_t> welded = seen.items()[2].profile;
     ASSERT_EQ(welded.size(), plain.size());
     EXPECT_LT(validCount(welded), validCount(plain));
     for (size_t i = 0; i < welded.size(); ++i)
@@ -178,7 +177,7 @@ TEST_F(HandlerExports, CloudFilterKeepsTheExactInvalidMarkerAndWeldsWithValue8) 
     EXPECT_FALSE(on);
     stream(8);
     ASSERT_TRUE(seen.waitFor(4));
-    EXPECT_EQ(seen.deliveries()[3].profile, plain);
+    EXPECT_EQ(seen.items()[3].profile, plain);
     EXPECT_EQ(HVQ5_2_ENABLE_CLOUD_FILTER(9, 8, true), HVQ5_RC_NOT_OPEN);
 }
 
@@ -191,8 +190,8 @@ TEST_F(HandlerExports, OneTimeHandlerOfASingleHeadIsStoredDirectly) {
     startDataChannel();
     stream(6);
     ASSERT_TRUE(g_oneTime.waitFor(1));
-    EXPECT_EQ(g_oneTime.deliveries().front().info.frames, 6);
-    EXPECT_EQ(g_oneTime.deliveries().front().data.device_id, kId);
+    EXPECT_EQ(g_oneTime.items().front().info.frames, 6);
+    EXPECT_EQ(g_oneTime.items().front().data.device_id, kId);
 }
 
 TEST_F(HandlerExports, TwoHeadModelGetsTheMergeUnlessItIsTheProgramsOwnConnection) {

@@ -5,12 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <functional>
 #include <future>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,6 +19,8 @@
 #include "sensor_interface/registry/tandrel_zp_manager.h"
 #include "tests/processor/frame_scene.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/waitable_list.h"
+#include "tests/support/watchdog.h"
 #include "tools/sensor_sim/batch_stream.h"
 
 namespace handlers_test {
@@ -35,36 +35,7 @@ struct Delivery {
     std::vector<uint8_t> intensity;
 };
 
-class DeliveryLog {
-public:
-    // Notifies under the lock: a waiter may destroy the log as soon as it wakes.
-    void add(Delivery delivery) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        deliveries_.push_back(std::move(delivery));
-        changed_.notify_all();
-    }
-    bool waitFor(size_t count, int timeoutMs = 10000) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return deliveries_.size() >= count; });
-    }
-    std::vector<Delivery> deliveries() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return deliveries_;
-    }
-    size_t size() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return deliveries_.size();
-    }
-    void clear() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        deliveries_.clear();
-    }
-
-private:
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    std::vector<Delivery> deliveries_;
-};
+using DeliveryLog = mirevo::test::WaitableList<Delivery>;
 
 // The scene's registers, processor and calibration on an open id's device.
 inline void prepareHead(tandrel_zp_clients& device, const char* model) {
@@ -90,20 +61,7 @@ inline sensor_sim::BatchPlan scenePlan(int frames, uint32_t batchNumber = 1, int
     return plan;
 }
 
-// Runs work on its own thread and ends the process when it does not finish in
-// time: a hang must fail the test, not stall the suite.
-inline void withinWatchdog(const char* what, const std::function<void()>& work, int timeoutMs = 30000) {
-    std::packaged_task<void()> task(work);
-    std::future<void> done = task.get_future();
-    std::thread runner(std::move(task));
-    if (done.wait_for(std::chrono::milliseconds(timeoutMs)) != std::future_status::ready) {
-        std::fprintf(stderr, "hang: %s did not finish\n", what);
-        std::fflush(stderr);
-        std::_Exit(2);
-    }
-    runner.join();
-    done.get();
-}
+using mirevo::test::withinWatchdog;
 
 // Every test runs in a fresh folder with the scene's points per column.
 class HandlersTest : public ::testing::Test {

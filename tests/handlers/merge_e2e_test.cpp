@@ -8,8 +8,8 @@
 
 #include "sensor_interface/processing/dual_merge.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
-#include "tests/command/loopback_address.h"
 #include "tests/handlers/handlers_fixture.h"
+#include "tests/support/loopback_address.h"
 #include "tools/sensor_sim/sim_two_head.h"
 
 namespace handlers_test {
@@ -84,7 +84,7 @@ TEST_P(MergedFrames, OneDeliveryOfThePairedFramesAfterBothHeadsEnded) {
     streamBoth(counts.first, counts.second);
     ASSERT_TRUE(g_merged.waitFor(1));
 
-    const Delivery d = g_merged.deliveries().front();
+    const Delivery d = g_merged.items().front();
     EXPECT_EQ(d.info.frames, counts.merged);
     EXPECT_EQ(d.data.device_id, 0);
     EXPECT_EQ(d.info.batch_number, 1);
@@ -100,7 +100,7 @@ TEST_P(MergedFrames, OneDeliveryOfThePairedFramesAfterBothHeadsEnded) {
     // A second batch starts from empty queues and is delivered on its own.
     streamBoth(20, 20, 2);
     ASSERT_TRUE(g_merged.waitFor(2));
-    const Delivery second = g_merged.deliveries().back();
+    const Delivery second = g_merged.items().back();
     EXPECT_EQ(second.info.frames, 20);
     EXPECT_EQ(second.info.batch_number, 2);
     EXPECT_EQ(second.profile.size(), 20u * static_cast<size_t>(second.info.width));
@@ -130,7 +130,7 @@ TEST_F(DualMerge, NarrowerSecondHeadIsReadOnlyAsFarAsItReaches) {
     ASSERT_TRUE(g_merged.waitFor(1));
     streamBoth(10, 10, 2, 300);  // the scene's step at point 150, nothing beyond 300
     ASSERT_TRUE(g_merged.waitFor(2));
-    const std::vector<Delivery> d = g_merged.deliveries();
+    const std::vector<Delivery> d = g_merged.items();
     EXPECT_EQ(d[1].info.width, d[0].info.width) << "rows are as wide as the first head's";
     EXPECT_EQ(d[1].info.frames, 10);
     ASSERT_EQ(d[1].profile.size(), d[0].profile.size());
@@ -174,7 +174,7 @@ TEST_F(DualMerge, ReinstallingAndTearingDownNeverHang) {
     waitConnected(2);
     streamBoth(15, 15);
     ASSERT_TRUE(g_merged.waitFor(1)) << "the thread of the second installation merges";
-    EXPECT_EQ(g_merged.deliveries().front().info.frames, 15);
+    EXPECT_EQ(g_merged.items().front().info.frames, 15);
 
     // Installed again in the middle of a batch, then every id dropped while the thread waits.
     heads_->setPlan(0, scenePlan(40, 2));

@@ -6,7 +6,7 @@
 
 #include "sensor_interface/registry/hvq5_api.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
-#include "tests/command/loopback_address.h"
+#include "tests/support/loopback_address.h"
 #include "tools/sensor_sim/sim_sensor.h"
 
 namespace {

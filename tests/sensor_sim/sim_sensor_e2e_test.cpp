@@ -11,7 +11,7 @@
 #include <chrono>
 #include <string>
 
-#include "tests/command/loopback_address.h"
+#include "tests/support/loopback_address.h"
 
 using namespace sensor_sim;
 using Bytes = std::vector<uint8_t>;
