@@ -176,6 +176,7 @@ void tandrel_zp_manager::merge_start_feed(int id) {
     if (it == merge_slots.end()) return;
     it->second->setBatchEnded(false);
     it->second->clearQueue();
+    ++merge_batch_starts;
 }
 
 bool tandrel_zp_manager::merge_round_ready(const std::vector<std::shared_ptr<MergeSlot>>& slots) const {
@@ -209,6 +210,11 @@ void tandrel_zp_manager::merge_loop(uint64_t generation) {
     MergeScratch scratch;
     int width = -1;  // the merged row width, fixed by the first pair of a batch
     int frames = 0;
+    uint64_t batchStarts = 0;  // the heads' batch starts the merged rows belong to
+    {
+        std::lock_guard<std::mutex> lock(merge_mutex);
+        batchStarts = merge_batch_starts;
+    }
     while (merge_should_run(generation)) {
         {
             std::unique_lock<std::mutex> wait(merge_wake_mutex_);
@@ -217,6 +223,16 @@ void tandrel_zp_manager::merge_loop(uint64_t generation) {
         if (!merge_should_run(generation)) break;
 
         std::unique_lock<std::mutex> lock(merge_mutex);
+        if (batchStarts != merge_batch_starts) {
+            // A head started a new batch before the merged one was complete
+            // (the other head's batch broke off): its rows are dropped, not
+            // put in front of the new batch.
+            batchStarts = merge_batch_starts;
+            merged_profile.clear();
+            merged_intensity.clear();
+            width = -1;
+            frames = 0;
+        }
         // One frame of each head, in arrival order. A head without a frame
         // here has ended its batch: the other head's frame is surplus and dropped.
         const bool tookFirst = firstSlot.pop(scratch.first);

@@ -46,6 +46,9 @@ public:
     int merge_device_id = 0;
     std::vector<int32_t> merged_profile;
     std::vector<uint8_t> merged_intensity;
+    // Batch starts of the heads (under merge_mutex): a start ends the merged
+    // batch in progress, whose rows then belong to no batch.
+    uint64_t merge_batch_starts = 0;
     // Slots by head id and the caller's handler (under merge_mutex).
     std::map<int, std::shared_ptr<MergeSlot>> merge_slots;
     HVQ5_2_BatchHandler merge_handler = nullptr;
