@@ -27,7 +27,7 @@ size_t outputWidthOf(tandrel_zp_clients& device) {
 }
 
 // Frames a caller array without a size may take (see the public header).
-size_t framesAllowed(tandrel_zp_clients& device) {
+size_t framesForSizelessCopy(tandrel_zp_clients& device) {
     return batch_exports::framesAllowed(device.controller.getVals(kBatchLengthRegister),
                                         device.receiver.info().batchpoints);
 }
@@ -131,14 +131,14 @@ HVQ5_API int16_t* HVQ5_2_GetBatchProfilePoint16(const _HVQ5_2_Data* data, int, d
 
 HVQ5_API int HVQ5_2_GetProfileData(int id, void*, int32_t* out) {
     return deviceStatusCall(id, [out](tandrel_zp_clients& device) {
-        copyCapped(device, &data_channel::BatchBuffers::profiles, framesAllowed(device) * outputWidthOf(device), out);
+        copyCapped(device, &data_channel::BatchBuffers::profiles, framesForSizelessCopy(device) * outputWidthOf(device), out);
         return HVQ5_RC_OK;
     });
 }
 
 HVQ5_API int HVQ5_2_GetIntensityData(int id, void*, uint8_t* out) {
     return deviceStatusCall(id, [out](tandrel_zp_clients& device) {
-        copyCapped(device, &data_channel::BatchBuffers::intensity, framesAllowed(device) * outputWidthOf(device),
+        copyCapped(device, &data_channel::BatchBuffers::intensity, framesForSizelessCopy(device) * outputWidthOf(device),
                    out);
         return HVQ5_RC_OK;
     });
@@ -146,14 +146,14 @@ HVQ5_API int HVQ5_2_GetIntensityData(int id, void*, uint8_t* out) {
 
 HVQ5_API int HVQ5_2_GetEncoder(int id, void*, uint32_t* out) {
     return deviceStatusCall(id, [out](tandrel_zp_clients& device) {
-        copyCapped(device, &data_channel::BatchBuffers::encoders, framesAllowed(device), out);
+        copyCapped(device, &data_channel::BatchBuffers::encoders, framesForSizelessCopy(device), out);
         return HVQ5_RC_OK;
     });
 }
 
 HVQ5_API int HVQ5_2_GetTimestamps(int id, void*, uint64_t* out) {
     return deviceStatusCall(id, [out](tandrel_zp_clients& device) {
-        copyCapped(device, &data_channel::BatchBuffers::timestamps, framesAllowed(device), out);
+        copyCapped(device, &data_channel::BatchBuffers::timestamps, framesForSizelessCopy(device), out);
         return HVQ5_RC_OK;
     });
 }
