@@ -53,12 +53,13 @@ inline std::vector<int32_t> sceneRow(const SceneWindow& window = {}) {
     return row;
 }
 
-// The test's own loopback address, with room above its third octet for the
-// further head of a two-head sensor.
+// The test's own loopback address, with room above its third and fourth
+// octets for the further heads of two- and four-head sensors.
 inline std::string testAddress(int area) {
     int a = 0, b = 0, c = 0, d = 0;
     std::sscanf(mirevo::test::loopbackAddressForTest(area).c_str(), "%d.%d.%d.%d", &a, &b, &c, &d);
     c = 1 + c % 250;
+    d = 1 + d % 250;  // room for the further heads of a four-head sensor
     return std::to_string(a) + "." + std::to_string(b) + "." + std::to_string(c) + "." + std::to_string(d);
 }
 

@@ -152,9 +152,19 @@ TEST_F(SensorSession, LiveProfileOutsideBatchModeShowsTheScene) {
     EXPECT_EQ(profile[158], kInvalidRow);
 }
 
-TEST_F(SensorSession, ABatchIsTakenWholeWithTheHeightsOfTheScene) {
+// The program's own connection (tag "QW") and a foreign caller's.
+struct OpenKind {
+    const char* name;
+    char tag[2];
+};
+
+class SensorBatch : public SensorSession, public ::testing::WithParamInterface<OpenKind> {};
+
+TEST_P(SensorBatch, ABatchIsTakenWholeWithTheHeightsOfTheScene) {
     startSensor();
-    open();
+    const HVQ5_NET_ADDRESS address = netAddress(sensors_->address(0), GetParam().tag[0], GetParam().tag[1]);
+    ASSERT_EQ(HVQ5_EthernetOpen(kId, &address), HVQ5_RC_OK);
+    ASSERT_TRUE(sensors_->dataChannel(0).waitForConnection(1, 10000));
     sensors_->streamer(0).setPlan(scenePlan(kBatchLength, 41));
     BatchTaker taker(kId, kWidth, kBatchLength);
     taker.start();
@@ -175,6 +185,27 @@ TEST_F(SensorSession, ABatchIsTakenWholeWithTheHeightsOfTheScene) {
         ASSERT_EQ(row, expected) << "frame " << f;
     }
     EXPECT_EQ(HVQ5_2_ProfilePointCount(kId), kBatchLength);
+}
+
+INSTANTIATE_TEST_SUITE_P(Callers, SensorBatch,
+                         ::testing::Values(OpenKind{"OwnConnection", {'Q', 'W'}}, OpenKind{"ForeignCaller", {0, 0}}),
+                         [](const ::testing::TestParamInfo<OpenKind>& info) { return info.param.name; });
+
+TEST_F(SensorSession, AFourHeadSensorOpensAndClosesAsOne) {
+    startSensor({}, "ZP5160F");
+    ASSERT_EQ(sensors_->heads().headCount(), 4);
+    ASSERT_EQ(HVQ5_2_EthernetOpen(kId, netAddress(sensors_->address(0)).ip), HVQ5_RC_OK);
+    for (int head = 0; head < 4; ++head) {
+        ASSERT_TRUE(sensors_->dataChannel(head).waitForConnection(1, 10000)) << head;
+        char model[16] = {};
+        EXPECT_EQ(HVQ5_GetHeadModel(kId + head, model), HVQ5_RC_OK) << head;
+        EXPECT_STREQ(model, "5160F") << head;
+    }
+    EXPECT_EQ(HVQ5_CommunicationClose(kId), HVQ5_RC_OK);
+    for (int head = 0; head < 4; ++head) {
+        EXPECT_EQ(HVQ5_2_ProfileDataWidth(kId + head), -1) << head;
+        EXPECT_TRUE(sensors_->dataChannel(head).waitForDisconnect(10000)) << head;
+    }
 }
 
 TEST_F(SensorSession, CloseAndFinalizeLeaveNothingRunning) {
