@@ -37,18 +37,26 @@ constexpr uint32_t kFarDistance = 80000u << 8;              // register 351: low
 constexpr uint32_t kNearDistance = 20000u << 8;             // register 352: upper bound +30000
 
 // The scene's heights x 100 as the batch rows of a series-'5' head (two
-// points per column) must carry them: grid point i shows column i / 2 of the
-// frame; the 8 guard columns at each end and every 97th column (no peak) are
-// invalid, columns from the middle on carry the step.
+// points per column) must carry them. Grid point i lies at column i / 2 of
+// the frame, shifted by a quarter column towards the frame's start when the
+// frame is narrower than the camera; it shows the nearest column with a peak
+// within half a column (the left one on a tie). The 8 guard columns at each
+// end and every 97th column (no peak) are invalid, columns from the middle
+// on carry the step.
 inline std::vector<int32_t> sceneRow(const SceneWindow& window = {}) {
+    constexpr int kCameraColumns = 2048;
     const int columns = window.points;
+    const bool shifted = columns < kCameraColumns;
+    auto hasPeak = [](int column) { return column % 97 != 96; };
+    auto height = [columns](int column) { return column >= columns / 2 ? kStepHeight * 100 : 0; };
     std::vector<int32_t> row(static_cast<size_t>(columns) * 2, kInvalidRow);
-    for (int i = 0; i < columns * 2; ++i) {
+    for (int i = shifted ? 17 : 16; i <= 2 * columns - 18; ++i) {
         const int column = i / 2;
-        // Grid points reach only between the x of the first and last inner column.
-        if (i < 17 || i > 2 * columns - 18) continue;
-        if (column % 97 == 96) continue;
-        row[static_cast<size_t>(i)] = column >= columns / 2 ? kStepHeight * 100 : 0;
+        const bool tie = !shifted && i % 2 == 1;
+        if (hasPeak(column))
+            row[static_cast<size_t>(i)] = height(column);
+        else if (tie && hasPeak(column + 1))
+            row[static_cast<size_t>(i)] = height(column + 1);
     }
     return row;
 }
@@ -121,20 +129,20 @@ protected:
 class SceneSensors {
 public:
     SceneSensors(const std::string& firstAddress, const std::string& model, int batchLength,
-                 sensor_sim::OpenKnobs knobs = {})
-        : sensors_(firstAddress, scenePreset(model), knobs), batchLength_(batchLength) {}
+                 sensor_sim::OpenKnobs knobs = {}, SceneWindow window = {})
+        : sensors_(firstAddress, scenePreset(model), knobs), batchLength_(batchLength), window_(window) {}
     ~SceneSensors() { stop(); }
 
     bool start() {
         if (!sensors_.start()) return false;
         for (int i = 0; i < sensors_.headCount(); ++i) {
-            presetSceneRegisters(sensors_.head(i), batchLength_);
+            presetSceneRegisters(sensors_.head(i), batchLength_, window_);
             if (!sensors_.dataChannel(i)) continue;
             // The data channel belongs to the simulated heads, which outlive the streamers.
             std::shared_ptr<sensor_sim::DataChannelService> channel(sensors_.dataChannel(i),
                                                                     [](sensor_sim::DataChannelService*) {});
             auto streamer = std::make_shared<sensor_sim::BatchStreamer>(channel);
-            streamer->setPlan(scenePlan(batchLength_, 1));
+            streamer->setPlan(scenePlan(batchLength_, 1, window_));
             if (!streamer->start(sensors_.head(i))) return false;
             streamers_.push_back(streamer);
         }
@@ -156,6 +164,7 @@ public:
 private:
     sensor_sim::SimModelSensors sensors_;
     int batchLength_;
+    SceneWindow window_;
     std::vector<std::shared_ptr<sensor_sim::BatchStreamer>> streamers_;
 };
 

@@ -191,6 +191,34 @@ INSTANTIATE_TEST_SUITE_P(Callers, SensorBatch,
                          ::testing::Values(OpenKind{"OwnConnection", {'Q', 'W'}}, OpenKind{"ForeignCaller", {0, 0}}),
                          [](const ::testing::TestParamInfo<OpenKind>& info) { return info.param.name; });
 
+// The whole camera width, a thousand frames, taken while they arrive.
+TEST_F(SensorSession, ALargeFullWidthBatchIsTakenWholeWhileItArrives) {
+    constexpr int kFrames = 1000;
+    const SceneWindow fullWidth{2048, 0};
+    constexpr int kFullWidth = 4096;
+    sensors_ = std::make_unique<SceneSensors>(testAddress(kArea), "ZP5160", kFrames, sensor_sim::OpenKnobs{},
+                                              fullWidth);
+    ASSERT_TRUE(sensors_->start());
+    open();
+    ASSERT_EQ(HVQ5_2_ProfileDataWidth(kId), kFullWidth);
+    sensors_->streamer(0).setPlan(scenePlan(kFrames, 12, fullWidth));
+    BatchTaker taker(kId, kFullWidth, kFrames);
+    taker.start();
+    ASSERT_EQ(HVQ5_2_TriggerOneBatch(kId), HVQ5_RC_OK);
+    ASSERT_TRUE(taker.waitForBatches(1, 60000)) << taker.error();
+    taker.stop();
+
+    const std::vector<TakenBatch> batches = taker.batches();
+    ASSERT_EQ(batches.size(), 1u);
+    const std::vector<int32_t> expected = sceneRow(fullWidth);
+    for (int f = 0; f < kFrames; ++f) {
+        ASSERT_EQ(batches[0].frameNumbers[f], static_cast<uint32_t>(f));
+        const std::vector<int32_t> row(batches[0].profiles.begin() + static_cast<size_t>(f) * kFullWidth,
+                                       batches[0].profiles.begin() + static_cast<size_t>(f + 1) * kFullWidth);
+        ASSERT_EQ(row, expected) << "frame " << f;
+    }
+}
+
 TEST_F(SensorSession, AFourHeadSensorOpensAndClosesAsOne) {
     startSensor({}, "ZP5160F");
     ASSERT_EQ(sensors_->heads().headCount(), 4);
