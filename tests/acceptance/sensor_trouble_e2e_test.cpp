@@ -325,5 +325,34 @@ TEST_F(SensorTrouble, FinalizeWhileABatchStreamsAndACallerTakesIt) {
     EXPECT_LE(waitForThreadCount(threadsBefore, 10000), threadsBefore) << "threads left behind";
 }
 
+// A setting written while a batch streams ends the measurement first; the
+// broken-off batch is never complete, and the next one arrives whole.
+TEST_F(SensorTrouble, ASettingWrittenDuringABatchStopsItAndTheNextBatchIsWhole) {
+    constexpr int kFrames = 100;
+    startSensor("ZP5160", kFrames);
+    open();
+    BatchTaker taker(kId, kWidth, kFrames);
+    taker.start();
+    sensor_sim::BatchPlan slow = scenePlan(kFrames, 21);
+    slow.frameRateHz = 100;
+    sensors_->streamer(0).setPlan(slow);
+    ASSERT_EQ(HVQ5_2_TriggerOneBatch(kId), HVQ5_RC_OK);
+    ASSERT_TRUE(eventually([] { return HVQ5_2_ProfilePointCount(kId) >= 10; }, 20000));
+
+    uint32_t length = kFrames;
+    ASSERT_EQ(HVQ5_2_SetSetting(kId, 1, 16, 0, 10, 0, &length, 4), HVQ5_RC_OK);
+    ASSERT_TRUE(sensors_->streamer(0).waitIdle(10000)) << "the measurement was stopped";
+    EXPECT_LT(sensors_->streamer(0).framesSent(), static_cast<uint64_t>(kFrames));
+
+    sensors_->streamer(0).setPlan(scenePlan(kFrames, 22));
+    ASSERT_EQ(HVQ5_2_TriggerOneBatch(kId), HVQ5_RC_OK);
+    ASSERT_TRUE(taker.waitForBatches(1, 20000)) << taker.error();
+    taker.stop();
+    const std::vector<TakenBatch> batches = taker.batches();
+    ASSERT_EQ(batches.size(), 1u);
+    EXPECT_EQ(batches[0].batchNumber, 22);
+    expectWholeScene(batches[0]);
+}
+
 }  // namespace
 }  // namespace acceptance
