@@ -17,7 +17,6 @@ std::array<std::atomic<int32_t>, 4> roiRowTable{};
 namespace head_info {
 
 namespace {
-constexpr int kReadWaitMs = 10;
 constexpr uint8_t kReadOpcode = 161;
 constexpr int kRejectedTailWaitMs = 10;
 }  // namespace
@@ -46,7 +45,7 @@ int SensorController::readHeadInfo() {
     const uint32_t rangeRegisters[3] = {head_info::kRangeReferenceRegister, head_info::kRangeLowerRegister,
                                         head_info::kRangeUpperRegister};
     for (int i = 0; i < 3; ++i) {
-        const int status = readRegister(rangeRegisters[i], range[i], head_info::kReadWaitMs);
+        const int status = readRegister(rangeRegisters[i], range[i], kRegisterReadWaitMs);
         if (status != HVQ5_RC_OK) return status;
     }
     head_info::storeMeasuringRange(laserParams, range[0], range[1], range[2]);
@@ -55,7 +54,7 @@ int SensorController::readHeadInfo() {
     if (status != HVQ5_RC_OK) return status;
     // The read leaves the binning in the register image, where the processor looks.
     uint32_t binning = 0;
-    status = readRegister(head_info::kBinningRegister, binning, head_info::kReadWaitMs);
+    status = readRegister(head_info::kBinningRegister, binning, kRegisterReadWaitMs);
     if (status != HVQ5_RC_OK) return status;
 
     const char series = reinterpret_cast<const char*>(&laserParams)[zp_laser_reg::series_offset];
@@ -79,7 +78,7 @@ int SensorController::readHeadInfo() {
 int SensorController::loadUserRegisters() {
     for (const zp_laser_reg::regvals& entry : settings_.get_user_regvals()) {
         uint32_t value = 0;
-        const int status = readRegister(entry.reg, value, head_info::kReadWaitMs);
+        const int status = readRegister(entry.reg, value, kRegisterReadWaitMs);
         if (status != HVQ5_RC_OK) return status;
     }
     std::array<uint8_t, kSmallBlockBytes> shape{};
@@ -91,7 +90,7 @@ int SensorController::loadUserRegisters() {
     {
         std::lock_guard<std::mutex> lock(transactionMutex_);
         status = transact(head_info::kReadOpcode, head_info::kLoadStatusRegister, loadStatus,
-                          head_info::kReadWaitMs);
+                          kRegisterReadWaitMs);
         if (status == HVQ5_RC_BAD_REPLY) {
             // A rejected request is followed by its "END" line: take it off the channel.
             Bytes tail;
@@ -106,7 +105,7 @@ int SensorController::loadUserRegisters() {
 
 bool SensorController::checkLoadStatus() {
     uint32_t loadStatus = 0;
-    if (readRegister(head_info::kLoadStatusRegister, loadStatus, head_info::kReadWaitMs) != HVQ5_RC_OK)
+    if (readRegister(head_info::kLoadStatusRegister, loadStatus, kRegisterReadWaitMs) != HVQ5_RC_OK)
         return false;
     if (head_info::loadStatusGood(loadStatus)) return true;
     head_info::logBadLoadStatus(loadStatus);

@@ -44,6 +44,9 @@ public:
     static constexpr std::size_t kRxBufferSize = 10240;
     static constexpr std::size_t kBlockReplyCapacity = 4107;  // echo + 4096 bytes
     static constexpr int kConnectWaitMs = 200;
+    // The usual pauses between a register request and its first receive.
+    static constexpr int kRegisterReadWaitMs = 10;
+    static constexpr int kRegisterWriteWaitMs = 2;
     static constexpr int kReceiveBufferBytes = 0xC800000;
     static constexpr uint32_t kBulkSizeRegister = 278;
 

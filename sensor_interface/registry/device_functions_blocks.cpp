@@ -7,11 +7,11 @@
 #include "sensor_interface/command/sensor_controller.h"
 #include "sensor_interface/registry/device_functions.h"
 #include "sensor_interface/registry/device_functions_rules.h"
+#include "sensor_interface/registry/setting_exports_dispatch.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
 
 namespace {
 
-constexpr int kWriteWaitMs = 2;
 // Set before every shape-block write; the sensor expects it first.
 constexpr uint32_t kShapeWriteEnableRegister = 230;
 constexpr int kShapeBlockBytes = static_cast<int>(SensorController::kSmallBlockBytes);
@@ -23,7 +23,7 @@ constexpr int kSettingsWordsProgress = 98;
 bool report(const DeviceProgress& progress, int percent) { return !progress || progress(percent); }
 
 int writeShapeBlock(SensorController& controller, int kind, const void* data, int size) {
-    const int status = controller.writeRegister(kShapeWriteEnableRegister, 1, nullptr, kWriteWaitMs);
+    const int status = export_registers::write(controller, kShapeWriteEnableRegister, 1);
     if (status != HVQ5_RC_OK) return status;
     return controller.writeShapeBlock(kind, static_cast<const uint8_t*>(data), size);
 }

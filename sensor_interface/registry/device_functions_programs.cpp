@@ -5,14 +5,13 @@
 #include "sensor_interface/command/sensor_controller.h"
 #include "sensor_interface/registry/device_functions.h"
 #include "sensor_interface/registry/device_functions_rules.h"
+#include "sensor_interface/registry/setting_exports_dispatch.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
 #include "sensor_interface/settings/setting_dispatcher.h"
 #include "sensor_interface/settings/setting_transport_controller.h"
 
 namespace {
 
-constexpr int kReadWaitMs = 10;
-constexpr int kWriteWaitMs = 2;
 constexpr uint32_t kBatchModeRegister = 149;
 constexpr uint32_t kTriggerSourceRegister = 194;
 constexpr uint32_t kTriggerCompanionRegister = 296;
@@ -32,21 +31,21 @@ void stopStartedMeasurement(SensorController& controller) {
 int switchTriggerMode(SensorController& controller, int mode) {
     stopStartedMeasurement(controller);
     uint32_t batchMode = 0;
-    int status = controller.readRegister(kBatchModeRegister, batchMode, kReadWaitMs);
+    int status = export_registers::read(controller, kBatchModeRegister, batchMode);
     if (status != HVQ5_RC_OK) return status;
     if (batchMode != 0) return HVQ5_RC_NOT_ALLOWED;
 
     const auto writes = device_rules::triggerModeWrites(mode);
     if (!writes) return HVQ5_RC_BAD_ARGUMENT;
-    status = controller.writeRegister(kTriggerSourceRegister, writes->register194, nullptr, kWriteWaitMs);
+    status = export_registers::write(controller, kTriggerSourceRegister, writes->register194);
     if (status != HVQ5_RC_OK) return status;
-    status = controller.writeRegister(kTriggerCompanionRegister, writes->register296, nullptr, kWriteWaitMs);
+    status = export_registers::write(controller, kTriggerCompanionRegister, writes->register296);
     if (status != HVQ5_RC_OK) return status;
 
     uint32_t option = 0;
-    status = controller.readRegister(kTriggerOptionRegister, option, kReadWaitMs);
+    status = export_registers::read(controller, kTriggerOptionRegister, option);
     if (status != HVQ5_RC_OK || option != 1) return status;
-    return controller.writeRegister(kTriggerOptionWriteRegister, writes->register221, nullptr, kWriteWaitMs);
+    return export_registers::write(controller, kTriggerOptionWriteRegister, writes->register221);
 }
 
 }  // namespace

@@ -8,14 +8,13 @@
 #include "sensor_interface/processing/model_geometry.h"
 #include "sensor_interface/registry/device_functions.h"
 #include "sensor_interface/registry/device_functions_rules.h"
+#include "sensor_interface/registry/setting_exports_dispatch.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
 #include "sensor_interface/settings/setting_dispatcher.h"
 #include "sensor_interface/settings/setting_transport_controller.h"
 
 namespace {
 
-constexpr int kReadWaitMs = 10;
-constexpr int kWriteWaitMs = 2;
 constexpr uint32_t kHeartbeatRegister = 0xFFFC;
 constexpr uint32_t kStatusAddress = 300;
 constexpr uint8_t kReadOpcode = 161;
@@ -70,7 +69,7 @@ int hvq5_read_register(int id, int reg, uint32_t* value) {
     return deviceStatusCall(id, [reg, value](tandrel_zp_clients& device) {
         if (value == nullptr) return HVQ5_RC_BAD_ARGUMENT;
         uint32_t read = 0;
-        const int status = device.controller.readRegister(static_cast<uint32_t>(reg), read, kReadWaitMs);
+        const int status = export_registers::read(device.controller, static_cast<uint32_t>(reg), read);
         if (status == HVQ5_RC_OK) *value = read;
         return status;
     });
@@ -78,15 +77,14 @@ int hvq5_read_register(int id, int reg, uint32_t* value) {
 
 int hvq5_write_register(int id, int reg, int value) {
     return deviceStatusCall(id, [reg, value](tandrel_zp_clients& device) {
-        return device.controller.writeRegister(static_cast<uint32_t>(reg), static_cast<uint32_t>(value), nullptr,
-                                               kWriteWaitMs);
+        return export_registers::write(device.controller, static_cast<uint32_t>(reg), static_cast<uint32_t>(value));
     });
 }
 
 int hvq5_read_heartbeat(int id, uint32_t* value) {
     return deviceStatusCall(id, [value](tandrel_zp_clients& device) {
         uint32_t read = 0;
-        const int status = device.controller.readRegister(kHeartbeatRegister, read, kReadWaitMs);
+        const int status = export_registers::read(device.controller, kHeartbeatRegister, read);
         // Any reply at all, even one for another address, shows the sensor is there.
         if (status != HVQ5_RC_OK && status != HVQ5_RC_BAD_REPLY) return status;
         if (value) *value = read;

@@ -69,8 +69,6 @@ HVQ5_VERSION versionFromText(const std::string& text) {
 
 namespace {
 
-constexpr int kReadWaitMs = 10;
-constexpr int kWriteWaitMs = 2;
 
 std::string modelTextOf(const SensorController& controller) {
     const char* model = controller.laserParams.model;
@@ -106,7 +104,7 @@ public:
 
 private:
     int readAndKeep(uint32_t reg, uint32_t& value) {
-        const int status = controller_.readRegister(reg, value, kReadWaitMs);
+        const int status = export_registers::read(controller_, reg, value);
         if (status == HVQ5_RC_OK) controller_.settings().set_regvals(reg, value);
         return status;
     }
@@ -173,7 +171,7 @@ private:
     }
 
     int write(uint32_t reg, uint32_t value) {
-        return controller_.writeRegister(reg, value, nullptr, kWriteWaitMs);
+        return export_registers::write(controller_, reg, value);
     }
 
     int id_;
@@ -288,7 +286,7 @@ int hvq5_change_address(int id, const HVQ5_NET_ADDRESS* address) {
         if (!device) return HVQ5_RC_NOT_OPEN;
         SensorController& controller = device->controller;
         uint32_t firmware = 0;
-        if (controller.readRegister(166, firmware, kReadWaitMs) == HVQ5_RC_OK &&
+        if (export_registers::read(controller, 166, firmware) == HVQ5_RC_OK &&
             ((firmware & 0xF000) > 0x3000 || (firmware & 0xFFF) > 816))
             controller.readHeadInfo();
         return HVQ5_RC_OK;

@@ -21,15 +21,13 @@ private:
 
 namespace export_registers {
 
-constexpr int kReadWaitMs = 10;
-constexpr int kWriteWaitMs = 2;
 
 // Asks the sensor; the answer is also kept in the register image.
 inline int read(SensorController& controller, uint32_t reg, uint32_t& value) {
-    return controller.readRegister(reg, value, kReadWaitMs);
+    return controller.readRegister(reg, value, SensorController::kRegisterReadWaitMs);
 }
 inline int write(SensorController& controller, uint32_t reg, uint32_t value) {
-    return controller.writeRegister(reg, value, nullptr, kWriteWaitMs);
+    return controller.writeRegister(reg, value, nullptr, SensorController::kRegisterWriteWaitMs);
 }
 // The classic exports report any failed transaction as an incomplete command.
 inline int legacy(int status) { return status == HVQ5_RC_OK ? HVQ5_RC_OK : HVQ5_RC_COMMAND_FAILED; }
