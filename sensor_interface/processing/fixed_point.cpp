@@ -2,11 +2,6 @@
 
 #include "sensor_interface/processing/processing_types.h"
 
-double peak_row(uint32_t word, int cameraRows) {
-    const double row = word * 0.0000152587890625;
-    return row <= 0.0 || row >= cameraRows ? kNoPeak : row;
-}
-
 int interpolate_row_lut(const cv::Mat& rowTable, const double* rows, int firstColumn, int n,
                         double* out) {
     const int tableRows = rowTable.rows;

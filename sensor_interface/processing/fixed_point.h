@@ -6,8 +6,14 @@
 
 #include <opencv2/core/mat.hpp>
 
+#include "sensor_interface/processing/processing_types.h"
+
 // word / 65536, or kNoPeak unless the row lies strictly inside (0, cameraRows).
-double peak_row(uint32_t word, int cameraRows);
+// Inline: it runs once per column of every fixed-point frame.
+inline double peak_row(uint32_t word, int cameraRows) {
+    const double row = word * 0.0000152587890625;
+    return row <= 0.0 || row >= cameraRows ? kNoPeak : row;
+}
 
 // Distance of each point i (camera column firstColumn + i) at its row r: kNoPeak
 // for r <= 0, else linear between the table rows trunc(r) and trunc(r) + 1 of
