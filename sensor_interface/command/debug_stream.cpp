@@ -48,13 +48,15 @@ bool find_record(const uint8_t* stream, size_t size, size_t position, RecordStar
 }
 
 // Reads an "algdat1" record from its content on; next is set behind its ",end\r\n".
+// out is replaced only by a record read whole, so a record cut off never leaves
+// it describing values (of another width) that the stream does not hold.
 bool read_profile_record(const uint8_t* stream, size_t size, size_t content, bool words32,
-                         bool hasIntensity, DebugProfileRecord& record, size_t& next) {
+                         bool hasIntensity, DebugProfileRecord& out, size_t& next) {
+    DebugProfileRecord record;
     size_t position = content;
     if (!fits(size, position, kDebugFrameHeaderBytes)) return false;
     record.header = stream + position;
     position += kDebugFrameHeaderBytes;
-    record.intensity = nullptr;
     if (hasIntensity) {
         if (!fits(size, position, kDebugColumns)) return false;
         record.intensity = stream + position;
@@ -66,6 +68,7 @@ bool read_profile_record(const uint8_t* stream, size_t size, size_t content, boo
     record.values = stream + position;
     position += valueBytes;
     if (!has_record_end(stream, size, position)) return false;
+    out = record;
     next = position + kRecordEnd.size();
     return true;
 }
