@@ -62,7 +62,8 @@ int request_debug_stream(SensorController& controller, std::vector<uint8_t>& str
 int SensorController::readDebugImage(uint8_t* image, size_t capacity, int32_t* peaks, int n, int32_t* rows) {
     SensorController& controller = *this;
     if (!controller.debugStreamEnabled) return HVQ5_RC_NOT_ALLOWED;
-    ProfileProcessor* processor = controller.processor.get();
+    // Held for the whole call: the open may replace the controller's processor meanwhile.
+    const std::shared_ptr<ProfileProcessor> processor = controller.currentProcessor();
     if (!processor) return HVQ5_RC_NOT_OPEN;
     std::vector<uint8_t> stream;
     const int status = request_debug_stream(controller, stream);
@@ -93,7 +94,8 @@ int SensorController::readDebugImage(uint8_t* image, size_t capacity, int32_t* p
 int SensorController::readDebugProfile(int32_t* profile, uint8_t* intensity, int capacity) {
     SensorController& controller = *this;
     if (!controller.debugStreamEnabled) return HVQ5_RC_NOT_ALLOWED;
-    ProfileProcessor* processor = controller.processor.get();
+    // Held for the whole call: the open may replace the controller's processor meanwhile.
+    const std::shared_ptr<ProfileProcessor> processor = controller.currentProcessor();
     if (!processor) return HVQ5_RC_NOT_OPEN;
     const int points = processor->points();
     if (!profile || capacity < points) return HVQ5_RC_BAD_ARGUMENT;

@@ -71,7 +71,7 @@ int SensorController::readHeadInfo() {
     // replacing it here never pulls one out from under a frame in progress.
     auto fresh = std::make_shared<ProfileProcessor>(columns, points, pointsPerColumn);
     fresh->bind(&settings_, &laserParams);
-    std::atomic_store(&processor, std::move(fresh));
+    replaceProcessor(std::move(fresh));
     return HVQ5_RC_OK;
 }
 

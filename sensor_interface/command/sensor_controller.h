@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/socket.h"
@@ -181,7 +182,12 @@ public:
 
     // State used by the other command-channel operations and the dispatch.
     CommandBatch commandBatch;
+    // readHeadInfo may replace the processor while the data-channel threads use
+    // it: threads other than the opener go through currentProcessor, and every
+    // replacement after the open through replaceProcessor.
     std::shared_ptr<ProfileProcessor> processor;
+    std::shared_ptr<ProfileProcessor> currentProcessor() const { return std::atomic_load(&processor); }
+    void replaceProcessor(std::shared_ptr<ProfileProcessor> fresh) { std::atomic_store(&processor, std::move(fresh)); }
     zp_laser_reg::laser_params laserParams{};
     double scaleLow = 1.0;
     double scaleHigh = 3.3;

@@ -177,7 +177,7 @@ void ProfileReceiver::onBatchStart() {
 
 void ProfileReceiver::endBatch(bool timedOut) {
     logBatchSummary(timedOut ? "callback info" : "received stop");
-    const std::shared_ptr<ProfileProcessor> processor = controller_ ? controller_->processor : nullptr;
+    const std::shared_ptr<ProfileProcessor> processor = controller_ ? controller_->currentProcessor() : nullptr;
     if (processor) processor->flushRepair(framesReceived_, [this] { appendRepairedFrame(); });
     if (batchFinished_) return;
 
@@ -209,7 +209,7 @@ void ProfileReceiver::logBatchSummary(const char* name) {
 }
 
 void ProfileReceiver::appendRepairedFrame() {
-    const std::shared_ptr<ProfileProcessor> processor = controller_ ? controller_->processor : nullptr;
+    const std::shared_ptr<ProfileProcessor> processor = controller_ ? controller_->currentProcessor() : nullptr;
     if (!processor) return;
     const int width = std::max(outputWidth(), 0);
     repairedCodes_.assign(static_cast<size_t>(width), 0);

@@ -133,7 +133,7 @@ private:
         SensorController::CalibrationRows table;
         const int status = controller_.readCalibrationTable(table);
         if (status != HVQ5_RC_OK) return status;
-        return open_close::installCalibration(std::atomic_load(&controller_.processor).get(), table);
+        return open_close::installCalibration(controller_.currentProcessor().get(), table);
     }
 
     int applyStartupRegisters() {

@@ -18,7 +18,7 @@ uint32_t le32(const uint8_t* p) {
 }  // namespace
 
 bool ProfileBatchFrameProcessor::attach() {
-    processor_ = controller_.processor.get();
+    processor_ = controller_.currentProcessor();
     if (processor_ == nullptr) return false;
     // 16-bit words are packed two to a 32-bit slot, so columns slots hold either width.
     if (words_.size() != static_cast<size_t>(processor_->columns())) {

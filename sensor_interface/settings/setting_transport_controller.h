@@ -2,6 +2,7 @@
 // The command channel of one sensor as the setting dispatcher's transport, and
 // its profile processor as the processor of command-channel batch frames.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "sensor_interface/settings/setting_transport.h"
@@ -24,7 +25,8 @@ public:
 
 private:
     SensorController& controller_;
-    ProfileProcessor* processor_ = nullptr;
+    // Held for the block: the open may replace the controller's processor meanwhile.
+    std::shared_ptr<ProfileProcessor> processor_;
     std::vector<uint32_t> words_;
     std::vector<int32_t> heights_;
     bool gamma_ = false;
