@@ -106,11 +106,8 @@ private:
     BatchFrame last_;
 };
 
-struct Fixture {
-    FakeSettingTransport sensor;
-    FakeClock clock;
+struct Fixture : DispatcherOnFake {
     PassThroughProcessor processor;
-    SettingDispatcher dispatcher{sensor, clock};
     std::vector<uint8_t> profiles, gray;
     std::vector<uint32_t> batchNumbers, encoders;
     std::vector<uint64_t> stamps;

@@ -123,6 +123,25 @@ public:
     }
 };
 
+// A dispatcher over the fake sensor and clock.
+struct DispatcherOnFake {
+    FakeSettingTransport sensor;
+    FakeClock clock;
+    SettingDispatcher dispatcher{sensor, clock};
+
+    int set(int type, int category, int item, void* data, int size = 4) {
+        return dispatcher.setSetting(1, makeSettingAddress(type, category, item), data, size);
+    }
+    // Sets an int setting; last keeps the value the dispatcher left in its argument.
+    int setInt(int category, int item, int32_t value, int size = 4) {
+        int32_t data[2] = {value, 0};
+        const int status = set(16, category, item, data, size);
+        last = data[0];
+        return status;
+    }
+    int32_t last = 0;
+};
+
 inline int32_t asInt(const uint8_t* data) {
     int32_t value;
     std::memcpy(&value, data, sizeof value);

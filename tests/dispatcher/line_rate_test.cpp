@@ -7,20 +7,7 @@ using namespace dispatcher_test;
 
 namespace {
 
-struct Fixture {
-    FakeSettingTransport sensor;
-    FakeClock clock;
-    SettingDispatcher dispatcher{sensor, clock};
-
-    int setInt(int category, int item, int32_t value, int size = 4) {
-        int32_t data[2] = {value, 0};
-        last = value;
-        const int status = dispatcher.setSetting(1, makeSettingAddress(16, category, item), data, size);
-        last = data[0];
-        return status;
-    }
-    int32_t last = 0;
-};
+using Fixture = DispatcherOnFake;
 
 TEST(LineRateRule, RaisesTheUserPeriodToTheMinimum) {
     Fixture f;

@@ -6,11 +6,7 @@ using namespace dispatcher_test;
 
 namespace {
 
-struct Fixture {
-    FakeSettingTransport sensor;
-    FakeClock clock;
-    SettingDispatcher dispatcher{sensor, clock};
-};
+using Fixture = DispatcherOnFake;
 
 struct IntReadCase {
     const char* name;

@@ -6,19 +6,7 @@ using namespace dispatcher_test;
 
 namespace {
 
-struct Fixture {
-    FakeSettingTransport sensor;
-    FakeClock clock;
-    SettingDispatcher dispatcher{sensor, clock};
-
-    int set(int type, int category, int item, void* data, int size = 4) {
-        return dispatcher.setSetting(1, makeSettingAddress(type, category, item), data, size);
-    }
-    int setInt(int category, int item, int32_t value, int size = 4) {
-        int32_t data[2] = {value, 0};
-        return set(16, category, item, data, size);
-    }
-};
+using Fixture = DispatcherOnFake;
 
 // One register write of a value, whatever the table.
 struct PlainCase {

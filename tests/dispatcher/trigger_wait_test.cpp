@@ -7,11 +7,7 @@ using namespace dispatcher_test;
 
 namespace {
 
-struct Fixture {
-    FakeSettingTransport sensor;
-    FakeClock clock;
-    SettingDispatcher dispatcher{sensor, clock};
-};
+using Fixture = DispatcherOnFake;
 
 TEST(TriggerCount, SmallStepsAdvanceByOneLargeJumpsAreTaken) {
     using setting_rules::nextTriggerCount;
