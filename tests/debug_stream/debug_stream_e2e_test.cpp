@@ -12,6 +12,7 @@
 #include "sensor_interface/command/sensor_controller.h"
 #include "sensor_interface/processing/profile_processor.h"
 #include "sensor_interface/registry/hvq5_rc.h"
+#include "tests/support/simulated_sensor.h"
 #include "tools/sensor_sim/debug_stream_encoder.h"
 #include "tools/sensor_sim/debug_stream_service.h"
 #include "tools/sensor_sim/sim_sensor.h"
@@ -20,20 +21,23 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Every test of this program gets its own 127.83.0.x address.
-class DebugRequest : public ::testing::Test {
+class DebugRequest : public mirevo::test::ConnectedSensorTest {
 protected:
-    void start(int host) {
-        sensor_sim::SimOptions options;
-        options.address = "127.83.0." + std::to_string(host);
-        sim = std::make_unique<sensor_sim::SimSensor>(options);
-        sensor_sim::installDebugStream(*sim, [this](sensor_sim::SimSensor&) {
+    DebugRequest() : ConnectedSensorTest(83) {}
+
+    void installServices(sensor_sim::SimSensor& sensor) override {
+        sensor_sim::installDebugStream(sensor, [this](sensor_sim::SimSensor&) {
             std::lock_guard<std::mutex> lock(streamMutex);
             return stream;
         });
-        ASSERT_TRUE(sim->start()) << options.address;
-        ASSERT_TRUE(controller.connect(0, options.address, options.commandPort));
+    }
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(ConnectedSensorTest::SetUp());
         sim->clearPacketLog();
+    }
+    // The simulator's answers read the stream below: it stops before the stream goes.
+    void TearDown() override {
+        if (sim) sim->stop();
     }
 
     void setStream(Bytes bytes) {
@@ -43,12 +47,9 @@ protected:
 
     std::mutex streamMutex;
     Bytes stream;
-    std::unique_ptr<sensor_sim::SimSensor> sim;
-    SensorController controller;
 };
 
 TEST_F(DebugRequest, SwitchesTheDebugModeAndReceivesTheWholeStream) {
-    start(1);
     sensor_sim::DebugInfoRecord info;
     info.imageRows = 8;
     info.flags[1] = 1;
@@ -81,7 +82,6 @@ TEST_F(DebugRequest, SwitchesTheDebugModeAndReceivesTheWholeStream) {
 }
 
 TEST_F(DebugRequest, DisabledStreamSendsNothing) {
-    start(2);
     setStream(sensor_sim::DebugStreamEncoder().finish());
     controller.debugStreamEnabled = false;
     Bytes received{1, 2, 3};
@@ -91,7 +91,6 @@ TEST_F(DebugRequest, DisabledStreamSendsNothing) {
 }
 
 TEST_F(DebugRequest, StreamWithoutItsEndTimesOut) {
-    start(3);
     setStream(sensor_sim::DebugStreamEncoder().info({}).bytes());
     controller.timeoutMs = 300;
     Bytes received;
@@ -125,7 +124,6 @@ void openHead(SensorController& controller, char series, int rows, int points, d
 }
 
 TEST_F(DebugRequest, RawImageGivesRowsImageAndPeakRows) {
-    start(4);
     openHead(controller, '4', 608, 3200, 1.5625);
     setStream(sensor_sim::sceneDebugStream(608));
 
@@ -144,7 +142,6 @@ TEST_F(DebugRequest, RawImageGivesRowsImageAndPeakRows) {
 }
 
 TEST_F(DebugRequest, RawImageLargerThanTheBufferWritesNothing) {
-    start(5);
     openHead(controller, '4', 608, 3200, 1.5625);
     setStream(sensor_sim::sceneDebugStream(608));
     Bytes image(100 * 2048, 1);
@@ -158,7 +155,6 @@ TEST_F(DebugRequest, RawImageLargerThanTheBufferWritesNothing) {
 }
 
 TEST_F(DebugRequest, PeakCountIsLimitedToTheRecord) {
-    start(6);
     openHead(controller, '4', 608, 3200, 1.5625);
     setStream(sensor_sim::sceneDebugStream(608));
     Bytes image(608 * 2048);
@@ -170,7 +166,6 @@ TEST_F(DebugRequest, PeakCountIsLimitedToTheRecord) {
 }
 
 TEST_F(DebugRequest, LiveProfileKeepsTheXWindow) {
-    start(7);
     openHead(controller, '4', 608, 3200, 1.5625);
     controller.settings().set_regvals(359, 100);
     controller.settings().set_regvals(358, 1000);
@@ -192,7 +187,6 @@ TEST_F(DebugRequest, LiveProfileKeepsTheXWindow) {
 }
 
 TEST_F(DebugRequest, LiveProfileNeedsRoomForEveryPoint) {
-    start(8);
     openHead(controller, '4', 608, 3200, 1.5625);
     setStream(sensor_sim::sceneDebugStream(608));
     std::vector<int32_t> profile(3199, 7);
@@ -201,7 +195,6 @@ TEST_F(DebugRequest, LiveProfileNeedsRoomForEveryPoint) {
 }
 
 TEST_F(DebugRequest, LiveProfileOfSixteenBitDistanceWords) {
-    start(9);
     openHead(controller, '5', 1024, 4096, 2.0);
     controller.settings().set_regvals(359, 0);
     controller.settings().set_regvals(358, 2048);
@@ -220,7 +213,6 @@ TEST_F(DebugRequest, LiveProfileOfSixteenBitDistanceWords) {
 }
 
 TEST_F(DebugRequest, StreamWithoutProfileWritesNothing) {
-    start(10);
     openHead(controller, '4', 608, 3200, 1.5625);
     setStream(sensor_sim::DebugStreamEncoder().finish());
     std::vector<int32_t> profile(3200, 7);
