@@ -27,23 +27,13 @@ bool nearest_end(const double* x, const double* z, const uint8_t* gray, int s, d
     return true;
 }
 
-GridSample interpolate(const double* x, const double* z, const uint8_t* gray, int s, double g) {
-    const double dx = x[s + 1] - x[s];
-    // Both ends at the same x: the grid point sits exactly on them.
-    if (dx == 0.0) return {z[s], gray[s]};
-    const double wl = x[s + 1] - g;
-    const double wr = g - x[s];
-    return {(wr * z[s + 1] + wl * z[s]) / dx,
-            static_cast<uint8_t>(static_cast<int>((wr * gray[s + 1] + wl * gray[s]) / dx))};
-}
-
 // Two doubles divided lane by lane in one instruction: each lane is the same
 // correctly rounded quotient as a scalar division, at half the cost.
 typedef double DoublePair __attribute__((vector_size(16)));
 
-// The interpolation of one segment with its ends loaded once, for the many
-// grid points that fall into it. Same operations in the same order as
-// interpolate(), with the height and gray divisions paired.
+// The interpolation of one segment, its ends loaded once for the many grid
+// points that fall into it: ((g - x0) z1 + (x1 - g) z0) / dx, and the gray
+// likewise, truncated. Ends at the same x give the left end.
 class SegmentInterpolation {
 public:
     SegmentInterpolation() = default;
@@ -65,6 +55,10 @@ private:
     double x0_ = 0.0, x1_ = 0.0, z0_ = 0.0, z1_ = 0.0, g0_ = 0.0, g1_ = 0.0, dx_ = 0.0;
     uint8_t gray0_ = 0;
 };
+
+GridSample interpolate(const double* x, const double* z, const uint8_t* gray, int s, double g) {
+    return SegmentInterpolation(x, z, gray, s).at(g);
+}
 
 }  // namespace
 
