@@ -60,8 +60,9 @@ public:
 private:
     void run() {
         TakenBatch current;
+        bool handedOver = false;  // the current batch number is complete and kept
         while (running_) {
-            const int start = static_cast<int>(current.encoders.size());
+            const int start = handedOver ? batchLength_ : static_cast<int>(current.encoders.size());
             int batchNumber = -1;
             const int got = HVQ5_2_TakeBatchData(id_, nullptr, start, batchNumber, profiles_.data(),
                                                  intensity_.data(), encoders_.data(), frameNumbers_.data(),
@@ -75,6 +76,7 @@ private:
                 const bool readFromStart = start == 0;
                 current = TakenBatch{};
                 current.batchNumber = batchNumber;
+                handedOver = false;
                 if (!readFromStart) continue;
             }
             if (got == 0) {
@@ -85,12 +87,8 @@ private:
             if (static_cast<int>(current.encoders.size()) == batchLength_) {
                 std::lock_guard<std::mutex> lock(mutex_);
                 complete_.push_back(current);
+                handedOver = true;
                 changed_.notify_all();
-                // The batch is finished for this caller; wait for the next batch number.
-                current.profiles.clear();
-                current.intensity.clear();
-                current.frameNumbers.clear();
-                current.encoders.assign(static_cast<size_t>(batchLength_), 0);
             }
         }
     }
