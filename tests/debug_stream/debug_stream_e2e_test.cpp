@@ -12,6 +12,7 @@
 #include "sensor_interface/command/sensor_controller.h"
 #include "sensor_interface/processing/profile_processor.h"
 #include "sensor_interface/registry/hvq5_rc.h"
+#include "tests/support/scene_head.h"
 #include "tests/support/simulated_sensor.h"
 #include "tools/sensor_sim/debug_stream_encoder.h"
 #include "tools/sensor_sim/debug_stream_service.h"
@@ -97,34 +98,9 @@ TEST_F(DebugRequest, StreamWithoutItsEndTimesOut) {
     EXPECT_EQ(request_debug_stream(controller, received), HVQ5_RC_TIMEOUT);
 }
 
-// A head opened the way the open sequence leaves it: geometry, processor bound
-// to the register image and head information, a calibration in which the
-// distance is 256 x row.
-void openHead(SensorController& controller, char series, int rows, int points, double pointsPerColumn) {
-    std::memcpy(controller.laserParams.model, "ZP?100", 7);
-    controller.laserParams.model[2] = series;
-    controller.columns = 2048;
-    controller.rows = rows;
-    controller.points = points;
-    controller.pointsPerColumn = pointsPerColumn;
-    // x = c x (column - 1024) on a grid of pitch 1 (register 285 = 100), heights
-    // = 100000 - distance within wide bounds.
-    const double xScale = pointsPerColumn;
-    std::memcpy(controller.laserParams.optics_body + 16, &xScale, sizeof xScale);
-    controller.laserParams.z_range_reference = 100000;
-    controller.laserParams.z_range_lower = -1000000;
-    controller.laserParams.z_range_upper = 1000000;
-    controller.settings().set_regvals(285, 100);
-    controller.processor = std::make_shared<ProfileProcessor>(2048, points, pointsPerColumn);
-    controller.processor->bind(&controller.settings(), &controller.laserParams);
-    CalibrationTable table(2048, std::vector<double>(10, 0.0));
-    for (auto& column : table) column[8] = 256.0;
-    ASSERT_TRUE(controller.processor->setCalibration(table));
-    controller.settings().set_regvals(355, 0xFFFFFF00u);
-}
 
 TEST_F(DebugRequest, RawImageGivesRowsImageAndPeakRows) {
-    openHead(controller, '4', 608, 3200, 1.5625);
+    ASSERT_NO_FATAL_FAILURE(mirevo::test::openSceneHead(controller, '4', 608, 3200, 1.5625));
     setStream(sensor_sim::sceneDebugStream(608));
 
     Bytes image(608 * 2048, 0);
@@ -142,7 +118,7 @@ TEST_F(DebugRequest, RawImageGivesRowsImageAndPeakRows) {
 }
 
 TEST_F(DebugRequest, RawImageLargerThanTheBufferWritesNothing) {
-    openHead(controller, '4', 608, 3200, 1.5625);
+    ASSERT_NO_FATAL_FAILURE(mirevo::test::openSceneHead(controller, '4', 608, 3200, 1.5625));
     setStream(sensor_sim::sceneDebugStream(608));
     Bytes image(100 * 2048, 1);
     std::vector<int32_t> peaks(2048, 7);
@@ -155,7 +131,7 @@ TEST_F(DebugRequest, RawImageLargerThanTheBufferWritesNothing) {
 }
 
 TEST_F(DebugRequest, PeakCountIsLimitedToTheRecord) {
-    openHead(controller, '4', 608, 3200, 1.5625);
+    ASSERT_NO_FATAL_FAILURE(mirevo::test::openSceneHead(controller, '4', 608, 3200, 1.5625));
     setStream(sensor_sim::sceneDebugStream(608));
     Bytes image(608 * 2048);
     std::vector<int32_t> peaks(3000, 7);
@@ -166,7 +142,7 @@ TEST_F(DebugRequest, PeakCountIsLimitedToTheRecord) {
 }
 
 TEST_F(DebugRequest, LiveProfileKeepsTheXWindow) {
-    openHead(controller, '4', 608, 3200, 1.5625);
+    ASSERT_NO_FATAL_FAILURE(mirevo::test::openSceneHead(controller, '4', 608, 3200, 1.5625));
     controller.settings().set_regvals(359, 100);
     controller.settings().set_regvals(358, 1000);
     setStream(sensor_sim::sceneDebugStream(608));
@@ -187,7 +163,7 @@ TEST_F(DebugRequest, LiveProfileKeepsTheXWindow) {
 }
 
 TEST_F(DebugRequest, LiveProfileNeedsRoomForEveryPoint) {
-    openHead(controller, '4', 608, 3200, 1.5625);
+    ASSERT_NO_FATAL_FAILURE(mirevo::test::openSceneHead(controller, '4', 608, 3200, 1.5625));
     setStream(sensor_sim::sceneDebugStream(608));
     std::vector<int32_t> profile(3199, 7);
     EXPECT_EQ(controller.readDebugProfile(profile.data(), nullptr, 3199), HVQ5_RC_BAD_ARGUMENT);
@@ -195,7 +171,7 @@ TEST_F(DebugRequest, LiveProfileNeedsRoomForEveryPoint) {
 }
 
 TEST_F(DebugRequest, LiveProfileOfSixteenBitDistanceWords) {
-    openHead(controller, '5', 1024, 4096, 2.0);
+    ASSERT_NO_FATAL_FAILURE(mirevo::test::openSceneHead(controller, '5', 1024, 4096, 2.0));
     controller.settings().set_regvals(359, 0);
     controller.settings().set_regvals(358, 2048);
     controller.settings().set_regvals(350, 50000 * 256);  // distance of word 32768
@@ -213,7 +189,7 @@ TEST_F(DebugRequest, LiveProfileOfSixteenBitDistanceWords) {
 }
 
 TEST_F(DebugRequest, StreamWithoutProfileWritesNothing) {
-    openHead(controller, '4', 608, 3200, 1.5625);
+    ASSERT_NO_FATAL_FAILURE(mirevo::test::openSceneHead(controller, '4', 608, 3200, 1.5625));
     setStream(sensor_sim::DebugStreamEncoder().finish());
     std::vector<int32_t> profile(3200, 7);
     EXPECT_EQ(controller.readDebugProfile(profile.data(), nullptr, 3200), HVQ5_RC_OK);

@@ -10,6 +10,7 @@
 
 #include "sensor_interface/processing/profile_processor.h"
 #include "sensor_interface/registry/hvq5_api.h"
+#include "tests/support/scene_head.h"
 #include "tests/support/simulated_sensor.h"
 #include "tools/sensor_sim/debug_stream_service.h"
 #include "tools/sensor_sim/sim_batch_memory.h"
@@ -29,8 +30,8 @@ constexpr int kSceneRows = 608;
 constexpr int kScenePoints = 3200;
 constexpr double kScenePointsPerColumn = 1.5625;
 // Heights are reference - distance, the distance being 256 x camera row.
-constexpr double kReference = 100000.0;
-constexpr double kDistancePerRow = 256.0;
+constexpr double kReference = mirevo::test::kSceneReference;
+constexpr double kDistancePerRow = mirevo::test::kSceneDistancePerRow;
 
 class DeviceUnderTest : public mirevo::test::RegistryDeviceTest {
 protected:
@@ -51,28 +52,10 @@ protected:
         sim->clearPacketLog();
     }
 
-    // The head as the open sequence leaves it: model text, geometry, and a
-    // processor bound to the register image with a calibration in which the
-    // distance is 256 x row and x = 1.5625 x (column - 1024) on a grid of pitch 1.
+    // The series-'4' head of the scene as the open sequence leaves it.
     void openSceneHead() {
-        SensorController& c = controller();
-        std::memcpy(c.laserParams.model, "ZP4100", 7);
-        c.columns = 2048;
-        c.rows = kSceneRows;
-        c.points = kScenePoints;
-        c.pointsPerColumn = kScenePointsPerColumn;
-        const double xScale = kScenePointsPerColumn;
-        std::memcpy(c.laserParams.optics_body + 16, &xScale, sizeof xScale);
-        c.laserParams.z_range_reference = static_cast<int32_t>(kReference);
-        c.laserParams.z_range_lower = -1000000;
-        c.laserParams.z_range_upper = 1000000;
-        c.settings().set_regvals(285, 100);
-        c.settings().set_regvals(355, 0xFFFFFF00u);
-        c.processor = std::make_shared<ProfileProcessor>(2048, kScenePoints, kScenePointsPerColumn);
-        c.processor->bind(&c.settings(), &c.laserParams);
-        CalibrationTable table(2048, std::vector<double>(10, 0.0));
-        for (auto& column : table) column[8] = kDistancePerRow;
-        ASSERT_TRUE(c.processor->setCalibration(table));
+        ASSERT_NO_FATAL_FAILURE(
+            mirevo::test::openSceneHead(controller(), '4', kSceneRows, kScenePoints, kScenePointsPerColumn));
     }
 
     // Requests the sensor received, in order.
