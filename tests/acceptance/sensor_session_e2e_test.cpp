@@ -237,7 +237,7 @@ TEST_F(SensorSession, AFourHeadSensorOpensAndClosesAsOne) {
 }
 
 TEST_F(SensorSession, CloseAndFinalizeLeaveNothingRunning) {
-    const int threadsBefore = processThreadCount();
+    const int threadsBefore = threadCountBaseline();
     startSensor();
     const int simulatorThreads = processThreadCount() - threadsBefore;
     open();
@@ -258,7 +258,7 @@ TEST_F(SensorSession, CloseAndFinalizeLeaveNothingRunning) {
     EXPECT_EQ(HVQ5_Finalize(), HVQ5_RC_OK);
     EXPECT_EQ(HVQ5_2_ProfilePointCount(kId), -1);
     sensors_.reset();
-    EXPECT_LE(waitForThreadCount(threadsBefore, 10000), threadsBefore);
+    EXPECT_LE(waitForThreadCount(threadsBefore, 10000), threadsBefore) << processThreadNames();
 }
 
 }  // namespace

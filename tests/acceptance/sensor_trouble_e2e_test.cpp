@@ -305,7 +305,7 @@ TEST_F(SensorTrouble, MergedBatchesGoOnAfterAHeadLostItsDataConnection) {
 
 TEST_F(SensorTrouble, FinalizeWhileABatchStreamsAndACallerTakesIt) {
     constexpr int kFrames = 200;
-    const int threadsBefore = processThreadCount();
+    const int threadsBefore = threadCountBaseline();
     startSensor("ZP5160", kFrames);
     open();
     BatchTaker taker(kId, kWidth, kFrames);
@@ -322,7 +322,7 @@ TEST_F(SensorTrouble, FinalizeWhileABatchStreamsAndACallerTakesIt) {
     EXPECT_TRUE(taker.batches().empty());
     taker.stop();
     sensors_.reset();
-    EXPECT_LE(waitForThreadCount(threadsBefore, 10000), threadsBefore) << "threads left behind";
+    EXPECT_LE(waitForThreadCount(threadsBefore, 10000), threadsBefore) << "threads left behind: " << processThreadNames();
 }
 
 // A setting written while a batch streams ends the measurement first; the

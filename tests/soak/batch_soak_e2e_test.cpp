@@ -33,7 +33,7 @@ constexpr uint32_t kSeed = 20261210;
 class BatchSoak : public InterfaceTest {};
 
 TEST_F(BatchSoak, EveryBatchReportedCompleteIsWholeUnderRandomFaults) {
-    const int threadsBefore = processThreadCount();
+    const int threadsBefore = threadCountBaseline();
     std::map<std::string, int> faultsSeen;
     std::set<uint32_t> mustArrive;  // clean batches after a clean batch
     std::vector<TakenBatch> taken;
@@ -135,7 +135,7 @@ TEST_F(BatchSoak, EveryBatchReportedCompleteIsWholeUnderRandomFaults) {
     for (uint32_t number : mustArrive)
         EXPECT_EQ(seen.count(static_cast<int>(number)), 1u) << "clean batch " << number << " did not arrive whole";
 
-    EXPECT_LE(waitForThreadCount(threadsBefore, 10000), threadsBefore) << "threads left behind";
+    EXPECT_LE(waitForThreadCount(threadsBefore, 10000), threadsBefore) << "threads left behind: " << processThreadNames();
 }
 
 }  // namespace
