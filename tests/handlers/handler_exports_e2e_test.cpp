@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -74,7 +75,7 @@ protected:
         prepareHead(*device_, "ZP5160");
         // A head that keeps its feature word in a register (772), as newer heads do.
         device_->controller.settings().set_regvals(166, 900);
-        parseAddress(options.address, ip_);
+        ip_ = mirevo::test::ipv4Bytes(options.address);
     }
     void TearDown() override {
         device_.reset();
@@ -82,13 +83,8 @@ protected:
         sensor_.reset();
     }
 
-    static void parseAddress(const std::string& text, uint8_t ip[4]) {
-        int a = 0, b = 0, c = 0, d = 0;
-        std::sscanf(text.c_str(), "%d.%d.%d.%d", &a, &b, &c, &d);
-        ip[0] = uint8_t(a), ip[1] = uint8_t(b), ip[2] = uint8_t(c), ip[3] = uint8_t(d);
-    }
     void startDataChannel(size_t connection = 1) {
-        ASSERT_EQ(HVQ5_2_HighSpeedDataEthernetCommunicationInitalize(kId, ip_, 9, highSpeedCallback, nullptr, 7),
+        ASSERT_EQ(HVQ5_2_HighSpeedDataEthernetCommunicationInitalize(kId, ip_.data(), 9, highSpeedCallback, nullptr, 7),
                   HVQ5_RC_OK);
         ASSERT_TRUE(channel_->waitForConnection(connection, 5000));
     }
@@ -104,7 +100,7 @@ protected:
     std::shared_ptr<sensor_sim::DataChannelService> channel_;
     std::shared_ptr<sensor_sim::BatchStreamer> streamer_;
     std::shared_ptr<tandrel_zp_clients> device_;
-    uint8_t ip_[4] = {};
+    std::array<uint8_t, 4> ip_{};
 };
 
 TEST_F(HandlerExports, HighSpeedStartKeepsItsCallbackWhenALaterStartFails) {
@@ -121,7 +117,7 @@ TEST_F(HandlerExports, HighSpeedStartKeepsItsCallbackWhenALaterStartFails) {
               HVQ5_RC_OPEN_FAILED);
     EXPECT_EQ(HVQ5_2_HighSpeedDataEthernetCommunicationInitalize(kId, nullptr, 9, otherCallback, nullptr, 1),
               HVQ5_RC_BAD_ARGUMENT);
-    EXPECT_EQ(HVQ5_2_HighSpeedDataEthernetCommunicationInitalize(5, ip_, 9, otherCallback, nullptr, 1),
+    EXPECT_EQ(HVQ5_2_HighSpeedDataEthernetCommunicationInitalize(5, ip_.data(), 9, otherCallback, nullptr, 1),
               HVQ5_RC_NOT_OPEN);
 
     ASSERT_EQ(device_->receiver.start(kId, sensor_->options().address, 9, 7, &device_->controller), 0);

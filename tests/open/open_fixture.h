@@ -30,17 +30,14 @@ using Write = std::pair<uint32_t, uint32_t>;  // register, value
 // The test's own address, with room above its third and fourth octets for
 // the further heads of a four-head sensor.
 inline std::string testAddress(int area = kAddressArea) {
-    int a = 0, b = 0, c = 0, d = 0;
-    std::sscanf(mirevo::test::loopbackAddressForTest(area).c_str(), "%d.%d.%d.%d", &a, &b, &c, &d);
-    c = 1 + c % 250;
-    d = 1 + d % 250;
-    return std::to_string(a) + "." + std::to_string(b) + "." + std::to_string(c) + "." + std::to_string(d);
+    const auto ip = mirevo::test::ipv4Bytes(mirevo::test::loopbackAddressForTest(area));
+    return std::to_string(ip[0]) + "." + std::to_string(ip[1]) + "." + std::to_string(1 + ip[2] % 250) + "." +
+           std::to_string(1 + ip[3] % 250);
 }
 
 inline HVQ5_NET_ADDRESS netAddress(const std::string& text, const char* tag = nullptr) {
-    int a = 0, b = 0, c = 0, d = 0;
-    std::sscanf(text.c_str(), "%d.%d.%d.%d", &a, &b, &c, &d);
-    HVQ5_NET_ADDRESS address{{uint8_t(a), uint8_t(b), uint8_t(c), uint8_t(d)}, 7, {0, 0}};
+    const auto ip = mirevo::test::ipv4Bytes(text);
+    HVQ5_NET_ADDRESS address{{ip[0], ip[1], ip[2], ip[3]}, 7, {0, 0}};
     if (tag != nullptr) {
         address.tag[0] = tag[0];
         address.tag[1] = tag[1];

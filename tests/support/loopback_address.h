@@ -4,7 +4,9 @@
 // share a port.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace mirevo::test {
@@ -18,6 +20,13 @@ inline std::string loopbackAddressForTest(int area) {
     int y = static_cast<int>(hash & 0xFF);
     if (y == 0 || y == 255) y = 1;
     return "127." + std::to_string(area) + "." + std::to_string(x) + "." + std::to_string(y);
+}
+
+// The four bytes of a dotted IPv4 address, in the order written.
+inline std::array<uint8_t, 4> ipv4Bytes(const std::string& dotted) {
+    int a = 0, b = 0, c = 0, d = 0;
+    std::sscanf(dotted.c_str(), "%d.%d.%d.%d", &a, &b, &c, &d);
+    return {uint8_t(a), uint8_t(b), uint8_t(c), uint8_t(d)};
 }
 
 }  // namespace mirevo::test
