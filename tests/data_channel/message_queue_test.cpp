@@ -54,9 +54,14 @@ TEST(MessageQueue, KeepsOrderAcrossThreads) {
     std::thread pusher([&] {
         for (int i = 0; i < 1000; ++i) queue.push(MessageQueue::Message{static_cast<uint8_t>(i & 0xFF), static_cast<uint8_t>(i >> 8)});
     });
+    // No early return while the pusher runs: a joinable thread left behind ends the program.
     for (int i = 0; i < 1000; ++i) {
         const MessageQueue::Message m = queue.pop(0);
-        ASSERT_EQ(m[0] | (m[1] << 8), i);
+        const int got = m[0] | (m[1] << 8);
+        if (got != i) {
+            ADD_FAILURE() << "message " << i << " arrived as " << got;
+            break;
+        }
     }
     pusher.join();
 }
