@@ -14,7 +14,7 @@ namespace {
 class BatchAssembly : public BatchFixture {};
 
 TEST_F(BatchAssembly, FullBatchEndsWithReceivedStopAndOneFullDelivery) {
-    startSensor("127.81.0.1");
+    startSensor();
     stream(plan(20));
     ASSERT_TRUE(recorder_.waitFor(1));
     const std::string summary = log_->waitForLineStarting("1:received stop[1]:");
@@ -43,7 +43,7 @@ TEST_F(BatchAssembly, FullBatchEndsWithReceivedStopAndOneFullDelivery) {
 TEST_F(BatchAssembly, FramesHeldByTheTemporalRepairAreReleasedBeforeDelivery) {
     controller_.settings().set_regvals(190, 3);
     controller_.settings().set_regvals(191, 3);
-    startSensor("127.81.0.11");
+    startSensor();
     stream(plan(20));
     ASSERT_TRUE(recorder_.waitFor(1));
     const Delivery d = recorder_.items().front();
@@ -53,7 +53,7 @@ TEST_F(BatchAssembly, FramesHeldByTheTemporalRepairAreReleasedBeforeDelivery) {
 }
 
 TEST_F(BatchAssembly, WritingRegister141StartsTheSensorsBatch) {
-    startSensor("127.81.0.9");
+    startSensor();
     streamer_->setPlan(plan(15));
     ASSERT_EQ(controller_.writeRegister(141, 1), 0);
     ASSERT_TRUE(recorder_.waitFor(1));
@@ -64,7 +64,7 @@ TEST_F(BatchAssembly, WritingRegister141StartsTheSensorsBatch) {
 TEST_F(BatchAssembly, ContinuousTimeOutReconnectsThenDeliversThePartialBatch) {
     extend().continous_frame_timeout = 300;
     extend().timeout_callback_type = 1;  // short batches stay as they are
-    startSensor("127.81.0.2");
+    startSensor();
     sensor_sim::BatchPlan p = plan(30);
     p.gapAfterFrame = 9;
     p.gapMs = 60000;
@@ -81,7 +81,7 @@ TEST_F(BatchAssembly, ContinuousTimeOutReconnectsThenDeliversThePartialBatch) {
 }
 
 TEST_F(BatchAssembly, StartInMidBatchDiscardsTheFramesSoFar) {
-    startSensor("127.81.0.3");
+    startSensor();
     sensor_sim::BatchPlan p = plan(20, 25);
     p.restartAfterFrame = 4;  // frames 0..4, a new start, frames 5..24
     stream(p);
@@ -95,7 +95,7 @@ TEST_F(BatchAssembly, StartInMidBatchDiscardsTheFramesSoFar) {
 }
 
 TEST_F(BatchAssembly, WithoutTimeOutsAnUnfinishedBatchWaitsForTheNextStart) {
-    startSensor("127.81.0.10");
+    startSensor();
     sensor_sim::BatchPlan unfinished = plan(20, 5);
     unfinished.sendStop = false;
     stream(unfinished);
@@ -114,7 +114,7 @@ TEST_F(BatchAssembly, WithoutTimeOutsAnUnfinishedBatchWaitsForTheNextStart) {
 }
 
 TEST_F(BatchAssembly, RollLimitStopsTheMeasurementAndDropsLaterFrames) {
-    startSensor("127.81.0.4");
+    startSensor();
     receiver_.startRolling();
     receiver_.setRollPoints(100);
     sensor_sim::BatchPlan p = plan(150);
@@ -138,7 +138,7 @@ TEST_F(BatchAssembly, RollLimitStopsTheMeasurementAndDropsLaterFrames) {
 }
 
 TEST_F(BatchAssembly, RollModeStartKeepsFramesNotTakenOut) {
-    startSensor("127.81.0.5");
+    startSensor();
     receiver_.startRolling();
     stream(plan(10));
     ASSERT_NE(log_->waitForLineStarting("1:received stop[1]: frames 10"), "");
@@ -154,7 +154,6 @@ TEST_F(BatchAssembly, RollModeStartKeepsFramesNotTakenOut) {
 
 struct ShortBatchCase {
     const char* name;
-    const char* address;
     int startTimeout, continuousTimeout, amount, received;
     bool fullBatchFirst;
     int frames, incomplete;
@@ -170,7 +169,7 @@ TEST_P(ShortBatches, AreCompletedOnlyWhenTimeOutsAreSetAndTheAmountIsNotOne) {
     extend().start_frame_timeout = c.startTimeout;
     extend().continous_frame_timeout = c.continuousTimeout;
     extend().timeout_callback_type = c.amount;
-    startSensor(c.address);
+    startSensor();
     size_t expected = 1;
     if (c.fullBatchFirst) {
         stream(plan(100));
@@ -194,18 +193,18 @@ TEST_P(ShortBatches, AreCompletedOnlyWhenTimeOutsAreSetAndTheAmountIsNotOne) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ShortBatches,
-    ::testing::Values(ShortBatchCase{"savedBatchReplaces", "127.81.1.1", 0, 500, 2, 40, true, 100, 0, 100},
-                      ShortBatchCase{"oneShortIsPadded", "127.81.1.2", 0, 500, 2, 99, true, 100, 0, 100},
-                      ShortBatchCase{"noSavedBatchPads", "127.81.1.3", 500, 0, 2, 40, false, 100, 0, 100},
-                      ShortBatchCase{"amountOneLeavesIt", "127.81.1.4", 0, 500, 1, 40, false, 40, -1, 40},
-                      ShortBatchCase{"noTimeOutsLeaveIt", "127.81.1.5", 0, 0, 2, 40, false, 40, -1, 40}),
+    ::testing::Values(ShortBatchCase{"savedBatchReplaces", 0, 500, 2, 40, true, 100, 0, 100},
+                      ShortBatchCase{"oneShortIsPadded", 0, 500, 2, 99, true, 100, 0, 100},
+                      ShortBatchCase{"noSavedBatchPads", 500, 0, 2, 40, false, 100, 0, 100},
+                      ShortBatchCase{"amountOneLeavesIt", 0, 500, 1, 40, false, 40, -1, 40},
+                      ShortBatchCase{"noTimeOutsLeaveIt", 0, 0, 2, 40, false, 40, -1, 40}),
     [](const ::testing::TestParamInfo<ShortBatchCase>& info) { return std::string(info.param.name); });
 
 TEST_F(BatchAssembly, YWindowNarrowsTheDeliveryAndThePointers) {
     extend().enable = 1;
     extend().y_roi_first = 10;
     extend().y_roi_last = 200;
-    startSensor("127.81.0.6");
+    startSensor();
     stream(plan(100));
     ASSERT_TRUE(recorder_.waitFor(1));
     const Delivery d = recorder_.items().front();
@@ -226,7 +225,7 @@ TEST_F(BatchAssembly, YWindowNarrowsTheDeliveryAndThePointers) {
 TEST_F(BatchAssembly, ClientCopiesWhileBatchesAreDelivered) {
     extend().continous_frame_timeout = 2000;
     extend().timeout_callback_type = 0;  // deliveries pad the buffers
-    startSensor("127.81.0.7");
+    startSensor();
     std::atomic<bool> done{false};
     std::atomic<int> copied{0};
     std::thread client([&] {
@@ -257,7 +256,7 @@ TEST_F(BatchAssembly, ClientCopiesWhileBatchesAreDelivered) {
 
 TEST_F(BatchAssembly, StopWhileWaitingForTheReconnectionDoesNotHang) {
     extend().continous_frame_timeout = 200;
-    startSensor("127.81.0.8");
+    startSensor();
     sensor_sim::BatchPlan p = plan(30);
     p.gapAfterFrame = 4;
     p.gapMs = 60000;

@@ -13,6 +13,7 @@
 #include "sensor_interface/data_channel/profile_receiver.h"
 #include "sensor_interface/processing/profile_processor.h"
 #include "tests/data_channel/recording_log.h"
+#include "tests/support/loopback_address.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/waitable_list.h"
 #include "tools/sensor_sim/batch_stream.h"
@@ -40,8 +41,8 @@ protected:
     static constexpr int kPoints = 200;   // camera columns per frame on the wire
 
     // Every test gets its own loopback address.
-    void startSensor(const std::string& address) {
-        address_ = address;
+    void startSensor() {
+        const std::string address = mirevo::test::loopbackAddressForTest(81);
         sensor_sim::SimOptions options;
         options.address = address;
         sensor_ = std::make_unique<sensor_sim::SimSensor>(options);
@@ -101,7 +102,6 @@ protected:
 
     mirevo::test::TempDir folder_;
     mirevo::test::ScopedWorkingDir inFolder_{folder_.path()};
-    std::string address_;
     std::unique_ptr<sensor_sim::SimSensor> sensor_;
     std::shared_ptr<sensor_sim::DataChannelService> channel_;
     std::shared_ptr<sensor_sim::BatchStreamer> streamer_;

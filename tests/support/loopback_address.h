@@ -1,19 +1,24 @@
 #pragma once
 // A loopback address of its own for every test (127.<area>.x.y, x.y from the
-// test's name), so that simulated sensors of tests running in parallel never
-// share a port.
+// test's name and the program's path), so that simulated sensors of tests
+// running in parallel never share a port, not even with the same tests run
+// from another build folder at the same time.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <string>
 
 namespace mirevo::test {
 
 inline std::string loopbackAddressForTest(int area) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    std::error_code ignored;
+    const std::string program = std::filesystem::read_symlink("/proc/self/exe", ignored).string();
+    const std::string name = program + ":" + info->test_suite_name() + "." + info->name();
     uint32_t hash = 2166136261u;
     for (unsigned char c : name) hash = (hash ^ c) * 16777619u;
     int x = static_cast<int>((hash >> 8) & 0xFF);
