@@ -1,7 +1,7 @@
 #pragma once
-// A simulated sensor set up like a real head (measuring range around the
-// scene, 16-bit code resolution, x window over the streamed columns), opened
-// through the exported functions only, and the heights its scene must give.
+// A simulated sensor set up like a real head (the simulator's healthy
+// defaults, x window over the streamed columns), opened through the exported
+// functions only, and the heights its scene must give.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -27,14 +27,12 @@ struct SceneWindow {
     uint16_t firstColumn = 924;
 };
 
-// Register values of a healthy head. A 16-bit word of 32768 is the
-// reference distance (height 0); the scene's step of 1024 codes is a height
-// of 1024 with a code resolution of 65536. The range keeps both valid.
-constexpr uint32_t kCodeResolution = 65536;                 // register 353
-constexpr uint32_t kXPitch = 1000;                          // register 285, 0.00001 mm: two points per column
-constexpr int32_t kStepHeight = 1024;                       // 1024 codes x 65536 / register 353
-constexpr uint32_t kFarDistance = 80000u << 8;              // register 351: lower bound -30000
-constexpr uint32_t kNearDistance = 20000u << 8;             // register 352: upper bound +30000
+// What the simulator's default series-'5' head gives. A 16-bit word of 32768
+// is the reference distance (height 0); the scene's step of 1024 codes is a
+// height of 1024 with the default code resolution (register 353) of 65536,
+// well inside the default height bounds of -30000 to +30000.
+constexpr uint32_t kXPitch = 1000;  // register 285, 0.00001 mm: two points per column of 20 um
+constexpr int32_t kStepHeight = 1024;
 
 // The scene's heights x 100 as the batch rows of a series-'5' head (two
 // points per column) must carry them. Grid point i lies at column i / 2 of
@@ -80,20 +78,12 @@ inline HVQ5_NET_ADDRESS netAddress(const std::string& text, char tag0 = 0, char 
 inline sensor_sim::ModelPreset scenePreset(const std::string& model) {
     sensor_sim::ModelPreset preset;
     preset.model = model;
-    preset.range351 = kFarDistance;
-    preset.range352 = kNearDistance;
     return preset;
 }
 
-// What the head holds before it is opened: 20 um between camera columns at
-// every distance, code resolution, x pitch, the X window over the streamed
-// columns and the batch length.
+// What the head holds before it is opened beyond the simulator's defaults:
+// the X window over the streamed columns and the batch length.
 inline void presetSceneRegisters(sensor_sim::SimSensor& head, int batchLength, const SceneWindow& window = {}) {
-    sensor_sim::HeadPreset identity = head.model().head();
-    identity.optics = {0.0, 0.0, 20.0, 0.0, 0.0};
-    head.model().setHead(identity);
-    head.setReg(353, kCodeResolution);
-    head.setReg(285, kXPitch);
     head.setReg(358, window.points);
     head.setReg(359, window.firstColumn);
     head.setReg(138, static_cast<uint32_t>(batchLength));

@@ -156,19 +156,13 @@ protected:
     }
 
     void open(const std::string& model = "ZP5160") {
+        // The preset's head measures the whole camera width with kCodeStep
+        // (register 353) and two points per column.
         sensor_sim::ModelPreset preset;
         preset.model = model;
-        // Height bounds wide enough for the scene: lower = 50000 - 100000, upper = 50000.
-        preset.range351 = 100000u << 8;
-        preset.range352 = 0;
+        ASSERT_EQ(preset.codeResolution353, kCodeStep);
         sensors = std::make_unique<sensor_sim::SimModelSensors>(headAddress(), preset);
         ASSERT_TRUE(sensors->start());
-        sensor_sim::SimSensor& head = sensors->head(0);
-        head.setReg(358, kColumns);  // the whole camera width in the X window
-        head.setReg(359, 0);
-        head.setReg(353, kCodeStep);
-        // x grid pitch 0.01: two points per column at the head's x scale of 0.02 per column.
-        head.setReg(285, 1);
         // The data channel belongs to the simulated sensors, which outlive the streamer.
         std::shared_ptr<sensor_sim::DataChannelService> channel(sensors->dataChannel(0),
                                                                 [](sensor_sim::DataChannelService*) {});

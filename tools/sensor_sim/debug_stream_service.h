@@ -3,6 +3,7 @@
 // register 319 is answered with a DEBUG stream instead of an echo.
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace sensor_sim {
@@ -24,5 +25,18 @@ std::vector<uint8_t> sceneDebugStream(int imageRows);
 
 // The peak row of a column in the default scene, 0 for no peak.
 double scenePeakRow(int column, int imageRows);
+
+// Series '3' and '4' heads report the fixed-point peak row of every column;
+// the other series measure the distance themselves.
+bool sendsPeakRows(const std::string& model);
+
+// The default scene as the sensor measures it: the same peaks, each column's
+// distance from the sensor's calibration at its peak row, sent as 32-bit
+// distance words relative to register 350 (a word of 2^31 is the reference
+// distance, 0 is no peak), with intensity bytes and the raw image.
+std::vector<uint8_t> sceneDistanceDebugStream(SimSensor& sensor, int imageRows);
+
+// The scene stream a head of this model sends, seen by a camera of imageRows rows.
+std::vector<uint8_t> sceneDebugStreamFor(SimSensor& sensor, const std::string& model, int imageRows);
 
 }  // namespace sensor_sim

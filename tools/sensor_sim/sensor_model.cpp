@@ -67,6 +67,13 @@ std::array<double, SensorModel::kCoefficients> SensorModel::calibrationColumn(in
     return calibration_.at(static_cast<size_t>(column));
 }
 
+double SensorModel::distanceAt(int column, double row) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    double distance = 0.0;
+    for (double coefficient : calibration_.at(static_cast<size_t>(column))) distance = distance * row + coefficient;
+    return distance;
+}
+
 void SensorModel::overrideCalibrationStream(std::optional<std::vector<uint8_t>> bytes) {
     std::lock_guard<std::mutex> lock(mutex_);
     calibrationOverride_ = std::move(bytes);

@@ -38,6 +38,8 @@ public:
     // Coefficients of one column, highest power first.
     void setCalibrationColumn(int column, const std::array<double, kCoefficients>& coefficients);
     std::array<double, kCoefficients> calibrationColumn(int column) const;
+    // The distance the calibration gives for a camera row of a column.
+    double distanceAt(int column, double row) const;
     // Replaces the calibration stream with these bytes (a damaged table).
     void overrideCalibrationStream(std::optional<std::vector<uint8_t>> bytes);
     void setParameterBlock(int block, const std::vector<int32_t>& values);

@@ -1,5 +1,6 @@
 #include "tools/sensor_sim/sim_models.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "tools/sensor_sim/debug_stream_service.h"
@@ -9,14 +10,6 @@ namespace {
 
 constexpr uint8_t kFirstHeadRecord = 176;
 
-// Camera rows of a head by its series character (model text's third character).
-int cameraRows(const std::string& model) {
-    const char series = model.size() > 2 ? model[2] : '\0';
-    if (series == '3') return 640;
-    if (series == '4') return 608;
-    return 1024;
-}
-
 std::vector<int> octetsOf(const std::string& address) {
     int a = 0, b = 0, c = 0, d = 0;
     std::sscanf(address.c_str(), "%d.%d.%d.%d", &a, &b, &c, &d);
@@ -24,6 +17,20 @@ std::vector<int> octetsOf(const std::string& address) {
 }
 
 }  // namespace
+
+SimGeometry simGeometry(const std::string& model) {
+    const char series = model.size() > 2 ? model[2] : '\0';
+    if (series == '3') return {848, 640, 848};
+    if (series == '4') return {2048, 608, 3200};
+    if (series == '6') return {2048, 1024, 6000};
+    return {2048, 1024, 4096};
+}
+
+uint32_t simGridPitch285(const std::string& model, double columnPitch) {
+    const SimGeometry geometry = simGeometry(model);
+    const double pointsPerColumn = static_cast<double>(geometry.points) / geometry.columns;
+    return static_cast<uint32_t>(std::lround(columnPitch / pointsPerColumn * 100.0));
+}
 
 int simHeadCount(const std::string& model) {
     if (model.empty()) return 1;
@@ -77,13 +84,21 @@ void SimModelSensors::presetHead(Head& head) {
 
     HeadPreset identity;
     identity.model = preset_.model;
+    identity.optics = {0.0, 0.0, preset_.columnPitch, 0.0, 0.0};
     sensor.model().setHead(identity);
+    const SimGeometry geometry = simGeometry(preset_.model);
     sensor.setReg(134, preset_.firmware134);
     sensor.setReg(135, preset_.firmware135);
     sensor.setReg(166, preset_.firmware166);
     sensor.setReg(350, preset_.range350);
     sensor.setReg(351, preset_.range351);
     sensor.setReg(352, preset_.range352);
+    sensor.setReg(353, preset_.codeResolution353);
+    sensor.setReg(355, preset_.distanceUpper355);
+    sensor.setReg(356, preset_.distanceLower356);
+    sensor.setReg(358, preset_.xWindowWidth358.value_or(static_cast<uint32_t>(geometry.columns)));
+    sensor.setReg(359, preset_.xWindowStart359);
+    sensor.setReg(285, preset_.xPitch285.value_or(simGridPitch285(preset_.model, preset_.columnPitch)));
     sensor.setReg(705, knobs_.loadStatus);
     sensor.setReg(149, knobs_.batchMode);
 
@@ -103,8 +118,9 @@ void SimModelSensors::presetHead(Head& head) {
     rejected.kind = FaultKind::WrongAddressEcho;
     for (uint32_t reg : knobs_.rejectedRegisters) sensor.injectRegisterFault(reg, rejected);
 
-    const int rows = cameraRows(preset_.model);
-    installDebugStream(sensor, [rows](SimSensor&) { return sceneDebugStream(rows); });
+    installDebugStream(sensor, [model = preset_.model, rows = geometry.rows](SimSensor& s) {
+        return sceneDebugStreamFor(s, model, rows);
+    });
 
     if (!knobs_.refuseDataChannel) {
         head.data = std::make_shared<DataChannelService>();

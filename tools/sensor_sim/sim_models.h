@@ -29,16 +29,42 @@ struct OpenKnobs {
     std::vector<uint32_t> rejectedRegisters;
 };
 
-// Identity and firmware words of a head.
+// Identity, firmware words and measuring registers of a head. The defaults
+// make a healthy head whose scene heights are valid once it is opened: a
+// reference distance of 50000 with heights from -30000 to +30000 around it,
+// one distance unit per 16-bit code step, 20 units between camera columns,
+// and an X window over the whole camera.
 struct ModelPreset {
     std::string model = "ZP5160";
     uint32_t firmware134 = 0x1a;
     uint32_t firmware135 = 0x3;
     uint32_t firmware166 = 0x7;
-    uint32_t range350 = 0x00C35000;  // reference 50000 after >> 8
-    uint32_t range351 = 0x00271000;  // lower = reference - 10000
-    uint32_t range352 = 0x00753000;  // upper = reference - 30000
+    uint32_t range350 = 50000u << 8;  // reference distance 50000 after >> 8
+    uint32_t range351 = 80000u << 8;  // farthest distance: lower height bound -30000
+    uint32_t range352 = 20000u << 8;  // nearest distance: upper height bound +30000
+    uint32_t distanceUpper355 = 80000u << 8;  // fixed-point path: distances beyond are no peak
+    uint32_t distanceLower356 = 20000u << 8;
+    uint32_t codeResolution353 = 65536;
+    double columnPitch = 20.0;        // x distance between camera columns (head optics)
+    uint32_t xWindowStart359 = 0;
+    // Unset: the whole camera width of the model's series.
+    std::optional<uint32_t> xWindowWidth358;
+    // Unset: the column pitch spread over the points of one column, x 100.
+    std::optional<uint32_t> xPitch285;
 };
+
+// Camera columns and profile points of a head by its series character
+// (model text's third character); unknown series count as '5'.
+struct SimGeometry {
+    int columns;
+    int rows;
+    int points;
+};
+SimGeometry simGeometry(const std::string& model);
+
+// Register 285 that puts the x grid points as far apart as the camera
+// columns' x positions divided by the points per column.
+uint32_t simGridPitch285(const std::string& model, double columnPitch);
 
 // Heads of a model by the last character of its model text.
 int simHeadCount(const std::string& model);
