@@ -1,0 +1,108 @@
+// The simulator's preset heads, opened through the exported functions with
+// nothing set by the test, measure the scene: valid heights in a batch and in
+// the live profile of a head that sends distance words.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sensor_interface/registry/hvq5_api.h"
+#include "tests/acceptance/batch_taker.h"
+#include "tests/acceptance/scene_sensor.h"
+#include "tools/sensor_sim/batch_stream.h"
+#include "tools/sensor_sim/debug_stream_service.h"
+#include "tools/sensor_sim/sim_models.h"
+
+namespace {
+
+constexpr int kArea = 141;
+constexpr int kId = 0;
+constexpr int kColumns = 2048;
+constexpr int kPoints = 4096;  // a series-'5' head: two points per column
+constexpr int kCameraRows = 1024;
+
+class DefaultHead : public acceptance::InterfaceTest {
+protected:
+    void startSensor(sensor_sim::OpenKnobs knobs = {}) {
+        sensors_ = std::make_unique<sensor_sim::SimModelSensors>(acceptance::testAddress(kArea),
+                                                                 sensor_sim::ModelPreset{}, knobs);
+        ASSERT_TRUE(sensors_->start());
+        ASSERT_EQ(sensors_->head(0).model().head().model[2], '5');
+    }
+    void open() {
+        const HVQ5_NET_ADDRESS address = acceptance::netAddress(sensors_->address(0));
+        ASSERT_EQ(HVQ5_EthernetOpen(kId, &address), HVQ5_RC_OK);
+        ASSERT_TRUE(sensors_->dataChannel(0)->waitForConnection(1, 10000));
+    }
+    void TearDown() override {
+        if (streamer_) streamer_->stop();
+        acceptance::InterfaceTest::TearDown();
+        streamer_.reset();
+        sensors_.reset();
+    }
+
+    std::unique_ptr<sensor_sim::SimModelSensors> sensors_;
+    std::shared_ptr<sensor_sim::BatchStreamer> streamer_;
+};
+
+TEST_F(DefaultHead, ABatchOfTheWholeCameraCarriesTheSceneHeights) {
+    constexpr int kFrames = 5;
+    const acceptance::SceneWindow wholeCamera{kColumns, 0};
+    startSensor();
+    // The data channel belongs to the simulated sensor, which outlives the streamer.
+    std::shared_ptr<sensor_sim::DataChannelService> channel(sensors_->dataChannel(0),
+                                                            [](sensor_sim::DataChannelService*) {});
+    streamer_ = std::make_shared<sensor_sim::BatchStreamer>(channel);
+    streamer_->setPlan(acceptance::scenePlan(kFrames, 7, wholeCamera));
+    ASSERT_TRUE(streamer_->start(sensors_->head(0)));
+    open();
+    ASSERT_EQ(HVQ5_2_ProfileDataWidth(kId), kPoints);
+
+    acceptance::BatchTaker taker(kId, kPoints, kFrames);
+    taker.start();
+    ASSERT_EQ(HVQ5_2_TriggerOneBatch(kId), HVQ5_RC_OK);
+    const bool taken = taker.waitForBatches(1, 20000);
+    taker.stop();
+    ASSERT_TRUE(taken) << taker.error();
+
+    const std::vector<acceptance::TakenBatch> batches = taker.batches();
+    ASSERT_EQ(batches.size(), 1u);
+    const std::vector<int32_t> expected = acceptance::sceneRow(wholeCamera);
+    ASSERT_NE(expected[kPoints / 4], acceptance::kInvalidRow);
+    ASSERT_NE(expected[3 * kPoints / 4], acceptance::kInvalidRow);
+    for (int f = 0; f < kFrames; ++f) {
+        const auto first = batches[0].profiles.begin() + static_cast<std::ptrdiff_t>(f) * kPoints;
+        ASSERT_EQ(std::vector<int32_t>(first, first + kPoints), expected) << "frame " << f;
+    }
+}
+
+TEST_F(DefaultHead, TheLiveProfileOfASeries5HeadShowsTheScene) {
+    sensor_sim::OpenKnobs knobs;
+    knobs.batchMode = 0;  // the live profile is read outside batch mode
+    startSensor(knobs);
+    open();
+
+    std::vector<int32_t> profile(kPoints, 7);
+    uint32_t encoder = 0;
+    ASSERT_EQ(HVQ5_2_GetSingleProfile(kId, profile.data(), &encoder), HVQ5_RC_OK);
+
+    // Point 2c lies on camera column c; the sensor measured the distance of
+    // its peak row with its calibration, the height is the reference
+    // distance (register 350 >> 8) minus that, x 100 in the profile.
+    sensor_sim::SimSensor& head = sensors_->head(0);
+    const double reference = head.reg(350) >> 8;
+    auto heightOf = [&](int column) {
+        const double distance = head.model().distanceAt(column, sensor_sim::scenePeakRow(column, kCameraRows));
+        return static_cast<int32_t>(std::trunc((reference - distance) * 100.0));
+    };
+    const int32_t plane = heightOf(0);
+    const int32_t step = heightOf(1024);
+    ASSERT_NE(plane, step);
+    for (int column : {50, 500, 1000, 1800, 2000}) EXPECT_EQ(profile[2 * column], plane) << column;
+    for (int column : {1024, 1200, 1535}) EXPECT_EQ(profile[2 * column], step) << column;
+    EXPECT_EQ(profile[2 * 101], acceptance::kInvalidRow) << "a column without peak";
+}
+
+}  // namespace
