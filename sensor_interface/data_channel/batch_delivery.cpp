@@ -17,7 +17,7 @@ constexpr unsigned int kExtendedWidthRegister = 752;
 }  // namespace
 
 void ProfileReceiver::deliverBatch() {
-    const int announced = info_.batchpoints;
+    const int announced = announcedFrames();
     const int received = framesReceived_;
     const uint32_t code = data_channel::notifyCode(received, announced);
     notifyCode_ = code;

@@ -200,7 +200,7 @@ void ProfileReceiver::logBatchSummary(const char* name) {
     char pitch[64];
     std::snprintf(pitch, sizeof(pitch), "%f", info_.xpitch / 100000.0);
     log_->line(std::string(name) + consumerTexts_.device + ": frames " + std::to_string(framesReceived_) +
-                   ", batchpoints " + std::to_string(info_.batchpoints) + ", batchtimes " +
+                   ", batchpoints " + std::to_string(announcedFrames()) + ", batchtimes " +
                    std::to_string(batchNumber_) + ", startencoder " + std::to_string(buffers_->firstEncoder()) +
                    ", xpitch " + pitch + ", xpoints " + std::to_string(outputWidth()) + ", ticktime " +
                    std::to_string(startTick_) + "-" + std::to_string(endTick_) + ", timestamp " +
@@ -261,7 +261,10 @@ void ProfileReceiver::startRolling() {
 
 void ProfileReceiver::clearBatch() {
     std::lock_guard<data_channel::BatchBuffers> lock(*buffers_);
-    info_.batchpoints = 0;
+    {
+        std::lock_guard<std::mutex> infoLock(infoMutex_);
+        info_.batchpoints = 0;
+    }
     framesReceived_ = 0;
     batchFinished_ = 1;
     buffers_->clearLocked();

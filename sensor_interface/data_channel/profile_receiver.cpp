@@ -64,6 +64,7 @@ bool ProfileReceiver::isConnected() { return client_->isValid(); }
 bool ProfileReceiver::parseInfo(const uint8_t* message, size_t size) {
     const std::optional<InfoMessage> info = data_channel::parseInfo(message, size);
     if (!info) return false;
+    std::lock_guard<std::mutex> lock(infoMutex_);
     info_ = *info;
     return true;
 }

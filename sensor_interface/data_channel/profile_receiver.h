@@ -64,7 +64,17 @@ public:
 
     // Takes an info message of at least 52 bytes; false (fields unchanged) for a shorter one.
     bool parseInfo(const uint8_t* message, size_t size);
-    const InfoMessage& info() const { return info_; }
+    // A copy, safe from any thread: the consumer thread replaces the record
+    // while callers read it.
+    InfoMessage info() const {
+        std::lock_guard<std::mutex> lock(infoMutex_);
+        return info_;
+    }
+    // Frames per batch of the last info message (0 after clearBatch).
+    int announcedFrames() const {
+        std::lock_guard<std::mutex> lock(infoMutex_);
+        return info_.batchpoints;
+    }
     size_t expectedFrameLength() const { return data_channel::expectedFrameLength(info_); }
     bool isValidFrame(size_t messageSize, size_t payloadPos, int columnCount) const {
         return data_channel::isValidFrame(messageSize, payloadPos, info_, columnCount);
@@ -213,7 +223,10 @@ private:
     int runMode_ = 0;
     SensorController* controller_ = nullptr;
 
+    // Written by the consumer thread (parseInfo) and by clearBatch from a
+    // caller's thread; other threads read it through info().
     InfoMessage info_;
+    mutable std::mutex infoMutex_;
 
     // Batch state written by the per-frame processing.
     std::shared_ptr<data_channel::BatchRows> batchRows_;

@@ -69,7 +69,7 @@ void ProfileReceiver::processFrame(int mode, const uint8_t* frame) {
 
     // The processor may be replaced by a new open meanwhile: hold it for the frame.
     const std::shared_ptr<ProfileProcessor> processor =
-        controller_ ? controller_->processor : nullptr;
+        controller_ ? controller_->currentProcessor() : nullptr;
     int count = -1;
     if (processor) {
         const int binning =

@@ -29,7 +29,7 @@ size_t outputWidthOf(tandrel_zp_clients& device) {
 // Frames a caller array without a size may take (see the public header).
 size_t framesForSizelessCopy(tandrel_zp_clients& device) {
     return batch_exports::framesAllowed(device.controller.getVals(kBatchLengthRegister),
-                                        device.receiver.info().batchpoints);
+                                        device.receiver.announcedFrames());
 }
 
 bool mergedHeads(tandrel_zp_clients& device) {

@@ -70,7 +70,7 @@ void widenFrameNumbers(uint64_t* aux, size_t moved, size_t count) {
 }
 
 int waitForBatchEnd(ProfileReceiver& receiver, int sliceMs, const std::function<bool()>& stillOpen) {
-    const auto ended = [&receiver] { return receiver.info().batchpoints != 0 && receiver.batchFinished(); };
+    const auto ended = [&receiver] { return receiver.announcedFrames() != 0 && receiver.batchFinished(); };
     for (;;) {
         // Closing the id also ends the batch being assembled; that end is no
         // batch for the caller, whose data went with the id.
