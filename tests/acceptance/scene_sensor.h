@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "sensor_interface/registry/hvq5_api.h"
-#include "tests/command/loopback_address.h"
+#include "tests/support/loopback_address.h"
 #include "tests/support/temp_dir.h"
 #include "tools/sensor_sim/batch_stream.h"
 #include "tools/sensor_sim/sim_models.h"

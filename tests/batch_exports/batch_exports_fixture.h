@@ -20,7 +20,7 @@
 #include "sensor_interface/registry/batch_exports.h"
 #include "sensor_interface/registry/hvq5_api.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
-#include "tests/command/loopback_address.h"
+#include "tests/support/loopback_address.h"
 #include "tests/support/temp_dir.h"
 #include "tools/sensor_sim/batch_stream.h"
 #include "tools/sensor_sim/sim_batch_memory.h"
