@@ -16,8 +16,6 @@ public:
     explicit ABAreaWidgets(QWidget* parent = nullptr);
     ~ABAreaWidgets() override;
 
-    Ui::ABAreaWidgets* form() const { return ui; }
-
 public slots:
     void slot_recvabdatas(qcustomplot_alline::ABStruct datas);
 
