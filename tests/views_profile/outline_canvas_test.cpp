@@ -38,7 +38,7 @@ void setPoints(OutlineCanvas& canvas, const QVector<float>& x, const QVector<flo
 TEST(OutlineCanvas, StartsWithTheWholeImageAsPlotAndEmptyLimits) {
     OutlineCanvas canvas;
     EXPECT_EQ(canvas.image().size(), QSize(600, 400));
-    EXPECT_EQ(canvas.image().format(), QImage::Format_ARGB32);
+    EXPECT_EQ(canvas.image().format(), QImage::Format_ARGB32_Premultiplied);  // opaque: the same pixels as ARGB32
     EXPECT_FLOAT_EQ(canvas.plotWidth(), 600);
     EXPECT_FLOAT_EQ(canvas.plotHeight(), 400);
     EXPECT_FALSE(canvas.yFlipped());
