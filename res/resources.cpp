@@ -1,0 +1,12 @@
+#include "res/resources.h"
+
+#include <QtCore/QtGlobal>
+
+// Resources compiled into a static library are registered only when asked.
+static void initMirevoResources() { Q_INIT_RESOURCE(mirevo); }
+
+namespace mirevo {
+
+void initResources() { initMirevoResources(); }
+
+}  // namespace mirevo

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace mirevo {
+
+// Registers the program's compiled-in resources (":/res/...", ":/lag/res/...").
+// Call once after the QApplication is made, before any resource is opened.
+void initResources();
+
+}  // namespace mirevo
