@@ -101,6 +101,7 @@ void SimModelSensors::presetHead(Head& head) {
     sensor.setReg(285, preset_.xPitch285.value_or(simGridPitch285(preset_.model, preset_.columnPitch)));
     sensor.setReg(705, knobs_.loadStatus);
     sensor.setReg(149, knobs_.batchMode);
+    for (const auto& [address, value] : preset_.registers) sensor.setReg(address, value);
 
     if (knobs_.missingHeadTag) {
         sensor.registerOpcodeHandler(kFirstHeadRecord, [](SimSensor& s, const Request& r, ReplyWriter& reply) {
