@@ -31,10 +31,15 @@ void setItemTexts(QComboBox* combo, const QStringList& texts) {
 
 QGridLayout* grid(QWidget* parent) {
     auto* layout = new QGridLayout(parent);
-    layout->setContentsMargins(9, 9, 9, 9);
-    layout->setHorizontalSpacing(8);
-    layout->setVerticalSpacing(6);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setHorizontalSpacing(6);
+    layout->setVerticalSpacing(3);
     return layout;
+}
+
+void tightenPage(QLayout* layout) {
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
 }
 
 QFont pageFont(int pointSize) {

@@ -8,6 +8,7 @@
 #include <QDoubleSpinBox>
 #include <QFont>
 #include <QGridLayout>
+#include <QLayout>
 #include <QSpinBox>
 #include <QString>
 #include <QStringList>
@@ -33,6 +34,8 @@ void setItemTexts(QComboBox* combo, const QStringList& texts);
 
 // A grid of label / field rows.
 QGridLayout* grid(QWidget* parent);
+// Narrow margins for a page's own layout: the pages sit in a narrow column.
+void tightenPage(QLayout* layout);
 // The page font: the system's own on Windows, Noto CJK elsewhere.
 QFont pageFont(int pointSize = 9);
 // Group box titles are drawn bold, their contents not.

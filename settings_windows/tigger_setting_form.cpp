@@ -11,11 +11,12 @@ using forms::make;
 
 namespace {
 
-QGGroupbox* titledGroup(QWidget* parent, const char* name, int minimumHeight) {
+// The form's minimum heights are left to the layouts: a fixed minimum below
+// what the contents need would squeeze them.
+QGGroupbox* titledGroup(QWidget* parent, const char* name) {
     QGGroupbox* group = make<QGGroupbox>(parent, name);
     group->setFlat(true);
     group->setStyleSheet(forms::boldTitleStyle());
-    group->setMinimumHeight(minimumHeight);
     return group;
 }
 
@@ -26,17 +27,19 @@ void TiggerSettingWidget::setupUi(QWidget* page) {
     page->resize(350, 592);
     page->setFont(forms::pageFont());
     auto* pageLayout = new QVBoxLayout(page);
+    forms::tightenPage(pageLayout);
 
     // Trigger source and encoder.
-    groupBox_3 = titledGroup(page, "groupBox_3", 170);
+    groupBox_3 = titledGroup(page, "groupBox_3");
     auto* triggerLayout = new QVBoxLayout(groupBox_3);
+    forms::tightenPage(triggerLayout);
     auto* methodRow = new QHBoxLayout();
     label_7 = make<QLabel>(groupBox_3, "label_7");
     comboBox_trigger_method = forms::comboBox(groupBox_3, "comboBox_trigger_method", 2);
     methodRow->addWidget(label_7);
     methodRow->addWidget(comboBox_trigger_method, 1);
     triggerLayout->addLayout(methodRow);
-    groupBox_trigger_method_3 = titledGroup(groupBox_3, "groupBox_trigger_method_3", 0);
+    groupBox_trigger_method_3 = titledGroup(groupBox_3, "groupBox_trigger_method_3");
     auto* encoderGrid = forms::grid(groupBox_trigger_method_3);
     label = make<QLabel>(groupBox_trigger_method_3, "label");
     comboBox_trigger_encoder_mode = forms::comboBox(groupBox_trigger_method_3, "comboBox_trigger_encoder_mode", 4);
@@ -59,7 +62,7 @@ void TiggerSettingWidget::setupUi(QWidget* page) {
     pageLayout->addWidget(groupBox_3);
 
     // Line rate.
-    groupBox_5 = titledGroup(page, "groupBox_5", 80);
+    groupBox_5 = titledGroup(page, "groupBox_5");
     auto* rateGrid = forms::grid(groupBox_5);
     checkBox_max_sampling_freq = make<QCheckBox>(groupBox_5, "checkBox_max_sampling_freq");
     label_max_sampling_freq = make<QLabel>(groupBox_5, "label_max_sampling_freq");
@@ -78,7 +81,7 @@ void TiggerSettingWidget::setupUi(QWidget* page) {
     pageLayout->addWidget(groupBox_5);
 
     // Batches.
-    groupBox_bacthView = titledGroup(page, "groupBox_bacthView", 140);
+    groupBox_bacthView = titledGroup(page, "groupBox_bacthView");
     auto* batchGrid = forms::grid(groupBox_bacthView);
     checkBox_batch_en = make<QCheckBox>(groupBox_bacthView, "checkBox_batch_en");
     checkBox_batch_en->setFont(forms::pageFont(9));
@@ -103,7 +106,7 @@ void TiggerSettingWidget::setupUi(QWidget* page) {
     pageLayout->addWidget(groupBox_bacthView);
 
     // Synchronisation of several controllers.
-    groupBox_master_slave = titledGroup(page, "groupBox_master_slave", 105);
+    groupBox_master_slave = titledGroup(page, "groupBox_master_slave");
     auto* syncGrid = forms::grid(groupBox_master_slave);
     label_15 = make<QLabel>(groupBox_master_slave, "label_15");
     comboBox_async_func_en = forms::comboBox(groupBox_master_slave, "comboBox_async_func_en", 6);
