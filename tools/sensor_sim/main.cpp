@@ -1,7 +1,10 @@
 // mirevo-sensor-sim: plays one sensor on a loopback address until interrupted.
 //   mirevo-sensor-sim [--address 127.0.0.2] [--command-port 7] [--data-port 9]
-//                     [--reg ADDRESS=VALUE ...] [--quiet]
-// Every request on the command channel is printed with its time.
+//                     [--reg ADDRESS=VALUE ...] [--search-netns NAME] [--quiet]
+// Every request on the command channel is printed with its time. With
+// --search-netns the sensor also answers the search, from inside the named
+// network namespace (/run/netns/NAME), with its loopback address. A write of
+// register 227 reboots it (connections dropped, back after a moment).
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -18,6 +21,8 @@
 #include "tools/sensor_sim/sim_batch_memory.h"
 #include "tools/sensor_sim/sim_flash.h"
 #include "tools/sensor_sim/sim_programs.h"
+#include "tools/sensor_sim/sim_reboot.h"
+#include "tools/sensor_sim/search_responder.h"
 #include "tools/sensor_sim/sim_sensor.h"
 
 namespace {
@@ -29,7 +34,7 @@ void onSignal(int) { g_stop = true; }
 void usage() {
     std::fprintf(stderr,
                  "usage: mirevo-sensor-sim [--address 127.x.y.z] [--command-port N] [--data-port N]\n"
-                 "                         [--reg ADDRESS=VALUE ...] [--quiet]\n");
+                 "                         [--reg ADDRESS=VALUE ...] [--search-netns NAME] [--quiet]\n");
 }
 
 bool parseRegister(const char* text, sensor_sim::SimSensor& sensor) {
@@ -57,6 +62,7 @@ bool parsePort(const char* text, uint16_t* port) {
 int main(int argc, char** argv) {
     sensor_sim::SimOptions options;
     bool quiet = false;
+    std::string searchNamespace;
     std::vector<const char*> registers;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -69,6 +75,8 @@ int main(int argc, char** argv) {
             if (!parsePort(argv[++i], &options.dataPort)) { usage(); return 2; }
         } else if (arg == "--reg" && hasValue) {
             registers.push_back(argv[++i]);
+        } else if (arg == "--search-netns" && hasValue) {
+            searchNamespace = argv[++i];
         } else if (arg == "--quiet") {
             quiet = true;
         } else {
@@ -92,6 +100,12 @@ int main(int argc, char** argv) {
     sensor_sim::installBatchMemory(sensor);
     sensor_sim::installFlash(sensor);
     sensor_sim::installPrograms(sensor);
+    sensor_sim::installReboot(sensor);
+    if (!searchNamespace.empty()) {
+        sensor_sim::SearchResponderOptions search;
+        search.networkNamespace = searchNamespace;
+        sensor.addService(std::make_shared<sensor_sim::SearchResponder>(search));
+    }
     auto dataChannel = std::make_shared<sensor_sim::DataChannelService>();
     sensor.addService(dataChannel);
     // Writing register 141 = 1 streams a batch of the deterministic scene.
@@ -103,8 +117,9 @@ int main(int argc, char** argv) {
     plan.frameRateHz = 1000;
     sensor_sim::installBatchStream(sensor, dataChannel, plan);
     if (!sensor.start()) {
-        std::fprintf(stderr, "cannot listen on %s (ports %u and %u)\n", options.address.c_str(),
-                     options.commandPort, options.dataPort);
+        std::fprintf(stderr, "cannot listen on %s (ports %u and %u)%s\n", options.address.c_str(),
+                     options.commandPort, options.dataPort,
+                     searchNamespace.empty() ? "" : ", or cannot answer the search in that namespace");
         return 1;
     }
     std::printf("sensor on %s: command port %u, data port %u\n", options.address.c_str(), options.commandPort,
