@@ -2,6 +2,7 @@
 // Small helpers for the imaging pages' forms built in code: every control
 // gets the object name the slots connect to.
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QString>
