@@ -16,7 +16,7 @@
 #include "views/camera/image_scene.h"
 #include "views/camera/img_graphics_view.h"
 #include "views/camera/raw_image_dump.h"
-#include "views/height/cvs_image.h"
+#include "views/height/cv_mat_to_qimage.h"
 
 namespace {
 
