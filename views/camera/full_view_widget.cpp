@@ -56,10 +56,10 @@ void Ui::FullViewWidget::setupUi(QWidget* form) {
     horizontalWidget_fullview_header->setFixedWidth(50);
     horizontalWidget_fullview_header->setAttribute(Qt::WA_StyledBackground, true);
     horizontalWidget_fullview_header->setStyleSheet(QStringLiteral(
-        "#horizontalWidget_fullview_header { background: rgba(30, 30, 30); }"
-        "QPushButton { background: rgba(83, 83, 83); border-radius: 4px; border: none; }"
-        "QPushButton:hover { background: rgba(51, 51, 51); }"
-        "QPushButton:pressed { background: rgba(26, 25, 24); }"));
+        "#horizontalWidget_fullview_header { background: rgb(30, 30, 30); }"
+        "QPushButton { background: rgb(83, 83, 83); border-radius: 4px; border: none; }"
+        "QPushButton:hover { background: rgb(51, 51, 51); }"
+        "QPushButton:pressed { background: rgb(26, 25, 24); }"));
     auto* buttons = new QVBoxLayout(horizontalWidget_fullview_header);
     buttons->setSpacing(5);
     buttons->setContentsMargins(10, 10, 0, 0);
