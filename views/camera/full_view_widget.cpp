@@ -17,6 +17,7 @@
 #include "views/camera/img_graphics_view.h"
 #include "views/camera/raw_image_dump.h"
 #include "views/height/cv_mat_to_qimage.h"
+#include "views/profile/outline_chart_widget.h"
 
 namespace {
 
@@ -97,11 +98,14 @@ std::mutex& fullViewImageMutex() {
 
 FullViewWidget::FullViewWidget(QWidget* parent) : QWidget(parent), ui(new Ui::FullViewWidget) {
     ui->setupUi(this);
-    ui->page_2 = new QWidget();
+    // By name before the profile chart joins: its buttons share these names.
+    QMetaObject::connectSlotsByName(this);
+    auto* chart = new OutlineChartWidget();
+    ui->page_2 = chart;
     ui->page_2->setObjectName(QStringLiteral("page_2"));
     ui->stackedWidget->addWidget(ui->page_2);
     ui->stackedWidget->setCurrentIndex(0);
-    QMetaObject::connectSlotsByName(this);
+    connect(chart, &OutlineChartWidget::signal_FullImgBtn, this, [this] { ui->stackedWidget->setCurrentIndex(0); });
 
     ImgGraphicsView* view = ui->graphicsView_img;
     QTimer::singleShot(50, this, [view] { view->scene->fitView(); });
