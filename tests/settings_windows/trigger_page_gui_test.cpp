@@ -59,7 +59,7 @@ TEST_F(TriggerPage, ReloadShowsTheSensorAndWritesNothing) {
     EXPECT_EQ(child<QComboBox>(page, "comboBox_batchModel")->currentIndex(), 1);
     EXPECT_TRUE(child<QComboBox>(page, "comboBox_bacthView")->isEnabled());
     EXPECT_TRUE(child<QRadioButton>(page, "radioButton_async_client_sync")->isChecked());
-    EXPECT_EQ(child<QLabel>(page, "label_max_sampling_freq")->text(), "10000 ");
+    EXPECT_EQ(child<QLabel>(page, "label_max_sampling_freq")->text(), "3333 ");
     QSpinBox* rate = child<QSpinBox>(page, "spinBox_sampling_freq");
     EXPECT_EQ(rate->maximum(), sensor_sim::kKnownMaxLineRateHz);
     EXPECT_EQ(rate->value(), 1000000 / 333);

@@ -26,7 +26,7 @@ ModelPreset newSeriesPreset(uint32_t version166) {
 ModelPreset knownLineRatePreset() {
     ModelPreset preset;
     preset.model = "ZP5160";
-    preset.registers = {{162, 88}, {221, 0}, {530, 0}, {11, 0}};
+    preset.registers = {{162, 288}, {221, 0}, {530, 0}};
     return preset;
 }
 

@@ -8,9 +8,10 @@
 
 namespace sensor_sim {
 
-// The highest line rate of knownLineRatePreset (an exposure of 88 us plus the
-// 12 us a series-'5' frame needs: a period of 100 us).
-constexpr int kKnownMaxLineRateHz = 10000;
+// The highest line rate of knownLineRatePreset: an exposure of 288 us plus the
+// 12 us a series-'5' frame needs, a period of 300 us (longer than the readout
+// of up to 1024 camera rows).
+constexpr int kKnownMaxLineRateHz = 3333;
 
 // Series '3' ("ZP3040", 848 points).
 ModelPreset series3Preset();
@@ -22,7 +23,7 @@ ModelPreset series4Preset(uint32_t version166 = 0x7, uint32_t firmware135 = 0x3)
 // A new-series head ("ZP5160") with the given version word; the weld filter
 // needs low 12 bits of 844 or more.
 ModelPreset newSeriesPreset(uint32_t version166);
-// The default series-'5' head with an exposure (register 162) of 88 us and
+// The default series-'5' head with an exposure (register 162) of 288 us and
 // no HDR or exposure segments: its maximum line rate is kKnownMaxLineRateHz.
 ModelPreset knownLineRatePreset();
 
