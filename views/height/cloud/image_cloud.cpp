@@ -14,6 +14,14 @@ std::string companionPath(const std::string& path, const char* extension) {
     return std::filesystem::path(path).replace_extension(extension).string();
 }
 
+// A missing companion is the normal case; OpenCV would warn about it.
+cv::Mat readCompanion(const std::string& path, const char* extension) {
+    const std::string companion = companionPath(path, extension);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(companion, error)) return cv::Mat();
+    return cv::imread(companion, cv::IMREAD_UNCHANGED);
+}
+
 int writeImageCloud(const kxCloud& cloud, const std::string& path, const cloudChannelType& channel) {
     if (!cv::imwrite(path, cloud.z)) return -1;
     return writeCompanionImages(cloud, path, channel);
@@ -74,13 +82,13 @@ int setCloudHeights(kxCloud& cloud, const cv::Mat& heights) {
 
 int readCompanionImages(const std::string& path, kxCloud& cloud, const cloudChannelType& channel) {
     if (channel != CLOUD_CHANNEL_INTENSITY && channel != CLOUD_CHANNEL_COLOR) return 0;
-    const cv::Mat intensity = cv::imread(companionPath(path, "bmp"), cv::IMREAD_UNCHANGED);
+    const cv::Mat intensity = readCompanion(path, "bmp");
     if (!intensity.empty()) {
         if (!fitsHeights(intensity, cloud.z, CV_8UC1)) return -1;
         cloud.intensity = intensity;
     }
     if (channel == CLOUD_CHANNEL_COLOR) {
-        const cv::Mat color = cv::imread(companionPath(path, "jpg"), cv::IMREAD_UNCHANGED);
+        const cv::Mat color = readCompanion(path, "jpg");
         if (!color.empty()) {
             if (!fitsHeights(color, cloud.z, CV_8UC3)) return -1;
             cloud.color = color;
