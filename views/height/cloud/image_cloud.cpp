@@ -1,6 +1,9 @@
 // Heights as a TIFF image written and read by OpenCV, and the companion
 // images (name.bmp intensity, name.jpg colour) beside CSV and TIFF files.
 #include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <string_view>
 #include <vector>
 
 #include <opencv2/imgcodecs.hpp>
@@ -14,11 +17,32 @@ std::string companionPath(const std::string& path, const char* extension) {
     return std::filesystem::path(path).replace_extension(extension).string();
 }
 
+// OpenCV picks its decoder by the file's first bytes, whatever the name says;
+// a ".tiff" file that is really some other format (DICOM, JPEG 2000, ...)
+// would reach decoders that have no business with it. So each reader first
+// checks that the file starts as its format must.
+bool startsWithOneOf(const std::string& path, std::initializer_list<std::string_view> signatures) {
+    std::ifstream in(path, std::ios::binary);
+    char head[4] = {};
+    in.read(head, sizeof head);
+    const std::string_view start(head, static_cast<size_t>(in.gcount()));
+    for (const std::string_view signature : signatures)
+        if (start.substr(0, signature.size()) == signature) return true;
+    return false;
+}
+
+bool looksLikeTiff(const std::string& path) {
+    using namespace std::string_view_literals;
+    return startsWithOneOf(path, {"II*\0"sv, "MM\0*"sv, "II+\0"sv, "MM\0+"sv});
+}
+
 // A missing companion is the normal case; OpenCV would warn about it.
-cv::Mat readCompanion(const std::string& path, const char* extension) {
+cv::Mat readCompanion(const std::string& path, const char* extension,
+                      std::initializer_list<std::string_view> signatures) {
     const std::string companion = companionPath(path, extension);
     std::error_code error;
-    if (!std::filesystem::is_regular_file(companion, error)) return cv::Mat();
+    if (!std::filesystem::is_regular_file(companion, error) || !startsWithOneOf(companion, signatures))
+        return cv::Mat();
     return cv::imread(companion, cv::IMREAD_UNCHANGED);
 }
 
@@ -59,6 +83,7 @@ int readTiffCloud(const std::string& path, kxCloud& cloud, float xPitch, float y
     cloud.z.release();
     cloud.color.release();
     cloud.intensity.release();
+    if (!looksLikeTiff(path)) return -1;
     const cv::Mat image = cv::imread(path, cv::IMREAD_UNCHANGED);
     if (image.empty()) return -1;
     cloud.xPitch = xPitch;
@@ -82,13 +107,13 @@ int setCloudHeights(kxCloud& cloud, const cv::Mat& heights) {
 
 int readCompanionImages(const std::string& path, kxCloud& cloud, const cloudChannelType& channel) {
     if (channel != CLOUD_CHANNEL_INTENSITY && channel != CLOUD_CHANNEL_COLOR) return 0;
-    const cv::Mat intensity = readCompanion(path, "bmp");
+    const cv::Mat intensity = readCompanion(path, "bmp", {"BM"});
     if (!intensity.empty()) {
         if (!fitsHeights(intensity, cloud.z, CV_8UC1)) return -1;
         cloud.intensity = intensity;
     }
     if (channel == CLOUD_CHANNEL_COLOR) {
-        const cv::Mat color = readCompanion(path, "jpg");
+        const cv::Mat color = readCompanion(path, "jpg", {"\xFF\xD8\xFF"});
         if (!color.empty()) {
             if (!fitsHeights(color, cloud.z, CV_8UC3)) return -1;
             cloud.color = color;

@@ -7,6 +7,7 @@
 
 #include "views/height/cloud/cloud_file_parts.h"
 #include "views/height/cloud/grid_fill.h"
+#include "views/height/cloud/point_file_check.h"
 #include "views/height/cloud/point_conversion.h"
 
 namespace kx::common {
@@ -45,11 +46,26 @@ int convertAndWritePly(const std::string& path, bool ascii, Convert convert) {
     return result == 0 ? 0 : -1;
 }
 
-// Reads the points of one type; false when PCL refuses the file.
+// Reads the points of one type; false when PCL refuses the file. PCL reads
+// the file into its blob first; the blob is checked before PCL's conversion
+// walks it (an empty one would be addressed through a null first point).
 template <class Reader, class Point>
 bool readPoints(const std::string& path, pcl::PointCloud<Point>& points) {
+    pcl::PCLPointCloud2 blob;
     Reader reader;
-    return reader.read(path, points) == 0;
+    if (reader.read(path, blob) != 0) return false;
+    const uint64_t count = static_cast<uint64_t>(blob.width) * blob.height;
+    if (count == 0) {
+        points.clear();
+        points.width = blob.width;
+        points.height = blob.height;
+        return true;
+    }
+    if (blob.point_step == 0 || blob.row_step < static_cast<uint64_t>(blob.width) * blob.point_step ||
+        blob.data.size() < static_cast<uint64_t>(blob.row_step) * blob.height)
+        return false;
+    pcl::fromPCLPointCloud2(blob, points);
+    return true;
 }
 
 void storeRequest(kxCloud& cloud, float xPitch, float yPitch, float zMin, float zMax, float invalidValue) {
@@ -154,7 +170,7 @@ int readPcdCloud(const std::string& path, kxCloud& cloud, float xPitch, float yP
     cloud.intensity.release();
     int width = -1;
     int height = -1;
-    if (readHeaderSize(path, width, height) != 0) return -1;
+    if (readHeaderSize(path, width, height) != 0 || !pcdFileIsSound(path)) return -1;
     const bool organised = height > 1;
     if (organised && !(cols > 0 && rows > 0)) {
         cols = width;
@@ -180,7 +196,7 @@ int readPlyCloud(const std::string& path, kxCloud& cloud, float xPitch, float yP
     if (!(cols > 0 && rows > 0)) return -1;
     int vertices = -1;
     int height = -1;
-    if (readHeaderSize(path, vertices, height) != 0) return -1;
+    if (readHeaderSize(path, vertices, height) != 0 || !plyFileIsSound(path)) return -1;
     const bool wholeGrid = vertices >= 0 && static_cast<int64_t>(vertices) == static_cast<int64_t>(cols) * rows;
     if (!(wholeGrid || (xPitch > 0 && yPitch > 0))) return -1;
     storeRequest(cloud, xPitch, yPitch, zMin, zMax, invalidValue);
