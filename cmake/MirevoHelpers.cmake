@@ -16,3 +16,8 @@ function(mirevo_hidden_pic target)
     C_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN ON)
 endfunction()
+
+# moc, uic and rcc run only for the targets of the program's windows.
+function(mirevo_qt_target target)
+  set_target_properties(${target} PROPERTIES AUTOMOC ON AUTOUIC ON AUTORCC ON)
+endfunction()

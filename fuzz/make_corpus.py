@@ -239,3 +239,17 @@ put("cloud_header", "pcd", b"\x00" + pcd_header(INTENSITY, 5, 4, "binary") + b"\
 put("cloud_header", "pcd_bad_number", b"\x00VERSION 0.7\nWIDTH 5x\nHEIGHT 4\n")
 put("cloud_header", "ply", b"\x01" + ply_file(Z, 2, 2, True))
 put("cloud_header", "ply_vertex_list_first", b"\x01ply\nproperty list uchar int vertex_indices\nend_header\n")
+
+
+# Shape block: sixteen records of eight little-endian 16-bit words.
+def shape_record(kind, x0, y0, x1, y1, x2=8, y2=0, flag=0):
+    return struct.pack("<8H", kind, x0, y0, x1, y1, x2, y2, flag)
+
+
+put("shape_block", "empty", bytes(256))
+put("shape_block", "areas_and_bands",
+    shape_record(1, 18, 162, 108, 202) + shape_record(1, 8, 455, 2055, 455, flag=1)
+    + shape_record(2, 30, 40, 50, 60, 70, 80) + bytes(13 * 16))
+put("shape_block", "odd_types_short", shape_record(0, 1, 2, 3, 4) + shape_record(10, 5, 6, 7, 8)
+    + shape_record(9, 0, 1, 2, 3) + shape_record(3, 7, 0, 6, 0)[:9])
+put("shape_block", "seventeen_full", b"".join(shape_record(1, 8 + i, i, 100 + i, 50 + i) for i in range(17)))

@@ -78,6 +78,47 @@ TEST_F(DefaultHead, ABatchOfTheWholeCameraCarriesTheSceneHeights) {
     }
 }
 
+TEST_F(DefaultHead, AFrameSourceGivesEveryFrameItsOwnHeightsAndIntensities) {
+    constexpr int kFrames = 4;
+    const acceptance::SceneWindow wholeCamera{kColumns, 0};
+    startSensor();
+    std::shared_ptr<sensor_sim::DataChannelService> channel(sensors_->dataChannel(0),
+                                                            [](sensor_sim::DataChannelService*) {});
+    streamer_ = std::make_shared<sensor_sim::BatchStreamer>(channel);
+    sensor_sim::BatchPlan plan = acceptance::scenePlan(kFrames, 3, wholeCamera);
+    // A ramp over the frames: frame f is 100 f codes above the reference
+    // everywhere, with intensity 10 + f; one column without measurement.
+    plan.frameSource = [](const sensor_sim::DataInfo& info, uint32_t, uint32_t frame) {
+        sensor_sim::DataFrame out;
+        out.values.assign(info.points, 0x8000u + 100u * frame);
+        out.values[700] = 0;
+        out.intensity.assign(info.points, static_cast<uint8_t>(10 + frame));
+        return out;
+    };
+    streamer_->setPlan(plan);
+    ASSERT_TRUE(streamer_->start(sensors_->head(0)));
+    open();
+
+    acceptance::BatchTaker taker(kId, kPoints, kFrames);
+    taker.start();
+    ASSERT_EQ(HVQ5_2_TriggerOneBatch(kId), HVQ5_RC_OK);
+    const bool taken = taker.waitForBatches(1, 20000);
+    taker.stop();
+    ASSERT_TRUE(taken) << taker.error();
+    const std::vector<acceptance::TakenBatch> batches = taker.batches();
+    ASSERT_EQ(batches.size(), 1u);
+    ASSERT_EQ(batches[0].batchNumber, 3);
+    for (int f = 0; f < kFrames; ++f) {
+        const size_t row = static_cast<size_t>(f) * kPoints;
+        // Columns 96 and 1000 have gaps in the scene, none here.
+        for (int column : {50, 96, 1000, 1800}) {
+            EXPECT_EQ(batches[0].profiles[row + 2 * column], 100 * 100 * f) << "frame " << f << " column " << column;
+            EXPECT_EQ(batches[0].intensity[row + 2 * column], 10 + f) << "frame " << f << " column " << column;
+        }
+        EXPECT_EQ(batches[0].profiles[row + 2 * 700], acceptance::kInvalidRow) << "frame " << f;
+    }
+}
+
 TEST_F(DefaultHead, TheLiveProfileOfASeries5HeadShowsTheScene) {
     sensor_sim::OpenKnobs knobs;
     knobs.batchMode = 0;  // the live profile is read outside batch mode

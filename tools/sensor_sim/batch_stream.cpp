@@ -96,10 +96,26 @@ void BatchStreamer::run(BatchPlan plan) {
     changed_.notify_all();
 }
 
+// A frame of the plan's own source, with the header the streamer gives every frame.
+static Bytes sourcedFrame(const BatchPlan& plan, uint32_t batchNumber, uint32_t number) {
+    DataFrame frame = plan.frameSource(plan.info, batchNumber, number);
+    frame.batchNumber = batchNumber;
+    frame.frameNumber = number;
+    frame.encoder = number * 10u;
+    frame.timestamp = 1000000ull + number * 1000ull;
+    frame.wideValues = plan.info.wideValues;
+    frame.values.resize(plan.info.points, 0);
+    if (plan.info.intensity)
+        frame.intensity.resize(plan.info.points, 0);
+    else
+        frame.intensity.clear();
+    return encodeFrame(frame);
+}
+
 bool BatchStreamer::streamBatch(const BatchPlan& plan, uint32_t batchNumber) {
     const int frames = plan.frames >= 0 ? plan.frames : plan.info.framesPerBatch;
-    // One encoded frame whose header is rewritten for each frame sent.
-    const Bytes frame = encodeFrame(sceneFrame(plan.info, batchNumber, 0));
+    // One encoded scene frame whose header is rewritten for each frame sent.
+    const Bytes frame = plan.frameSource ? Bytes{} : encodeFrame(sceneFrame(plan.info, batchNumber, 0));
     if (!put(encodeInfo(plan.info)) || !put(encodeBatchStart())) return false;
 
     const Clock::time_point begin = Clock::now();
@@ -110,13 +126,18 @@ bool BatchStreamer::streamBatch(const BatchPlan& plan, uint32_t batchNumber) {
             std::unique_lock<std::mutex> lock(mutex_);
             if (changed_.wait_until(lock, due, [this] { return cancel_.load(); })) break;
         }
-        const size_t at = pending_.size();
-        pending_.insert(pending_.end(), frame.begin(), frame.end());
         const uint32_t number = static_cast<uint32_t>(i);
-        putBe(&pending_[at + kHeaderAt], batchNumber, 4);
-        putBe(&pending_[at + kHeaderAt + 4], number, 4);
-        putBe(&pending_[at + kHeaderAt + 10], number * 10u, 4);
-        putBe(&pending_[at + kHeaderAt + 14], 1000000ull + number * 1000ull, 8);
+        if (plan.frameSource) {
+            const Bytes own = sourcedFrame(plan, batchNumber, number);
+            pending_.insert(pending_.end(), own.begin(), own.end());
+        } else {
+            const size_t at = pending_.size();
+            pending_.insert(pending_.end(), frame.begin(), frame.end());
+            putBe(&pending_[at + kHeaderAt], batchNumber, 4);
+            putBe(&pending_[at + kHeaderAt + 4], number, 4);
+            putBe(&pending_[at + kHeaderAt + 10], number * 10u, 4);
+            putBe(&pending_[at + kHeaderAt + 14], 1000000ull + number * 1000ull, 8);
+        }
         ++framesSent_;
         if (plan.sendTicks && (i == 0 || i == frames - 1) && !put(encodeTick(1000u + number))) return false;
         if (pending_.size() >= kSendChunk && !flush()) return false;

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -30,6 +31,12 @@ struct BatchPlan {
     bool sendStop = true;        // end each batch with "MESSTP"
     bool sendTicks = true;       // a tick after the first and the last frame
     bool stopOnRegister142 = true;  // a write of register 142 ends the stream
+    // Frames of the test's own making (heights and intensities, e.g. a ramp
+    // over the rows); empty: the scene. The streamer fills in the frame's
+    // header (batch and frame number, encoder, time stamp) and sizes its
+    // values and intensities to the info's points (missing values 0: no
+    // measurement).
+    std::function<DataFrame(const DataInfo& info, uint32_t batchNumber, uint32_t frameNumber)> frameSource;
 };
 
 // Owned by a shared pointer (the sensor's listener holds a weak one).

@@ -1,6 +1,10 @@
 // mirevo-sensor-sim: plays one sensor on a loopback address until interrupted.
 //   mirevo-sensor-sim [--address 127.0.0.2] [--command-port 7] [--data-port 9]
-//                     [--reg ADDRESS=VALUE ...] [--quiet]
+//                     [--reg ADDRESS=VALUE ...] [--quiet] [--search] [--private-netns]
+// --search answers the device search (UDP 20010) on every interface.
+// --private-netns allows an address that is not loopback, for a network
+// namespace of its own whose only other interfaces are the "mvs-" veth ends a
+// script made (scripts/run-with-simulator); the program checks that.
 // Every request on the command channel is printed with its time.
 #include <atomic>
 #include <chrono>
@@ -10,11 +14,14 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "tools/sensor_sim/batch_stream.h"
 #include "tools/sensor_sim/data_channel.h"
 #include "tools/sensor_sim/debug_stream_service.h"
+#include "tools/sensor_sim/search_responder.h"
 #include "tools/sensor_sim/sim_batch_memory.h"
 #include "tools/sensor_sim/sim_flash.h"
 #include "tools/sensor_sim/sim_programs.h"
@@ -29,7 +36,7 @@ void onSignal(int) { g_stop = true; }
 void usage() {
     std::fprintf(stderr,
                  "usage: mirevo-sensor-sim [--address 127.x.y.z] [--command-port N] [--data-port N]\n"
-                 "                         [--reg ADDRESS=VALUE ...] [--quiet]\n");
+                 "                         [--reg ADDRESS=VALUE ...] [--quiet] [--search] [--private-netns]\n");
 }
 
 bool parseRegister(const char* text, sensor_sim::SimSensor& sensor) {
@@ -42,6 +49,24 @@ bool parseRegister(const char* text, sensor_sim::SimSensor& sensor) {
     if (*end != '\0') return false;
     sensor.setReg(static_cast<uint32_t>(address), static_cast<uint32_t>(value));
     return true;
+}
+
+// Only inside a namespace whose interfaces are loopback and our own veth
+// ends: nothing the simulator sends can reach a real network.
+bool inPrivateNamespace() {
+    std::ifstream dev("/proc/net/dev");
+    std::string line;
+    int interfaces = 0;
+    while (std::getline(dev, line)) {
+        const size_t colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        std::istringstream name(line.substr(0, colon));
+        std::string interface;
+        name >> interface;
+        ++interfaces;
+        if (interface != "lo" && interface.rfind("mvs-", 0) != 0) return false;
+    }
+    return interfaces > 0;
 }
 
 bool parsePort(const char* text, uint16_t* port) {
@@ -57,6 +82,8 @@ bool parsePort(const char* text, uint16_t* port) {
 int main(int argc, char** argv) {
     sensor_sim::SimOptions options;
     bool quiet = false;
+    bool search = false;
+    bool privateNamespace = false;
     std::vector<const char*> registers;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -71,12 +98,20 @@ int main(int argc, char** argv) {
             registers.push_back(argv[++i]);
         } else if (arg == "--quiet") {
             quiet = true;
+        } else if (arg == "--search") {
+            search = true;
+        } else if (arg == "--private-netns") {
+            privateNamespace = true;
         } else {
             usage();
             return 2;
         }
     }
-    if (options.address.rfind("127.", 0) != 0) {
+    if (privateNamespace && !inPrivateNamespace()) {
+        std::fprintf(stderr, "--private-netns: this network namespace has interfaces of its own beyond lo and mvs-*\n");
+        return 2;
+    }
+    if (options.address.rfind("127.", 0) != 0 && !privateNamespace) {
         std::fprintf(stderr, "the simulator only listens on loopback addresses (127.x.y.z)\n");
         return 2;
     }
@@ -102,6 +137,12 @@ int main(int argc, char** argv) {
     plan.info.points = 2048;
     plan.frameRateHz = 1000;
     sensor_sim::installBatchStream(sensor, dataChannel, plan);
+    if (search) {
+        // Broadcasts reach only an unspecific bind.
+        sensor_sim::SearchResponderOptions searchOptions;
+        searchOptions.bindAddress = privateNamespace ? "0.0.0.0" : options.address;
+        sensor.addService(std::make_shared<sensor_sim::SearchResponder>(searchOptions));
+    }
     if (!sensor.start()) {
         std::fprintf(stderr, "cannot listen on %s (ports %u and %u)\n", options.address.c_str(),
                      options.commandPort, options.dataPort);
