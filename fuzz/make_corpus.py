@@ -229,6 +229,8 @@ cloud("cloud_tiff", "float_heights", Z | PITCH, tiff(4, 5, 3, 32, heights))
 cloud("cloud_tiff", "float_heights_equal_range", INTENSITY | PITCH | EQUAL, tiff(4, 5, 3, 32, heights))
 cloud("cloud_tiff", "sixteen_bit", Z | PITCH, tiff(2, 3, 1, 16, [0, 1000, 2000, 3000, 4000, 65535]))
 cloud("cloud_tiff", "rgb_refused", Z | PITCH, tiff(2, 2, 1, 8, list(range(12)), channels=3))
+# Named .tiff, but a DICOM file: OpenCV would pick its DICOM decoder by the bytes.
+cloud("cloud_tiff", "dicom_named_tiff", Z | PITCH, bytes(128) + b"DICM" + bytes(16))
 
 cloud("cloud_csv", "grid", Z | PITCH, b"1, 2, 3\n4, 5, 6\n\n")
 cloud("cloud_csv", "one_row", INTENSITY | PITCH, b"-9999, 0.5, 1e-10, nan, -inf\n")

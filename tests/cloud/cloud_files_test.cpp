@@ -395,3 +395,47 @@ TEST(ReadHeaderSize, RefusesOtherFilesAndBadNumbers) {
 }
 
 }  // namespace
+
+namespace {
+
+// Files that OpenCV or PCL would misread (or crash on) are refused before
+// they are handed over.
+TEST_F(CloudFiles, FilesThatLieAboutThemselvesAreRefused) {
+    const std::string pcdHead =
+        "VERSION 0.7\nFIELDS x y z\nSIZE 4 4 4\nTYPE F F F\nCOUNT 1 1 1\nWIDTH 2\nHEIGHT 1\nPOINTS 2\n";
+    const std::string plyHead = "ply\nformat ascii 1.0\nelement vertex 2\nproperty float x\nproperty float y\n"
+                                "property float z\n";
+    const struct {
+        const char* name;
+        std::string bytes;
+    } files[] = {
+        {"short_body.pcd", pcdHead + "DATA binary\n" + std::string(20, '\1')},  // 24 bytes needed
+        {"keyword_after_data.pcd", pcdHead + "DATA binary\nCOUNT 9 9 9\n" + std::string(24, '\1')},
+        {"points_not_width.pcd", pcdText(3, 1, {"0 0 1", "1 0 2"})},
+        {"unknown_keyword.pcd", "VERSION 0.7\nFIELD x\n" + pcdHead.substr(12) + "DATA ascii\n0 0 1\n1 0 2\n"},
+        {"type_mismatch.pcd", "VERSION 0.7\nFIELDS x y z\nSIZE 4 4 4\nTYPE F F\nCOUNT 1 1 1\nWIDTH 2\nHEIGHT 1\n"
+                              "POINTS 2\nDATA ascii\n0 0 1\n1 0 2\n"},
+        {"huge_count.pcd", "VERSION 0.7\nFIELDS x y z\nSIZE 4 4 4\nTYPE F F F\nWIDTH 1000000\nHEIGHT 1\n"
+                           "POINTS 1000000\nDATA ascii\n0 0 1\n1 0 2\n"},
+        {"too_many_vertices.ply", "ply\nformat ascii 1.0\nelement vertex 1000000\nproperty float x\nproperty float y\n"
+                                  "property float z\nend_header\n0 0 1\n"},
+        {"range_grid.ply", plyHead + "element range_grid 2\nproperty list uchar int vertex_indices\nend_header\n"
+                                     "0 0 1\n1 0 2\n1 0\n1 1\n"},
+        {"nameless_property.ply", "ply\nformat ascii 1.0\nelement vertex 2\nproperty float\nend_header\n1\n2\n"},
+        {"unknown_type.ply", plyHead.substr(0, plyHead.size() - 17) + "property half z\nend_header\n0 0 1\n1 0 2\n"},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        writeText(at(file.name), file.bytes);
+        kxCloud read;
+        const bool pcd = fs::path(file.name).extension() == ".pcd";
+        EXPECT_EQ(readAs(at(file.name), pcd ? CLOUD_FILE_PCD_ASCII : CLOUD_FILE_PLY_ASCII, read, 0.5f, 0.25f, 3, 2), -1);
+        EXPECT_TRUE(read.z.empty());
+    }
+    // A DICOM file named .tiff would reach OpenCV's DICOM decoder.
+    writeText(at("dicom.tiff"), std::string(128, '\0') + "DICM" + std::string(16, '\0'));
+    kxCloud read;
+    EXPECT_EQ(readAs(at("dicom.tiff"), CLOUD_FILE_TIFF, read), -1);
+}
+
+}  // namespace

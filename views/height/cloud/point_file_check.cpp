@@ -69,6 +69,38 @@ bool asciiBodyHolds(uint64_t bodyBytes, uint64_t items, uint64_t valuesPerItem) 
     return needed / 2 / valuesPerItem == items && bodyBytes + 1 >= needed;
 }
 
+// PCL's header reader does not stop at DATA: it goes on reading lines and
+// takes every one that starts with a keyword as header, until a line that
+// does not. A body whose first lines read as keywords (or that consists of
+// nothing but blank and comment lines) would be laid out by the wrong header.
+bool bodyStartsPlainly(std::ifstream& in, uint64_t bodyOffset) {
+    static const char* const keywords[] = {"VERSION", "FIELDS", "COLUMNS", "SIZE",   "TYPE", "COUNT",
+                                           "WIDTH",   "HEIGHT", "VIEWPOINT", "POINTS", "DATA"};
+    std::string start(64 * 1024, '\0');
+    in.clear();
+    in.seekg(static_cast<std::streamoff>(bodyOffset));
+    in.read(start.data(), static_cast<std::streamsize>(start.size()));
+    start.resize(static_cast<size_t>(in.gcount()));
+    size_t at = 0;
+    while (at < start.size()) {
+        size_t end = start.find('\n', at);
+        const bool last = end == std::string::npos;
+        if (last) end = start.size();
+        size_t first = at;
+        while (first < end && std::isspace(static_cast<unsigned char>(start[first]))) ++first;
+        const size_t tokenEnd = start.find_first_of("\t\r ", first);
+        const std::string token = start.substr(first, std::min(tokenEnd, end) - first);
+        if (!token.empty() && token[0] != '#') {
+            for (const char* keyword : keywords)
+                if (token.rfind(keyword, 0) == 0) return false;
+            return true;
+        }
+        if (last) return start.size() < 64 * 1024;  // only blank or comment lines up to the end
+        at = end + 1;
+    }
+    return true;  // an empty body
+}
+
 }  // namespace
 
 bool pcdFileIsSound(const std::string& path) {
@@ -128,7 +160,7 @@ bool pcdFileIsSound(const std::string& path) {
     if (total < bodyOffset) return false;
     const uint64_t body = total - bodyOffset;
     const std::vector<std::string>& data = entries["DATA"];
-    if (data.size() != 1) return false;
+    if (data.size() != 1 || !bodyStartsPlainly(in, bodyOffset)) return false;
     if (data[0] == "ascii") return asciiBodyHolds(body, points, values);
     if (data[0] == "binary") return body >= points * pointBytes;
     if (data[0] == "binary_compressed") {
