@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 
 #include <opencv2/imgcodecs.hpp>
 
@@ -432,6 +433,18 @@ TEST_F(CloudFiles, FilesThatLieAboutThemselvesAreRefused) {
         EXPECT_EQ(readAs(at(file.name), pcd ? CLOUD_FILE_PCD_ASCII : CLOUD_FILE_PLY_ASCII, read, 0.5f, 0.25f, 3, 2), -1);
         EXPECT_TRUE(read.z.empty());
     }
+    // A few bytes announcing a 30000 x 30000 float image: OpenCV would take
+    // 3.6 GB before finding no pixels.
+    std::string huge("II*\0\x08\0\0\0\x03\0", 10);
+    for (const auto& [tag, type, value] : {std::tuple{256, 4, 30000}, {257, 4, 30000}, {258, 3, 32}}) {
+        const uint8_t entry[12] = {uint8_t(tag), uint8_t(tag >> 8), uint8_t(type), 0, 1, 0, 0, 0,
+                                   uint8_t(value), uint8_t(value >> 8), 0, 0};
+        huge.append(reinterpret_cast<const char*>(entry), sizeof entry);
+    }
+    huge.append(4, '\0');
+    writeText(at("huge.tiff"), huge);
+    kxCloud tiny;
+    EXPECT_EQ(readAs(at("huge.tiff"), CLOUD_FILE_TIFF, tiny), -1);
     // A DICOM file named .tiff would reach OpenCV's DICOM decoder.
     writeText(at("dicom.tiff"), std::string(128, '\0') + "DICM" + std::string(16, '\0'));
     kxCloud read;

@@ -1,5 +1,7 @@
 // Heights as a TIFF image written and read by OpenCV, and the companion
 // images (name.bmp intensity, name.jpg colour) beside CSV and TIFF files.
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -31,9 +33,48 @@ bool startsWithOneOf(const std::string& path, std::initializer_list<std::string_
     return false;
 }
 
+// A classic TIFF whose first image is no larger than its file could hold.
+// OpenCV allocates the whole image before it decodes a byte, so a few bytes
+// announcing a huge image would take gigabytes. Compressed strips are allowed
+// the best ratio LZW or Deflate reach (a few thousand to one).
 bool looksLikeTiff(const std::string& path) {
-    using namespace std::string_view_literals;
-    return startsWithOneOf(path, {"II*\0"sv, "MM\0*"sv, "II+\0"sv, "MM\0+"sv});
+    std::ifstream in(path, std::ios::binary);
+    uint8_t head[8] = {};
+    if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return false;
+    const bool little = head[0] == 'I' && head[1] == 'I';
+    if (!little && !(head[0] == 'M' && head[1] == 'M')) return false;
+    const auto u16 = [little](const uint8_t* p) {
+        return static_cast<uint32_t>(little ? p[0] | p[1] << 8 : p[1] | p[0] << 8);
+    };
+    const auto u32 = [little](const uint8_t* p) {
+        return little ? static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16) | static_cast<uint32_t>(p[3]) << 24
+                      : static_cast<uint32_t>(p[3] | p[2] << 8 | p[1] << 16) | static_cast<uint32_t>(p[0]) << 24;
+    };
+    if (u16(head + 2) != 42) return false;  // 43 would be BigTIFF, which nothing here writes
+    std::error_code error;
+    const uint64_t fileSize = std::filesystem::file_size(path, error);
+    if (error) return false;
+    in.seekg(u32(head + 4));
+    uint8_t countBytes[2] = {};
+    if (!in.read(reinterpret_cast<char*>(countBytes), sizeof countBytes)) return false;
+    uint64_t width = 0, height = 0, samples = 1, bits = 8, compression = 1;
+    for (uint32_t i = 0, entries = u16(countBytes); i < entries; ++i) {
+        uint8_t entry[12] = {};
+        if (!in.read(reinterpret_cast<char*>(entry), sizeof entry)) return false;
+        const uint32_t tag = u16(entry);
+        const uint32_t type = u16(entry + 2);
+        // An inline SHORT or LONG value; the first value of an array is not read.
+        const uint64_t value = type == 3 ? u16(entry + 8) : type == 4 ? u32(entry + 8) : 0;
+        const bool single = u32(entry + 4) == 1;
+        if (tag == 256) width = value;
+        if (tag == 257) height = value;
+        if (tag == 258) bits = single ? value : 64;
+        if (tag == 259) compression = value;
+        if (tag == 277) samples = value;
+    }
+    const uint64_t bytes = width * height * samples * ((std::max<uint64_t>(bits, 1) + 7) / 8);
+    const uint64_t ratio = compression == 1 ? 1 : 4096;
+    return width > 0 && height > 0 && samples > 0 && bytes <= ratio * fileSize;
 }
 
 // A missing companion is the normal case; OpenCV would warn about it.

@@ -169,7 +169,10 @@ bool pcdFileIsSound(const std::string& path) {
         in.clear();
         in.seekg(static_cast<std::streamoff>(bodyOffset));
         if (!in.read(reinterpret_cast<char*>(sizesOfBody), sizeof sizesOfBody)) return false;
-        return sizesOfBody[1] == points * pointBytes && body - sizeof sizesOfBody >= sizesOfBody[0];
+        // LZF turns at most 3 bytes into 264: a larger announced size is a lie
+        // that PCL would allocate before finding out.
+        return sizesOfBody[1] == points * pointBytes && body - sizeof sizesOfBody >= sizesOfBody[0] &&
+               static_cast<uint64_t>(sizesOfBody[1]) <= 88 * static_cast<uint64_t>(sizesOfBody[0]) + 1024;
     }
     return false;
 }
@@ -195,7 +198,38 @@ struct PlyElement {
     uint64_t count = 0;
     uint64_t minimumBytes = 0;  // lists count as their length field alone
     uint64_t minimumValues = 0;
+    std::vector<std::pair<std::string, std::string>> scalars;  // type, name
+    bool hasList = false;
 };
+
+bool isByte(const std::string& type) { return type == "uchar" || type == "uint8"; }
+
+// PCL packs red, green, blue (and alpha) of a vertex into one field and
+// indexes past its points when they come in another order, partly or with
+// another type; vertex lists it does not expect either.
+bool vertexPropertiesPclCanLayOut(const PlyElement& vertex) {
+    if (vertex.hasList) return false;
+    static const char* const colour[] = {"red", "green", "blue", "alpha"};
+    const auto& scalars = vertex.scalars;
+    size_t first = scalars.size();
+    for (size_t i = 0; i < scalars.size(); ++i) {
+        const std::string& name = scalars[i].second;
+        if (name.rfind("diffuse_", 0) == 0) return false;
+        if (first == scalars.size() && (name == "red" || name == "green" || name == "blue" || name == "alpha"))
+            first = i;
+    }
+    if (first == scalars.size()) return true;
+    size_t k = 0;
+    while (k < 4 && first + k < scalars.size() && scalars[first + k].second == colour[k]) {
+        if (!isByte(scalars[first + k].first)) return false;
+        ++k;
+    }
+    if (k < 3) return false;
+    for (size_t i = first + k; i < scalars.size(); ++i)
+        for (const char* name : colour)
+            if (scalars[i].second == name) return false;
+    return true;
+}
 
 }  // namespace
 
@@ -232,9 +266,11 @@ bool plyFileIsSound(const std::string& path) {
             PlyElement& element = elements.back();
             if (words.size() == 3 && plyTypeBytes(words[1]) > 0 && name(words[2])) {
                 element.minimumBytes += plyTypeBytes(words[1]);
+                element.scalars.emplace_back(words[1], words[2]);
             } else if (words.size() == 5 && words[1] == "list" && plyIntegerType(words[2]) &&
                        plyTypeBytes(words[3]) > 0 && name(words[4])) {
                 element.minimumBytes += plyTypeBytes(words[2]);
+                element.hasList = true;
             } else {
                 return false;
             }
@@ -244,7 +280,9 @@ bool plyFileIsSound(const std::string& path) {
             return false;
         }
     }
-    if (std::count_if(elements.begin(), elements.end(), [](const PlyElement& e) { return e.name == "vertex"; }) != 1)
+    const auto isVertex = [](const PlyElement& e) { return e.name == "vertex"; };
+    if (std::count_if(elements.begin(), elements.end(), isVertex) != 1 ||
+        !vertexPropertiesPclCanLayOut(*std::find_if(elements.begin(), elements.end(), isVertex)))
         return false;
 
     const uint64_t total = fileSize(path);
