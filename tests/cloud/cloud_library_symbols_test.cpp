@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <regex>
 #include <set>
 #include <string>
 
@@ -36,8 +35,13 @@ bool anyStartsWith(const std::set<std::string>& symbols, const std::string& pref
 TEST(CloudLibrarySymbols, ShowsOnlyKxCommon) {
     const std::set<std::string> symbols = dynamicSymbols();
     ASSERT_FALSE(symbols.empty()) << "nm found nothing in " << CLOUD_SHARED_LIBRARY;
-    const std::regex allowed("^((vtable|typeinfo|typeinfo name) for )?kx::common::.*");
-    for (const std::string& symbol : symbols) EXPECT_TRUE(std::regex_match(symbol, allowed)) << symbol;
+    const char* const allowed[] = {"kx::common::", "vtable for kx::common::", "typeinfo for kx::common::",
+                                   "typeinfo name for kx::common::"};
+    for (const std::string& symbol : symbols) {
+        bool known = false;
+        for (const char* prefix : allowed) known = known || symbol.rfind(prefix, 0) == 0;
+        EXPECT_TRUE(known) << symbol;
+    }
 }
 
 TEST(CloudLibrarySymbols, ShowsTheWholeInterface) {
