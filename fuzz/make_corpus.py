@@ -79,3 +79,17 @@ put("ini_file", "odd_lines", b"key=before any section\n[open\nk = v=w\n=no key\n
 # Register text file: line k is register k.
 put("register_text", "words", b"0\r\n4294967295\r\n-1\r\n  +12abc\r\n99999999999\r\n-2147483649\r\n")
 put("register_text", "lf_without_last_end", b"1\n2\n\n\t 3 \n-0\n7")
+
+
+# Shape block: sixteen records of eight little-endian 16-bit words.
+def shape_record(kind, x0, y0, x1, y1, x2=8, y2=0, flag=0):
+    return struct.pack("<8H", kind, x0, y0, x1, y1, x2, y2, flag)
+
+
+put("shape_block", "empty", bytes(256))
+put("shape_block", "areas_and_bands",
+    shape_record(1, 18, 162, 108, 202) + shape_record(1, 8, 455, 2055, 455, flag=1)
+    + shape_record(2, 30, 40, 50, 60, 70, 80) + bytes(13 * 16))
+put("shape_block", "odd_types_short", shape_record(0, 1, 2, 3, 4) + shape_record(10, 5, 6, 7, 8)
+    + shape_record(9, 0, 1, 2, 3) + shape_record(3, 7, 0, 6, 0)[:9])
+put("shape_block", "seventeen_full", b"".join(shape_record(1, 8 + i, i, 100 + i, 50 + i) for i in range(17)))

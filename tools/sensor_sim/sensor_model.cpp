@@ -190,6 +190,16 @@ void SensorModel::loadShapeBlock(const std::vector<uint8_t>& bytes) {
     shape_.resize(kSmallBlock, 0);
 }
 
+void SensorModel::setShapeStoreFails(bool fails) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    shapeStoreFails_ = fails;
+}
+
+bool SensorModel::shapeStoreFails() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return shapeStoreFails_;
+}
+
 void SensorModel::storeShapeBlock() {
     std::lock_guard<std::mutex> lock(mutex_);
     storedShape_ = shape_;
@@ -233,6 +243,11 @@ void installBlockHandlers(SimSensor& sensor) {
             } else if (r.hi() == 1) {
                 s.model().loadShapeBlock(r.payload);
             } else if (r.hi() == 3) {
+                if (s.model().shapeStoreFails()) {
+                    reply.write(encodePacket(r.opcode, r.address + 1, r.value));
+                    reply.write(std::string("END\r\n"));
+                    return;
+                }
                 s.model().storeShapeBlock();
             }
             reply.write(out);

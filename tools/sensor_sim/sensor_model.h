@@ -50,6 +50,10 @@ public:
     void overrideMeasuredReply(std::optional<std::vector<uint8_t>> bytes);
     std::vector<uint8_t> shapeBlock() const;
     std::vector<uint8_t> storedShapeBlock() const;  // what the last kind-3 write made permanent
+    // The permanent store (kind 3) of the shape block is refused (wrong-address
+    // echo) while set; loading and reading the block still work.
+    void setShapeStoreFails(bool fails);
+    bool shapeStoreFails() const;
 
     // --- the bytes the sensor sends, from its own encoders ---
     std::vector<uint8_t> calibrationStream() const;
@@ -73,6 +77,7 @@ private:
     std::vector<std::vector<int32_t>> parameterBlocks_;
     std::vector<uint8_t> shape_;
     std::vector<uint8_t> storedShape_;
+    bool shapeStoreFails_ = false;
     std::vector<uint32_t> settingsWords_;
     std::vector<int32_t> measured_;
     std::optional<std::vector<uint8_t>> measuredOverride_;
