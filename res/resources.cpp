@@ -1,5 +1,7 @@
 #include "res/resources.h"
 
+#include "res/fonts.h"
+
 #include <QtCore/QtGlobal>
 
 // Resources compiled into a static library are registered only when asked.
@@ -7,6 +9,9 @@ static void initMirevoResources() { Q_INIT_RESOURCE(mirevo); }
 
 namespace mirevo {
 
-void initResources() { initMirevoResources(); }
+void initResources() {
+    initMirevoResources();
+    installFontSubstitutions();
+}
 
 }  // namespace mirevo

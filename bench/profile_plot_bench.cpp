@@ -1,0 +1,102 @@
+// Rendering of the live profile plot: one frame (grid, labels, curve, a
+// cursor pair) into the profile window's size and into a full-HD plot, for a
+// 6000-point profile like the simulator's scene and for noise that defeats
+// the curve's thinning. At 50 profiles a second the frame period is 20 ms.
+#include <QGuiApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+#include "res/fonts.h"
+#include "views/profile/outline_canvas.h"
+
+namespace {
+
+constexpr int kPoints = 6000;
+constexpr float kHalfWidth = 8.0f;
+
+// A plane at 0 mm with a 2 mm step over the third quarter of the line and a
+// few short gaps of invalid points.
+void sceneProfile(QVector<float>& x, QVector<float>& z) {
+    x.resize(kPoints);
+    z.resize(kPoints);
+    for (int i = 0; i < kPoints; ++i) {
+        x[i] = -kHalfWidth + 2 * kHalfWidth * i / (kPoints - 1);
+        z[i] = (i >= kPoints / 2 && i < kPoints * 3 / 4) ? 2.0f : 0.0f;
+        if (i % 997 < 4) z[i] = -9999.0f;
+    }
+}
+
+enum class Profile { Scene, RoughScene, FullRangeNoise };
+
+// The scene with noise that defeats the thinning: a rough surface (heights
+// +-0.5 mm about the scene, jumps of tens of pixels from point to point), or
+// heights spread over the whole measuring range (jumps of hundreds of pixels,
+// the most line a profile can draw).
+void makeProfile(Profile kind, QVector<float>& x, QVector<float>& z) {
+    sceneProfile(x, z);
+    if (kind == Profile::Scene) return;
+    std::mt19937 random(7);
+    const float amplitude = kind == Profile::RoughScene ? 0.5f : 6.0f;
+    std::uniform_real_distribution<float> noise(-amplitude, amplitude);
+    for (float& v : z) v = (kind == Profile::RoughScene && v != -9999.0f ? v : 0.0f) + noise(random);
+}
+
+void setUpPlot(OutlineCanvas& canvas, QSize size, Profile kind) {
+    canvas.setMargins(60, 15, 15, 30);
+    canvas.resize(size);
+    canvas.toggleYFlip();
+    canvas.setXRange(-kHalfWidth, kHalfWidth);
+    canvas.setYRange(-6.6f, 6.6f);
+    canvas.setXLimits(-kHalfWidth, kHalfWidth);
+    canvas.setYLimits(-6.6f, 6.6f);
+    QVector<float> x, z;
+    makeProfile(kind, x, z);
+    canvas.setData(x, z, "yellow", "black");
+    canvas.addXCursorPair(-4, 4);
+}
+
+void BM_Render(benchmark::State& state) {
+    const QSize size(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    const auto kind = static_cast<Profile>(state.range(2));
+    OutlineCanvas canvas;
+    setUpPlot(canvas, size, kind);
+    for (auto _ : state) {
+        canvas.render();
+        benchmark::DoNotOptimize(canvas.image().constBits());
+    }
+    state.counters["kept_points"] = canvas.curvePixels().size();
+    static const char* const names[] = {"scene", "rough scene", "full-range noise"};
+    state.SetLabel(names[state.range(2)]);
+}
+
+BENCHMARK(BM_Render)
+    ->ArgNames({"w", "h", "profile"})
+    ->ArgsProduct({{667}, {581}, {0, 1, 2}})
+    ->ArgsProduct({{1920}, {1080}, {0, 1, 2}})
+    ->Unit(benchmark::kMillisecond);
+
+// Handing a new profile to the canvas (the copy the live plot makes).
+void BM_SetData(benchmark::State& state) {
+    OutlineCanvas canvas;
+    QVector<float> x, z;
+    sceneProfile(x, z);
+    for (auto _ : state) {
+        canvas.setData(x, z, "yellow", "black");
+        benchmark::DoNotOptimize(canvas.points().constData());
+    }
+}
+BENCHMARK(BM_SetData)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    mirevo::installFontSubstitutions();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,356 @@
+// The client's worker threads (heartbeat, live profile and raw image, batch
+// copy, I/O status) and the acquisition modes that start and stop them.
+#include <QCoreApplication>
+#include <QDir>
+
+#include <opencv2/imgcodecs.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+#include "sensor_client/app_settings.h"
+#include "sensor_client/batch_window.h"
+#include "sensor_client/linelaser_client.h"
+#include "sensor_client/log_helper.h"
+#include "sensor_interface/log/log_manager.h"
+#include "sensor_interface/registry/device_functions.h"
+#include "sensor_interface/registry/hvq5_api.h"
+
+namespace {
+
+constexpr int kRawImageWidth = 2048;
+constexpr int kLostStatusTimeout = 4100;
+constexpr int kNotOpen = 4097;
+
+void joinIfRunning(std::thread& thread) {
+    if (thread.joinable()) thread.join();
+}
+
+
+bool cached(int id, int reg, uint32_t* value) { return hvq5_get_cached_register(id, reg, value) == 0; }
+
+}  // namespace
+
+// ---------------------------------------------------------------- modes
+
+void LinelaserClient::joinAcquisitionThreads() {
+    wakeWaits();
+    joinIfRunning(profileThread);
+    joinIfRunning(batchThread);
+    joinIfRunning(statusThread);
+}
+
+bool LinelaserClient::stopAcquisition() {
+    acquiring = false;
+    joinAcquisitionThreads();
+    events.clearAcquisitionWords();
+    return connected;
+}
+
+bool LinelaserClient::startProfileAcquisition() {
+    if (!stopAcquisition()) return false;
+    acquiring = true;
+    profileThread = std::thread(&LinelaserClient::thread_get_outline, this);
+    return true;
+}
+
+bool LinelaserClient::startStatusAcquisition() {
+    if (!stopAcquisition()) return false;
+    {
+        std::lock_guard<std::mutex> lock(ioMutex);
+        ioStatus.encoderValue = 0;
+        ioStatus.batchCount = 0;
+    }
+    acquiring = true;
+    statusThread = std::thread(&LinelaserClient::thread_status, this);
+    return true;
+}
+
+int LinelaserClient::startBatchAcquisition(bool trigger) {
+    stopAcquisition();
+    hvq5_pri_startiomeasure(deviceId, 20, 1);
+    if (stopAcquisition()) {
+        acquiring = true;
+        batchThread = std::thread(&LinelaserClient::thread_batch, this);
+    }
+    return trigger ? HVQ5_2_TriggerOneBatch(deviceId) : 0;
+}
+
+IoStatusBlock LinelaserClient::copyIoStatus() const {
+    std::lock_guard<std::mutex> lock(ioMutex);
+    return ioStatus;
+}
+
+// ---------------------------------------------------------------- heartbeat
+
+void LinelaserClient::thread_heartbeat() {
+    pause(timings().heartbeatMs, connected);
+    int failuresLeft = 2;
+    while (connected) {
+        {
+            std::lock_guard<std::mutex> device(clientDeviceMutex());
+            uint32_t value = 0;
+            const int status = hvq5_read_heartbeat(deviceId, &value);
+            if (status == 0) {
+                failuresLeft = 2;
+            } else if (failuresLeft == 0) {
+                if (status == kLostStatusTimeout) hvq5_drain_command_channel(deviceId);
+                clearEvents();
+                pushEvent(client_events::kClose);
+                break;
+            } else {
+                --failuresLeft;
+            }
+        }
+        pause(timings().heartbeatMs, connected);
+    }
+    LogHelper::log(CLOG_LEVEL::DEBUG, nullptr, nullptr, __LINE__, QStringLiteral("thread_heartbeat exit..."));
+}
+
+// ---------------------------------------------------------------- live profile and raw image
+
+void LinelaserClient::thread_get_outline() {
+    std::vector<int> profile;
+    std::vector<char> image;
+    std::vector<int> peaks(kRawImageWidth);
+    {
+        std::lock_guard<std::mutex> lock(imageMutex);
+        rawImageSaveCount = 0;
+        rawImageStamp = LogManager::timeStampText();
+    }
+    while (acquiring) {
+        uint32_t batchMode = 0;
+        uint32_t imageMode = 0;
+        if (cached(deviceId, 149, &batchMode) && cached(deviceId, 296, &imageMode) && batchMode == 0) {
+            if (imageMode == 0) {
+                // Sized per pass: a new open may bring another model.
+                const int points = std::max(0, lastPoints.load());
+                profile.assign(static_cast<size_t>(points), 0);
+                int status = 0;
+                {
+                    std::lock_guard<std::mutex> device(clientDeviceMutex());
+                    status = hvq5_get_outline(deviceId, profile.data(), points);
+                }
+                if (status == 0) {
+                    {
+                        std::lock_guard<std::mutex> lock(profileMutex);
+                        const int n = std::min(points, kProfileCapacity);
+                        for (int i = 0; i < n; ++i) zValues[i] = profile[static_cast<size_t>(i)] / 100000.0;
+                    }
+                    ++frameCount;
+                    pushEvent(client_events::kOneLine);
+                }
+            } else {
+                rawImageStep(image, peaks);
+            }
+        }
+        pause(timings().profileMs, acquiring);
+    }
+    LogHelper::log(CLOG_LEVEL::DEBUG, nullptr, nullptr, __LINE__, QStringLiteral("thread_get_outline exit..."));
+}
+
+bool LinelaserClient::rawImageStep(std::vector<char>& image, std::vector<int>& peaks) {
+    std::lock_guard<std::mutex> device(clientDeviceMutex());
+    const int columns = std::clamp(static_cast<int>(hvq5_get_geometry(deviceId) >> 32), 0, kRawImageWidth);
+    uint32_t rowRegister = 0;
+    if (!cached(deviceId, 11, &rowRegister) || static_cast<int32_t>(rowRegister) < 0) return false;
+    const int rows = static_cast<int32_t>(rowRegister);
+    image.assign(static_cast<size_t>(rows) * kRawImageWidth, 0);
+    std::fill(peaks.begin(), peaks.end(), 0);
+    int returnedRows = 0;
+    if (hvq5_get_image(deviceId, image.data(), static_cast<int>(image.size()), peaks.data(), columns,
+                       &returnedRows) != 0)
+        return false;
+    returnedRows = std::clamp(returnedRows, 0, rows);
+
+    std::lock_guard<std::mutex> lock(imageMutex);
+    const cv::Mat whole(returnedRows, kRawImageWidth, CV_8UC1, image.data());
+    rawImage = whole(cv::Rect(0, 0, columns, returnedRows)).clone();
+    if (settingsInt(settings_keys::kImgSaveEn) != 0) {
+        const int previous = rawImageSaveCount++;
+        if (previous < settingsInt(settings_keys::kMaxSaveCount)) saveRawImage(rawImage);
+    }
+    if (peakRows.size() < static_cast<size_t>(columns)) peakRows.resize(static_cast<size_t>(columns), 0.0f);
+    for (int i = 0; i < columns; ++i) {
+        float row = static_cast<float>(peaks[static_cast<size_t>(i)] / 100.0);
+        if (row == 0.0f || row >= returnedRows) row = static_cast<float>(returnedRows - 1);
+        peakRows[static_cast<size_t>(i)] = row;
+    }
+    ++frameCount;
+    pushEvent(client_events::kOneImage);
+    return true;
+}
+
+void LinelaserClient::saveRawImage(cv::Mat image) {
+    const QString address = settingsString(settings_keys::kConnectIp);
+    if (rawImageStamp.empty() || address.isEmpty()) return;
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/raw_images/") +
+                           QString::fromLatin1(address.toLatin1()) + QLatin1Char('/') +
+                           QString::fromStdString(rawImageStamp);
+    if (!QDir(folder).exists()) QDir().mkpath(folder);
+    const std::string file =
+        (folder + QLatin1Char('/') + QString::fromStdString(LogManager::timeStampText()) + QStringLiteral(".bmp"))
+            .toStdString();
+    cv::imwrite(file, image);
+}
+
+void LinelaserClient::copyRawImage(cv::Mat* out, float* peaks, int count) {
+    std::lock_guard<std::mutex> lock(imageMutex);
+    if (rawImage.empty()) rawImage = cv::Mat::zeros(std::max(0, lastRows.load()), std::max(0, lastColumns.load()), CV_8UC1);
+    if (out) *out = rawImage.clone();
+    if (peaks && count > 0) {
+        const size_t n = std::min(static_cast<size_t>(count), peakRows.size());
+        std::copy_n(peakRows.begin(), n, peaks);
+    }
+}
+
+void LinelaserClient::resetRawImage() {
+    uint32_t index = 0;
+    HVQ5_SETTING_ADDRESS address = makeSettingAddress(settingType, 1, 3);
+    if (HVQ5_GetSetting(deviceId, 1, address, &index, 4) != 0) return;
+    const int divisor = index == 0 ? 1 : index == 1 ? 2 : index == 2 ? 4 : 8;
+    const int columns = std::max(0, static_cast<int>(hvq5_get_geometry(deviceId) >> 32));
+    std::lock_guard<std::mutex> lock(imageMutex);
+    rawImage = cv::Mat::zeros(std::max(0, lastRows.load()) / divisor, columns, CV_8UC1);
+    const size_t n = std::min(peakRows.size(), static_cast<size_t>(std::max(0, lastPoints.load())));
+    std::fill_n(peakRows.begin(), n, -9999.0f);
+}
+
+// ---------------------------------------------------------------- batch
+
+void LinelaserClient::thread_batch() {
+    std::vector<int> heights;
+    std::vector<uint8_t> intensity;
+    std::vector<uint32_t> encoders(kFramesPerCall);
+    std::vector<uint32_t> aux(kFramesPerCall);
+    std::vector<uint32_t> third(kFramesPerCall);
+    std::vector<uint64_t> stamps(kFramesPerCall);
+    while (acquiring) {
+        uint32_t batchMode = 0;
+        if (!cached(deviceId, 149, &batchMode) || batchMode != 1) {
+            pause(timings().batchMs, acquiring);
+            continue;
+        }
+        const int width = static_cast<int>(hvq5_get_geometry(deviceId) & 0xFFFFFFFF);
+        uint32_t sizeRegister = 0;
+        if (!cached(deviceId, 138, &sizeRegister) || static_cast<int32_t>(sizeRegister) < 0) {
+            LogHelper::log(CLOG_LEVEL::RERROR, nullptr, nullptr, __LINE__, QStringLiteral("Failed to get batch num"));
+            return;
+        }
+        const int announced = static_cast<int32_t>(sizeRegister);
+        const int size = std::min(announced, kBatchRows);
+        uint32_t start359 = 0xFFFFFFFF, width358 = 0xFFFFFFFF;
+        cached(deviceId, 359, &start359);
+        cached(deviceId, 358, &width358);
+        const BatchWindow window = batchWindow(start359, width358, lastPointsPerColumn.load());
+
+        // Sized per pass at the width in force: a new open may change it.
+        const size_t room = static_cast<size_t>(std::max(0, width)) * kFramesPerCall;
+        if (heights.size() < room) {
+            heights.resize(room);
+            intensity.resize(room);
+        }
+        int number = batchNumber.load();
+        const int got = HVQ5_2_TakeBatchData(deviceId, nullptr, batchProfileCount.load(), number, heights.data(),
+                                             intensity.data(), encoders.data(), aux.data(), third.data(),
+                                             stamps.data(), kFramesPerCall);
+        // 4097 is also what a closed sensor answers: a count only while it is open.
+        uint32_t probe = 0;
+        const bool closed = got == kNotOpen && hvq5_get_cached_register(deviceId, 149, &probe) == kNotOpen;
+        if (closed || static_cast<uint32_t>(got) > static_cast<uint32_t>(kFramesPerCall)) {
+            LogHelper::logFormat(CLOG_LEVEL::RERROR, nullptr, nullptr, __LINE__, "Failed to get batch data(%d)", got);
+            return;
+        }
+        if (got == 0) {
+            if (number != batchNumber.load()) {
+                std::lock_guard<std::mutex> lock(batchMutex);
+                batchWatch.restart_ms();
+                batchProfileCount = 0;
+            }
+            pause(timings().batchIdleMs, acquiring);
+            continue;
+        }
+        int copied = 0;
+        {
+            std::lock_guard<std::mutex> lock(batchMutex);
+            if (number != batchNumber.load()) {
+                batchProfileCount = 0;
+                batchComplete = false;
+                batchNumber = number;
+                uint32_t outputMode = 0;
+                batchOutputMode = cached(deviceId, 233, &outputMode) ? static_cast<int>(outputMode) : 255;
+                batchFirstColumn = window.firstColumn();
+                batchLastColumn = window.lastColumn();
+                batchWatch.restart_ms();
+                LogHelper::log(CLOG_LEVEL::RINFO, nullptr, nullptr, __LINE__, QStringLiteral("batch start"));
+                pushEvent(client_events::kBatchStart);
+            }
+            size_t packed = 0;
+            const int before = batchProfileCount.load();
+            for (int frame = 0; frame < got && batchProfileCount.load() < size; ++frame) {
+                const int row = batchProfileCount.load();
+                std::vector<double>& rowHeights = batchHeights[static_cast<size_t>(row)];
+                std::vector<uint8_t>& rowIntensity = batchIntensity[static_cast<size_t>(row)];
+                rowHeights.resize(static_cast<size_t>(width));
+                rowIntensity.resize(static_cast<size_t>(width));
+                for (int j = 0; j < width; ++j) {
+                    if (window.contains(j) && packed < heights.size()) {
+                        rowIntensity[static_cast<size_t>(j)] = intensity[packed];
+                        rowHeights[static_cast<size_t>(j)] = heights[packed] / 100000.0;
+                        ++packed;
+                    } else {
+                        rowIntensity[static_cast<size_t>(j)] = 0;
+                        rowHeights[static_cast<size_t>(j)] = -9999.0;
+                    }
+                }
+                batchInfo[static_cast<size_t>(row)] = BatchRowInfo{aux[static_cast<size_t>(frame)],
+                                                                    encoders[static_cast<size_t>(frame)],
+                                                                    static_cast<uint32_t>(stamps[static_cast<size_t>(frame)])};
+                ++batchProfileCount;
+            }
+            copied = batchProfileCount.load() - before;
+        }
+        // Complete once: a batch longer than the buffers keeps offering frames.
+        if (copied > 0 && batchProfileCount.load() >= size) {
+            batchWatch.stop_ms();
+            batchCostMs = static_cast<int>(batchWatch.elapsed());
+            if (settingsInt(settings_keys::kAutoSaveBatchData) != 0) emit signal_auto_save_batchdata();
+            batchWatch.restart_ms();
+            if (announced > kBatchRows)
+                LogHelper::logFormat(CLOG_LEVEL::RWARNING, nullptr, nullptr, __LINE__,
+                                     "batch of %d profiles: only the first %d kept", announced, kBatchRows);
+            batchComplete = true;
+            LogHelper::logFormat(CLOG_LEVEL::RINFO, nullptr, nullptr, __LINE__, "batch stop, cost: %d",
+                                 batchCostMs.load());
+            pushEvent(client_events::kBatchStop);
+        }
+        pause(timings().batchMs, acquiring);
+    }
+}
+
+// ---------------------------------------------------------------- I/O status
+
+void LinelaserClient::thread_status() {
+    while (acquiring) {
+        if (!pause(timings().statusMs, acquiring)) break;
+        uint16_t word = 0;
+        uint32_t value = 0;
+        if (hvq5_get_status_word(deviceId, &word, &value) != 0) continue;
+        IoStatusBlock next = copyIoStatus();
+        auto clear = [word](int bit) { return static_cast<uint8_t>((word >> bit) & 1 ? 0 : 1); };
+        next.startInput = clear(14);
+        next.stopInput = clear(13);
+        next.inputA = clear(8);
+        next.inputB = clear(9);
+        next.input3 = clear(10);
+        uint32_t encoder = 0;
+        const bool encoderRead = hvq5_read_register(deviceId, hvq5_is_new_series(deviceId) ? 706 : 195, &encoder) == 0;
+        if (encoderRead) {
+            next.encoderValue = encoder;
+            uint32_t count = 0;
+            if (hvq5_read_register(deviceId, 294, &count) == 0) next.batchCount = count;
+        }
+        std::lock_guard<std::mutex> lock(ioMutex);
+        ioStatus = next;
+    }
+}

@@ -1,0 +1,79 @@
+#pragma once
+// A simulated sensor ready for the program's client (LinelaserClient) on a
+// loopback address: one head of a model preset, the status word and the
+// heartbeat, a live DEBUG scene (profiles, raw images, see
+// tools/sensor_sim/live_scene.h) and a batch streamer on the data channel
+// that streams when the client triggers a batch (register 141).
+// The Qt client fixture (tests/support/qt/client_fixture.h) opens the real
+// client against it; tests without Qt can use it directly.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tools/sensor_sim/batch_stream.h"
+#include "tools/sensor_sim/live_scene.h"
+#include "tools/sensor_sim/sim_models.h"
+#include "tools/sensor_sim/sim_sensor.h"
+#include "tools/sensor_sim/sim_status.h"
+
+namespace mirevo::test {
+
+struct ClientSensorOptions {
+    // The third character is the series: '3' 848 points, '4' 3200, '5' 4096,
+    // '6' 6000 (profile points; see sensor_sim::simGeometry).
+    sensor_sim::ModelPreset preset;
+    // Register 149 (batch mode) starts off: the live profile runs.
+    sensor_sim::OpenKnobs knobs = profileModeKnobs();
+    // Batches: register 138 (profiles per batch) and the streamed window.
+    int batchLength = 100;
+    uint16_t streamedColumns = 200;
+    uint16_t firstStreamedColumn = 924;
+
+    static sensor_sim::OpenKnobs profileModeKnobs() {
+        sensor_sim::OpenKnobs knobs;
+        knobs.batchMode = 0;
+        return knobs;
+    }
+};
+
+class ClientSensor {
+public:
+    ClientSensor(std::string address, ClientSensorOptions options = {});
+    ~ClientSensor();
+    ClientSensor(const ClientSensor&) = delete;
+    ClientSensor& operator=(const ClientSensor&) = delete;
+
+    bool start();
+    void stop();
+
+    const std::string& address() const { return address_; }
+    const ClientSensorOptions& options() const { return options_; }
+    sensor_sim::SimSensor& head() { return sensors_.head(0); }
+    sensor_sim::SimStatus& status() { return *status_; }
+    sensor_sim::LiveScene& scene() { return *scene_; }
+    sensor_sim::BatchStreamer& streamer() { return *streamer_; }
+    sensor_sim::DataChannelService& dataChannel() { return *sensors_.dataChannel(0); }
+
+    // A plan of the streamed window: framesPerBatch frames, batch numbers from
+    // firstBatchNumber.
+    sensor_sim::BatchPlan batchPlan(int framesPerBatch, uint32_t firstBatchNumber = 1) const;
+
+    // The register store and the packet log of the head.
+    uint32_t reg(uint32_t address) { return head().reg(address); }
+    void setReg(uint32_t address, uint32_t value) { head().setReg(address, value); }
+    std::vector<sensor_sim::LoggedPacket> packetLog() { return head().packetLog(); }
+    void clearPacketLog() { head().clearPacketLog(); }
+    // Register writes (opcode 160) of the log to one address, in order.
+    std::vector<uint32_t> writesTo(uint32_t address);
+
+private:
+    std::string address_;
+    ClientSensorOptions options_;
+    sensor_sim::SimModelSensors sensors_;
+    std::shared_ptr<sensor_sim::SimStatus> status_;
+    std::unique_ptr<sensor_sim::LiveScene> scene_;
+    std::shared_ptr<sensor_sim::BatchStreamer> streamer_;
+};
+
+}  // namespace mirevo::test
