@@ -24,6 +24,8 @@ D3dSetDialog::D3dSetDialog(QWidget* parent)
         ui->checkBox_export_auto->setChecked(settingsInt(settings_keys::kAutoSaveBatchData) != 0);
     }
     ui->groupBox_2->hide();
+    // Fonts taller than the form was drawn with need a little more room for the bar.
+    resize(size().expandedTo(minimumSizeHint()));
     priorityGroup_->setExclusive(true);
     priorityGroup_->addButton(ui->radioButton_auto_up);
     priorityGroup_->addButton(ui->radioButton_auto_down);

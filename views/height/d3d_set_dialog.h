@@ -26,7 +26,6 @@ public:
     void useGradient(bool on);
 
     bool upperFirst() const { return upperFirst_; }
-    Ui::D3dSetDialog* form() const { return ui; }
 
 private slots:
     void on_pushButton_ok_clicked();

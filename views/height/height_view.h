@@ -13,6 +13,7 @@
 #include <opencv2/core/mat.hpp>
 
 #include "views/height/denoise_params.h"
+#include "views/profile/this_ptr.h"
 
 namespace Ui {
 class HeightView;
@@ -50,7 +51,9 @@ struct HeightViewStats {
     int lastPictureRows = 0;        // rows painted when the latest picture was made
 };
 
-class HeightView : public QWidget {
+// The owner may point the ThisPtr part at its member holding the view, which
+// is then set to null when the view goes.
+class HeightView : public QWidget, public ThisPtr<HeightView> {
     Q_OBJECT
 
 public:
@@ -63,7 +66,6 @@ public:
     void setRefreshEnabled(bool on);
 
     HeightCahrtView* chart() const;
-    Ui::HeightView* form() const { return ui; }
     const cv::Mat& heightImage() const { return heightImage_; }
     const QPixmap& lastPicture() const { return lastPicture_; }
     int rowsDrawn() const { return rowsDrawn_; }

@@ -23,7 +23,6 @@ public:
 
     const QPixmap& lastPicture() const { return lastPicture_; }
     PicLabel* pictureLabel() const;
-    Ui::LightGrayForm* form() const { return ui; }
 
     static constexpr int kOwnPage = 4;
 

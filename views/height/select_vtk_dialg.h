@@ -31,7 +31,6 @@ public:
     float xyScale() const { return xyScale_; }
     float zMultiplier() const { return zMultiplier_; }
     const DenoiseParams& denoiseParams() const { return denoise_; }
-    Ui::select_vtk_dialg* form() const { return ui; }
 
 private slots:
     void on_radioButton_less_clicked(bool checked);
