@@ -188,8 +188,10 @@ void HeightView::slot_ShowVedio() {
     int to = rowsDrawn_;
     {
         // Held only while new rows are painted; the picture is made after it.
+        const int64_t waitFrom = nowNs();
         std::unique_lock<std::mutex> lock(client->batchMutex);
         const int64_t lockedAt = nowNs();
+        stats_.longestLockWaitNs = std::max(stats_.longestLockWaitNs, lockedAt - waitFrom);
         [&] {
             if (client->batchShownNumber != client->batchNumber || client->batchProfileCount == 0) return;
             if (batchSize > heightImage_.rows) return;
@@ -228,6 +230,7 @@ void HeightView::slot_ShowVedio() {
     }
     if (to > from) {
         ++stats_.paintingTicks;
+        stats_.rowsPainted += to - from;
         rowsDrawn_ = to;
         updatePictureRows(from, to);
         picturePending_ = true;

@@ -42,10 +42,12 @@ uint8_t greyLevel(double height, const GreyScale& scale);
 struct HeightViewStats {
     int64_t ticks = 0;
     int64_t paintingTicks = 0;      // ticks that painted rows
+    int64_t rowsPainted = 0;        // rows painted, a repainted row counted again
     int64_t pictures = 0;           // pictures handed to the chart
     int64_t busyNs = 0;             // time spent in ticks
     int64_t longestTickNs = 0;
     int64_t longestLockNs = 0;      // longest hold of the client's batch lock
+    int64_t longestLockWaitNs = 0;  // longest wait for it (the batch thread holding it)
     int64_t firstPictureAt = -1;    // the first picture with rows
     int64_t lastPictureAt = -1;     // the latest picture
     int lastPictureRows = 0;        // rows painted when the latest picture was made
