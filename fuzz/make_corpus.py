@@ -5,6 +5,7 @@ Each seed is a small well-formed example (plus a few near misses) so the
 fuzzers start from inputs the readers accept. Run it from anywhere; it
 rewrites only the seeds it knows.
 """
+import hashlib
 import os
 import struct
 
@@ -93,3 +94,30 @@ put("shape_block", "areas_and_bands",
 put("shape_block", "odd_types_short", shape_record(0, 1, 2, 3, 4) + shape_record(10, 5, 6, 7, 8)
     + shape_record(9, 0, 1, 2, 3) + shape_record(3, 7, 0, 6, 0)[:9])
 put("shape_block", "seventeen_full", b"".join(shape_record(1, 8 + i, i, 100 + i, 50 + i) for i in range(17)))
+
+
+# Settings files (".zps"). The fuzz target's first byte chooses the form: odd,
+# the file as it is; even, the target puts the right digest in front first.
+
+
+def zps(table, payload, version=1, count=None, salt=b"XVB"):
+    header = struct.pack("<IB", version, len(table) if count is None else count)
+    header += b"".join(struct.pack("<BI", kind, items) for kind, items in table)
+    header = header.ljust(96, b"\0")
+    digest = hashlib.sha256(payload + header + salt[::-1]).digest()
+    return digest + header + payload
+
+
+def zps_pairs(pairs):
+    return b"".join(struct.pack("<iI", key, value & 0xFFFFFFFF) for key, value in pairs)
+
+
+SHAPE = bytes(range(256))
+put("settings_file", "registers_and_shape", b"\x01" + zps([(0xA0, 3), (0xB2, 256)],
+                                                        zps_pairs([(0, 1), (0, -1), (0, 70000)]) + SHAPE))
+put("settings_file", "shape_first", b"\x01" + zps([(0xB2, 256), (0xA0, 1)], SHAPE + zps_pairs([(5, 6)])))
+put("settings_file", "no_blocks", b"\x01" + zps([], b""))
+put("settings_file", "duplicate", b"\x00" + zps([(0xA0, 1), (0xA0, 2)], zps_pairs([(1, 1), (2, 2), (3, 3)])))
+put("settings_file", "count_past_payload", b"\x00" + zps([(0xA0, 9)], zps_pairs([(1, 1)])))
+put("settings_file", "short_shape", b"\x00" + zps([(0xB2, 255)], SHAPE[:255]))
+put("settings_file", "other_salt", b"\x01" + zps([(0xA0, 1)], zps_pairs([(1, 1)]), salt=b"XVC"))

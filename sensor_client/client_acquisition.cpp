@@ -12,6 +12,7 @@
 #include "sensor_client/batch_window.h"
 #include "sensor_client/linelaser_client.h"
 #include "sensor_client/log_helper.h"
+#include "sensor_client/raw_image_rules.h"
 #include "sensor_interface/log/log_manager.h"
 #include "sensor_interface/registry/device_functions.h"
 #include "sensor_interface/registry/hvq5_api.h"
@@ -172,9 +173,7 @@ bool LinelaserClient::rawImageStep(std::vector<char>& image, std::vector<int>& p
     }
     if (peakRows.size() < static_cast<size_t>(columns)) peakRows.resize(static_cast<size_t>(columns), 0.0f);
     for (int i = 0; i < columns; ++i) {
-        float row = static_cast<float>(peaks[static_cast<size_t>(i)] / 100.0);
-        if (row == 0.0f || row >= returnedRows) row = static_cast<float>(returnedRows - 1);
-        peakRows[static_cast<size_t>(i)] = row;
+        peakRows[static_cast<size_t>(i)] = rawImagePeakRow(peaks[static_cast<size_t>(i)], returnedRows);
     }
     ++frameCount;
     pushEvent(client_events::kOneImage);

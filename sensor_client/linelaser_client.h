@@ -145,6 +145,10 @@ public:
     void setLinkActive(bool on);
     void pushEvent(const std::string& word);
     void clearEvents();
+    // The batch handler installed by the link (runs on the interface's thread
+    // when it hands over a finished batch): a batch the interface repaired
+    // (extended feature bit 8 or 16) is copied again from its first row.
+    void onBatchDelivered();
     // Stops the timer and every thread (the application is quitting: the
     // interface's registry goes before this object does).
     void shutdown();
@@ -249,7 +253,6 @@ signals:
 
 private:
     int openSensor(const QString& ipText, int portNumber);
-    void onBatchDelivered();
     void thread_heartbeat();
     void thread_get_outline();
     void thread_batch();

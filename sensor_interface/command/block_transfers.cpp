@@ -5,8 +5,8 @@
 
 #include "sensor_interface/command/register_packet.h"
 #include "sensor_interface/command/sensor_controller.h"
-#include "sensor_interface/registry/hvq5_rc.h"
 #include "sensor_interface/command/silence_clock.h"
+#include "sensor_interface/status_codes.h"
 
 namespace net = mirevo::platform;
 

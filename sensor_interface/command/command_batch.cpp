@@ -1,7 +1,7 @@
 #include "sensor_interface/command/command_batch.h"
 
-#include "sensor_interface/registry/hvq5_rc.h"
 #include "sensor_interface/settings/setting_dispatcher.h"
+#include "sensor_interface/status_codes.h"
 
 namespace command_batch {
 

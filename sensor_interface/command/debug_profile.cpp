@@ -10,7 +10,7 @@
 #include "sensor_interface/command/sensor_controller.h"
 #include "sensor_interface/processing/debug_dump.h"
 #include "sensor_interface/processing/profile_processor.h"
-#include "sensor_interface/registry/hvq5_rc.h"
+#include "sensor_interface/status_codes.h"
 
 namespace {
 

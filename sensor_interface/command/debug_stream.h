@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "sensor_interface/registry/hvq5_rc.h"
+#include "sensor_interface/status_codes.h"
 
 constexpr int kDebugColumns = 2048;          // values per profile record, bytes per image row
 constexpr int kDebugMaxImageRows = 1024;

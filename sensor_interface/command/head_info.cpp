@@ -9,8 +9,8 @@
 #include "sensor_interface/log/log_manager.h"
 #include "sensor_interface/processing/model_geometry.h"
 #include "sensor_interface/processing/profile_processor.h"
-#include "sensor_interface/registry/hvq5_rc.h"
 #include "sensor_interface/settings/setting_dispatcher_rules.h"
+#include "sensor_interface/status_codes.h"
 
 std::array<std::atomic<int32_t>, 4> roiRowTable{};
 

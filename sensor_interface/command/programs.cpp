@@ -4,7 +4,7 @@
 
 #include "sensor_interface/command/register_packet.h"
 #include "sensor_interface/command/sensor_controller.h"
-#include "sensor_interface/registry/hvq5_rc.h"
+#include "sensor_interface/status_codes.h"
 
 namespace programs {
 

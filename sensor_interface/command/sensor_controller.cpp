@@ -7,9 +7,9 @@
 #include <thread>
 
 #include "sensor_interface/command/register_packet.h"
-#include "sensor_interface/log/log_manager.h"
-#include "sensor_interface/registry/hvq5_rc.h"
 #include "sensor_interface/command/silence_clock.h"
+#include "sensor_interface/log/log_manager.h"
+#include "sensor_interface/status_codes.h"
 
 namespace net = mirevo::platform;
 

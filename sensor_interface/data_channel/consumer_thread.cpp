@@ -9,6 +9,7 @@
 
 #include "platform/thread_priority.h"
 #include "sensor_interface/command/sensor_controller.h"
+#include "sensor_interface/command/setting_transport_controller.h"
 #include "sensor_interface/data_channel/batch_buffers.h"
 #include "sensor_interface/data_channel/batch_rules.h"
 #include "sensor_interface/data_channel/profile_receiver.h"
@@ -16,7 +17,6 @@
 #include "sensor_interface/processing/output_formats.h"
 #include "sensor_interface/processing/profile_processor.h"
 #include "sensor_interface/settings/setting_dispatcher.h"
-#include "sensor_interface/settings/setting_transport_controller.h"
 #include "sensor_interface/settings/stop_watch.h"
 
 namespace {

@@ -12,19 +12,19 @@ struct GridSample {
     uint8_t gray;
 };
 
-// The nearer end of segment s that lies within one pitch of g and has a valid
-// height (the left one on a tie). Ends with an invalid height are never copied,
-// so that a valid point always reaches the grid points within a pitch of it.
-bool nearest_end(const double* x, const double* z, const uint8_t* gray, int s, double g,
-                 double pitch, double invalid, GridSample* out) {
-    const double toLeft = std::fabs(g - x[s]);
-    const double toRight = std::fabs(x[s + 1] - g);
-    const bool left = toLeft <= pitch && !(std::fabs(z[s] - invalid) < kInvalidTolerance);
-    const bool right = toRight <= pitch && !(std::fabs(z[s + 1] - invalid) < kInvalidTolerance);
-    if (!left && !right) return false;
-    const int end = left && (!right || toLeft <= toRight) ? s : s + 1;
-    *out = {z[end], gray[end]};
-    return true;
+// The end of segment s that a grid point g takes when the segment is not
+// interpolated: the left end when it lies within one pitch of g, else the right
+// end when it does. Ends with an invalid height are never copied, so that a
+// valid point always reaches the grid points within a pitch of it.
+bool end_within_pitch(const double* x, const double* z, const uint8_t* gray, int s, double g,
+                      double pitch, double invalid, GridSample* out) {
+    for (const int end : {s, s + 1}) {
+        if (std::fabs(g - x[end]) <= pitch && !(std::fabs(z[end] - invalid) < kInvalidTolerance)) {
+            *out = {z[end], gray[end]};
+            return true;
+        }
+    }
+    return false;
 }
 
 // Two doubles divided lane by lane in one instruction: each lane is the same
@@ -122,7 +122,7 @@ void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int
         GridSample sample{invalidHeight, 0};
         if (kind == Kind::Interpolated) {
             sample = span.at(g);
-        } else if (!nearest_end(x, z, gray, s, g, pitch, invalidHeight, &sample)) {
+        } else if (!end_within_pitch(x, z, gray, s, g, pitch, invalidHeight, &sample)) {
             const bool bothValid = !invalidZ(z[s]) && !invalidZ(z[s + 1]);
             if (kind == Kind::InvalidEnd)
                 sample = {invalidHeight, 0};

@@ -5,13 +5,15 @@
 
 // Resamples the n points (x, z, gray) onto the m grid positions. Grid points
 // outside [x[0], x[n - 1]] become invalid with gray 0; points inside no segment
-// keep what heights/grayOut held. A segment with an invalid end gives its grid
-// points the valid end when it lies within one grid pitch, else invalid. A
-// segment touching a run mark, too steep (|dz/dx| >= slopeThreshold and
-// |dz| >= stepThreshold) or wider than six grid pitches is uncertain: a grid
-// point takes the nearer valid end within one pitch, otherwise mode decides
-// (1 interpolate, 2 the lower end, other invalid). A steep or wide segment marks
-// its left point so that later grid points in it agree.
+// keep what heights/grayOut held. A segment with an invalid end, and an
+// uncertain one (touching a run mark, too steep: |dz/dx| >= slopeThreshold and
+// |dz| >= stepThreshold, or wider than six grid pitches), gives a grid point its
+// left end when that is valid and within one grid pitch, else its right end when
+// that is valid and within one pitch (the left end wins even where the right
+// end is nearer, which places a steep step). Otherwise an
+// invalid end gives invalid, and an uncertain segment follows mode (1
+// interpolate between two valid ends, 2 the lower end, other invalid). A steep
+// or wide segment marks its left point so that later grid points in it agree.
 void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int32_t* runMarks,
                       int n, const double* grid, double* heights, uint8_t* grayOut, int m,
                       double slopeThreshold, double stepThreshold, int mode, int invalid);

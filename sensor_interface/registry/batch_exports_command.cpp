@@ -6,9 +6,9 @@
 
 #include "sensor_interface/command/command_batch.h"
 #include "sensor_interface/registry/batch_exports.h"
-#include "sensor_interface/registry/hvq5_rc.h"
 #include "sensor_interface/registry/setting_exports_dispatch.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
+#include "sensor_interface/status_codes.h"
 
 namespace {
 

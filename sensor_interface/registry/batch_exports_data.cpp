@@ -8,10 +8,10 @@
 #include "sensor_interface/data_channel/batch_buffers.h"
 #include "sensor_interface/processing/height_conversion.h"
 #include "sensor_interface/registry/batch_exports.h"
-#include "sensor_interface/registry/hvq5_rc.h"
 #include "sensor_interface/registry/model_info.h"
 #include "sensor_interface/registry/model_table.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
+#include "sensor_interface/status_codes.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include "sensor_interface/data_channel/profile_receiver.h"
 #include "sensor_interface/registry/batch_exports.h"
-#include "sensor_interface/registry/hvq5_rc.h"
+#include "sensor_interface/status_codes.h"
 
 namespace batch_exports {
 

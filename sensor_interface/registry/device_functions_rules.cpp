@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "sensor_interface/registry/hvq5_rc.h"
+#include "sensor_interface/status_codes.h"
 
 namespace device_rules {
 

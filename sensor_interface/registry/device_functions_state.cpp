@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "sensor_interface/command/sensor_controller.h"
+#include "sensor_interface/command/setting_transport_controller.h"
 #include "sensor_interface/processing/model_geometry.h"
 #include "sensor_interface/registry/device_functions.h"
 #include "sensor_interface/registry/device_functions_rules.h"
 #include "sensor_interface/registry/setting_exports_dispatch.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
 #include "sensor_interface/settings/setting_dispatcher.h"
-#include "sensor_interface/settings/setting_transport_controller.h"
 
 namespace {
 

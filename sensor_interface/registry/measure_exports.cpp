@@ -5,10 +5,10 @@
 #include <cstdio>
 
 #include "sensor_interface/registry/device_functions.h"
-#include "sensor_interface/registry/hvq5_rc.h"
 #include "sensor_interface/registry/hvq5_setting_api.h"
 #include "sensor_interface/registry/setting_exports_dispatch.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
+#include "sensor_interface/status_codes.h"
 
 
 namespace {

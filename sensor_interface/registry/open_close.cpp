@@ -9,10 +9,10 @@
 #include "sensor_interface/log/log_manager.h"
 #include "sensor_interface/processing/profile_processor.h"
 #include "sensor_interface/registry/device_functions.h"
-#include "sensor_interface/registry/hvq5_rc.h"
 #include "sensor_interface/registry/model_table.h"
 #include "sensor_interface/registry/setting_exports_dispatch.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
+#include "sensor_interface/status_codes.h"
 
 
 namespace open_close {

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "sensor_interface/command/sensor_controller.h"
+#include "sensor_interface/command/setting_transport_controller.h"
 #include "sensor_interface/settings/setting_dispatcher.h"
-#include "sensor_interface/settings/setting_transport_controller.h"
 
 // A dispatcher keeps nothing between calls, so each export makes its own.
 class ControllerDispatch {

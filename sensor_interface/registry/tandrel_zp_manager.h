@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "sensor_interface/data_channel/batch_records.h"
-#include "sensor_interface/registry/hvq5_rc.h"
 #include "sensor_interface/registry/merge_slot.h"
 #include "sensor_interface/registry/tandrel_zp_clients.h"
+#include "sensor_interface/status_codes.h"
 
 class tandrel_zp_manager {
 public:

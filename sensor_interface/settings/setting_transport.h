@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "sensor_interface/registry/hvq5_rc.h"
 #include "sensor_interface/settings/batch_status.h"
+#include "sensor_interface/status_codes.h"
 
 // The light-control scale of the sensor in volts.
 struct LightScale {

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
+#include "sensor_interface/command/setting_transport_controller.h"
 #include "sensor_interface/registry/device_functions.h"
 #include "sensor_interface/settings/setting_dispatcher.h"
-#include "sensor_interface/settings/setting_transport_controller.h"
 #include "tests/devicefns/device_under_test.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "sensor_interface/command/sensor_controller.h"
+#include "sensor_interface/command/setting_transport_controller.h"
 #include "sensor_interface/processing/profile_processor.h"
-#include "sensor_interface/settings/setting_transport_controller.h"
 
 namespace {
 

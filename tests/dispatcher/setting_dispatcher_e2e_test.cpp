@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "sensor_interface/command/sensor_controller.h"
+#include "sensor_interface/command/setting_transport_controller.h"
 #include "sensor_interface/processing/profile_processor.h"
 #include "sensor_interface/settings/setting_dispatcher.h"
-#include "sensor_interface/settings/setting_transport_controller.h"
 #include "tests/support/simulated_sensor.h"
 #include "tools/sensor_sim/sim_batch_memory.h"
 #include "tools/sensor_sim/sim_sensor.h"

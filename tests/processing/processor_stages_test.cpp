@@ -167,7 +167,10 @@ TEST_F(ColumnStages, PlaneWithAStepAndAFewGaps) {
     EXPECT_DOUBLE_EQ(h[100], 10.0);
     EXPECT_DOUBLE_EQ(h[300], 10.0);
     EXPECT_DOUBLE_EQ(h[423], 10.0);
-    EXPECT_DOUBLE_EQ(h[424], 50.0);          // the step stays sharp
+    // The step stays sharp. Grid point 424 lies on column 424 but also within
+    // one pitch of column 423, the steep segment's left end, which it takes.
+    EXPECT_DOUBLE_EQ(h[424], 10.0);
+    EXPECT_DOUBLE_EQ(h[425], 50.0);
     EXPECT_DOUBLE_EQ(h[600], 50.0);          // within a pitch of the valid neighbour
     EXPECT_DOUBLE_EQ(h[601], kInvalidHeight);
     EXPECT_EQ(processor.grayOutRow()[601], 0);

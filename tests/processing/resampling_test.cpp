@@ -80,12 +80,72 @@ TEST(Resample, ValidNeighbourWinsOverANearerInvalidOne) {
     EXPECT_DOUBLE_EQ(r.heights[2], 30.0);
 }
 
-TEST(Resample, UncertainSegmentTakesTheNearerEnd) {
-    // Steep segment 1.5 wide: grid 1.0 lies within a pitch of both ends.
-    auto r = resample({0.0, 1.5}, {0.0, 100.0}, {5, 6}, 2, 1.0, 0, 1.0, 1.0);
-    EXPECT_DOUBLE_EQ(r.heights[0], 0.0);
-    EXPECT_DOUBLE_EQ(r.heights[1], 100.0);
-    EXPECT_EQ(r.gray[1], 6);
+// One grid point g on a grid of pitch 1 (the second grid point only sets the
+// pitch), with the gray masking that follows the resampling in the pipeline.
+struct GridPoint {
+    double height;
+    int gray;
+};
+GridPoint sample_at(std::vector<double> x, std::vector<double> z, std::vector<int32_t> marks,
+                    double g, int mode) {
+    const std::vector<uint8_t> gray{60, 90};
+    const std::vector<double> grid{g, g + 1.0};
+    std::vector<double> heights(2, kInvalidHeight);
+    std::vector<uint8_t> grayOut(2, 0);
+    // Steep: slope 1 and step 1 are reached by every segment with valid ends here.
+    resample_to_grid(x.data(), z.data(), gray.data(), marks.data(), 2, grid.data(), heights.data(),
+                     grayOut.data(), 2, 1.0, 1.0, mode, kInvalid);
+    mask_invalid_gray(heights.data(), grayOut.data(), kInvalid, 0, 2);
+    return {heights[0], grayOut[0]};
+}
+
+// Ends of a segment that is not interpolated: the left end when it is valid and
+// within one pitch of the grid point, else the right end when it is, else the
+// mode (invalid ends give invalid). The left end wins even where the right one
+// is nearer, which decides where a steep step lands on the grid.
+TEST(Resample, NonInterpolatedSegmentTakesTheLeftEndFirst) {
+    constexpr double I = kInvalidHeight;
+    struct Case {
+        const char* what;
+        std::vector<double> x, z;
+        std::vector<int32_t> marks;
+        double g;
+        int mode;
+        double height;
+        int gray;
+    } cases[] = {
+        // A steep segment 1.5 pitches long: every grid point in it lies within a
+        // pitch of one end, most of both.
+        {"on the left end", {0.0, 1.5}, {0.0, 100.0}, {0, 0}, 0.0, 0, 0.0, 60},
+        {"right end nearer", {0.0, 1.5}, {0.0, 100.0}, {0, 0}, 0.9, 0, 0.0, 60},
+        {"one pitch from the left end", {0.0, 1.5}, {0.0, 100.0}, {0, 0}, 1.0, 0, 0.0, 60},
+        {"beyond a pitch from the left end", {0.0, 1.5}, {0.0, 100.0}, {0, 0}, 1.25, 0, 100.0, 90},
+        {"on the right end", {0.0, 1.5}, {0.0, 100.0}, {0, 0}, 1.5, 0, 100.0, 90},
+        {"falling step", {0.0, 1.5}, {100.0, 0.0}, {0, 0}, 0.9, 1, 100.0, 60},
+        // A flat segment made uncertain by a run mark behaves alike.
+        {"marked, right end nearer", {0.0, 1.5}, {5.0, 6.0}, {0, 1}, 0.9, 2, 5.0, 60},
+        // An invalid end is never copied: the valid one reaches a pitch from it.
+        {"invalid left end", {0.0, 1.5}, {I, 100.0}, {0, 0}, 0.5, 0, 100.0, 90},
+        {"invalid left end, marked", {0.0, 1.5}, {I, 100.0}, {1, 0}, 0.25, 2, I, 0},
+        {"invalid left end, too far", {0.0, 1.5}, {I, 100.0}, {0, 0}, 0.25, 2, I, 0},
+        {"invalid right end", {0.0, 1.5}, {0.0, I}, {0, 0}, 1.0, 1, 0.0, 60},
+        // Both ends invalid: invalid with gray 0 whatever the mode.
+        {"both invalid, mode 0", {0.0, 1.5}, {I, I}, {0, 0}, 0.5, 0, I, 0},
+        {"both invalid, mode 1", {0.0, 1.5}, {I, I}, {0, 0}, 0.5, 1, I, 0},
+        {"both invalid, mode 2", {0.0, 1.5}, {I, I}, {0, 0}, 0.5, 2, I, 0},
+        {"both invalid, marked, mode 2", {0.0, 1.5}, {I, I}, {1, 1}, 0.5, 2, I, 0},
+        // Beyond one pitch of both ends of a steep segment the mode decides.
+        {"mode 0 beyond a pitch", {0.0, 4.0}, {0.0, 100.0}, {0, 0}, 2.0, 0, I, 0},
+        {"mode 1 beyond a pitch", {0.0, 4.0}, {0.0, 100.0}, {0, 0}, 2.0, 1, 50.0, 75},
+        {"mode 2 beyond a pitch", {0.0, 4.0}, {0.0, 100.0}, {0, 0}, 2.0, 2, 0.0, 60},
+        {"mode 1 with an invalid end", {0.0, 4.0}, {0.0, I}, {1, 0}, 2.0, 1, I, 0},
+        {"mode 2 with an invalid end", {0.0, 4.0}, {0.0, I}, {1, 0}, 2.0, 2, I, 0},
+    };
+    for (const Case& c : cases) {
+        const GridPoint got = sample_at(c.x, c.z, c.marks, c.g, c.mode);
+        EXPECT_DOUBLE_EQ(got.height, c.height) << c.what;
+        EXPECT_EQ(got.gray, c.gray) << c.what;
+    }
 }
 
 TEST(Resample, GapOfSixPitchesIsStillInterpolated) {

@@ -1,4 +1,4 @@
-#include "sensor_interface/settings/setting_transport_controller.h"
+#include "sensor_interface/command/setting_transport_controller.h"
 
 #include <cstring>
 
