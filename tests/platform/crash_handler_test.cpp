@@ -107,6 +107,7 @@ struct CrashCase {
     bool worker;
     int signal;
 };
+void PrintTo(const CrashCase& c, std::ostream* out) { *out << c.how << (c.worker ? " on a worker" : " on main"); }
 
 class CrashHelperTest : public ::testing::TestWithParam<CrashCase> {};
 
