@@ -303,8 +303,10 @@ void QtLineLaserClient::openProfileWindow() {
                 [this] { subWindows.setProfileWindow(nullptr); }, Qt::DirectConnection);
         QMdiSubWindow* sub = ui->mdiArea->addSubWindow(profileWindow);
         subWindows.setProfileWindow(sub);
-        sub->show();
+        // The code first: showing activates the window, and the manager
+        // records that in the code.
         sub->setWindowTitle(QString::fromLatin1(kProfileTitleCode));
+        sub->show();
         sub->setWindowIcon(QIcon(QString::fromLatin1(kProfileIcon)));
     }
     placeSubWindow(profileWindow, 0);
@@ -320,8 +322,8 @@ void QtLineLaserClient::openHeightWindow() {
                 Qt::DirectConnection);
         QMdiSubWindow* sub = ui->mdiArea->addSubWindow(heightView);
         subWindows.setHeightWindow(sub);
-        sub->show();
         sub->setWindowTitle(QString::fromLatin1(kHeightTitleCode));
+        sub->show();
         heightView->updateLineAxis();
         sub->setWindowIcon(QIcon(QString::fromLatin1(kHeightIcon)));
     }

@@ -159,6 +159,7 @@ int main(int argc, char** argv) {
     plan.info.points = static_cast<uint16_t>(sensor.reg(358));
     plan.info.firstColumn = static_cast<uint16_t>(sensor.reg(359));
     plan.frameRateHz = 1000;
+    plan.countOnwards = true;
     sensor_sim::installBatchStream(sensor, dataChannel, plan);
     if (search) {
         // Broadcasts reach only an unspecific bind.
