@@ -54,6 +54,11 @@ public:
     sensor_sim::LiveScene& scene() { return *scene_; }
     sensor_sim::BatchStreamer& streamer() { return *streamer_; }
     sensor_sim::DataChannelService& dataChannel() { return *sensors_.dataChannel(0); }
+    // Data connections accepted since start (0 while stopped).
+    size_t dataConnections();
+    // Waits until the count-th data connection is served; false after timeoutMs
+    // or while stopped.
+    bool waitForDataConnection(size_t count, int timeoutMs);
 
     // A plan of the streamed window: framesPerBatch frames, batch numbers from
     // firstBatchNumber.

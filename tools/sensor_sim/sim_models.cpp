@@ -103,6 +103,7 @@ void SimModelSensors::presetHead(Head& head) {
     sensor.setReg(705, knobs_.loadStatus);
     sensor.setReg(149, knobs_.batchMode);
     presetImagingRegisters(sensor, geometry.rows);
+    for (const auto& [address, value] : preset_.registers) sensor.setReg(address, value);
 
     if (knobs_.missingHeadTag) {
         sensor.registerOpcodeHandler(kFirstHeadRecord, [](SimSensor& s, const Request& r, ReplyWriter& reply) {
