@@ -52,14 +52,17 @@ struct Watcher {
     std::atomic<int> lastFrameCount{0};
     std::thread thread;
 
-    void start(sensor_sim::BatchStreamer& streamer, LinelaserClient& client, int rows) {
-        thread = std::thread([this, &streamer, &client, rows] {
+    // Frames are counted from what the streamer had sent before; rows once
+    // the client copies the batch of that number.
+    void start(sensor_sim::BatchStreamer& streamer, LinelaserClient& client, int rows, int batchNumber) {
+        const uint64_t sentBefore = streamer.framesSent();
+        thread = std::thread([this, &streamer, &client, rows, batchNumber, sentBefore] {
             while (run) {
                 const int64_t t = nowNs();
-                const uint64_t sentNow = streamer.framesSent();
+                const uint64_t sentNow = streamer.framesSent() - sentBefore;
                 if (firstFrameSent < 0 && sentNow > 0) firstFrameSent = t;
                 if (lastFrameSent < 0 && sentNow >= static_cast<uint64_t>(rows)) lastFrameSent = t;
-                const int count = client.batchProfileCount;
+                const int count = client.batchNumber == batchNumber ? client.batchProfileCount.load() : 0;
                 if (firstRowCopied < 0 && count > 0) firstRowCopied = t;
                 if (lastRowCopied < 0 && count >= rows) lastRowCopied = t;
                 std::this_thread::sleep_for(std::chrono::microseconds(100));
@@ -131,10 +134,15 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
         view.resetStats();
         Watcher watcher;
-        watcher.start(sensor.streamer(), client, rows);
+        watcher.start(sensor.streamer(), client, rows, round + 1);
         const int64_t cpuStart = threadCpuNs();
         const int64_t wallStart = nowNs();
-        client.startBatchAcquisition(true);
+        // The first round starts the client's batch copy (which allocates its
+        // buffers); later ones only trigger, as a running acquisition does.
+        if (round == 0)
+            client.startBatchAcquisition(true);
+        else
+            HVQ5_2_TriggerOneBatch(0);
         QElapsedTimer limit;
         limit.start();
         // The event loop runs as in the program until the complete picture is shown.
@@ -144,7 +152,6 @@ int main(int argc, char** argv) {
         }
         const int64_t cpu = threadCpuNs() - cpuStart;
         watcher.stop();
-        client.stopAcquisition();
         const HeightViewStats s = view.stats();
         if (s.lastPictureRows < rows) {
             std::printf("round %d: the complete picture did not come (%d rows painted; %d copied of batch %d, "
@@ -155,7 +162,7 @@ int main(int argc, char** argv) {
         }
         const int64_t sent = watcher.firstFrameSent;
         const int64_t arriving = std::max<int64_t>(1, watcher.lastRowCopied - watcher.firstRowCopied);
-        std::printf("round %d:\n", round + 1);
+        std::printf("round %d%s:\n", round + 1, round == 0 ? " (starts the batch copy)" : "");
         std::printf("  first frame sent -> last frame sent         %8.1f ms\n", ms(watcher.lastFrameSent - sent));
         std::printf("  first frame sent -> first row copied        %8.1f ms\n", ms(watcher.firstRowCopied - sent));
         std::printf("  first frame sent -> first picture with rows %8.1f ms\n", ms(s.firstPictureAt - sent));
@@ -173,6 +180,7 @@ int main(int argc, char** argv) {
         std::printf("  batch lock: longest hold by the view %.2f ms, longest wait for it %.2f ms\n",
                     ms(s.longestLockNs), ms(s.longestLockWaitNs));
     }
+    client.stopAcquisition();
     client.close();
     client.shutdown();
     sensor.stop();

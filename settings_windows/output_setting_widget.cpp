@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "sensor_client/app_settings.h"
+#include "sensor_client/linelaser_client.h"
 #include "sensor_client/prompter.h"
 #include "sensor_interface/registry/device_functions.h"
 #include "settings_windows/core/measured_values.h"
@@ -60,7 +61,8 @@ OutputSettingWidget::OutputSettingWidget(QWidget* parent, MeasuredValueTiming ti
                                 frame.offset1, frame.offset2, frame.len1, frame.len2);
     };
     callbacks.savingEnabled = [] { return settingsInt(settings_keys::kMvalueSave) != 0; };
-    monitor_ = std::make_unique<MeasuredValueMonitor>(kDevice, std::move(callbacks), timing);
+    monitor_ = std::make_unique<MeasuredValueMonitor>(kDevice, std::move(callbacks), timing, "2.5D",
+                                                      &clientDeviceMutex());
 
     QMetaObject::connectSlotsByName(this);
     active_ = hvq5_is_series4_new(kDevice);

@@ -19,8 +19,12 @@ constexpr int kModbusRtu = 3;
 }  // namespace
 
 MeasuredValueMonitor::MeasuredValueMonitor(int deviceId, Callbacks callbacks, Timing timing,
-                                           std::filesystem::path folder)
-    : deviceId_(deviceId), callbacks_(std::move(callbacks)), timing_(timing), folder_(std::move(folder)) {}
+                                           std::filesystem::path folder, std::mutex* deviceMutex)
+    : deviceId_(deviceId),
+      callbacks_(std::move(callbacks)),
+      timing_(timing),
+      folder_(std::move(folder)),
+      deviceMutex_(deviceMutex) {}
 
 MeasuredValueMonitor::~MeasuredValueMonitor() {
     stop();
@@ -57,8 +61,13 @@ uint32_t MeasuredValueMonitor::cachedOr(int reg, uint32_t fallback) const {
     return hvq5_get_cached_register(deviceId_, reg, &value) == 0 ? value : fallback;
 }
 
+std::unique_lock<std::mutex> MeasuredValueMonitor::deviceTurn() const {
+    return deviceMutex_ ? std::unique_lock<std::mutex>(*deviceMutex_) : std::unique_lock<std::mutex>();
+}
+
 uint32_t MeasuredValueMonitor::readOr(int reg, uint32_t fallback) const {
     uint32_t value = 0;
+    const auto turn = deviceTurn();
     return hvq5_read_register(deviceId_, reg, &value) == 0 ? value : fallback;
 }
 
@@ -91,13 +100,21 @@ void MeasuredValueMonitor::pollOnce() {
     bool fromBlock = false;
     if (hvq5_get_firmware_versions(deviceId_, 1, &firmware135, &version166) == 0 &&
         measured::hasValueBlock(hvq5_is_series4(deviceId_), version166)) {
-        fromBlock = hvq5_read_block_190(deviceId_, &words) == 0 && words.size() >= 3;
+        {
+            const auto turn = deviceTurn();
+            fromBlock = hvq5_read_block_190(deviceId_, &words) == 0 && words.size() >= 3;
+        }
         if (fromBlock) frame = measured::frameFromBlock(words, type);
     }
     if (!fromBlock) {
-        uint32_t value = 0;
         const int reg = protocol_.load(std::memory_order_acquire) == kModbusRtu ? kRtuOutputRegister : kOutputRegister;
-        if (hvq5_read_register(deviceId_, reg, &value) == 0) frame = measured::frameFromRegister(value, type);
+        uint32_t value = 0;
+        bool read = false;
+        {
+            const auto turn = deviceTurn();
+            read = hvq5_read_register(deviceId_, reg, &value) == 0;
+        }
+        if (read) frame = measured::frameFromRegister(value, type);
     }
     valueText_ = frame.valueText;
 

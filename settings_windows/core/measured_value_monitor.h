@@ -41,8 +41,11 @@ public:
         std::function<bool()> savingEnabled;
     };
 
+    // deviceMutex, when given, is held around each exchange with the sensor,
+    // as the program's other polling threads (live profile, heartbeat) hold it,
+    // so that the monitor's block reads never fall into a live-profile stream.
     MeasuredValueMonitor(int deviceId, Callbacks callbacks, Timing timing = Timing{},
-                         std::filesystem::path folder = "2.5D");
+                         std::filesystem::path folder = "2.5D", std::mutex* deviceMutex = nullptr);
     // Stops and joins the thread, closes the file.
     ~MeasuredValueMonitor();
     MeasuredValueMonitor(const MeasuredValueMonitor&) = delete;
@@ -80,11 +83,14 @@ private:
     bool waitFor(int ms);
     uint32_t cachedOr(int reg, uint32_t fallback) const;
     uint32_t readOr(int reg, uint32_t fallback) const;
+    // Holds the device mutex (when there is one) for one exchange.
+    std::unique_lock<std::mutex> deviceTurn() const;
 
     const int deviceId_;
     const Callbacks callbacks_;
     const Timing timing_;
     const std::filesystem::path folder_;
+    std::mutex* const deviceMutex_;
 
     std::atomic<int> runState_{Run};
     std::atomic<int> dataType_{measured::Int16};

@@ -314,6 +314,34 @@ TEST_F(HeightViewTest, MoreRowsThanTheBatchSizeOrAGrownBatchSizePaintNothing) {
     ASSERT_TRUE(waitUntil([&] { return view.rowsDrawn() == 12; }));
 }
 
+TEST_F(HeightViewTest, ALargeBatchIsHandedToTheChartReduced) {
+    HeightView view;
+    int rows = 3000;
+    ASSERT_EQ(client().cfgRegister(1, 138, &rows), 0);
+    view.slot_laser_batch_state(1);
+    ASSERT_EQ(view.heightImage().rows, 3000);
+    {
+        LinelaserClient& c = client();
+        std::lock_guard<std::mutex> lock(c.batchMutex);
+        const size_t width = static_cast<size_t>(c.profilePointCount());
+        for (int r = 0; r < rows; ++r) c.batchHeights[static_cast<size_t>(r)].assign(width, r % 3 == 0 ? 0.0 : 1.0);
+        c.batchNumber = 43;
+        c.batchShownNumber = 43;
+        c.batchProfileCount = rows;
+    }
+    ASSERT_TRUE(waitUntil([&] { return view.stats().lastPictureRows == rows; }));
+    // 4096 x 3000 image rows shown as 1024 x 1000, each picture point the
+    // average of its 4 x 3 block: rows of 138, 141 and 141.
+    const QImage picture = view.lastPicture().toImage();
+    EXPECT_EQ(picture.size(), QSize(1024, 1000));
+    EXPECT_EQ(qGray(picture.pixel(500, 500)), 140);
+    EXPECT_EQ(view.heightImage().at<uint8_t>(2999, 7), 141) << "the image itself keeps every row";
+    {
+        std::lock_guard<std::mutex> lock(client().batchMutex);
+        for (int r = 64; r < rows; ++r) client().batchHeights[static_cast<size_t>(r)].clear();
+    }
+}
+
 TEST_F(HeightViewTest, NothingIsPaintedWhileRefreshIsOff) {
     HeightView view;
     view.setRefreshEnabled(false);
@@ -455,6 +483,14 @@ TEST_F(HeightViewTest, CursorButtonsAndTheSharedLinkedState) {
     one.findChild<QPushButton*>("pushButton_xy_zoom_reset")->click();
     EXPECT_FALSE(one.chart()->cursorLines()->record().visible);
     EXPECT_EQ(one.chart()->xAxis->range(), one.chart()->defaultXRange());
+
+    // The scroll slots move the ranges keeping their widths (y counts rows down).
+    const double width = one.chart()->xAxis->range().size();
+    const double height = one.chart()->yAxis->range().size();
+    one.slot_ScroolWidget_X(100);
+    EXPECT_EQ(one.chart()->xAxis->range(), QCPRange(100, 100 + width));
+    one.slot_ScroolWidget_Y(4);
+    EXPECT_EQ(one.chart()->yAxis->range(), QCPRange(-4 - height, -4));
     abLinked = false;
 }
 

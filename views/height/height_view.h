@@ -76,12 +76,13 @@ public:
     const HeightViewStats& stats() const { return stats_; }
     void resetStats() { stats_ = HeightViewStats{}; }
 
-    // The picture handed to the chart is reduced to at most this size (the
-    // chart shows it smaller anyway); smaller images go whole.
-    static constexpr int kMaxPictureColumns = 2048;
-    static constexpr int kMaxPictureRows = 2048;
-    // While a batch arrives a new picture is made at most this often.
-    static constexpr int kPictureIntervalMs = 100;
+    // The picture handed to the chart is reduced (area average) to at most
+    // this size, about what a screen shows of it; smaller images go whole.
+    static constexpr int kMaxPictureColumns = 1024;
+    static constexpr int kMaxPictureRows = 1024;
+    // While a batch arrives a new picture is made at most this often; the
+    // picture of the last rows comes at once.
+    static constexpr int kPictureIntervalMs = 80;
 
 signals:
     void signal_close();
