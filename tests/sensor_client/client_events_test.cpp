@@ -155,3 +155,16 @@ TEST(RawImagePeakRow, NoPeakOrOneBeyondTheImageIsTheLastRow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BatchWindow, ThePointsInsideAgreeWithContains) {
+    for (const BatchWindow& window : {batchWindow(500, 500, 2.0), batchWindow(0, 0, 2.0), batchWindow(0, 2048, 2.0),
+                                      batchWindow(3000, 10, 2.0), batchWindow(0xFFFFFFFFu, 5, 2.9296875)}) {
+        int lo = 0, hi = 0;
+        window.insideOf(4096, &lo, &hi);
+        for (int j = 0; j < 4096; ++j) EXPECT_EQ(window.contains(j), j >= lo && j <= hi) << window.first << " " << j;
+    }
+}
+
+}  // namespace

@@ -39,12 +39,6 @@ protected:
 
 }  // namespace
 
-TEST(StepHeightHeadPreset, IsASeriesFourHeadOfferingTheStepHeightMeasurement) {
-    const sensor_sim::ModelPreset preset = sensor_sim::stepHeightHeadPreset();
-    EXPECT_EQ(preset.model[2], '4');
-    EXPECT_GT(preset.firmware166 & 0xFFFF, 28695u);
-}
-
 TEST_F(StepHeightCalibrationSim, StartPutsTheResultAngleAndStraightnessAfterAWhile) {
     ASSERT_EQ(hvq5_write_register(0, 867, 1), 0);
     ASSERT_TRUE(waitFor([&] { return calibration.finished() == 1; }));

@@ -37,7 +37,7 @@ int SimReboot::headReboots() const {
 bool SimReboot::waitForControllerReboots(int count, int timeoutMs) {
     std::unique_lock<std::mutex> lock(mutex_);
     return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                             [&] { return controllerReboots_ >= count && !rebooting_; });
+                             [&] { return controllerReboots_ >= count && !rebooting_ && !pending_; });
 }
 
 bool SimReboot::waitUntilDown(int timeoutMs) {
@@ -45,18 +45,25 @@ bool SimReboot::waitUntilDown(int timeoutMs) {
     return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return down_; });
 }
 
-void SimReboot::onWritten(uint32_t address) {
+void SimReboot::onWriting(uint32_t address) {
     address &= 0xFFFF;
     std::lock_guard<std::mutex> lock(mutex_);
     if (address == kHeadRegister) {
         ++headReboots_;
         changed_.notify_all();
-        return;
+    } else if (address == kControllerRegister && !rebooting_ && !pending_ && !cancelled_) {
+        ++controllerReboots_;
+        pending_ = true;
     }
-    if (address != kControllerRegister || rebooting_ || cancelled_) return;
+}
+
+void SimReboot::onWritten(uint32_t address) {
+    if ((address & 0xFFFF) != kControllerRegister) return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!pending_) return;
+    pending_ = false;
     // The previous reboot has ended (rebooting_ is false): only its thread's exit is left.
     if (worker_.joinable()) worker_.join();
-    ++controllerReboots_;
     rebooting_ = true;
     worker_ = std::thread([this] { reboot(); });
     workerId_ = worker_.get_id();
@@ -97,6 +104,7 @@ void SimReboot::stop() {
         std::lock_guard<std::mutex> lock(mutex_);
         if (std::this_thread::get_id() == workerId_) return;
         cancelled_ = true;
+        pending_ = false;  // a write still on its way reboots nothing
         changed_.notify_all();
     }
     joinWorker();
@@ -122,6 +130,7 @@ std::shared_ptr<SimReboot> installReboot(SimSensor& sensor) {
     sensor.registerOpcodeHandler(
         kWriteRegister,
         [reboot, write](SimSensor& s, const Request& request, ReplyWriter& reply) {
+            reboot->onWriting(request.address);
             if (write.handler) write.handler(s, request, reply);
             reboot->onWritten(request.address);
         },

@@ -43,7 +43,10 @@ public:
     // sensor accepts nothing; false after timeoutMs.
     bool waitUntilDown(int timeoutMs);
 
-    // Called on the connection thread after a register write was echoed.
+    // Called on the connection thread for a register write: counted before
+    // its echo goes out (a host that saw the echo sees the count), the
+    // controller's reboot begun after it.
+    void onWriting(uint32_t address);
     void onWritten(uint32_t address);
 
     // SimService: nothing to start; stop() (from outside the reboot) ends a
@@ -68,6 +71,7 @@ private:
     int controllerReboots_ = 0;
     int headReboots_ = 0;
     bool rebooting_ = false;
+    bool pending_ = false;  // a controller reboot counted, its echo on the way
     bool down_ = false;
     bool cancelled_ = false;
     std::map<uint32_t, Hold> holds_;

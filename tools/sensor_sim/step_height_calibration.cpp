@@ -17,13 +17,6 @@ uint32_t floatBits(float value) {
 
 }  // namespace
 
-ModelPreset stepHeightHeadPreset() {
-    ModelPreset preset;
-    preset.model = "ZP4160";
-    preset.firmware166 = 28696;
-    return preset;
-}
-
 StepHeightCalibration::StepHeightCalibration(StepHeightCalibrationResult result) : result_(result) {}
 
 StepHeightCalibration::~StepHeightCalibration() {

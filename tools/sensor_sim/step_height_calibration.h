@@ -1,23 +1,18 @@
 #pragma once
-// The 2.5D step-height head: a series-'4' preset whose firmware word 166
-// offers the 2.5D measurement, and its installation calibration: a write of 1
-// to register 867 starts it, and after a while the sensor puts its result
-// into register 868 (0 failure, 1 success) and, on success, the angle
-// (register 864) and the straightness (register 865) as single-precision bits.
+// The installation calibration of a 2.5D step-height head (series4Preset
+// with a version word above 28695): a write of 1 to register 867 starts it,
+// and after a while the sensor puts its result into register 868 (0 failure,
+// 1 success) and, on success, the angle (register 864) and the straightness
+// (register 865) as single-precision bits.
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <thread>
 
-#include "tools/sensor_sim/sim_models.h"
-
 namespace sensor_sim {
 
 class SimSensor;
-
-// A series-'4' head whose register 166 (low 16 bits) is above 28695.
-ModelPreset stepHeightHeadPreset();
 
 struct StepHeightCalibrationResult {
     bool success = true;

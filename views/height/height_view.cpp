@@ -182,12 +182,15 @@ void HeightView::slot_ShowVedio() {
     scale.zLower = client->zLowerMm;
     scale.zUpper = client->zUpperMm;
 
+    // Held only while a slice of new rows is painted, so that the batch
+    // thread never waits long; the picture is made after it.
     bool redraw = false;
     bool batchDone = false;
-    int from = rowsDrawn_;
+    bool overfull = false;
+    const int from = rowsDrawn_;
     int to = rowsDrawn_;
-    {
-        // Held only while new rows are painted; the picture is made after it.
+    for (bool more = true; more;) {
+        more = false;
         const int64_t waitFrom = nowNs();
         std::unique_lock<std::mutex> lock(client->batchMutex);
         const int64_t lockedAt = nowNs();
@@ -197,7 +200,7 @@ void HeightView::slot_ShowVedio() {
             if (batchSize > heightImage_.rows) return;
             const int n = client->batchProfileCount;
             if (n < 1 || n > batchSize) {
-                rowsDrawn_ = 0;
+                overfull = true;
                 return;
             }
             if (client->batchHeights.empty()) return;
@@ -206,8 +209,9 @@ void HeightView::slot_ShowVedio() {
                 redraw = true;
                 return;
             }
-            if (rowsDrawn_ >= n || n > static_cast<int>(client->batchHeights.size())) return;
-            for (int i = rowsDrawn_; i < n; ++i) {
+            if (to >= n || n > static_cast<int>(client->batchHeights.size())) return;
+            const int end = std::min(n, to + kRowsPerLockHold);
+            for (int i = to; i < end; ++i) {
                 const std::vector<double>& row = client->batchHeights[static_cast<size_t>(i)];
                 uint8_t* out = heightImage_.ptr<uint8_t>(i);
                 const int known = std::min(width, static_cast<int>(row.size()));
@@ -216,10 +220,17 @@ void HeightView::slot_ShowVedio() {
                 if (known < heightImage_.cols)
                     std::fill(out + known, out + heightImage_.cols, greyLevel(kInvalidHeight, scale));
             }
-            to = n;
-            batchDone = n == batchSize;
+            to = end;
+            more = end < n;
+            batchDone = end == batchSize;
         }();
         stats_.longestLockNs = std::max(stats_.longestLockNs, nowNs() - lockedAt);
+    }
+    if (overfull) {
+        // More rows than the batch has: nothing is painted, the next rows start over.
+        rowsDrawn_ = 0;
+        finishTick();
+        return;
     }
     if (redraw) {
         // The sensor repaired the finished batch: paint it again from the first row.

@@ -83,6 +83,8 @@ public:
     // While a batch arrives a new picture is made at most this often; the
     // picture of the last rows comes at once.
     static constexpr int kPictureIntervalMs = 80;
+    // Rows painted in one hold of the client's batch lock.
+    static constexpr int kRowsPerLockHold = 256;
 
 signals:
     void signal_close();
