@@ -302,7 +302,13 @@ void LinelaserClient::thread_batch() {
             return;
         }
         const int announced = static_cast<int32_t>(sizeRegister);
-        const int size = std::min(announced, kBatchRows);
+        // The rows held bound the copy (kBatchRows): a longer batch keeps its first rows.
+        int rowsHeld = 0;
+        {
+            std::lock_guard<std::mutex> lock(batchMutex);
+            rowsHeld = static_cast<int>(std::min({batchHeights.size(), batchIntensity.size(), batchInfo.size()}));
+        }
+        const int size = std::min(announced, rowsHeld);
         uint32_t start359 = 0xFFFFFFFF, width358 = 0xFFFFFFFF;
         cached(deviceId, 359, &start359);
         cached(deviceId, 358, &width358);
@@ -358,9 +364,9 @@ void LinelaserClient::thread_batch() {
             batchCostMs = static_cast<int>(batchWatch.elapsed());
             if (settingsInt(settings_keys::kAutoSaveBatchData) != 0) emit signal_auto_save_batchdata();
             batchWatch.restart_ms();
-            if (announced > kBatchRows)
+            if (announced > size)
                 LogHelper::logFormat(CLOG_LEVEL::RWARNING, nullptr, nullptr, __LINE__,
-                                     "batch of %d profiles: only the first %d kept", announced, kBatchRows);
+                                     "batch of %d profiles: only the first %d kept", announced, size);
             batchComplete = true;
             LogHelper::logFormat(CLOG_LEVEL::RINFO, nullptr, nullptr, __LINE__, "batch stop, cost: %d",
                                  batchCostMs.load());

@@ -25,10 +25,11 @@ struct ClientSensorOptions {
     sensor_sim::ModelPreset preset;
     // Register 149 (batch mode) starts off: the live profile runs.
     sensor_sim::OpenKnobs knobs = profileModeKnobs();
-    // Batches: register 138 (profiles per batch) and the streamed window.
+    // Batches: register 138 (profiles per batch) and the X window (registers
+    // 358 and 359) the sensor measures and streams; the whole camera by default.
     int batchLength = 100;
-    uint16_t streamedColumns = 200;
-    uint16_t firstStreamedColumn = 924;
+    uint16_t streamedColumns = 2048;
+    uint16_t firstStreamedColumn = 0;
 
     static sensor_sim::OpenKnobs profileModeKnobs() {
         sensor_sim::OpenKnobs knobs;

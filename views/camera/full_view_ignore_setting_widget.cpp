@@ -278,6 +278,7 @@ void FullViewIgnoreSettingWidget::on_pushButton_ignore_monitor_settisetting_clos
     showBusy();
     // The list changes here, in the GUI thread; the worker gets the block.
     removeRecords(shape_block::kUserArea);
+    updateTable();
     const shape_block::IgnoreAreaBlock block = shape_block::encode(_zp_shapes);
     startWorker([this, block] { clearAreasThread(block); });
 }

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include <sys/mman.h>
+
 #include <pcl/PCLPointCloud2.h>
 #include <pcl/conversions.h>
 #include <pcl/point_cloud.h>
@@ -18,6 +20,16 @@
 
 namespace kx::common::conversion {
 
+// A whole grid of points is hundreds of megabytes written once from start to
+// end; huge pages take one page fault per 2 MB instead of per 4 KB (about
+// twice as fast to fill on the machines measured). A refusal changes nothing.
+inline void adviseHugePages(const void* data, size_t bytes) {
+    constexpr uintptr_t kHuge = uintptr_t{2} << 20;
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHuge - 1);
+    if (data && end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
 template <class Point>
 class PointCloudSink {
 public:
@@ -25,6 +37,7 @@ public:
     void begin(size_t capacity) {
         out_.points.clear();
         out_.points.reserve(capacity);
+        adviseHugePages(out_.points.data(), out_.points.capacity() * sizeof(Point));
     }
     void push(const Point& point) { out_.points.push_back(point); }
     void end(uint32_t width, uint32_t height, bool dense) {
@@ -45,6 +58,7 @@ public:
         pcl::toPCLPointCloud2(pcl::PointCloud<Point>(), out_);  // fields and point step of the type
         out_.data.clear();
         out_.data.reserve(capacity * sizeof(Point));
+        adviseHugePages(out_.data.data(), out_.data.capacity());
     }
     void push(const Point& point) {
         const auto* bytes = reinterpret_cast<const uint8_t*>(&point);
