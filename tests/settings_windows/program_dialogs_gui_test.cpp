@@ -204,6 +204,8 @@ struct ResetCase {
     const char* text;
 };
 
+void PrintTo(const ResetCase& c, std::ostream* out) { *out << c.name; }
+
 class ProgramReset : public ProgramDialogs, public ::testing::WithParamInterface<ResetCase> {};
 
 TEST_P(ProgramReset, StopsAtTheFirstFailureAndReturnsToTheActiveProgram) {
