@@ -29,6 +29,9 @@
 #include "views/camera/full_view_ignore_setting_widget.h"
 #include "views/camera/full_view_setting_widget.h"
 #include "views/camera/full_view_widget.h"
+#include "views/camera/hdr_halo_pages.h"
+#include "views/camera/image_setting_widget.h"
+#include "views/camera/light_setting_pages.h"
 #include "views/camera/img_graphics_view.h"
 #include "views/camera/peak_roi_pages.h"
 #include "views/height/height_view.h"
@@ -172,11 +175,33 @@ void RealTimeSettingDlg::connectCameraPages() {
     RoiSettingWidget* roi = ui->page_roi_setting;
     PeakSettingWidget* peak = ui->page_peak_setting;
 
-    connect(camera, &FullViewSettingWidget::signal_clicked, this, [this, roi, peak](int id) {
-        if (id == kRoiPage) roi->requestRoiShapes();
-        if (id == kPeakPage) peak->loadFromDevice();
+    FullViewLightSettingWidget* light = ui->page_light_setting_4;
+    HaloFilterWidget* halo = ui->page_halo_filter;
+    ImageSettingWidget* gray = ui->page_image_setting;
+    HDRSettingWidget* hdr = ui->page_hdr_setting;
+
+    connect(camera, &FullViewSettingWidget::signal_clicked, this, [this, light, roi, halo, gray, peak](int id) {
+        switch (id) {
+        case kLightPage: light->loadFromDevice(); break;
+        case kRoiPage: roi->requestRoiShapes(); break;
+        case kHaloPage: halo->loadFromDevice(); break;
+        case kImagePage: gray->loadFromDevice(); break;
+        case kPeakPage: peak->loadFromDevice(); break;
+        default: break;
+        }
         showRightPage(id);
     });
+    connect(light, &FullViewLightSettingWidget::signal_clicked, this, [this, camera, light](int id) {
+        if (id == kCameraPage) camera->loadFromDevice();
+        light->loadFromDevice();
+        showRightPage(id);
+    });
+    connect(ui->page_light_setting_cursor_6, &FullViewLightABLineSettingWidget::signal_clicked, this,
+            &RealTimeSettingDlg::showRightPage);
+    connect(halo, &HaloFilterWidget::signal_clicked, this, &RealTimeSettingDlg::showRightPage);
+    connect(gray, &ImageSettingWidget::signal_clicked, this, &RealTimeSettingDlg::showRightPage);
+    connect(hdr, &HDRSettingWidget::signal_clicked, this, &RealTimeSettingDlg::showRightPage);
+    connect(hdr, &HDRSettingWidget::hdr_en_changed, camera, &FullViewSettingWidget::slot_enable_cmos_exposure);
     connect(ignore, &FullViewIgnoreSettingWidget::signal_clicked, this, &RealTimeSettingDlg::showRightPage);
     connect(roi, &RoiSettingWidget::signal_clicked, this, &RealTimeSettingDlg::showRightPage);
     connect(peak, &PeakSettingWidget::signal_clicked, this, &RealTimeSettingDlg::showRightPage);
@@ -327,6 +352,7 @@ void RealTimeSettingDlg::selectMenuPage(int kind) {
         ui->page_fullimg_view->slot_set_cursor_x(-1, -1, -1, -1, -1);
         ui->page_fullview_setting_1->setPages(ui->page_fullimg_view, ui->page_camera_ignore_setting_3);
         ui->page_fullview_setting_1->loadFromDevice();
+        ui->page_light_setting_4->loadFromDevice();
         showRightPane(kCameraView);
         switchRightPage(kCameraPage, tr("拍摄设定"));
         if (!batchMode()) client->startProfileAcquisition();

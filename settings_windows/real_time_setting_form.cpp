@@ -19,6 +19,9 @@
 #include "views/camera/full_view_ignore_setting_widget.h"
 #include "views/camera/full_view_setting_widget.h"
 #include "views/camera/full_view_widget.h"
+#include "views/camera/hdr_halo_pages.h"
+#include "views/camera/image_setting_widget.h"
+#include "views/camera/light_setting_pages.h"
 #include "views/camera/peak_roi_pages.h"
 #include "views/height/height_view.h"
 #include "views/height/light_gray_form.h"
@@ -172,15 +175,15 @@ void RealTimeSettingDlg::setupRightPane(QDialog* dialog) {
     page_outline_setting_2 = page<::OutLineSettingWidget>(stackedWidget_right, "page_outline_setting_2");
     page_camera_ignore_setting_3 =
         page<::FullViewIgnoreSettingWidget>(stackedWidget_right, "page_camera_ignore_setting_3");
-    page_light_setting_4 = page<QWidget>(stackedWidget_right, "page_light_setting_4");
+    page_light_setting_4 = page<::FullViewLightSettingWidget>(stackedWidget_right, "page_light_setting_4");
     page_outline_setting_advanced_5 = page<::OutLineSettingAdvanced>(stackedWidget_right, "page_outline_setting_advanced_5");
-    page_light_setting_cursor_6 = page<QWidget>(stackedWidget_right, "page_light_setting_cursor_6");
+    page_light_setting_cursor_6 = page<::FullViewLightABLineSettingWidget>(stackedWidget_right, "page_light_setting_cursor_6");
     page_incline = page<::InclineSetForm>(stackedWidget_right, "page_incline");
     page_roi_setting = page<::RoiSettingWidget>(stackedWidget_right, "page_roi_setting");
-    page_halo_filter = page<QWidget>(stackedWidget_right, "page_halo_filter");
+    page_halo_filter = page<::HaloFilterWidget>(stackedWidget_right, "page_halo_filter");
     page_dead_zone_setting = page<::DeadZoneSettingWidget>(stackedWidget_right, "page_dead_zone_setting");
-    page_image_setting = page<QWidget>(stackedWidget_right, "page_image_setting");
-    page_hdr_setting = page<QWidget>(stackedWidget_right, "page_hdr_setting");
+    page_image_setting = page<::ImageSettingWidget>(stackedWidget_right, "page_image_setting");
+    page_hdr_setting = page<::HDRSettingWidget>(stackedWidget_right, "page_hdr_setting");
     page_outline25d_setting = page<::Outline25dSettingWidget>(stackedWidget_right, "page_outline25d_setting");
     page_output_setting = page<::OutputSettingWidget>(stackedWidget_right, "page_output_setting");
     page_peak_setting = page<::PeakSettingWidget>(stackedWidget_right, "page_peak_setting");

@@ -14,10 +14,15 @@ class QWidget;
 class CloudFilterSettingWidget;
 class DeadZoneSettingWidget;
 class FullViewIgnoreSettingWidget;
+class FullViewLightABLineSettingWidget;
+class FullViewLightSettingWidget;
 class FullViewSettingWidget;
 class FullViewWidget;
+class HDRSettingWidget;
+class HaloFilterWidget;
 class HeightView;
 class IOListenForm;
+class ImageSettingWidget;
 class InclineChartForm;
 class InclineSetForm;
 class LightGrayForm;
@@ -73,15 +78,15 @@ public:
     ::FullViewSettingWidget* page_fullview_setting_1;             // 1
     ::OutLineSettingWidget* page_outline_setting_2;               // 2
     ::FullViewIgnoreSettingWidget* page_camera_ignore_setting_3;  // 3
-    QWidget* page_light_setting_4;                              // 4
+    ::FullViewLightSettingWidget* page_light_setting_4;         // 4
     ::OutLineSettingAdvanced* page_outline_setting_advanced_5;    // 5
-    QWidget* page_light_setting_cursor_6;                       // 6
+    ::FullViewLightABLineSettingWidget* page_light_setting_cursor_6;  // 6
     ::InclineSetForm* page_incline;                               // 7
     ::RoiSettingWidget* page_roi_setting;                         // 8
-    QWidget* page_halo_filter;                                  // 9
+    ::HaloFilterWidget* page_halo_filter;                       // 9
     ::DeadZoneSettingWidget* page_dead_zone_setting;              // 10
-    QWidget* page_image_setting;                                // 11
-    QWidget* page_hdr_setting;                                  // 12
+    ::ImageSettingWidget* page_image_setting;                   // 11
+    ::HDRSettingWidget* page_hdr_setting;                       // 12
     ::Outline25dSettingWidget* page_outline25d_setting;           // 13
     ::OutputSettingWidget* page_output_setting;                   // 14
     ::PeakSettingWidget* page_peak_setting;                       // 15

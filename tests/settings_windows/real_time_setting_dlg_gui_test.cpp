@@ -3,6 +3,7 @@
 // entries' acquisition modes, the tilt pair's enable registers, the 2.5D work
 // mode, the start-batch wait, and pictures of the whole window.
 #include <QAbstractSpinBox>
+#include <QComboBox>
 #include <QGraphicsView>
 #include <QLabel>
 #include <QPointer>
@@ -38,6 +39,9 @@
 #include "views/camera/full_view_ignore_setting_widget.h"
 #include "views/camera/full_view_setting_widget.h"
 #include "views/camera/full_view_widget.h"
+#include "views/camera/hdr_halo_pages.h"
+#include "views/camera/image_setting_widget.h"
+#include "views/camera/light_setting_pages.h"
 #include "views/camera/peak_roi_pages.h"
 #include "views/profile/kx_outline_widget.h"
 #include "views/profile/outline_canvas.h"
@@ -232,6 +236,10 @@ struct Route {
 
 bool read804(mirevo::test::ClientSensor& s) { return wasRead(s, 804); }
 bool read443(mirevo::test::ClientSensor& s) { return wasRead(s, 443); }
+bool read286(mirevo::test::ClientSensor& s) { return wasRead(s, 286); }
+bool read801(mirevo::test::ClientSensor& s) { return wasRead(s, 801); }
+bool read450(mirevo::test::ClientSensor& s) { return wasRead(s, 450); }
+bool read11And286(mirevo::test::ClientSensor& s) { return wasRead(s, 11) && wasRead(s, 286); }
 bool shapeBlockRead(mirevo::test::ClientSensor& s) {
     for (const auto& packet : s.packetLog())
         if (packet.opcode == kShapeBlockOpcode && (packet.address >> 16) == 0) return true;
@@ -278,16 +286,27 @@ INSTANTIATE_TEST_SUITE_P(
               shapeBlockRead},
         Route{"CameraToPeak", [](Dlg& w) { emit w.ui->page_fullview_setting_1->signal_clicked(15); }, 15, "高级设定",
               read443},
+        Route{"CameraToLight", [](Dlg& w) { emit w.ui->page_fullview_setting_1->signal_clicked(4); }, 4, "拍摄设定",
+              read286},
         Route{"CameraToHalo", [](Dlg& w) { emit w.ui->page_fullview_setting_1->signal_clicked(9); }, 9, "高级设定",
-              nullptr},
+              read801},
         Route{"CameraToImage", [](Dlg& w) { emit w.ui->page_fullview_setting_1->signal_clicked(11); }, 11,
-              "高级设定", nullptr},
+              "高级设定", read450},
         Route{"CameraToHdr", [](Dlg& w) { emit w.ui->page_fullview_setting_1->signal_clicked(12); }, 12, "高级设定",
               nullptr},
         Route{"IgnoreAreasBack", [](Dlg& w) { emit w.ui->page_camera_ignore_setting_3->signal_clicked(1); }, 1,
               "拍摄设定", nullptr},
         Route{"RoiBack", [](Dlg& w) { emit w.ui->page_roi_setting->signal_clicked(1); }, 1, "拍摄设定", nullptr},
         Route{"PeakBack", [](Dlg& w) { emit w.ui->page_peak_setting->signal_clicked(1); }, 1, "拍摄设定", nullptr},
+        Route{"LightToCursor", [](Dlg& w) { emit w.ui->page_light_setting_4->signal_clicked(6); }, 6, "拍摄设定",
+              read286},
+        Route{"LightBack", [](Dlg& w) { emit w.ui->page_light_setting_4->signal_clicked(1); }, 1, "拍摄设定",
+              read11And286},
+        Route{"CursorBack", [](Dlg& w) { emit w.ui->page_light_setting_cursor_6->signal_clicked(4); }, 4, "拍摄设定",
+              nullptr},
+        Route{"HaloBack", [](Dlg& w) { emit w.ui->page_halo_filter->signal_clicked(1); }, 1, "拍摄设定", nullptr},
+        Route{"ImageBack", [](Dlg& w) { emit w.ui->page_image_setting->signal_clicked(1); }, 1, "拍摄设定", nullptr},
+        Route{"HdrBack", [](Dlg& w) { emit w.ui->page_hdr_setting->signal_clicked(1); }, 1, "拍摄设定", nullptr},
         Route{"SlotById", [](Dlg& w) { w.slot_OnShowStackedWidget(4); }, 4, "拍摄设定", nullptr},
         Route{"LightCursorById", [](Dlg& w) { w.slot_OnShowStackedWidget(6); }, 6, "拍摄设定", nullptr},
         Route{"ProfileById", [](Dlg& w) { w.slot_OnShowStackedWidget(2); }, 2, "轮廓设定", nullptr}),
@@ -302,6 +321,26 @@ TEST_F(SettingsWindow, NormalSettingsReturnToThePreviousPage) {
     emit ui().page_outline_setting_advanced_5->signal_OnNormalSettings();
     EXPECT_EQ(rightPage(), Dlg::kProfileAdvancedPage);
     EXPECT_EQ(title(), QStringLiteral("轮廓设定"));
+    EXPECT_EQ(prompts->count(), 0);
+}
+
+TEST_F(SettingsWindow, PagesReachEachOtherThroughTheWindow) {
+    ScopedPrompter prompts;
+    Dlg& w = open();
+    w.selectMenuPage(1);
+    QWidget* exposure = ui().page_fullview_setting_1->ui->comboBox_cmos_exposure_time;
+    emit ui().page_hdr_setting->hdr_en_changed(true);
+    EXPECT_FALSE(exposure->isEnabled()) << "multi-frame HDR takes over the exposure";
+    emit ui().page_hdr_setting->hdr_en_changed(false);
+    EXPECT_TRUE(exposure->isEnabled());
+
+    // The advanced dialog's optimisation switch re-bases the camera and profile pages' values.
+    setSettingsString(settings_keys::kOptimizedInvalidRepairedCount, QStringLiteral("2"));
+    for (uint32_t filter : {470u, 471u, 472u, 473u}) sensor().setReg(filter, 3);
+    sensor().clearPacketLog();
+    emit w.advancedDialog().signal_update_optimized_settings(1);
+    EXPECT_FALSE(sensor().writesTo(183).empty()) << "the camera page's auto-complete count";
+    EXPECT_FALSE(sensor().writesTo(472).empty() && sensor().writesTo(470).empty()) << "the profile filters";
     EXPECT_EQ(prompts->count(), 0);
 }
 
@@ -426,6 +465,11 @@ TEST_F(BatchWindow, TheWaitEndsAfterTheNewBatchNotOnTheLastOnesFlag) {
     w.show();
     ASSERT_EQ(leftView(), Dlg::kBatchView) << "batch mode shows the height map";
     ASSERT_TRUE(ui().pushButton_content_right_2->isEnabled());
+
+    emit ui().page_camera_trigger_0->signal_slave_mode(true);
+    EXPECT_FALSE(ui().pushButton_content_right_2->isEnabled()) << "a slave controller starts no batch";
+    emit ui().page_camera_trigger_0->signal_slave_mode(false);
+    EXPECT_TRUE(ui().pushButton_content_right_2->isEnabled());
 
     planBatch(1, 0);
     ui().pushButton_content_right_2->click();
