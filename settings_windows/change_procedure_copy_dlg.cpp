@@ -70,10 +70,9 @@ void ChangeProcedureCopyDlg::copySettings() {
     const int source = ui->comboBox_fromc->currentIndex();
     const int destination = ui->comboBox_toc->currentIndex();
     if (static_cast<uint8_t>(source) == static_cast<uint8_t>(destination)) return;
-    const int status = program_steps::runInOrder({[source] { return program_steps::select(source); },
-                                                  program_steps::load,
-                                                  [destination] { return program_steps::select(destination); },
-                                                  program_steps::store});
+    const int status =
+        program_steps::runInOrder({[source] { return program_steps::select(source); }, program_steps::load,
+                                   [destination] { return program_steps::select(destination); }, program_steps::store});
     if (status != 0)
         ui::prompter().critical(this, tr("错误"), tr("复制程序设定失败!"), QMessageBox::Ok, QMessageBox::Ok);
 }

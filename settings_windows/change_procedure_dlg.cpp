@@ -182,12 +182,12 @@ void ChangeProcedureDlg::on_pushButton_switch_pro_clicked() {
 
 void ChangeProcedureDlg::on_pushButton_init_program_clicked() {
     const int row = currentRow();
-    const QMessageBox::StandardButton answer =
-        ui::prompter().question(this, tr("程序设定重置"), tr("将重置程序设定[编号 %1], 确定继续吗?").arg(numberText(row)),
-                                QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
+    const QMessageBox::StandardButton answer = ui::prompter().question(
+        this, tr("程序设定重置"), tr("将重置程序设定[编号 %1], 确定继续吗?").arg(numberText(row)),
+        QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
     if (answer != QMessageBox::Ok) return;
-    if (program_steps::runInOrder({[row] { return program_steps::select(row); }, program_steps::reset,
-                                   program_steps::store}) != 0)
+    if (program_steps::runInOrder(
+            {[row] { return program_steps::select(row); }, program_steps::reset, program_steps::store}) != 0)
         failed(tr("重置程序设定失败!"));
     else
         ui::prompter().information(this, tr("提示"), tr("重置程序设定成功!"), QMessageBox::Ok, QMessageBox::Ok);

@@ -81,8 +81,7 @@ RealTimeSettingDlg::RealTimeSettingDlg(QWidget* parent)
     timer_->start(kStatusIntervalMs);
 
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    if (settingsInt(settings_keys::kSupperSetEn) == 0)
-        ui->pushButton_supper_settings->hide();
+    if (settingsInt(settings_keys::kSupperSetEn) == 0) ui->pushButton_supper_settings->hide();
 
     ui->page_camera_trigger_0->setStartBatchButton(ui->pushButton_content_right_2);
     ui->page_camera_trigger_0->setLeftStack(ui->stackedWidget_left);
@@ -137,7 +136,8 @@ void RealTimeSettingDlg::connectPages() {
     TiggerSettingWidget* trigger = ui->page_camera_trigger_0;
     connect(trigger, &TiggerSettingWidget::signal_trigger_batch, this, &RealTimeSettingDlg::slot_trigger_batch);
     connect(trigger, &TiggerSettingWidget::signal_slave_mode, this, [this](bool slave) {
-        ui->pushButton_content_right_2->setEnabled(!(slave || linelaserClient()->cachedRegister(kBatchModeRegister) == 0));
+        ui->pushButton_content_right_2->setEnabled(
+            !(slave || linelaserClient()->cachedRegister(kBatchModeRegister) == 0));
     });
     connect(&advanced_, &SupperSettingsDialog::signal_update_optimized_settings, ui->page_fullview_setting_1,
             &FullViewSettingWidget::slot_update_optimized_settings);
@@ -147,8 +147,7 @@ void RealTimeSettingDlg::connectPages() {
 
 void RealTimeSettingDlg::connectProfilePages() {
     OutLineSettingAdvanced* advanced = ui->page_outline_setting_advanced_5;
-    connect(advanced, &OutLineSettingAdvanced::signal_OnNormalSettings, this,
-            [this] { showRightPage(previousPage_); });
+    connect(advanced, &OutLineSettingAdvanced::signal_OnNormalSettings, this, [this] { showRightPage(previousPage_); });
     connect(advanced, &OutLineSettingAdvanced::signal_btn_env, this, &RealTimeSettingDlg::showTiltPage);
     connect(advanced, &OutLineSettingAdvanced::signal_clicked, this, [this](int id) {
         if (id == kDeadZonePage) ui->page_dead_zone_setting->loadSettings();
@@ -164,8 +163,7 @@ void RealTimeSettingDlg::connectProfilePages() {
             &RealTimeSettingDlg::showRightPage);
     connect(ui->page_dead_zone_setting, &DeadZoneSettingWidget::signal_clicked, this,
             &RealTimeSettingDlg::showRightPage);
-    connect(ui->page_cloud_filter, &CloudFilterSettingWidget::signal_clicked, this,
-            &RealTimeSettingDlg::showRightPage);
+    connect(ui->page_cloud_filter, &CloudFilterSettingWidget::signal_clicked, this, &RealTimeSettingDlg::showRightPage);
 }
 
 void RealTimeSettingDlg::connectCameraPages() {
@@ -366,8 +364,7 @@ void RealTimeSettingDlg::selectMenuPage(int kind) {
         if (!batchMode()) client->startProfileAcquisition();
         ui->page_outline_view->resetOutlineView();
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -420,9 +417,9 @@ void RealTimeSettingDlg::setMenuEnabled(bool on) {
 }
 
 void RealTimeSettingDlg::setWorkModeLocked(bool on) {
-    for (QPushButton* button : {ui->pushButton_cameratTiggerSet, ui->pushButton_cameratSet, ui->pushButton_outline_set,
-                                ui->pushButton_Measurement_Common_Settings, ui->pushButton_io_set,
-                                ui->pushButton_supper_settings})
+    for (QPushButton* button :
+         {ui->pushButton_cameratTiggerSet, ui->pushButton_cameratSet, ui->pushButton_outline_set,
+          ui->pushButton_Measurement_Common_Settings, ui->pushButton_io_set, ui->pushButton_supper_settings})
         button->setEnabled(!on);
     if (on) ui->pushButton_content_right_2->setEnabled(false);
 }

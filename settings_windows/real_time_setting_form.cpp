@@ -71,10 +71,11 @@ void RealTimeSettingDlg::setupUi(QDialog* dialog) {
     dialog->setObjectName(QStringLiteral("RealTimeSettingDlg"));
     dialog->setFixedSize(1020, 720);
     dialog->setFont(forms::pageFont());
-    dialog->setStyleSheet(QStringLiteral("QDialog#RealTimeSettingDlg #widget_hr2{\n"
-                                         "    background-color: rgba(240, 1);\n"
-                                         "    border: 1px solid #FFC4C4C4;\n"
-                                         "}"));
+    dialog->setStyleSheet(
+        QStringLiteral("QDialog#RealTimeSettingDlg #widget_hr2{\n"
+                       "    background-color: rgba(240, 1);\n"
+                       "    border: 1px solid #FFC4C4C4;\n"
+                       "}"));
     auto* layout = new QVBoxLayout(dialog);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -119,14 +120,14 @@ void RealTimeSettingDlg::setupMenu(QDialog* dialog) {
     pushButton_supper_settings = menuButton(horizontalWidget_menu, "pushButton_supper_settings", 70, 30);
     widget_2 = make<QWidget>(horizontalWidget_menu, "widget_2");
     widget_2->setFixedWidth(10);
-    for (QWidget* item : {static_cast<QWidget*>(pushButton_cameratTiggerSet), static_cast<QWidget*>(pushButton_cameratSet),
-                          static_cast<QWidget*>(pushButton_outline_set), widget_hr1,
-                          static_cast<QWidget*>(pushButton_Measurement_Common_Settings), widget_hr2,
+    for (QWidget* item : {static_cast<QWidget*>(pushButton_cameratTiggerSet),
+                          static_cast<QWidget*>(pushButton_cameratSet), static_cast<QWidget*>(pushButton_outline_set),
+                          widget_hr1, static_cast<QWidget*>(pushButton_Measurement_Common_Settings), widget_hr2,
                           static_cast<QWidget*>(pushButton_25d)})
         row->addWidget(item);
     row->addStretch(1);
-    for (QWidget* item : {pushButton_io_set, pushButton_Change_Procedure, pushButton_save_setting,
-                          pushButton_supper_settings})
+    for (QWidget* item :
+         {pushButton_io_set, pushButton_Change_Procedure, pushButton_save_setting, pushButton_supper_settings})
         row->addWidget(item);
     row->addWidget(widget_2);
 }
@@ -176,8 +177,10 @@ void RealTimeSettingDlg::setupRightPane(QDialog* dialog) {
     page_camera_ignore_setting_3 =
         page<::FullViewIgnoreSettingWidget>(stackedWidget_right, "page_camera_ignore_setting_3");
     page_light_setting_4 = page<::FullViewLightSettingWidget>(stackedWidget_right, "page_light_setting_4");
-    page_outline_setting_advanced_5 = page<::OutLineSettingAdvanced>(stackedWidget_right, "page_outline_setting_advanced_5");
-    page_light_setting_cursor_6 = page<::FullViewLightABLineSettingWidget>(stackedWidget_right, "page_light_setting_cursor_6");
+    page_outline_setting_advanced_5 =
+        page<::OutLineSettingAdvanced>(stackedWidget_right, "page_outline_setting_advanced_5");
+    page_light_setting_cursor_6 =
+        page<::FullViewLightABLineSettingWidget>(stackedWidget_right, "page_light_setting_cursor_6");
     page_incline = page<::InclineSetForm>(stackedWidget_right, "page_incline");
     page_roi_setting = page<::RoiSettingWidget>(stackedWidget_right, "page_roi_setting");
     page_halo_filter = page<::HaloFilterWidget>(stackedWidget_right, "page_halo_filter");

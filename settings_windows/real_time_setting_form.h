@@ -60,13 +60,13 @@ public:
     // The left view stack (index: view).
     QFrame* widget_content_left;
     QStackedWidget* stackedWidget_left;
-    ::OutlineChartWidget* page_trigger_view;          // 0
-    ::FullViewWidget* page_fullimg_view;              // 1
-    ::OutlineChartWidget* page_outline_view;          // 2
-    ::HeightView* page_batch_view;                    // 3
-    ::LightGrayForm* page_lightGray;                  // 4
-    ::IOListenForm* page_io_listen;                   // 5
-    ::InclineChartForm* page_left_inclinechart;       // 6
+    ::OutlineChartWidget* page_trigger_view;     // 0
+    ::FullViewWidget* page_fullimg_view;         // 1
+    ::OutlineChartWidget* page_outline_view;     // 2
+    ::HeightView* page_batch_view;               // 3
+    ::LightGrayForm* page_lightGray;             // 4
+    ::IOListenForm* page_io_listen;              // 5
+    ::InclineChartForm* page_left_inclinechart;  // 6
 
     // The right pane (index: page id).
     QWidget* widget_content_right;
@@ -74,25 +74,25 @@ public:
     QLabel* label_right_title;
     QPushButton* pushButton_right_help;
     QStackedWidget* stackedWidget_right;
-    ::TiggerSettingWidget* page_camera_trigger_0;                 // 0
-    ::FullViewSettingWidget* page_fullview_setting_1;             // 1
-    ::OutLineSettingWidget* page_outline_setting_2;               // 2
-    ::FullViewIgnoreSettingWidget* page_camera_ignore_setting_3;  // 3
-    ::FullViewLightSettingWidget* page_light_setting_4;         // 4
-    ::OutLineSettingAdvanced* page_outline_setting_advanced_5;    // 5
+    ::TiggerSettingWidget* page_camera_trigger_0;                     // 0
+    ::FullViewSettingWidget* page_fullview_setting_1;                 // 1
+    ::OutLineSettingWidget* page_outline_setting_2;                   // 2
+    ::FullViewIgnoreSettingWidget* page_camera_ignore_setting_3;      // 3
+    ::FullViewLightSettingWidget* page_light_setting_4;               // 4
+    ::OutLineSettingAdvanced* page_outline_setting_advanced_5;        // 5
     ::FullViewLightABLineSettingWidget* page_light_setting_cursor_6;  // 6
-    ::InclineSetForm* page_incline;                               // 7
-    ::RoiSettingWidget* page_roi_setting;                         // 8
-    ::HaloFilterWidget* page_halo_filter;                       // 9
-    ::DeadZoneSettingWidget* page_dead_zone_setting;              // 10
-    ::ImageSettingWidget* page_image_setting;                   // 11
-    ::HDRSettingWidget* page_hdr_setting;                       // 12
-    ::Outline25dSettingWidget* page_outline25d_setting;           // 13
-    ::OutputSettingWidget* page_output_setting;                   // 14
-    ::PeakSettingWidget* page_peak_setting;                       // 15
-    ::CloudFilterSettingWidget* page_cloud_filter;                // 16
-    ::Outline25dSetupWidget* page_outline25d_setup;               // 17
-    ::Outline25dAdvancedWidget* page_outline25d_advanced;         // 18
+    ::InclineSetForm* page_incline;                                   // 7
+    ::RoiSettingWidget* page_roi_setting;                             // 8
+    ::HaloFilterWidget* page_halo_filter;                             // 9
+    ::DeadZoneSettingWidget* page_dead_zone_setting;                  // 10
+    ::ImageSettingWidget* page_image_setting;                         // 11
+    ::HDRSettingWidget* page_hdr_setting;                             // 12
+    ::Outline25dSettingWidget* page_outline25d_setting;               // 13
+    ::OutputSettingWidget* page_output_setting;                       // 14
+    ::PeakSettingWidget* page_peak_setting;                           // 15
+    ::CloudFilterSettingWidget* page_cloud_filter;                    // 16
+    ::Outline25dSetupWidget* page_outline25d_setup;                   // 17
+    ::Outline25dAdvancedWidget* page_outline25d_advanced;             // 18
     QWidget* widget_right_buttons;
     QPushButton* pushButton_content_right_2;
     QPushButton* pushButton_close_nosave;

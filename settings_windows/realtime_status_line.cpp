@@ -6,7 +6,8 @@
 
 RealtimeStatusTexts realtimeStatusTexts(int register149, int register143, int register144, int batchMs) {
     RealtimeStatusTexts texts;
-    texts.batch = register149 == 1 ? QCoreApplication::translate("RealTimeSettingDlg", "批处理设定：ON") : QCoreApplication::translate("RealTimeSettingDlg", "批处理设定：OFF");
+    texts.batch = register149 == 1 ? QCoreApplication::translate("RealTimeSettingDlg", "批处理设定：ON")
+                                   : QCoreApplication::translate("RealTimeSettingDlg", "批处理设定：OFF");
     switch (register143) {
     case 0: texts.trigger = QCoreApplication::translate("RealTimeSettingDlg", "触发模式：连续触发"); break;
     case 1: texts.trigger = QCoreApplication::translate("RealTimeSettingDlg", "触发模式：外部触发"); break;
@@ -17,11 +18,14 @@ RealtimeStatusTexts realtimeStatusTexts(int register149, int register143, int re
         const float hz = static_cast<float>(1000000u / static_cast<uint32_t>(register144));
         if (hz >= 1000.0f) {
             const float khz = hz / 1000.0f - 0.005f;
-            texts.sampling = QCoreApplication::translate("RealTimeSettingDlg", "采样频率：") + QStringLiteral("%1KHz").arg(static_cast<double>(khz), 0, 'f', 2);
+            texts.sampling = QCoreApplication::translate("RealTimeSettingDlg", "采样频率：") +
+                             QStringLiteral("%1KHz").arg(static_cast<double>(khz), 0, 'f', 2);
         } else {
-            texts.sampling = QCoreApplication::translate("RealTimeSettingDlg", "采样频率：") + QStringLiteral("%1Hz").arg(static_cast<double>(hz), 0, 'g', 6);
+            texts.sampling = QCoreApplication::translate("RealTimeSettingDlg", "采样频率：") +
+                             QStringLiteral("%1Hz").arg(static_cast<double>(hz), 0, 'g', 6);
         }
     }
-    texts.batchTime = QCoreApplication::translate("RealTimeSettingDlg", "批处理时间：") + QStringLiteral("%1ms").arg(batchMs);
+    texts.batchTime =
+        QCoreApplication::translate("RealTimeSettingDlg", "批处理时间：") + QStringLiteral("%1ms").arg(batchMs);
     return texts;
 }

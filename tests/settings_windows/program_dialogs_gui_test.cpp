@@ -240,12 +240,17 @@ const ProgramCommand kSelect2 = selectCommand(2);
 INSTANTIATE_TEST_SUITE_P(
     Steps, ProgramReset,
     ::testing::Values(
-        ResetCase{"Succeeds", std::nullopt, {kSelect5, kReset, kStore, kSelect2, kLoad}, PromptKind::Information,
+        ResetCase{"Succeeds",
+                  std::nullopt,
+                  {kSelect5, kReset, kStore, kSelect2, kLoad},
+                  PromptKind::Information,
                   "重置程序设定成功!"},
         ResetCase{"SelectFails", kSelect5, {kSelect5, kSelect2, kLoad}, PromptKind::Critical, "重置程序设定失败!"},
-        ResetCase{"ResetFails", kReset, {kSelect5, kReset, kSelect2, kLoad}, PromptKind::Critical,
-                  "重置程序设定失败!"},
-        ResetCase{"StoreFails", kStore, {kSelect5, kReset, kStore, kSelect2, kLoad}, PromptKind::Critical,
+        ResetCase{"ResetFails", kReset, {kSelect5, kReset, kSelect2, kLoad}, PromptKind::Critical, "重置程序设定失败!"},
+        ResetCase{"StoreFails",
+                  kStore,
+                  {kSelect5, kReset, kStore, kSelect2, kLoad},
+                  PromptKind::Critical,
                   "重置程序设定失败!"}),
     [](const ::testing::TestParamInfo<ResetCase>& info) { return std::string(info.param.name); });
 
@@ -367,8 +372,8 @@ TEST_F(ProgramCopy, CopiesSourceOntoDestinationThenReturnsToTheActiveProgram) {
     copyFrom(dialog, 2, CopyScript{6, true});
     EXPECT_EQ(offeredSource, 2);
     EXPECT_EQ(offeredDestination, 0);
-    EXPECT_EQ(programCommands(sensor()), (std::vector<ProgramCommand>{selectCommand(2), kLoad, selectCommand(6),
-                                                                      kStore, selectCommand(1), kLoad}));
+    EXPECT_EQ(programCommands(sensor()), (std::vector<ProgramCommand>{selectCommand(2), kLoad, selectCommand(6), kStore,
+                                                                      selectCommand(1), kLoad}));
     EXPECT_EQ(programs->programRegister(6, kSetting), 1002u);
     EXPECT_EQ(sensor().reg(kSetting), 1001u);
     EXPECT_EQ(prompts->count(), 0);
@@ -453,7 +458,8 @@ TEST_F(ProgramRename, TheNameGoesIntoTheTableAndTheWholeListWithoutTheComma) {
     QString expected = defaultNames();
     expected.replace(QStringLiteral("SettingNo.4,"), QStringLiteral("LineA,"));
     EXPECT_EQ(settingsString(settings_keys::kProgramList), expected);
-    EXPECT_EQ(dialog.ui->lineEdit_No_Name->text(), QStringLiteral("SettingNo.4")) << "the active group is not refreshed";
+    EXPECT_EQ(dialog.ui->lineEdit_No_Name->text(), QStringLiteral("SettingNo.4"))
+        << "the active group is not refreshed";
 }
 
 TEST_F(ProgramRename, AnEmptyNameIsKeptAndItsRowIsEmptyTheNextTime) {

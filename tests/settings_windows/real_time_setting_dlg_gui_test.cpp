@@ -120,10 +120,13 @@ protected:
     // Deletes what close() left for later.
     static void runDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
     bool readOf(uint32_t reg) { return wasRead(sensor(), reg); }
-    bool waitForRead(uint32_t reg) { return waitUntil([&] { return readOf(reg); }, 10000); }
+    bool waitForRead(uint32_t reg) {
+        return waitUntil([&] { return readOf(reg); }, 10000);
+    }
     std::vector<QPushButton*> lockedButtons() {
-        return {ui().pushButton_cameratTiggerSet, ui().pushButton_cameratSet, ui().pushButton_outline_set,
-                ui().pushButton_Measurement_Common_Settings, ui().pushButton_io_set, ui().pushButton_supper_settings};
+        return {ui().pushButton_cameratTiggerSet, ui().pushButton_cameratSet,
+                ui().pushButton_outline_set,      ui().pushButton_Measurement_Common_Settings,
+                ui().pushButton_io_set,           ui().pushButton_supper_settings};
     }
 
     QPointer<Dlg> window;
@@ -145,8 +148,8 @@ TEST_F(SettingsWindow, OpensOnTheTriggerPageWithTheLiveProfileRunning) {
     EXPECT_EQ(ui().stackedWidget_left->count(), 7);
     EXPECT_EQ(ui().stackedWidget_right->count(), 19);
     w.show();
-    for (const char* hidden : {"pushButton_25d", "pushButton_Change_Procedure", "pushButton_save_setting",
-                               "pushButton_supper_settings"})
+    for (const char* hidden :
+         {"pushButton_25d", "pushButton_Change_Procedure", "pushButton_save_setting", "pushButton_supper_settings"})
         EXPECT_FALSE(w.findChild<QWidget*>(hidden)->isVisible()) << hidden;
     EXPECT_FALSE(ui().pushButton_content_right_2->isEnabled());
     for (QAbstractSpinBox* box : w.findChildren<QAbstractSpinBox*>())
@@ -278,8 +281,8 @@ INSTANTIATE_TEST_SUITE_P(
               nullptr},
         Route{"CloudFilterBack", [](Dlg& w) { emit w.ui->page_cloud_filter->signal_clicked(5); }, 5, "轮廓设定",
               nullptr},
-        Route{"ReducedProfileBack", [](Dlg& w) { emit w.ui->page_outline_setting_2->signal_clicked(5); }, 5,
-              "轮廓设定", nullptr},
+        Route{"ReducedProfileBack", [](Dlg& w) { emit w.ui->page_outline_setting_2->signal_clicked(5); }, 5, "轮廓设定",
+              nullptr},
         Route{"CameraToIgnoreAreas", [](Dlg& w) { emit w.ui->page_fullview_setting_1->signal_clicked(3); }, 3,
               "拍摄设定", shapeBlockRead},
         Route{"CameraToRoi", [](Dlg& w) { emit w.ui->page_fullview_setting_1->signal_clicked(8); }, 8, "高级设定",
@@ -290,8 +293,8 @@ INSTANTIATE_TEST_SUITE_P(
               read286},
         Route{"CameraToHalo", [](Dlg& w) { emit w.ui->page_fullview_setting_1->signal_clicked(9); }, 9, "高级设定",
               read801},
-        Route{"CameraToImage", [](Dlg& w) { emit w.ui->page_fullview_setting_1->signal_clicked(11); }, 11,
-              "高级设定", read450},
+        Route{"CameraToImage", [](Dlg& w) { emit w.ui->page_fullview_setting_1->signal_clicked(11); }, 11, "高级设定",
+              read450},
         Route{"CameraToHdr", [](Dlg& w) { emit w.ui->page_fullview_setting_1->signal_clicked(12); }, 12, "高级设定",
               nullptr},
         Route{"IgnoreAreasBack", [](Dlg& w) { emit w.ui->page_camera_ignore_setting_3->signal_clicked(1); }, 1,
@@ -421,8 +424,8 @@ INSTANTIATE_TEST_SUITE_P(
         TiltCase{"MenuFromPageB", 1, [](Dlg& w) { w.ui->pushButton_cameratTiggerSet->click(); }, {}, {1}},
         TiltCase{"IoFromPageK", 0, [](Dlg& w) { w.ui->pushButton_io_set->click(); }, {1}, {}},
         TiltCase{"CancelOnPageB", 1, [](Dlg& w) { w.ui->pushButton_close_nosave->click(); }, {}, {}},
-        TiltCase{"TiltCloseButton", 0,
-                 [](Dlg& w) { emit w.ui->page_incline->signal_btn_env(tevu::btnEnvClose); }, {1}, {}}),
+        TiltCase{
+            "TiltCloseButton", 0, [](Dlg& w) { emit w.ui->page_incline->signal_btn_env(tevu::btnEnvClose); }, {1}, {}}),
     [](const ::testing::TestParamInfo<TiltCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SettingsWindow, TheTiltCloseButtonReturnsToTheProfilePageAndOtherValuesDoNothing) {
@@ -543,9 +546,14 @@ protected:
     ClientSensorOptions sensorOptions() const override {
         ClientSensorOptions options;
         options.preset = sensor_sim::series4Preset(kStepHeightVersion);
-        for (auto [reg, value] : std::initializer_list<std::pair<uint32_t, uint32_t>>{
-                 {820, 100u << 16 | 50}, {821, 300u << 16 | 20}, {823, 127}, {870, 9}, {875, 1000000},
-                 {874, 1000000}, {871, 9}, {842, workMode()}})
+        for (auto [reg, value] : std::initializer_list<std::pair<uint32_t, uint32_t>>{{820, 100u << 16 | 50},
+                                                                                      {821, 300u << 16 | 20},
+                                                                                      {823, 127},
+                                                                                      {870, 9},
+                                                                                      {875, 1000000},
+                                                                                      {874, 1000000},
+                                                                                      {871, 9},
+                                                                                      {842, workMode()}})
             options.preset.registers.push_back({reg, value});
         return options;
     }
@@ -670,7 +678,8 @@ TEST_F(WindowPictures, TriggerPageShowsTheLiveProfilesStep) {
     const QImage image = mirevo::test::saveGrab(w, QStringLiteral("settings_window_trigger"));
     EXPECT_TRUE(curveNear(image, plotPixel(view, view.profileX()[1000], plane))) << "plane";
     EXPECT_TRUE(curveNear(image, plotPixel(view, view.profileX()[2500], step))) << "step";
-    EXPECT_FALSE(curveNear(image, plotPixel(view, view.profileX()[2500], plane))) << "nothing on the plane's rows there";
+    EXPECT_FALSE(curveNear(image, plotPixel(view, view.profileX()[2500], plane)))
+        << "nothing on the plane's rows there";
     // The right pane with its title.
     const QPoint titleAt = ui().widget_right_title->mapTo(&w, QPoint(2, 2));
     EXPECT_EQ(image.pixelColor(titleAt), QColor(0x2F, 0x4F, 0x6F));
