@@ -104,12 +104,44 @@ protected:
         };
         sensor().streamer().setPlan(plan);
     }
-    // Streams a batch of rows_ frames and waits until the client holds it.
+    // Streams a batch of rows_ frames and waits until the client holds it
+    // (the batch thread's first pass is slow under ThreadSanitizer: it
+    // clears its buffers of 10000 frames).
     void streamBatch() {
         planBatch(rows_, 1);
         ASSERT_EQ(client().startBatchAcquisition(true), 0);
-        ASSERT_TRUE(waitUntil([&] { return client().batchComplete.load() && client().batchProfileCount == rows_; }))
+        ASSERT_TRUE(waitUntil([&] { return client().batchComplete.load() && client().batchProfileCount == rows_; },
+                              90000))
             << client().batchProfileCount;
+    }
+    // Places rows_ rows into the client's batch as its batch thread does, in
+    // the window of profile points 512 to 1535: row r is r mm + (j % 200) x 7
+    // micrometres high at point j, every 53rd point unmeasured, intensity
+    // (31 r + j) mod 256. Tests whose subject is not the stream use it: the
+    // batch thread's first pass takes long under ThreadSanitizer.
+    void injectBatch() {
+        LinelaserClient& c = client();
+        const size_t width = static_cast<size_t>(c.profilePointCount());
+        std::lock_guard<std::mutex> lock(c.batchMutex);
+        for (int r = 0; r < rows_; ++r) {
+            std::vector<double>& heights = c.batchHeights[static_cast<size_t>(r)];
+            std::vector<uint8_t>& intensity = c.batchIntensity[static_cast<size_t>(r)];
+            heights.assign(width, kInvalid);
+            intensity.assign(width, 0);
+            for (int j = 512; j <= 1535; ++j) {
+                if (j % 53 == 7) continue;
+                heights[static_cast<size_t>(j)] = r + (j % 200) * 0.007;
+                intensity[static_cast<size_t>(j)] = frameIntensity(static_cast<uint32_t>(r), j);
+            }
+            c.batchInfo[static_cast<size_t>(r)] = BatchRowInfo{static_cast<uint32_t>(r), 10u * r, 1000000u + 1000u * r};
+        }
+        c.batchOutputMode = 1;
+        c.batchFirstColumn = 512;
+        c.batchLastColumn = 1535;
+        c.batchNumber = 7;
+        c.batchShownNumber = 7;
+        c.batchProfileCount = rows_;
+        c.batchComplete = true;
     }
     ClientRows clientRows() {
         LinelaserClient& c = client();
@@ -315,7 +347,7 @@ TEST_F(HeightExportE2e, CustomizedTifOfTheWholeProfileAndARegisterThatFails) {
     // on, those past the profile's end empty.
     ASSERT_EQ(HVQ5_2_SET_EXTEND_PROFILE_OUTPUT_WIDTH(0, 0), 0);
     ASSERT_EQ(HVQ5_2_SET_EXTEND_563TIF_Z_OFFSET(0, 0.0), 0);
-    streamBatch();
+    injectBatch();
     const ClientRows rows = clientRows();
     ASSERT_EQ(exportNow(outQ("whole.customized.tif")).status, HeightExportStatus::Written);
     const ReaderBlock tif = export_test::readFile(out("whole.customized.tif"));
@@ -325,7 +357,8 @@ TEST_F(HeightExportE2e, CustomizedTifOfTheWholeProfileAndARegisterThatFails) {
         for (int m = 0; m < 4096; ++m) {
             const int c = 512 + m;
             const double h = c < 4096 ? rows.h(r, c) : kInvalid;
-            const double expected = code(h, h * 1000.0 / 0.1 + 32768.0);
+            // 65536 / 0.1f is 655360 in single precision: ten codes per micrometre.
+            const double expected = code(h, h * 1000.0 * 10.0 + 32768.0);
             ASSERT_EQ(tif.rows[static_cast<size_t>(r)][static_cast<size_t>(m)], expected) << r << ", " << m;
         }
     }
@@ -364,7 +397,7 @@ TEST_F(HeightExportE2e, TheExportButtonOfTheHeightView) {
     EXPECT_EQ(prompter->prompts()[0].text, "没有数据!");
     prompter->clear();
 
-    streamBatch();
+    injectBatch();
     const ClientRows rows = clientRows();
     setSettingsString(settings_keys::kHisOutCsv, "/srv/scans/last.csv");
     const QString chosen = outQ("line.ypitch_txt");
@@ -459,6 +492,13 @@ TEST_F(HeightExportE2e, AutoSaveAtTheEndOfABatch) {
 class HeightExportOfALongBatch : public HeightExportE2e {
 protected:
     HeightExportOfALongBatch() { rows_ = 100; }
+    // Whole frames: the client takes the rows of a batch as they arrive.
+    ClientSensorOptions sensorOptions() const override {
+        ClientSensorOptions options = HeightExportE2e::sensorOptions();
+        options.streamedColumns = 2048;
+        options.firstStreamedColumn = 0;
+        return options;
+    }
 };
 
 // The runner goes while its export runs (and while the batch it copies is
@@ -466,7 +506,7 @@ protected:
 TEST_F(HeightExportOfALongBatch, ARunnerThatGoesWaitsForItsExport) {
     planBatch(rows_, 1, 400);
     ASSERT_EQ(client().startBatchAcquisition(true), 0);
-    ASSERT_TRUE(waitUntil([&] { return client().batchProfileCount >= 10; }));
+    ASSERT_TRUE(waitUntil([&] { return client().batchProfileCount >= 10; }, 90000));
     auto runner = std::make_unique<HeightExportRunner>();
     bool reported = false;
     exportHeightData(&owner_, outQ("early.ypitch_txt"), HeightExportOrigin::AutoSave, runner.get(),
@@ -474,7 +514,7 @@ TEST_F(HeightExportOfALongBatch, ARunnerThatGoesWaitsForItsExport) {
     runner.reset();
     EXPECT_FALSE(reported) << "the result of a runner that went is not delivered";
 
-    ASSERT_TRUE(waitUntil([&] { return client().batchComplete.load(); }));
+    ASSERT_TRUE(waitUntil([&] { return client().batchComplete.load(); }, 90000));
     const ClientRows rows = clientRows();
     std::ifstream written(out("early_ypitch.txt"));
     std::vector<std::string> lines;
@@ -499,7 +539,7 @@ TEST_F(HeightExportOfALongBatch, ARunnerThatGoesWaitsForItsExport) {
 // Quitting the application waits for the running exports (the client is
 // stopped first, but lives on until the process ends).
 TEST_F(HeightExportOfALongBatch, QuittingWaitsForTheRunningExports) {
-    streamBatch();
+    injectBatch();
     const int expectedLines = client().batchProfileCount * client().profilePointCount();
     const QString path = outQ("quit.txt");
     exportHeightData(&owner_, path, HeightExportOrigin::AutoSave);
