@@ -15,6 +15,7 @@
 #include "sensor_interface/registry/hvq5_setting_api.h"
 #include "tests/support/qt/client_fixture.h"
 #include "tests/support/qt/qt_test_env.h"
+#include "tests/support/qt/scoped_sleeper.h"
 #include "tests/support/qt/scripted_prompter.h"
 #include "tests/support/settings_host/settings_page_host.h"
 #include "tools/sensor_sim/debug_stream_service.h"
@@ -44,7 +45,6 @@ protected:
         ClientFixture::SetUp();
         if (HasFatalFailure()) return;
         host = std::make_unique<SettingsPageHost>();
-        host->inclineChart().setSleeper([this](int ms) { waits.push_back(ms); });
     }
     void TearDown() override {
         host.reset();
@@ -88,7 +88,7 @@ protected:
     int32_t reg(uint32_t address) { return static_cast<int32_t>(sensor().reg(address)); }
 
     std::unique_ptr<SettingsPageHost> host;
-    std::vector<int> waits;
+    mirevo::test::ScopedSleeper sleeper;
 };
 
 tevu::laser_correction areas(double a1, double a2, double b1, double b2) {
@@ -121,11 +121,12 @@ TEST_F(TiltPages, StoredAreasAreShownWithTheirDefaultsAndAnnouncedAfterTheWait) 
     };
     for (const Case& c : cases) {
         setAreas(c.heightPage ? 332 : 326, c.stored);
-        waits.clear();
+        const size_t pausesBefore = sleeper->asked().size();
         QSignalSpy announced(&host->inclineChart(), &InclineChartForm::signal_abarea_line_mode);
         host->inclineChart().showCorrectionAreas(c.heightPage);
         ASSERT_EQ(announced.count(), 1) << c.name;
-        EXPECT_EQ(waits, std::vector<int>{100}) << c.name;
+        const std::vector<int> pauses = sleeper->asked();
+        EXPECT_EQ(std::vector<int>(pauses.begin() + pausesBefore, pauses.end()), std::vector<int>{100}) << c.name;
         const auto record = announced[0][0].value<tevu::laser_correction>();
         EXPECT_EQ(record.mode, 1) << c.name;
         EXPECT_DOUBLE_EQ(record.value, 9.0) << c.name;

@@ -1,10 +1,9 @@
 #include "views/profile/tools/incline_chart_form.h"
 
-#include <QThread>
-
 #include <cmath>
 
 #include "sensor_client/linelaser_client.h"
+#include "sensor_client/sleeper.h"
 #include "ui_incline_chart_form.h"
 #include "views/profile/kx_outline_widget.h"
 
@@ -20,7 +19,7 @@ constexpr double kNarrowestArea = 0.002;  // mm
 }  // namespace
 
 InclineChartForm::InclineChartForm(QWidget* parent)
-    : QWidget(parent), ui(new Ui::InclineChartForm), sleep_([](int ms) { QThread::msleep(ms); }) {
+    : QWidget(parent), ui(new Ui::InclineChartForm) {
     if (objectName().isEmpty()) setObjectName(QStringLiteral("page_left_inclinechart"));
     ui->setupUi(this);
     const int n = std::max(0, linelaserClient()->profilePointCount());
@@ -65,7 +64,7 @@ void InclineChartForm::showCorrectionAreas(bool heightPage) {
     record.area2Begin = bounds[2];
     record.area2End = bounds[3];
     ui->widget_2->showCorrectionAreas(record);
-    sleep_(100);
+    ui::sleeper().sleepMs(100);
     emit signal_abarea_line_mode(record);
 }
 

@@ -4,8 +4,6 @@
 #include <QVector>
 #include <QWidget>
 
-#include <functional>
-
 #include "views/profile/laser_correction.h"
 
 class KxOutlineWidget;
@@ -18,20 +16,15 @@ class InclineChartForm : public QWidget {
     Q_OBJECT
 
 public:
-    // The GUI thread's waits (the pause before the stored areas are
-    // announced); tests put in their own.
-    using Sleeper = std::function<void(int ms)>;
-
     explicit InclineChartForm(QWidget* parent = nullptr);
     ~InclineChartForm() override;
 
     // Redraws the plot from the newest live profile (not in batch mode).
     void refreshOutline();
     // Shows the stored areas of the height correction (true) or of the angle
-    // correction (false), then announces them.
+    // correction (false), then, after a pause of 100 ms in the GUI thread
+    // (through the installed ui::Sleeper), announces them.
     void showCorrectionAreas(bool heightPage);
-
-    void setSleeper(Sleeper sleeper) { sleep_ = std::move(sleeper); }
     KxOutlineWidget* plot() const;
 
 signals:
@@ -47,5 +40,4 @@ private:
     Ui::InclineChartForm* ui;
     QVector<double> x_;
     QVector<double> z_;
-    Sleeper sleep_;
 };
