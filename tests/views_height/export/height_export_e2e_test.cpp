@@ -77,6 +77,7 @@ protected:
     void SetUp() override {
         mirevo::test::ClientFixture::SetUp();
         if (HasFatalFailure()) return;
+        clearBatch();
         int withIntensity = 1;
         ASSERT_EQ(client().cfgRegister(1, 233, &withIntensity), 0);
         // The register TIF's formula: 2 / 256 x (h x 256 + 25600 - 10240) + 32768.
@@ -88,7 +89,21 @@ protected:
     }
     void TearDown() override {
         client().stopAcquisition();
+        clearBatch();
         mirevo::test::ClientFixture::TearDown();
+    }
+    // The client keeps its batch between tests of one process.
+    void clearBatch() {
+        LinelaserClient& c = client();
+        std::lock_guard<std::mutex> lock(c.batchMutex);
+        for (int r = 0; r < rows_; ++r) {
+            c.batchHeights[static_cast<size_t>(r)].clear();
+            c.batchIntensity[static_cast<size_t>(r)].clear();
+        }
+        c.batchProfileCount = 0;
+        c.batchNumber = 0;
+        c.batchShownNumber = 0;
+        c.batchComplete = false;
     }
 
     void planBatch(int frames, uint32_t number, int rateHz = 0) {
