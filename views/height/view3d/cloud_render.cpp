@@ -28,6 +28,8 @@ void renderPointCloud(const kxCloud& cloud, const std::shared_ptr<PCLVisualizer>
     const pcl::PointCloud<pcl::PointXYZ>::Ptr points = buildViewPoints(cloud, xyScale);
     pcl::visualization::PointCloudColorHandlerGenericField<pcl::PointXYZ> byHeight(points, "z");
     viewer->addPointCloud<pcl::PointXYZ>(points, byHeight, kMainCloudId);
+    // No points have no range to spread the table over (VTK complains).
+    if (points->empty()) return;
     viewer->setPointCloudRenderingProperties(pcl::visualization::PCL_VISUALIZER_LUT,
                                              pcl::visualization::PCL_VISUALIZER_LUT_JET_INVERSE, kMainCloudId);
     viewer->setPointCloudRenderingProperties(pcl::visualization::PCL_VISUALIZER_LUT_RANGE,
