@@ -158,6 +158,35 @@ TEST(AdaptiveMesh, NothingToDrawWithoutHeightsAndNoThrowOnTheSmallestGrids) {
     EXPECT_EQ(mesh.cloud.width, static_cast<uint32_t>(builder.columns()));
 }
 
+TEST(AdaptiveMesh, ThreadsBuildTheSameMeshAsOne) {
+    // A grid large enough to be split into bands of rows: a slope, a raised
+    // block, scattered and patched dropouts.
+    cv::Mat z(700, 1300, CV_32FC1);
+    for (int r = 0; r < z.rows; ++r)
+        for (int c = 0; c < z.cols; ++c) z.at<float>(r, c) = 0.001f * c + 0.002f * r + ((r * 7 + c * 13) % 17 == 0 ? 0.3f : 0.0f);
+    z(cv::Rect(300, 200, 400, 250)) += 1.0f;
+    for (int i = 0; i < 400; ++i) z.at<float>((i * 97) % z.rows, (i * 389) % z.cols) = kNull;
+    z(cv::Rect(900, 100, 30, 500)).setTo(kNull);
+    const kxCloud cloud(z, 0.1f, 0.1f, -1.0f, 4.0f, kNull);
+
+    AdaptiveMeshBuilder one(kRate);
+    one.setMaxThreads(1);
+    pcl::PolygonMesh single;
+    ASSERT_TRUE(one.build(cloud, 0.0f, single));
+    AdaptiveMeshBuilder several(kRate);
+    several.setMaxThreads(8);
+    pcl::PolygonMesh split;
+    ASSERT_TRUE(several.build(cloud, 0.0f, split));
+    ASSERT_GT(one.coarseTriangles(), 1000u);
+    ASSERT_GT(one.fineTriangles(), 1000u);
+    EXPECT_EQ(several.coarseTriangles(), one.coarseTriangles());
+    EXPECT_EQ(several.fineTriangles(), one.fineTriangles());
+    ASSERT_EQ(split.polygons.size(), single.polygons.size());
+    for (size_t i = 0; i < single.polygons.size(); ++i)
+        ASSERT_EQ(split.polygons[i].vertices, single.polygons[i].vertices) << "triangle " << i;
+    EXPECT_EQ(split.cloud.data, single.cloud.data);
+}
+
 TEST(AdaptiveMesh, XyScaleThinsTheGridBeforeTheHalving) {
     AdaptiveMeshBuilder builder(kRate);
     pcl::PolygonMesh mesh;

@@ -22,6 +22,10 @@ public:
     // when the cloud has no heights.
     bool build(const kx::common::kxCloud& cloud, float xyScale, pcl::PolygonMesh& mesh);
 
+    // Large grids are meshed by up to this many threads (default: the
+    // machine's cores, at most 8); the mesh is the same for any number.
+    void setMaxThreads(int threads) { maxThreads_ = threads; }
+
     // Of the last build: the grid that was meshed and its triangles.
     int rows() const { return rows_; }
     int columns() const { return columns_; }
@@ -32,6 +36,7 @@ public:
 
 private:
     float rate_;
+    int maxThreads_ = 0;  // 0: the machine's cores
     int rows_ = 0;
     int columns_ = 0;
     size_t coarse_ = 0;

@@ -66,10 +66,18 @@ void gradientOutlierMask(const cv::Mat& grad, const cv::Mat& weights, const cv::
     BlurWorker weightedGrad(grad.mul(weights));
     cv::Mat weightSum;
     gradientBox(weights, weightSum);
-    cv::Mat localMean;
-    cv::divide(weightedGrad.join(), weightSum, localMean);
-    cv::Mat diff;
-    cv::subtract(grad, localMean, diff);
+    const cv::Mat& weightedSum = weightedGrad.join();
     zeros8.copyTo(mask);
-    mask.setTo(255, (diff < -t) | (diff > t));
+    // One pass instead of a temporary image per step: fresh memory is the
+    // dearest part of a large grid.
+    for (int r = 0; r < grad.rows; ++r) {
+        const float* g = grad.ptr<float>(r);
+        const float* num = weightedSum.ptr<float>(r);
+        const float* den = weightSum.ptr<float>(r);
+        uint8_t* m = mask.ptr<uint8_t>(r);
+        for (int c = 0; c < grad.cols; ++c) {
+            const float diff = g[c] - num[c] / den[c];
+            if (diff < -t || diff > t) m[c] = 255;
+        }
+    }
 }

@@ -1,5 +1,6 @@
 #include "views/height/view3d/view_points.h"
 
+#include "views/height/cloud/point_conversion.h"
 #include "views/height/view3d/cloud_filters.h"
 
 using kx::common::kxCloud;
@@ -17,6 +18,7 @@ pcl::PointCloud<pcl::PointXYZ>::Ptr buildViewPoints(const kxCloud& cloud, float 
     if (!thinnedCloud(cloud, xyScale, grid) || grid.z.type() != CV_32FC1) return points;
     const cv::Mat& z = grid.z;
     points->reserve(static_cast<size_t>(z.rows) * static_cast<size_t>(z.cols));
+    kx::common::conversion::adviseHugePages(points->data(), points->points.capacity() * sizeof(pcl::PointXYZ));
     for (int r = 0; r < z.rows; ++r) {
         const float* row = z.ptr<float>(r);
         const float y = -(static_cast<float>(r) * grid.yPitch);
