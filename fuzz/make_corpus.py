@@ -4,15 +4,25 @@
 Each seed is a small well-formed example (plus a few near misses) so the
 fuzzers start from inputs the readers accept. Run it from anywhere; it
 rewrites only the seeds it knows.
+
+  make_corpus.py package OUT [--format N] [--salt S] [--table-order-digest]
+                 [--cut N] [--entry INDEX:KIND:VERSION:ADDRESS:SIZE[:DECLARED]] ...
+writes one firmware upgrade package for the tests instead (and no seeds):
+the image of table entry INDEX is SIZE bytes (INDEX * 37 + k) & 0xFF, listed
+with DECLARED bytes when given; --cut drops the package's last N bytes.
 """
 import hashlib
 import os
 import struct
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+PACKAGE_ONLY = len(sys.argv) > 1 and sys.argv[1] == "package"
 
 
 def put(target, name, data):
+    if PACKAGE_ONLY:
+        return
     folder = os.path.join(HERE, "corpus", target)
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, name), "wb") as out:
@@ -283,3 +293,68 @@ put("settings_file", "duplicate", b"\x00" + zps([(0xA0, 1), (0xA0, 2)], zps_pair
 put("settings_file", "count_past_payload", b"\x00" + zps([(0xA0, 9)], zps_pairs([(1, 1)])))
 put("settings_file", "short_shape", b"\x00" + zps([(0xB2, 255)], SHAPE[:255]))
 put("settings_file", "other_salt", b"\x01" + zps([(0xA0, 1)], zps_pairs([(1, 1)]), salt=b"XVC"))
+
+
+# Firmware upgrade packages (".zpf"), encoded here independently of the
+# program's parser. The fuzz target's first byte chooses the form as for the
+# settings files; the next two bytes are the head version, the four after
+# them the controller version.
+def zpf_image(index, size):
+    return bytes((index * 37 + k) & 0xFF for k in range(size))
+
+
+def zpf(entries, fmt=3, salt=b"XVK", table_order_digest=False):
+    """entries: (index, kind, version, address, size, declared size or None)."""
+    table = [(0, 0, 0, 0)] * 10
+    images = []
+    for index, kind, version, address, size, declared in sorted(entries):
+        table[index] = (kind, version, address, size if declared is None else declared)
+        if kind:
+            images.append(zpf_image(index, size))
+    header = struct.pack("<I", fmt) + b"".join(struct.pack("<BIII", *entry) for entry in table) + bytes(90)
+    ordered = images if table_order_digest else images[::-1]
+    digest = hashlib.sha256(b"".join(ordered) + header + salt[::-1]).digest()
+    return digest + header + b"".join(images)
+
+
+def package_main(args):
+    out, fmt, salt, table_order, cut, entries = args[0], 3, b"XVK", False, 0, []
+    i = 1
+    while i < len(args):
+        if args[i] == "--format":
+            fmt, i = int(args[i + 1], 0), i + 2
+        elif args[i] == "--salt":
+            salt, i = args[i + 1].encode(), i + 2
+        elif args[i] == "--table-order-digest":
+            table_order, i = True, i + 1
+        elif args[i] == "--cut":
+            cut, i = int(args[i + 1]), i + 2
+        elif args[i] == "--entry":
+            fields = [int(x, 0) for x in args[i + 1].split(":")]
+            entries.append(tuple(fields[:5]) + (fields[5] if len(fields) > 5 else None,))
+            i += 2
+        else:
+            sys.exit("unknown argument " + args[i])
+    data = zpf(entries, fmt, salt, table_order)
+    with open(out, "wb") as f:
+        f.write(data[:len(data) - cut])
+
+
+def zpf_seed(form, head, controller, package):
+    return bytes([form]) + struct.pack("<HI", head, controller) + package
+
+
+# A head 0x011a (kind 2 family: low byte below 0x60) and controller 0x00030007.
+put("upgrade_package", "head_and_controller", zpf_seed(1, 0x011A, 0x00030007, zpf(
+    [(0, 2, 0x011B, 0x400000, 300, None), (1, 2, 0x00030008, 0, 500, None)])))
+put("upgrade_package", "integrated_any_kind", zpf_seed(1, 0x011A, 0x00036007, zpf(
+    [(0, 1, 0x00036009, 0, 64, None), (3, 2, 0x011B, 0x400000, 32, None)])))
+put("upgrade_package", "nothing_fits", zpf_seed(1, 0x011A, 0x00030007, zpf(
+    [(2, 1, 0x021B, 0x400000, 16, None), (5, 2, 0x10030008, 0, 16, None)])))
+put("upgrade_package", "size_past_end", zpf_seed(0, 0x011A, 0x00030007, zpf(
+    [(0, 2, 0x011B, 0x400000, 40, 0xFFFFFFF0)])))
+put("upgrade_package", "format_two", zpf_seed(1, 0x011A, 0x00030007, zpf(
+    [(0, 2, 0x011B, 0x400000, 8, None)], fmt=2)))
+
+if PACKAGE_ONLY:
+    package_main(sys.argv[2:])

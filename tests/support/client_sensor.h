@@ -51,6 +51,11 @@ public:
     const std::string& address() const { return address_; }
     const ClientSensorOptions& options() const { return options_; }
     sensor_sim::SimSensor& head() { return sensors_.head(0); }
+    // Every head of the model (four for an 'F' model: at the address and the
+    // next three fourth octets); the live scene and batches are head 0's.
+    int headCount() const { return sensors_.headCount(); }
+    sensor_sim::SimSensor& head(int index) { return sensors_.head(index); }
+    const std::string& headAddress(int index) const { return sensors_.address(index); }
     sensor_sim::SimStatus& status() { return *status_; }
     sensor_sim::LiveScene& scene() { return *scene_; }
     sensor_sim::BatchStreamer& streamer() { return *streamer_; }

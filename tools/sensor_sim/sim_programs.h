@@ -36,6 +36,10 @@ public:
     uint32_t programRegister(int program, uint32_t address) const;
     void setProgramRegister(int program, uint32_t address, uint32_t value);
 
+    // The system command (173) at this address is refused from now on
+    // (a sensor whose settings reset fails: address 5).
+    void refuseSystemCommand(uint32_t address);
+
     void onSystemCommand(SimSensor& sensor, const Request& request, ReplyWriter& reply);
     void onProgramCommand(SimSensor& sensor, const Request& request, ReplyWriter& reply);
 
@@ -49,6 +53,7 @@ private:
     std::vector<Registers> programs_;
     int selected_ = 0;
     int active_ = 0;
+    std::vector<uint32_t> refused_;
 };
 
 // Makes the sensor answer opcodes 173 and 174; the returned object lets a test

@@ -102,8 +102,11 @@ public:
             return;
         }
         const QRectF r = rect();
-        painter->fillRect(r, brush());
-        painter->fillPath(outline(r.size()).translated(r.topLeft()), pen().brush());
+        // A pen at least as wide as the square covers its inside.
+        if (pen().widthF() < std::min(r.width(), r.height())) painter->fillRect(r, brush());
+        painter->translate(r.topLeft());
+        painter->fillPath(outline(r.size()), pen().brush());
+        painter->translate(-r.topLeft());
     }
 
 private:

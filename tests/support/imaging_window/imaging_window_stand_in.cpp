@@ -9,7 +9,10 @@
 #include "views/camera/full_view_ignore_setting_widget.h"
 #include "views/camera/full_view_setting_widget.h"
 #include "views/camera/full_view_widget.h"
+#include "views/camera/hdr_halo_pages.h"
+#include "views/camera/image_setting_widget.h"
 #include "views/camera/img_graphics_view.h"
+#include "views/camera/light_setting_pages.h"
 #include "views/camera/peak_roi_pages.h"
 
 namespace mirevo::test {
@@ -51,7 +54,12 @@ ImagingWindowStandIn::ImagingWindowStandIn() : left_(new QStackedWidget(this)), 
     imagePage = new FullViewWidget();
     cameraPage = new FullViewSettingWidget(this);
     ignorePage = new FullViewIgnoreSettingWidget(this);
+    lightPage = new FullViewLightSettingWidget(this);
+    lightCursorPage = new FullViewLightABLineSettingWidget(this);
     roiPage = new RoiSettingWidget(this);
+    haloPage = new HaloFilterWidget(this);
+    grayImagePage = new ImageSettingWidget(this);
+    hdrPage = new HDRSettingWidget(this);
     peakPage = new PeakSettingWidget(this);
 
     for (int i = 0; i < static_cast<int>(kLeftPageNames.size()); ++i) {
@@ -64,7 +72,12 @@ ImagingWindowStandIn::ImagingWindowStandIn() : left_(new QStackedWidget(this)), 
         switch (id) {
         case kCameraSettings: page = cameraPage; break;
         case kIgnoreAreas: page = ignorePage; break;
+        case kLight: page = lightPage; break;
+        case kLightCursor: page = lightCursorPage; break;
         case kRoi: page = roiPage; break;
+        case kHalo: page = haloPage; break;
+        case kGrayImage: page = grayImagePage; break;
+        case kHdr: page = hdrPage; break;
         case kPeak: page = peakPage; break;
         default: page = placeholder(kRightPageNames[id]); break;
         }
@@ -88,13 +101,27 @@ int ImagingWindowStandIn::zRangeIndex() {
 
 void ImagingWindowStandIn::connectPages() {
     connect(cameraPage, &FullViewSettingWidget::signal_clicked, this, [this](int id) {
+        if (id == kLight) lightPage->loadFromDevice();
         if (id == kRoi) roiPage->requestRoiShapes();
+        if (id == kHalo) haloPage->loadFromDevice();
+        if (id == kGrayImage) grayImagePage->loadFromDevice();
         if (id == kPeak) peakPage->loadFromDevice();
         showRightPage(id);
     });
+    connect(lightPage, &FullViewLightSettingWidget::signal_clicked, this, [this](int id) {
+        if (id == kCameraSettings) cameraPage->loadFromDevice();
+        lightPage->loadFromDevice();
+        showRightPage(id);
+    });
     connect(ignorePage, &FullViewIgnoreSettingWidget::signal_clicked, this, &ImagingWindowStandIn::showRightPage);
+    connect(lightCursorPage, &FullViewLightABLineSettingWidget::signal_clicked, this,
+            &ImagingWindowStandIn::showRightPage);
     connect(roiPage, &RoiSettingWidget::signal_clicked, this, &ImagingWindowStandIn::showRightPage);
+    connect(haloPage, &HaloFilterWidget::signal_clicked, this, &ImagingWindowStandIn::showRightPage);
+    connect(grayImagePage, &ImageSettingWidget::signal_clicked, this, &ImagingWindowStandIn::showRightPage);
+    connect(hdrPage, &HDRSettingWidget::signal_clicked, this, &ImagingWindowStandIn::showRightPage);
     connect(peakPage, &PeakSettingWidget::signal_clicked, this, &ImagingWindowStandIn::showRightPage);
+    connect(hdrPage, &HDRSettingWidget::hdr_en_changed, cameraPage, &FullViewSettingWidget::slot_enable_cmos_exposure);
 
     connect(roiPage, &RoiSettingWidget::signal_init_roi_shapes, this,
             [this](std::function<void(int, int, int, int)> callback) {
@@ -135,6 +162,7 @@ void ImagingWindowStandIn::openCameraSettings() {
     imagePage->slot_set_cursor_x(-1, -1, -1, -1, -1);
     cameraPage->setPages(imagePage, ignorePage);
     cameraPage->loadFromDevice();
+    lightPage->loadFromDevice();
     left_->setCurrentIndex(kLeftCameraImage);
     right_->setCurrentIndex(kCameraSettings);
     if (client->cachedRegister(149) != 1) client->startProfileAcquisition();

@@ -13,6 +13,11 @@ class QStackedWidget;
 class FullViewWidget;
 class FullViewSettingWidget;
 class FullViewIgnoreSettingWidget;
+class FullViewLightSettingWidget;
+class FullViewLightABLineSettingWidget;
+class HDRSettingWidget;
+class HaloFilterWidget;
+class ImageSettingWidget;
 class PeakSettingWidget;
 class RoiSettingWidget;
 
@@ -35,6 +40,8 @@ public:
     };
     static constexpr int kLeftCameraImage = 1;
 
+    // Builds every page as the window does: the light and HDR pages read the
+    // sensor while they are built.
     ImagingWindowStandIn();
     ~ImagingWindowStandIn() override;
 
@@ -54,7 +61,12 @@ public:
     FullViewWidget* imagePage;
     FullViewSettingWidget* cameraPage;
     FullViewIgnoreSettingWidget* ignorePage;
+    FullViewLightSettingWidget* lightPage;
+    FullViewLightABLineSettingWidget* lightCursorPage;
     RoiSettingWidget* roiPage;
+    HaloFilterWidget* haloPage;
+    ImageSettingWidget* grayImagePage;
+    HDRSettingWidget* hdrPage;
     PeakSettingWidget* peakPage;
 
 private:
