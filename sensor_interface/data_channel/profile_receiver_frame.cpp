@@ -9,6 +9,7 @@
 #include "sensor_interface/data_channel/profile_receiver.h"
 #include "sensor_interface/processing/debug_dump.h"
 #include "sensor_interface/processing/fixed_point.h"
+#include "sensor_interface/processing/frame_kernels.h"
 #include "sensor_interface/processing/model_geometry.h"
 #include "sensor_interface/processing/output_formats.h"
 #include "sensor_interface/processing/profile_processor.h"
@@ -26,12 +27,6 @@ void append_decimal(std::string& text, Integer value) {
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof(digits), value).ptr;
     text.append(digits, end);
-}
-
-uint32_t little_endian32(const uint8_t* bytes) {
-    uint32_t value;
-    std::memcpy(&value, bytes, sizeof(value));
-    return value;
 }
 
 }  // namespace
@@ -118,7 +113,7 @@ int ProfileReceiver::runProcessor(ProfileProcessor& processor, int mode, const u
     // Fixed-point frames carry 4 bytes per point whatever the value width says.
     dump_words32("fvals0.md", reinterpret_cast<const uint32_t*>(values), n);
     const int cameraRows = controller_->rows;
-    for (int i = 0; i < n; ++i) fixedRows_[i] = peak_row(little_endian32(values + 4 * i), cameraRows);
+    frame_kernels().peakRows(values, fixedRows_.data(), n, cameraRows, kNoPeak);
     const double* distances = processor.preprocessFixed(fixedRows_.data(), startColumn, n);
     if (!distances) return -1;
     return processor.processFixed(kFixedPointMode, distances, intensity, startColumn, n, true,

@@ -8,6 +8,7 @@
 #include "sensor_interface/log/log_manager.h"
 #include "sensor_interface/processing/debug_dump.h"
 #include "sensor_interface/processing/fixed_point.h"
+#include "sensor_interface/processing/frame_kernels.h"
 #include "sensor_interface/processing/height_conversion.h"
 #include "sensor_interface/processing/invalid_runs.h"
 #include "sensor_interface/processing/output_formats.h"
@@ -256,12 +257,10 @@ void ProfileProcessor::resampleInner(int n, int count) {
     const int inner = std::max(frameColumns(n) - 2 * kGuardPoints, 0);
     count = std::clamp(count, 0, points_);
     const uint32_t mode = reg(185);
-    resample_to_grid(x_.data() + kGuardPoints, z_.data() + kGuardPoints,
-                     grayIn_.data() + kGuardPoints, runMarks_.data() + kGuardPoints, inner,
-                     xGrid_.data(), heightsOut_.data(), grayOut_.data(), count, reg(804) >> 4,
-                     reg(805), mode <= 2 ? int(mode) : 0, static_cast<int>(kInvalidHeight));
-    mask_invalid_gray(heightsOut_.data(), grayOut_.data(), static_cast<int>(kInvalidHeight), 0,
-                      count);
+    resample_and_mask(x_.data() + kGuardPoints, z_.data() + kGuardPoints,
+                      grayIn_.data() + kGuardPoints, runMarks_.data() + kGuardPoints, inner,
+                      xGrid_.data(), heightsOut_.data(), grayOut_.data(), count, reg(804) >> 4,
+                      reg(805), mode <= 2 ? int(mode) : 0, static_cast<int>(kInvalidHeight));
 }
 
 bool ProfileProcessor::rotationOn() const { return rotation_enabled(reg(324), reg(325)); }
@@ -280,14 +279,20 @@ void ProfileProcessor::mirrorAndNegate(int count) {
 
 void ProfileProcessor::baseZeroAndScale(int count) {
     count = std::clamp(count, 0, points_);
+    double offset = 0.0;
+    bool shift = false;
     if (rotationOn() && (reg(772) & 1u)) {
         auto bound = [&](unsigned int address) {
             return static_cast<int32_t>(reg(address)) / 100.0;
         };
-        base_zero(heightsOut_.data(), points_, xGrid_.data(), count, bound(326), bound(327),
-                  bound(328), bound(329));
+        shift = base_zero_offset(heightsOut_.data(), xGrid_.data(), count, bound(326), bound(327),
+                                 bound(328), bound(329), &offset);
     }
-    if (reg(330) == 1) apply_z_scale(heightsOut_.data(), points_, z_scale_factor(reg(331)));
+    const bool scale = reg(330) == 1;
+    // One pass over the profile: the shift, then the scale of what is still valid.
+    if (shift || scale)
+        frame_kernels().shiftAndScale(heightsOut_.data(), points_, shift, offset, scale,
+                                      scale ? z_scale_factor(reg(331)) : 1.0);
 }
 
 int ProfileProcessor::binGridPoints(int count, int factor) {

@@ -18,6 +18,12 @@ void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int
                       int n, const double* grid, double* heights, uint8_t* grayOut, int m,
                       double slopeThreshold, double stepThreshold, int mode, int invalid);
 
+// resample_to_grid followed by mask_invalid_gray over the m grid points, in one
+// pass where it can.
+void resample_and_mask(const double* x, const double* z, const uint8_t* gray, int32_t* runMarks,
+                       int n, const double* grid, double* heights, uint8_t* grayOut, int m,
+                       double slopeThreshold, double stepThreshold, int mode, int invalid);
+
 // gray[i] = 0 wherever heights[i] is invalid, for i in [start, end).
 void mask_invalid_gray(const double* heights, uint8_t* gray, int invalid, int start, int end);
 

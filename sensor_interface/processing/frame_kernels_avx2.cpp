@@ -1,0 +1,24 @@
+// The frame kernels built for processors with AVX2 (chosen at run time). Only
+// AVX2 is enabled: fused multiply-adds would round differently.
+#include <immintrin.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "sensor_interface/processing/frame_kernels.h"
+#include "sensor_interface/processing/processing_types.h"
+
+#pragma GCC diagnostic ignored "-Wpsabi"
+// Everything defined below is built for AVX2; the headers above keep their
+// baseline code.
+#pragma GCC target("avx2")
+
+namespace frame_kernels_avx2 {
+namespace {
+constexpr const char* kKernelName = "avx2";
+#define FRAME_KERNELS_AVX2 1  // the body may use AVX2 intrinsics
+#include "sensor_interface/processing/frame_kernels_body.h"
+}  // namespace
+
+const FrameKernels* kernels() { return &kKernels; }
+}  // namespace frame_kernels_avx2
