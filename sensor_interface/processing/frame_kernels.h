@@ -79,10 +79,14 @@ struct FrameKernels {
     // times factor when scale is set.
     void (*shiftAndScale)(double* heights, int n, bool shift, double offset, bool scale,
                           double factor);
-    // heights[j] + table[j] / 100 where -9998999 < heights[j] < 9998999.
-    void (*addZOffsets)(double* heights, int n, const int32_t* table);
+    // heights[j] + offsets[j] where -9998999 < heights[j] < 9998999.
+    void (*addZOffsets)(double* heights, int n, const double* offsets);
     // heights[i] = heights[min(i x factor, count - 1)], gray likewise, i below kept.
     void (*bin)(double* heights, uint8_t* gray, int count, int factor, int kept);
+
+    // Bit j of bits[w] tells whether heights[64 w + j] lies above invalid
+    // (n points; the unused bits of the last word are 0).
+    void (*validBits)(const double* heights, int n, double invalid, uint64_t* bits);
 
     // Output rows.
     void (*toInt100)(const double* heights, int32_t* out, int n);

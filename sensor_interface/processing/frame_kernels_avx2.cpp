@@ -1,7 +1,5 @@
 // The frame kernels built for processors with AVX2 (chosen at run time). Only
 // AVX2 is enabled: fused multiply-adds would round differently.
-#include <immintrin.h>
-
 #include <cmath>
 #include <cstring>
 
@@ -16,7 +14,7 @@
 namespace frame_kernels_avx2 {
 namespace {
 constexpr const char* kKernelName = "avx2";
-#define FRAME_KERNELS_AVX2 1  // the body may use AVX2 intrinsics
+#define FRAME_KERNELS_AVX2 1
 #include "sensor_interface/processing/frame_kernels_body.h"
 }  // namespace
 

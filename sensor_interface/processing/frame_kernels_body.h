@@ -36,25 +36,52 @@ inline VI select_int(VI mask, VI a, VI b) { return mask ? a : b; }
 inline bool any(VL mask) { return (mask[0] | mask[1] | mask[2] | mask[3]) != 0; }
 // The four int64 lanes of a mask narrowed to int32 and to bytes.
 inline VI narrow(VL mask) { return __builtin_convertvector(mask, VI); }
-inline VB narrow_bytes(VL mask) { return __builtin_convertvector(mask, VB); }
+// The low byte of each of four int32 lanes, by one byte shuffle (the plain
+// conversion moves the lanes out one at a time).
+inline VB low_bytes(VI lanes) {
+    typedef uint8_t VB16 __attribute__((vector_size(16)));
+    VB16 bytes;
+    std::memcpy(&bytes, &lanes, sizeof bytes);
+    bytes = __builtin_shuffle(bytes, VB16{0, 4, 8, 12, 0, 4, 8, 12, 0, 4, 8, 12, 0, 4, 8, 12});
+    VB out;
+    std::memcpy(&out, &bytes, sizeof out);
+    return out;
+}
+// The low 16 bits of each of four int32 lanes.
+inline VW low_words(VI lanes) {
+    typedef uint8_t VB16 __attribute__((vector_size(16)));
+    VB16 bytes;
+    std::memcpy(&bytes, &lanes, sizeof bytes);
+    bytes = __builtin_shuffle(bytes, VB16{0, 1, 4, 5, 8, 9, 12, 13, 0, 1, 4, 5, 8, 9, 12, 13});
+    VW out;
+    std::memcpy(&out, &bytes, sizeof out);
+    return out;
+}
+inline VB narrow_bytes(VL mask) { return low_bytes(narrow(mask)); }
 // Unsigned 32-bit words as doubles (exact): w - 2^31 as a signed word, plus 2^31.
 inline VD minus_2p31(VU words) {
     const VU flipped = words ^ 0x80000000u;
     return __builtin_convertvector(reinterpret_cast<const VI&>(flipped), VD);
 }
 
-// Four doubles from base at the four indexes.
+// Four doubles from base at the four indexes. Plain loads: the processor's
+// gather instruction is no faster here.
 inline VD gather(const double* base, VI index) {
-#if FRAME_KERNELS_AVX2
-    // The masked form: the plain one starts from an undefined register.
-    const __m256d v = _mm256_mask_i32gather_pd(_mm256_setzero_pd(), base,
-                                               reinterpret_cast<const __m128i&>(index),
-                                               _mm256_castsi256_pd(_mm256_set1_epi64x(-1)), 8);
-    VD out;
-    std::memcpy(&out, &v, sizeof out);
-    return out;
-#else
     return VD{base[index[0]], base[index[1]], base[index[2]], base[index[3]]};
+}
+
+// The sign bits of the four lanes as the low four bits.
+inline unsigned sign_bits(VL mask) {
+#if FRAME_KERNELS_AVX2
+    VD bits;
+    std::memcpy(&bits, &mask, sizeof bits);
+    return static_cast<unsigned>(__builtin_ia32_movmskpd256(bits));
+#else
+    typedef double V2 __attribute__((vector_size(16)));
+    V2 low, high;
+    std::memcpy(&low, &mask, sizeof low);
+    std::memcpy(&high, reinterpret_cast<const char*>(&mask) + sizeof low, sizeof high);
+    return static_cast<unsigned>(__builtin_ia32_movmskpd(low) | (__builtin_ia32_movmskpd(high) << 2));
 #endif
 }
 
@@ -258,13 +285,15 @@ void classify_segments(const double* x, const double* z, const int32_t* marks, i
                               (abs_of(z1 - invalid) < kInvalidTolerance);
         const VD dx = load(x + s + 1) - load(x + s);
         const VD dz = z1 - z0;
-        const VL steep = ((abs_of(dz) >= stepThreshold) & (abs_of(dz / dx) >= slopeThreshold)) |
-                         (dx > widest);
+        // The slope's division only where a step is large enough to matter.
+        const VL step = abs_of(dz) >= stepThreshold;
+        VL steep = dx > widest;
+        if (sign_bits(step) != 0) steep |= step & (abs_of(dz / dx) >= slopeThreshold);
         const VL kind = marked ? VL{kSegmentMarked, kSegmentMarked, kSegmentMarked, kSegmentMarked}
                       : invalidEnd ? VL{kSegmentInvalidEnd, kSegmentInvalidEnd, kSegmentInvalidEnd, kSegmentInvalidEnd}
                       : steep ? VL{kSegmentSteep, kSegmentSteep, kSegmentSteep, kSegmentSteep}
                               : VL{0, 0, 0, 0};
-        const VB bytes = __builtin_convertvector(kind, VB);
+        const VB bytes = low_bytes(narrow(kind));
         std::memcpy(kinds + s, &bytes, sizeof bytes);
     }
     for (; s < segments; ++s) {
@@ -311,28 +340,63 @@ void count_grid_points(const double* limits, int n, const double* grid, int coun
     };
     const double origin = count > 0 ? grid[0] : 0.0;
     const double pitch = count >= 2 ? grid[1] - grid[0] : 0.0;
-    int k = 0;
-    if (count >= 2 && pitch > 0.0 && pitch < 1e300) {
-        // A guess from the pitch, checked against the grid and corrected where
-        // it is wrong (a grid that is not quite uniform).
-        const double perPitch = 1.0 / pitch;
-        const VD top = splat(count);
-        for (; k + kLanes <= n; k += kLanes) {
-            const VD limit = load(limits + k);
-            VD guess = (limit - origin) * perPitch + 1.0;
-            guess = select(guess > 0.0, guess, splat(0.0));
-            guess = select(guess < top, guess, top);
-            const VI c = __builtin_convertvector(guess, VI);
-            const VI below = select_int(c > 0, c - 1, VI{0, 0, 0, 0});
-            const VI at = select_int(c < count, c, VI{0, 0, 0, 0});
-            const VL belowOk = __builtin_convertvector(c == 0, VL) | (gather(grid, below) <= limit);
-            const VL atOk = __builtin_convertvector(c == count, VL) | ~(gather(grid, at) <= limit);
-            std::memcpy(out + k, &c, sizeof c);
-            const VL wrong = ~(belowOk & atOk);
-            if (any(wrong))
-                for (int lane = 0; lane < kLanes; ++lane)
-                    if (wrong[lane]) out[k + lane] = exact(limits[k + lane]);
+    if (!(count >= 2 && pitch > 0.0 && pitch < 1e300 && std::fabs(origin) < 1e300)) {
+        for (int k = 0; k < n; ++k) out[k] = exact(limits[k]);
+        return;
+    }
+    const double perPitch = 1.0 / pitch;
+    // Uniform: every grid point within a millionth of the pitch of origin + i x
+    // pitch (the rounding of those values and of t below is far smaller).
+    const double tolerance = 1e-6 * pitch - 1e-12 * (std::fabs(origin) + count * pitch);
+    bool uniform = tolerance > 0.0 && count <= (1 << 24);
+    if (uniform) {
+        VL off = {0, 0, 0, 0};
+        int i = 0;
+        for (; i + kLanes <= count; i += kLanes) {
+            const VD model = origin + (static_cast<double>(i) + lane_index()) * pitch;
+            off |= ~(abs_of(load(grid + i) - model) <= tolerance);
         }
+        uniform = sign_bits(off) == 0;
+        for (; uniform && i < count; ++i)
+            uniform = std::fabs(grid[i] - (origin + i * pitch)) <= tolerance;
+    }
+    if (!uniform) {
+        // Guessed from the pitch, checked and searched where wrong.
+        const double top = count;
+        for (int k = 0; k < n; ++k) {
+            const double limit = limits[k];
+            double guess = (limit - origin) * perPitch + 1.0;
+            guess = guess > 0.0 ? guess : 0.0;
+            guess = guess < top ? guess : top;
+            const int c = static_cast<int>(guess);
+            const bool right = (c == 0 || grid[c - 1] <= limit) && (c == count || !(grid[c] <= limit));
+            out[k] = right ? c : exact(limit);
+        }
+        return;
+    }
+    // Uniform within a millionth of the pitch: a limit at t = (limit - origin) /
+    // pitch pitches, at least a ten-thousandth of a pitch away from a grid
+    // point, has floor(t) + 1 grid points at or below it (0 to count). Limits
+    // closer to a grid point are searched.
+    constexpr double kMargin = 1e-4;
+    const double last = count - 1;
+    int k = 0;
+    for (; k + kLanes <= n; k += kLanes) {
+        const VD t = (load(limits + k) - origin) * perPitch;
+        const VD held = select(t > -2.0, select(t < last + 2.0, t, splat(last + 2.0)), splat(-2.0));
+        VD whole = __builtin_convertvector(__builtin_convertvector(held, VI), VD);
+        whole = select(whole > held, whole - 1.0, whole);  // floor
+        const VD fraction = held - whole;
+        const VL clear = (t < -kMargin) | (t > last + kMargin) |
+                         ((fraction > kMargin) & (fraction < 1.0 - kMargin));
+        VD c = whole + 1.0;
+        c = select(c > 0.0, c, splat(0.0));
+        c = select(c < last + 1.0, c, splat(last + 1.0));
+        const VI counts = __builtin_convertvector(c, VI);
+        std::memcpy(out + k, &counts, sizeof counts);
+        if (sign_bits(~clear) != 0)
+            for (int lane = 0; lane < kLanes; ++lane)
+                if (!clear[lane]) out[k + lane] = exact(limits[k + lane]);
     }
     for (; k < n; ++k) out[k] = exact(limits[k]);
 }
@@ -350,13 +414,15 @@ inline VD pairs(const double* row, int a, int b) {
 void interpolate_grid(const double* x, const double* z, const double* gray,
                       const int32_t* segment, const double* grid, double* heights,
                       uint8_t* grayOut, int count, bool maskInvalid, double invalid) {
-    constexpr VL kLeft = {0, 2, 4, 6}, kRight = {1, 3, 5, 7};
+    // Pairs of points 0 and 2, and 1 and 3: interleaving them within each half
+    // gives the four left ends in order, and the four right ends.
+    constexpr VL kLeft = {0, 4, 2, 6}, kRight = {1, 5, 3, 7};
     int i = 0;
     for (; i + kLanes <= count; i += kLanes) {
         const int s0 = segment[i], s1 = segment[i + 1], s2 = segment[i + 2], s3 = segment[i + 3];
-        const VD xa = pairs(x, s0, s1), xb = pairs(x, s2, s3);
-        const VD za = pairs(z, s0, s1), zb = pairs(z, s2, s3);
-        const VD ga = pairs(gray, s0, s1), gb = pairs(gray, s2, s3);
+        const VD xa = pairs(x, s0, s2), xb = pairs(x, s1, s3);
+        const VD za = pairs(z, s0, s2), zb = pairs(z, s1, s3);
+        const VD ga = pairs(gray, s0, s2), gb = pairs(gray, s1, s3);
         const VD x0 = __builtin_shuffle(xa, xb, kLeft), x1 = __builtin_shuffle(xa, xb, kRight);
         const VD z0 = __builtin_shuffle(za, zb, kLeft), z1 = __builtin_shuffle(za, zb, kRight);
         const VD g0 = __builtin_shuffle(ga, gb, kLeft), g1 = __builtin_shuffle(ga, gb, kRight);
@@ -369,7 +435,7 @@ void interpolate_grid(const double* x, const double* z, const double* gray,
         VI level = __builtin_convertvector(select(flat, g0, (wr * g1 + wl * g0) / dx), VI);
         if (maskInvalid) level &= ~narrow(abs_of(h - invalid) < kInvalidTolerance);
         store(heights + i, h);
-        const VB bytes = __builtin_convertvector(level, VB);
+        const VB bytes = low_bytes(level);
         std::memcpy(grayOut + i, &bytes, sizeof bytes);
     }
     for (; i < count; ++i) {
@@ -459,18 +525,15 @@ void shift_and_scale(double* heights, int n, bool shift, double offset, bool sca
     }
 }
 
-void add_z_offsets(double* heights, int n, const int32_t* table) {
+void add_z_offsets(double* heights, int n, const double* offsets) {
     int j = 0;
     for (; j + kLanes <= n; j += kLanes) {
         const VD h = load(heights + j);
-        VI t;
-        std::memcpy(&t, table + j, sizeof t);
-        const VD shifted = h + __builtin_convertvector(t, VD) / 100.0;
-        store(heights + j, select((h > -9998999.0) & (h < 9998999.0), shifted, h));
+        store(heights + j, select((h > -9998999.0) & (h < 9998999.0), h + load(offsets + j), h));
     }
     for (; j < n; ++j) {
         const double h = heights[j];
-        if (h > -9998999.0 && h < 9998999.0) heights[j] = h + table[j] / 100.0;
+        if (h > -9998999.0 && h < 9998999.0) heights[j] = h + offsets[j];
     }
 }
 
@@ -490,6 +553,20 @@ void bin(double* heights, uint8_t* gray, int count, int factor, int kept) {
         if (source >= count) source = count - 1;
         heights[i] = heights[source];
         gray[i] = gray[source];
+    }
+}
+
+void valid_bits(const double* heights, int n, double invalid, uint64_t* bits) {
+    const int words = (n + 63) / 64;
+    for (int w = 0; w < words; ++w) {
+        const int begin = 64 * w;
+        const int end = begin + 64 < n ? begin + 64 : n;
+        uint64_t word = 0;
+        int i = begin;
+        for (; i + kLanes <= end; i += kLanes)
+            word |= static_cast<uint64_t>(sign_bits(load(heights + i) > invalid)) << (i - begin);
+        for (; i < end; ++i) word |= static_cast<uint64_t>(heights[i] > invalid) << (i - begin);
+        bits[w] = word;
     }
 }
 
@@ -525,7 +602,7 @@ void to_u16(const double* heights, uint16_t* out, int n, double factor, double o
         const VD v = factor * (h * 256.0 + offsetA - offsetB) + 32768.0;
         const VL ok = ~(abs_of(h - invalid) < kInvalidTolerance) & (v > 0.0) & (v < 65535.0);
         const VI code = __builtin_convertvector(select(ok, v, splat(0.0)), VI);
-        const VW result = __builtin_convertvector(code, VW);
+        const VW result = low_words(code);
         std::memcpy(out + i, &result, sizeof result);
     }
     for (; i < n; ++i) {
@@ -567,6 +644,7 @@ const FrameKernels kKernels = {
     interpolate_grid,
     widen_bytes,     mask_invalid_gray,
     reverse,         negate,
-    shift_and_scale, add_z_offsets, bin,                to_int100,          to_u16,
+    shift_and_scale, add_z_offsets, bin,                valid_bits,         to_int100,
+    to_u16,
     to_extended_codes, apply_gray_table,
 };

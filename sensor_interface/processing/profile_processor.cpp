@@ -189,8 +189,11 @@ bool ProfileProcessor::flushRepair(int frames, std::function<void()> appendFrame
 }
 
 void ProfileProcessor::beginFrame(const uint8_t* gray, int n) {
-    std::fill(x_.begin(), x_.end(), 0.0);
-    std::fill(heightsOut_.begin(), heightsOut_.end(), kInvalidHeight);
+    // The x of the frame's columns are all written next (with the head's
+    // polynomials); the others are 0.
+    const int written = params_ ? frameColumns(n) : 0;
+    std::fill(x_.begin() + written, x_.end(), 0.0);
+    frame_kernels().fill(heightsOut_.data(), points_, kInvalidHeight);
     std::fill(grayOut_.begin(), grayOut_.end(), 0);
     // A frame without intensity bytes has gray 0, not the bytes of an earlier frame.
     if (gray)
@@ -306,7 +309,7 @@ void ProfileProcessor::applyZOffsets() {
     if (!settings_) return;
     const HVQ5_2_EXTEND* extend = settings_->get_sdk_extend();
     if (extend->enable)
-        apply_z_offsets(heightsOut_.data(), points_, extend->z_offset, extend->z_offset_count);
+        zOffsets_.apply(heightsOut_.data(), points_, extend->z_offset, extend->z_offset_count);
 }
 
 std::vector<double> ProfileProcessor::heights() const { return heightsOut_; }

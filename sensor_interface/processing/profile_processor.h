@@ -10,6 +10,7 @@
 #include <opencv2/core/mat.hpp>
 
 #include "sensor_interface/processing/processing_types.h"
+#include "sensor_interface/processing/resampling.h"
 #include "sensor_interface/processing/rotation.h"
 #include "sensor_interface/processing/temporal_repair.h"
 #include "sensor_interface/settings/hvq5_settings.h"
@@ -153,6 +154,7 @@ private:
     std::vector<int32_t> runMarks_;    // columns
     std::vector<double> distances_;    // columns, the fixed-point path's distances
     std::shared_ptr<processTimeInvalid> repair_;
+    ZOffsets zOffsets_;
     hvq5_settings* settings_ = nullptr;
     const zp_laser_reg::laser_params* params_ = nullptr;
     double xPitch_ = 0.0;

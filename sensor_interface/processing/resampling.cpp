@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "sensor_interface/processing/frame_kernels.h"
@@ -134,12 +135,20 @@ void resample_sorted(const FrameKernels& kernels, const double* x, const double*
     // into any further points in a loop.
     for (int k = 0; k <= n - 2; ++k) {
         const int from = bounds[k], to = bounds[k + 1];
-        for (int a = 0; a < kWrittenAhead; ++a) segment[from + a] = k;
+        const int32_t ahead[kWrittenAhead] = {k, k, k, k};
+        std::memcpy(segment + from, ahead, sizeof ahead);
         for (int i = from + kWrittenAhead; i < to; ++i) segment[i] = k;
     }
     kernels.interpolateGrid(x, z, grayValues, segment, points, heights + first, grayOut + first,
                             count, maskInvalid, invalid);
-    for (int k = 0; k <= n - 2; ++k) {
+    const int segments = n - 1;
+    for (int k = 0; k < segments; ++k) {
+        // Eight interpolated segments at a time are passed over.
+        uint64_t eight;
+        if (k + 8 <= segments && (std::memcpy(&eight, kinds + k, sizeof eight), eight == 0)) {
+            k += 7;
+            continue;
+        }
         const uint8_t kind = kinds[k];
         if (kind == kSegmentInterpolated || bounds[k] == bounds[k + 1]) continue;
         if (kind == kSegmentSteep) runMarks[k] = 1;
@@ -258,6 +267,21 @@ int bin_profile(double* heights, uint8_t* gray, int count, int factor, int binne
 
 bool apply_z_offsets(double* heights, int points, const int32_t* table, int tableCount) {
     if (tableCount < 0 || tableCount > kMaxZOffsets) return false;
-    frame_kernels().addZOffsets(heights, std::min(tableCount, points), table);
+    const int count = std::max(std::min(tableCount, points), 0);
+    double offsets[kMaxZOffsets];
+    for (int j = 0; j < count; ++j) offsets[j] = table[j] / 100.0;
+    frame_kernels().addZOffsets(heights, count, offsets);
+    return true;
+}
+
+bool ZOffsets::apply(double* heights, int points, const int32_t* table, int tableCount) {
+    if (tableCount < 0 || tableCount > kMaxZOffsets) return false;
+    const size_t count = static_cast<size_t>(std::max(std::min(tableCount, points), 0));
+    if (table_.size() != count || std::memcmp(table_.data(), table, count * sizeof(int32_t)) != 0) {
+        table_.assign(table, table + count);
+        offsets_.resize(count);
+        for (size_t j = 0; j < count; ++j) offsets_[j] = table[j] / 100.0;
+    }
+    frame_kernels().addZOffsets(heights, static_cast<int>(count), offsets_.data());
     return true;
 }
