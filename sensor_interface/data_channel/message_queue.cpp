@@ -30,6 +30,15 @@ MessageQueue::Message MessageQueue::pop(int timeoutMs) {
     return message;
 }
 
+bool MessageQueue::tryPop(Message& message) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (messages_.empty()) return false;
+    message = std::move(messages_.front());
+    messages_.pop_front();
+    --count_;
+    return true;
+}
+
 uint64_t MessageQueue::count() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return count_;

@@ -19,6 +19,8 @@ public:
     // The oldest message. On an empty queue waits: without limit when timeoutMs
     // is 0, else until the deadline, after which it returns an empty message.
     Message pop(int timeoutMs);
+    // The oldest message without waiting; false on an empty queue.
+    bool tryPop(Message& message);
 
     uint64_t count() const;
     int limit() const { return limit_; }

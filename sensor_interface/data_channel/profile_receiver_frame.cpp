@@ -54,33 +54,41 @@ int ProfileReceiver::outputWidth() {
                                 settings.getbinning_rate());
 }
 
-void ProfileReceiver::processFrame(int mode, const uint8_t* frame) {
+int ProfileReceiver::binningFactor() const {
+    return ownConnection() ? 1 : static_cast<int>(1u << (controller_->getVals(kBinningRegister) % 32));
+}
+
+FrameHeader ProfileReceiver::beginFrameRecord(const uint8_t* frame) {
     const FrameHeader header = parse_frame_header(frame);
     if (firstTimestamp_ == 0)
         firstTimestamp_ = header.timestamp;
     else
         lastTimestamp_ = header.timestamp;
     log_->line(frameLogTexts().processing, 2);
+    return header;
+}
 
+void ProfileReceiver::processFrame(int mode, const uint8_t* frame) {
+    const FrameHeader header = beginFrameRecord(frame);
     // The processor may be replaced by a new open meanwhile: hold it for the frame.
     const std::shared_ptr<ProfileProcessor> processor =
         controller_ ? controller_->currentProcessor() : nullptr;
     int count = -1;
-    if (processor) {
-        const int binning =
-            ownConnection() ? 1 : static_cast<int>(1u << (controller_->getVals(kBinningRegister) % 32));
-        count = runProcessor(*processor, mode, frame, binning);
-    }
+    if (processor) count = runProcessor(*processor, mode, frame, binningFactor());
+    endFrameRecord(header, processor.get(), count);
+}
 
+void ProfileReceiver::endFrameRecord(const FrameHeader& header, ProfileProcessor* processor,
+                                     int count) {
     std::shared_ptr<const FrameMergeHook> hook;
     {
         std::lock_guard<std::mutex> lock(handlerMutex_);
         hook = mergeHook_;
     }
     if (hook)
-        handToMergeHook(*hook, header, processor.get(), count);
+        handToMergeHook(*hook, header, processor, count);
     else
-        appendFrame(header, processor.get(), count);
+        appendFrame(header, processor, count);
 
     // Built in place: the line's storage is kept from frame to frame.
     std::string& line = frameLogLine_;

@@ -154,10 +154,12 @@ void ProfileProcessor::updateTemporalRepair(bool firstOfBatch, int count) {
         repair_.reset();
         return;
     }
+    // A new stage for the batch, in the blocks of the last one when nothing
+    // else holds that any more.
     if (firstOfBatch)
-        repair_ = std::make_shared<processTimeInvalid>(fillLimit, keepLimit,
-                                                       std::clamp(count, 0, points_),
-                                                       static_cast<int>(kInvalidHeight));
+        repair_ = std::make_shared<processTimeInvalid>(
+            fillLimit, keepLimit, std::clamp(count, 0, points_), static_cast<int>(kInvalidHeight),
+            repair_.use_count() == 1 ? repair_.get() : nullptr);
 }
 
 void ProfileProcessor::runTemporalRepair(int count) {
@@ -270,13 +272,15 @@ void ProfileProcessor::clipHeights(FrameRows& rows) const {
                          params_->z_range_lower, params_->z_range_upper);
 }
 
-void ProfileProcessor::repairRuns(int n, bool allPoints) { repairRuns(*rows_, n, allPoints); }
+void ProfileProcessor::repairRuns(int n, bool allPoints) {
+    repairRuns(*rows_, n, allPoints, gray_noise_bound());
+}
 
-void ProfileProcessor::repairRuns(FrameRows& rows, int n, bool allPoints) const {
+void ProfileProcessor::repairRuns(FrameRows& rows, int n, bool allPoints, int noiseBound) const {
     n = frameColumns(n);
     const uint32_t maxGap = reg(183);
     const uint32_t mode = reg(185);
-    const GrayNoise noise{gray_noise_bound(), nullptr};
+    const GrayNoise noise{noiseBound, nullptr};
     const int first = allPoints ? 0 : kGuardPoints;
     const int count = allPoints ? n : n - 2 * kGuardPoints;
     if (count <= 0) return;
@@ -533,7 +537,8 @@ int ProfileProcessor::columnStages(FrameRows& rows, int startColumn, int n,
 
     clipHeights(rows);
     rotateInner(rows, n);
-    repairRuns(rows, n, options.runsOnly);
+    repairRuns(rows, n, options.runsOnly,
+               options.grayNoiseBound < 0 ? gray_noise_bound() : options.grayNoiseBound);
     if (options.runsOnly) return 0;
     if (options.trace) trace_step(4);
     if (dumps) {

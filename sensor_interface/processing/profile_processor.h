@@ -29,6 +29,8 @@ struct FrameOptions {
     // The reference rows of the narrow-frame alignment. Null: set from the
     // model into the extended values first and read from there.
     const int* referenceRows = nullptr;  // two rows
+    // The gray-noise bound of the gap repair; below 0 the process-wide one.
+    int grayNoiseBound = -1;
 };
 
 class ProfileProcessor {
@@ -188,7 +190,7 @@ private:
     void computeColumnX(FrameRows& rows, int startColumn, int n) const;
     void clipHeights(FrameRows& rows) const;
     void rotateInner(FrameRows& rows, int n) const;
-    void repairRuns(FrameRows& rows, int n, bool allPoints) const;
+    void repairRuns(FrameRows& rows, int n, bool allPoints, int noiseBound) const;
     void repairInnerFolds(FrameRows& rows, int n) const;
     void buildXGrid(FrameRows& rows, int first, int count) const;
     void alignXGrid(FrameRows& rows, int startColumn, int n, int count, int rowA, int rowB) const;

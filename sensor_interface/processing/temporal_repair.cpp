@@ -5,11 +5,20 @@
 
 #include "sensor_interface/processing/frame_kernels.h"
 
-processTimeInvalid::processTimeInvalid(int fillLimit, int keepLimit, int width, int invalid)
+processTimeInvalid::processTimeInvalid(int fillLimit, int keepLimit, int width, int invalid,
+                                       processTimeInvalid* previous)
     : fillLimit_(fillLimit), keepLimit_(keepLimit), invalid_(invalid),
       width_(std::max(width, 0)), words_((width_ + 63) / 64) {
+    const bool takeOver = previous && previous != this && previous->width_ == width_ &&
+                          previous->heights_[0] && previous->gray_[0] && previous->valid_[0];
     const size_t blockSize = size_t(kBlockRows) * size_t(width_);
     for (int b = 0; b < kBlocks; ++b) {
+        if (takeOver) {
+            heights_[b] = std::move(previous->heights_[b]);
+            gray_[b] = std::move(previous->gray_[b]);
+            valid_[b] = std::move(previous->valid_[b]);
+            continue;
+        }
         heights_[b].reset(new double[blockSize]);
         gray_[b].reset(new uint8_t[blockSize]);
         valid_[b].reset(new uint64_t[size_t(kBlockRows) * size_t(words_)]);

@@ -21,7 +21,11 @@ public:
 
     // fillLimit: invalid stretches shorter than this are filled; keepLimit:
     // valid runs shorter than this are erased. width: grid points per frame.
-    processTimeInvalid(int fillLimit, int keepLimit, int width, int invalid);
+    // The blocks of a stage of the same width that is no longer used may be
+    // taken over (previous): a stage reads no row before writing it, so taking
+    // over only spares the allocation and the first touch of its pages.
+    processTimeInvalid(int fillLimit, int keepLimit, int width, int invalid,
+                       processTimeInvalid* previous = nullptr);
 
     // Stores one frame of `count` heights (null: flushing, stores an invalid row)
     // and gray bytes (null: zeros); a frame of another width than the stage's is
