@@ -273,12 +273,6 @@ void phase(const char* name, int heads, int workers) {
 
 int main() {
     const int pool = ProfileReceiver::defaultFrameWorkers();
-    if (const char* only = getenv("ONLY")) {  // PROFILING HACK
-        double seconds = 0;
-        auto f = runHeads(only[0] - '0', only[1] - '0', &seconds);
-        report("only", only[1] - '0', f, seconds, 0);
-        return 0;
-    }
     std::printf("every stage on, %d-column fixed-point frames with intensity, 3200-point profiles, "
                 "%d frames per batch; %u cores\n",
                 kColumns, kFramesPerBatch, std::thread::hardware_concurrency());
