@@ -214,7 +214,7 @@ std::vector<HeadFigures> runHeads(int heads, int workers, double* seconds) {
 }
 
 void report(const char* name, int workers, const std::vector<HeadFigures>& heads, double seconds,
-            long peakKiB) {
+            long peakKiB, double cpuSeconds) {
     uint64_t sent = 0, delivered = 0, bytes = 0;
     double slowest = 0.0;
     for (size_t h = 0; h < heads.size(); ++h) {
@@ -225,10 +225,10 @@ void report(const char* name, int workers, const std::vector<HeadFigures>& heads
         slowest = h == 0 ? mbps : std::min(slowest, mbps);
     }
     std::printf("%-10s pool %d: %8.0f frames/s %7.1f MB/s in all, slowest head %6.1f MB/s (%.1f x gigabit), "
-                "frames lost %llu of %llu, peak RSS %.0f MiB\n",
+                "frames lost %llu of %llu, peak RSS %.0f MiB, CPU %.1f us per frame\n",
                 name, workers, delivered / seconds, bytes / seconds / 1e6, slowest, slowest / kGigabitMBps,
                 static_cast<unsigned long long>(sent - delivered), static_cast<unsigned long long>(sent),
-                peakKiB / 1024.0);
+                peakKiB / 1024.0, delivered > 0 ? cpuSeconds * 1e6 / delivered : 0.0);
     std::fflush(stdout);
 }
 
@@ -266,7 +266,10 @@ void phase(const char* name, int heads, int workers) {
         std::printf("%-10s pool %d: failed\n", name, workers);
         return;
     }
-    report(name, workers, figures, seconds, usage.ru_maxrss);
+    // The CPU time of the whole child: simulator, interface and set-up.
+    const double cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec * 1e-6 + usage.ru_stime.tv_sec +
+                       usage.ru_stime.tv_usec * 1e-6;
+    report(name, workers, figures, seconds, usage.ru_maxrss, cpu);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/thread_name.h"
 #include "platform/thread_priority.h"
 #include "sensor_interface/command/sensor_controller.h"
 #include "sensor_interface/command/setting_transport_controller.h"
@@ -38,6 +39,7 @@ bool sendsFixedPoint(const SensorController* controller) {
 }  // namespace
 
 void ProfileReceiver::consumerLoop() {
+    mirevo::platform::nameCurrentThread("mirevo-consumer");
     if (runMode_ == 0) mirevo::platform::setCurrentThreadTimeCritical();
     const std::string device = "[" + std::to_string(id_) + "]";
     consumerTexts_ = {device, "received data" + device, "received start" + device};

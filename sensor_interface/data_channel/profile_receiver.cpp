@@ -1,5 +1,6 @@
 #include "sensor_interface/data_channel/profile_receiver.h"
 
+#include "platform/thread_name.h"
 #include "platform/thread_priority.h"
 #include "sensor_interface/command/sensor_controller.h"
 #include "sensor_interface/data_channel/batch_buffers.h"
@@ -79,6 +80,7 @@ bool ProfileReceiver::parseInfo(const uint8_t* message, size_t size) {
 }
 
 void ProfileReceiver::readerLoop() {
+    mirevo::platform::nameCurrentThread("mirevo-reader");
     if (runMode_ == 0) mirevo::platform::setCurrentThreadTimeCritical();
     data_channel::DataChannelReader reader(id_, client_, queue_, connection_, run_, *log_);
     reader.run();

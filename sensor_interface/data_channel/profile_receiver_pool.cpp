@@ -9,6 +9,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/thread_name.h"
 #include "platform/thread_priority.h"
 #include "sensor_interface/command/sensor_controller.h"
 #include "sensor_interface/data_channel/batch_rules.h"
@@ -38,6 +39,7 @@ void ProfileReceiver::startFramePool() {
     pool_ = std::make_unique<data_channel::FramePool>(
         frameWorkers_, [this](data_channel::FrameJob& job) { processJob(job); },
         [timeCritical] {
+            mirevo::platform::nameCurrentThread("mirevo-frames");
             if (timeCritical) mirevo::platform::setCurrentThreadTimeCritical();
         });
 }
