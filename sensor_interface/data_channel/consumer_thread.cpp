@@ -66,6 +66,8 @@ void ProfileReceiver::consumerLoop() {
             onSilence();
         else
             onMessage(message);
+        queue_.recycle(std::move(message));
+        message.clear();
     }
     // Frames accepted before the stop are completed as they would have been.
     drainFrames();

@@ -22,9 +22,13 @@ const FrameKernels* kernels();
 const FrameKernels& baseline_frame_kernels() { return frame_kernels_baseline::kKernels; }
 
 const FrameKernels* avx2_frame_kernels() {
+#if defined(__x86_64__)
     static const FrameKernels* const kernels =
         __builtin_cpu_supports("avx2") ? frame_kernels_avx2::kernels() : nullptr;
     return kernels;
+#else
+    return nullptr;
+#endif
 }
 
 const FrameKernels& frame_kernels() {

@@ -7,6 +7,8 @@
 #include "sensor_interface/processing/processing_types.h"
 
 #pragma GCC diagnostic ignored "-Wpsabi"
+
+#if defined(__x86_64__)
 // Everything defined below is built for AVX2; the headers above keep their
 // baseline code.
 #pragma GCC target("avx2")
@@ -20,3 +22,8 @@ constexpr const char* kKernelName = "avx2";
 
 const FrameKernels* kernels() { return &kKernels; }
 }  // namespace frame_kernels_avx2
+#else
+namespace frame_kernels_avx2 {
+const FrameKernels* kernels() { return nullptr; }
+}  // namespace frame_kernels_avx2
+#endif

@@ -76,12 +76,14 @@ inline unsigned sign_bits(VL mask) {
     VD bits;
     std::memcpy(&bits, &mask, sizeof bits);
     return static_cast<unsigned>(__builtin_ia32_movmskpd256(bits));
-#else
+#elif defined(__x86_64__)
     typedef double V2 __attribute__((vector_size(16)));
     V2 low, high;
     std::memcpy(&low, &mask, sizeof low);
     std::memcpy(&high, reinterpret_cast<const char*>(&mask) + sizeof low, sizeof high);
     return static_cast<unsigned>(__builtin_ia32_movmskpd(low) | (__builtin_ia32_movmskpd(high) << 2));
+#else
+    return (mask[0] < 0 ? 1u : 0u) | (mask[1] < 0 ? 2u : 0u) | (mask[2] < 0 ? 4u : 0u) | (mask[3] < 0 ? 8u : 0u);
 #endif
 }
 
