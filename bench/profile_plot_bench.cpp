@@ -2,13 +2,14 @@
 // cursor pair) into the profile window's size and into a full-HD plot, for a
 // 6000-point profile like the simulator's scene and for noise that defeats
 // the curve's thinning. At 50 profiles a second the frame period is 20 ms.
-#include <QGuiApplication>
+#include <QApplication>
 
 #include <benchmark/benchmark.h>
 
 #include <random>
 
 #include "res/fonts.h"
+#include "views/profile/kx_outline_widget.h"
 #include "views/profile/outline_canvas.h"
 
 namespace {
@@ -77,24 +78,30 @@ BENCHMARK(BM_Render)
     ->ArgsProduct({{1920}, {1080}, {0, 1, 2}})
     ->Unit(benchmark::kMillisecond);
 
-// Handing a new profile to the canvas (the copy the live plot makes).
-void BM_SetData(benchmark::State& state) {
-    OutlineCanvas canvas;
-    QVector<float> x, z;
-    sceneProfile(x, z);
+// A new profile handed to the live plot as the profile window does it (its
+// own copy, the canvas data and, with X cursors shown, the read-out).
+void BM_SetOutlineData(benchmark::State& state) {
+    KxOutlineWidget plot;
+    plot.resize(1920, 1080);
+    QVector<float> xf, zf;
+    sceneProfile(xf, zf);
+    QVector<double> x(xf.begin(), xf.end()), z(zf.begin(), zf.end());
+    plot.setOutlineData(x, z);
+    if (state.range(0) != 0) plot.showXCursors(true);
     for (auto _ : state) {
-        canvas.setData(x, z, "yellow", "black");
-        benchmark::DoNotOptimize(canvas.points().constData());
+        plot.setOutlineData(x, z);
+        benchmark::DoNotOptimize(plot.canvas().points().constData());
     }
+    state.SetLabel(state.range(0) != 0 ? "x cursors shown" : "no cursors");
 }
-BENCHMARK(BM_SetData)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SetOutlineData)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    mirevo::installFontSubstitutions();
+    QApplication app(argc, argv);
+    mirevo::installProgramFonts();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

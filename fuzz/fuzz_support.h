@@ -29,15 +29,16 @@ inline bool within(const uint8_t* data, size_t size, const uint8_t* begin, size_
 }
 
 // One file per fuzzing process, rewritten for every input; removed at exit.
+// Readers that go by the file name's extension get one behind the stem.
 // Kept in memory (/dev/shm) unless TMPDIR says otherwise: truncating a file on
 // disk thousands of times a second would make the disk the bottleneck.
 class ScratchFile {
 public:
-    explicit ScratchFile(const char* stem) {
+    explicit ScratchFile(const char* stem, const char* extension = "") {
         const char* base = std::getenv("TMPDIR");
         std::string folder = base && *base ? base : "";
         if (folder.empty()) folder = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        path_ = folder + "/" + stem + "_" + std::to_string(static_cast<long>(::getpid()));
+        path_ = folder + "/" + stem + "_" + std::to_string(static_cast<long>(::getpid())) + extension;
     }
     ~ScratchFile() { std::remove(path_.c_str()); }
 

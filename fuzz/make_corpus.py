@@ -4,14 +4,25 @@
 Each seed is a small well-formed example (plus a few near misses) so the
 fuzzers start from inputs the readers accept. Run it from anywhere; it
 rewrites only the seeds it knows.
+
+  make_corpus.py package OUT [--format N] [--salt S] [--table-order-digest]
+                 [--cut N] [--entry INDEX:KIND:VERSION:ADDRESS:SIZE[:DECLARED]] ...
+writes one firmware upgrade package for the tests instead (and no seeds):
+the image of table entry INDEX is SIZE bytes (INDEX * 37 + k) & 0xFF, listed
+with DECLARED bytes when given; --cut drops the package's last N bytes.
 """
+import hashlib
 import os
 import struct
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+PACKAGE_ONLY = len(sys.argv) > 1 and sys.argv[1] == "package"
 
 
 def put(target, name, data):
+    if PACKAGE_ONLY:
+        return
     folder = os.path.join(HERE, "corpus", target)
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, name), "wb") as out:
@@ -80,6 +91,168 @@ put("ini_file", "odd_lines", b"key=before any section\n[open\nk = v=w\n=no key\n
 put("register_text", "words", b"0\r\n4294967295\r\n-1\r\n  +12abc\r\n99999999999\r\n-2147483649\r\n")
 put("register_text", "lf_without_last_end", b"1\n2\n\n\t 3 \n-0\n7")
 
+# Cloud files: the first byte is the request (bits 0-1 channel, bit 2 a 5 x 4
+# grid, bit 3 pitches 0.5 and 0.25, bit 4 an equal range); the file follows.
+Z, INTENSITY, COLOR, GRID, PITCH, EQUAL = 0, 1, 2, 4, 8, 16
+
+
+def cloud(target, name, options, data):
+    put(target, name, bytes([options]) + data)
+
+
+def grid_points(cols, rows, channel, origin=(0.0, 0.0)):
+    for r in range(rows):
+        for c in range(cols):
+            x, y = (c - origin[0]) * 0.5, (r - origin[1]) * 0.25
+            z = -9999.0 if (r, c) == (1, 2) else 1.0 + 0.5 * c + 0.25 * r
+            yield x, y, z, 10 * r + c + 1, (200 + r, 100 + c, 30)
+
+
+PCD_FIELDS = {Z: ("x y z", "4 4 4", "F F F", "1 1 1"),
+              INTENSITY: ("x y z intensity", "4 4 4 4", "F F F F", "1 1 1 1"),
+              COLOR: ("x y z rgba", "4 4 4 4", "F F F U", "1 1 1 1")}
+
+
+def pcd_header(channel, width, height, data):
+    fields, sizes, types, counts = PCD_FIELDS[channel]
+    return ("# .PCD v0.7 - Point Cloud Data file format\nVERSION 0.7\nFIELDS %s\nSIZE %s\nTYPE %s\nCOUNT %s\n"
+            "WIDTH %d\nHEIGHT %d\nVIEWPOINT 0 0 0 1 0 0 0\nPOINTS %d\nDATA %s\n"
+            % (fields, sizes, types, counts, width, height, width * height, data)).encode()
+
+
+def pcd_record(channel, point):
+    x, y, z, i, (r, g, b) = point
+    if channel == Z:
+        return struct.pack("<fff", x, y, z)
+    if channel == INTENSITY:
+        return struct.pack("<ffff", x, y, z, i)
+    return struct.pack("<fffI", x, y, z, (i << 24) | (r << 16) | (g << 8) | b)
+
+
+def lzf_literal(data):
+    """LZF stream of literal runs only (a control byte below 32 copies the next
+    control + 1 bytes), which PCL's decompressor takes like any other."""
+    out = bytearray()
+    for start in range(0, len(data), 32):
+        chunk = data[start:start + 32]
+        out += bytes([len(chunk) - 1]) + chunk
+    return bytes(out)
+
+
+def pcd_file(channel, cols, rows, data, organised=True):
+    points = list(grid_points(cols, rows, channel))
+    if not organised:
+        points = [p for p in points if p[2] > -9999.0]
+    width, height = (cols, rows) if organised else (len(points), 1)
+    if data == "ascii":
+        body = b"".join((" ".join(repr(v) for v in p[:3])
+                         + ("" if channel == Z else " %d" % (p[3] if channel == INTENSITY else
+                                                             (p[3] << 24) | (p[4][0] << 16) | (p[4][1] << 8) | p[4][2]))
+                         + "\n").encode() for p in points)
+    elif data == "binary":
+        body = b"".join(pcd_record(channel, p) for p in points)
+    else:  # binary_compressed: the fields one after another, then LZF
+        records = [pcd_record(channel, p) for p in points]
+        size = len(records[0])
+        columns = b"".join(b"".join(rec[k:k + 4] for rec in records) for k in range(0, size, 4))
+        packed = lzf_literal(columns)
+        body = struct.pack("<II", len(packed), len(columns)) + packed
+    return pcd_header(channel, width, height, data) + body
+
+
+cloud("cloud_pcd", "organised_ascii_z", Z, pcd_file(Z, 5, 4, "ascii"))
+cloud("cloud_pcd", "organised_binary_intensity", INTENSITY, pcd_file(INTENSITY, 5, 4, "binary"))
+cloud("cloud_pcd", "organised_binary_color_in_larger_grid", COLOR | GRID, pcd_file(COLOR, 3, 2, "binary"))
+cloud("cloud_pcd", "organised_compressed_z", Z | EQUAL, pcd_file(Z, 5, 4, "binary_compressed"))
+cloud("cloud_pcd", "unorganised_binary_grid_pitch", Z | GRID | PITCH, pcd_file(Z, 5, 4, "binary", organised=False))
+cloud("cloud_pcd", "unorganised_ascii_color", COLOR | GRID | PITCH, pcd_file(COLOR, 5, 4, "ascii", organised=False))
+cloud("cloud_pcd", "header_only", Z, pcd_header(Z, 5, 4, "binary"))
+
+PLY_PROPERTIES = {Z: ["float x", "float y", "float z"],
+                  INTENSITY: ["float x", "float y", "float z", "float intensity"],
+                  COLOR: ["float x", "float y", "float z", "uchar red", "uchar green", "uchar blue", "uchar alpha"]}
+CAMERA = ["float view_px", "float view_py", "float view_pz", "float x_axisx", "float x_axisy", "float x_axisz",
+          "float y_axisx", "float y_axisy", "float y_axisz", "float z_axisx", "float z_axisy", "float z_axisz",
+          "float focal", "float scalex", "float scaley", "float centerx", "float centery", "int viewportx",
+          "int viewporty", "float k1", "float k2"]
+
+
+def ply_file(channel, cols, rows, ascii, camera=True):
+    points = list(grid_points(cols, rows, channel))
+    fmt = "ascii" if ascii else "binary_little_endian"
+    lines = ["ply", "format %s 1.0" % fmt, "comment PCL generated", "element vertex %d" % len(points)]
+    lines += ["property " + p for p in PLY_PROPERTIES[channel]]
+    lines += ["element face 0"]
+    if camera:
+        lines += ["element camera 1"] + ["property " + p for p in CAMERA]
+    lines += ["end_header"]
+    body = b""
+    for x, y, z, i, (r, g, b) in points:
+        if ascii:
+            values = [repr(x), repr(y), repr(z)] + ([repr(float(i))] if channel == INTENSITY else []) \
+                + ([str(r), str(g), str(b), str(i)] if channel == COLOR else [])
+            body += (" ".join(values) + "\n").encode()
+        else:
+            body += struct.pack("<fff", x, y, z)
+            body += struct.pack("<f", i) if channel == INTENSITY else b""
+            body += struct.pack("<BBBB", r, g, b, i) if channel == COLOR else b""
+    if camera:
+        cam = [0.0] * 3 + [1, 0, 0, 0, 1, 0, 0, 0, 1] + [0.0] * 5
+        if ascii:
+            body += (" ".join(str(v) for v in cam) + " %d %d 0 0\n" % (cols, rows)).encode()
+        else:
+            body += struct.pack("<17f", *cam) + struct.pack("<ii", cols, rows) + struct.pack("<ff", 0, 0)
+    return ("\n".join(lines) + "\n").encode() + body
+
+
+cloud("cloud_ply", "binary_z_grid", Z | GRID, ply_file(Z, 5, 4, False))
+cloud("cloud_ply", "ascii_intensity_grid", INTENSITY | GRID, ply_file(INTENSITY, 5, 4, True))
+cloud("cloud_ply", "binary_color_grid_pitch", COLOR | GRID | PITCH, ply_file(COLOR, 5, 4, False))
+cloud("cloud_ply", "ascii_row_without_camera", Z | GRID, ply_file(Z, 5, 4, True, camera=False))
+cloud("cloud_ply", "binary_other_grid_pitch", Z | GRID | PITCH | EQUAL, ply_file(Z, 3, 3, False))
+
+
+def tiff(rows, cols, sample_format, bits, values, channels=1):
+    """A little-endian, uncompressed, single-strip TIFF."""
+    pixel_bytes = b"".join(struct.pack({(3, 32): "<f", (1, 16): "<H", (1, 8): "<B"}[(sample_format, bits)], v)
+                           for v in values)
+    entries = [(256, 3, 1, cols), (257, 3, 1, rows), (258, 3, 1, bits), (259, 3, 1, 1),
+               (262, 3, 1, 2 if channels == 3 else 1), (273, 4, 1, 0), (277, 3, 1, channels),
+               (278, 3, 1, rows), (279, 4, 1, len(pixel_bytes)), (284, 3, 1, 1), (339, 3, 1, sample_format)]
+    if channels == 3:
+        entries[2] = (258, 3, 1, bits)  # the same for every sample in this small writer
+    ifd_offset = 8
+    ifd = struct.pack("<H", len(entries))
+    data_offset = ifd_offset + 2 + 12 * len(entries) + 4
+    for tag, kind, count, value in entries:
+        if tag == 273:
+            value = data_offset
+        if kind == 3:
+            ifd += struct.pack("<HHIHH", tag, kind, count, value, 0)
+        else:
+            ifd += struct.pack("<HHII", tag, kind, count, value)
+    ifd += struct.pack("<I", 0)
+    return b"II*\x00" + struct.pack("<I", ifd_offset) + ifd + pixel_bytes
+
+
+heights = [1.0 + 0.5 * (i % 5) + 0.25 * (i // 5) for i in range(20)]
+cloud("cloud_tiff", "float_heights", Z | PITCH, tiff(4, 5, 3, 32, heights))
+cloud("cloud_tiff", "float_heights_equal_range", INTENSITY | PITCH | EQUAL, tiff(4, 5, 3, 32, heights))
+cloud("cloud_tiff", "sixteen_bit", Z | PITCH, tiff(2, 3, 1, 16, [0, 1000, 2000, 3000, 4000, 65535]))
+cloud("cloud_tiff", "rgb_refused", Z | PITCH, tiff(2, 2, 1, 8, list(range(12)), channels=3))
+# Named .tiff, but a DICOM file: OpenCV would pick its DICOM decoder by the bytes.
+cloud("cloud_tiff", "dicom_named_tiff", Z | PITCH, bytes(128) + b"DICM" + bytes(16))
+
+cloud("cloud_csv", "grid", Z | PITCH, b"1, 2, 3\n4, 5, 6\n\n")
+cloud("cloud_csv", "one_row", INTENSITY | PITCH, b"-9999, 0.5, 1e-10, nan, -inf\n")
+cloud("cloud_csv", "ragged_and_missing", Z | PITCH, b"1, ?, 3\n4, 5\n# note\n7,8,9\n")
+cloud("cloud_csv", "words", COLOR | PITCH | EQUAL, b"a, b, c\n1, 2, 3\n")
+
+put("cloud_header", "pcd", b"\x00" + pcd_header(INTENSITY, 5, 4, "binary") + b"\x00\x01WIDTH 7\n")
+put("cloud_header", "pcd_bad_number", b"\x00VERSION 0.7\nWIDTH 5x\nHEIGHT 4\n")
+put("cloud_header", "ply", b"\x01" + ply_file(Z, 2, 2, True))
+put("cloud_header", "ply_vertex_list_first", b"\x01ply\nproperty list uchar int vertex_indices\nend_header\n")
+
 
 # Shape block: sixteen records of eight little-endian 16-bit words.
 def shape_record(kind, x0, y0, x1, y1, x2=8, y2=0, flag=0):
@@ -93,3 +266,95 @@ put("shape_block", "areas_and_bands",
 put("shape_block", "odd_types_short", shape_record(0, 1, 2, 3, 4) + shape_record(10, 5, 6, 7, 8)
     + shape_record(9, 0, 1, 2, 3) + shape_record(3, 7, 0, 6, 0)[:9])
 put("shape_block", "seventeen_full", b"".join(shape_record(1, 8 + i, i, 100 + i, 50 + i) for i in range(17)))
+
+
+# Settings files (".zps"). The fuzz target's first byte chooses the form: odd,
+# the file as it is; even, the target puts the right digest in front first.
+
+
+def zps(table, payload, version=1, count=None, salt=b"XVB"):
+    header = struct.pack("<IB", version, len(table) if count is None else count)
+    header += b"".join(struct.pack("<BI", kind, items) for kind, items in table)
+    header = header.ljust(96, b"\0")
+    digest = hashlib.sha256(payload + header + salt[::-1]).digest()
+    return digest + header + payload
+
+
+def zps_pairs(pairs):
+    return b"".join(struct.pack("<iI", key, value & 0xFFFFFFFF) for key, value in pairs)
+
+
+SHAPE = bytes(range(256))
+put("settings_file", "registers_and_shape", b"\x01" + zps([(0xA0, 3), (0xB2, 256)],
+                                                        zps_pairs([(0, 1), (0, -1), (0, 70000)]) + SHAPE))
+put("settings_file", "shape_first", b"\x01" + zps([(0xB2, 256), (0xA0, 1)], SHAPE + zps_pairs([(5, 6)])))
+put("settings_file", "no_blocks", b"\x01" + zps([], b""))
+put("settings_file", "duplicate", b"\x00" + zps([(0xA0, 1), (0xA0, 2)], zps_pairs([(1, 1), (2, 2), (3, 3)])))
+put("settings_file", "count_past_payload", b"\x00" + zps([(0xA0, 9)], zps_pairs([(1, 1)])))
+put("settings_file", "short_shape", b"\x00" + zps([(0xB2, 255)], SHAPE[:255]))
+put("settings_file", "other_salt", b"\x01" + zps([(0xA0, 1)], zps_pairs([(1, 1)]), salt=b"XVC"))
+
+
+# Firmware upgrade packages (".zpf"), encoded here independently of the
+# program's parser. The fuzz target's first byte chooses the form as for the
+# settings files; the next two bytes are the head version, the four after
+# them the controller version.
+def zpf_image(index, size):
+    return bytes((index * 37 + k) & 0xFF for k in range(size))
+
+
+def zpf(entries, fmt=3, salt=b"XVK", table_order_digest=False):
+    """entries: (index, kind, version, address, size, declared size or None)."""
+    table = [(0, 0, 0, 0)] * 10
+    images = []
+    for index, kind, version, address, size, declared in sorted(entries):
+        table[index] = (kind, version, address, size if declared is None else declared)
+        if kind:
+            images.append(zpf_image(index, size))
+    header = struct.pack("<I", fmt) + b"".join(struct.pack("<BIII", *entry) for entry in table) + bytes(90)
+    ordered = images if table_order_digest else images[::-1]
+    digest = hashlib.sha256(b"".join(ordered) + header + salt[::-1]).digest()
+    return digest + header + b"".join(images)
+
+
+def package_main(args):
+    out, fmt, salt, table_order, cut, entries = args[0], 3, b"XVK", False, 0, []
+    i = 1
+    while i < len(args):
+        if args[i] == "--format":
+            fmt, i = int(args[i + 1], 0), i + 2
+        elif args[i] == "--salt":
+            salt, i = args[i + 1].encode(), i + 2
+        elif args[i] == "--table-order-digest":
+            table_order, i = True, i + 1
+        elif args[i] == "--cut":
+            cut, i = int(args[i + 1]), i + 2
+        elif args[i] == "--entry":
+            fields = [int(x, 0) for x in args[i + 1].split(":")]
+            entries.append(tuple(fields[:5]) + (fields[5] if len(fields) > 5 else None,))
+            i += 2
+        else:
+            sys.exit("unknown argument " + args[i])
+    data = zpf(entries, fmt, salt, table_order)
+    with open(out, "wb") as f:
+        f.write(data[:len(data) - cut])
+
+
+def zpf_seed(form, head, controller, package):
+    return bytes([form]) + struct.pack("<HI", head, controller) + package
+
+
+# A head 0x011a (kind 2 family: low byte below 0x60) and controller 0x00030007.
+put("upgrade_package", "head_and_controller", zpf_seed(1, 0x011A, 0x00030007, zpf(
+    [(0, 2, 0x011B, 0x400000, 300, None), (1, 2, 0x00030008, 0, 500, None)])))
+put("upgrade_package", "integrated_any_kind", zpf_seed(1, 0x011A, 0x00036007, zpf(
+    [(0, 1, 0x00036009, 0, 64, None), (3, 2, 0x011B, 0x400000, 32, None)])))
+put("upgrade_package", "nothing_fits", zpf_seed(1, 0x011A, 0x00030007, zpf(
+    [(2, 1, 0x021B, 0x400000, 16, None), (5, 2, 0x10030008, 0, 16, None)])))
+put("upgrade_package", "size_past_end", zpf_seed(0, 0x011A, 0x00030007, zpf(
+    [(0, 2, 0x011B, 0x400000, 40, 0xFFFFFFF0)])))
+put("upgrade_package", "format_two", zpf_seed(1, 0x011A, 0x00030007, zpf(
+    [(0, 2, 0x011B, 0x400000, 8, None)], fmt=2)))
+
+if PACKAGE_ONLY:
+    package_main(sys.argv[2:])

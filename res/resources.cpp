@@ -11,7 +11,7 @@ namespace mirevo {
 
 void initResources() {
     initMirevoResources();
-    installFontSubstitutions();
+    installProgramFonts();
 }
 
 }  // namespace mirevo

@@ -17,6 +17,15 @@ struct BatchWindow {
         return static_cast<uint64_t>(first) <= static_cast<uint64_t>(j) &&
                static_cast<uint64_t>(j) <= static_cast<uint64_t>(last < 0 ? UINT32_MAX : last);
     }
+    // The points of a profile of `width` points that lie inside: lo..hi
+    // (hi < lo when none).
+    void insideOf(int width, int* lo, int* hi) const {
+        const uint64_t end = static_cast<uint64_t>(last < 0 ? UINT32_MAX : last);
+        const uint64_t start = static_cast<uint64_t>(first);
+        *lo = static_cast<int>(start > static_cast<uint64_t>(width) ? width : start);
+        *hi = static_cast<int>(end >= static_cast<uint64_t>(width) ? width - 1 : end);
+        if (start > end) *hi = *lo - 1;
+    }
     // As the windows keep them (int): clamped.
     int firstColumn() const { return static_cast<int>(first > INT_MAX ? INT_MAX : first); }
     int lastColumn() const { return static_cast<int>(last > INT_MAX ? INT_MAX : last < INT_MIN ? INT_MIN : last); }

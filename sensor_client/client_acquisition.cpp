@@ -6,12 +6,14 @@
 #include <opencv2/imgcodecs.hpp>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "sensor_client/app_settings.h"
 #include "sensor_client/batch_window.h"
 #include "sensor_client/linelaser_client.h"
 #include "sensor_client/log_helper.h"
+#include "sensor_client/raw_image_rules.h"
 #include "sensor_interface/log/log_manager.h"
 #include "sensor_interface/registry/device_functions.h"
 #include "sensor_interface/registry/hvq5_api.h"
@@ -119,6 +121,9 @@ void LinelaserClient::thread_get_outline() {
         rawImageStamp = LogManager::timeStampText();
     }
     while (acquiring) {
+        // A pass every profileMs: the wait is what the pass left of it, so a
+        // slow read does not stretch the pace.
+        const auto passStart = std::chrono::steady_clock::now();
         uint32_t batchMode = 0;
         uint32_t imageMode = 0;
         if (cached(deviceId, 149, &batchMode) && cached(deviceId, 296, &imageMode) && batchMode == 0) {
@@ -144,7 +149,9 @@ void LinelaserClient::thread_get_outline() {
                 rawImageStep(image, peaks);
             }
         }
-        pause(timings().profileMs, acquiring);
+        const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                                 passStart);
+        pause(timings().profileMs - static_cast<int>(spent.count()), acquiring);
     }
     LogHelper::log(CLOG_LEVEL::DEBUG, nullptr, nullptr, __LINE__, QStringLiteral("thread_get_outline exit..."));
 }
@@ -172,9 +179,7 @@ bool LinelaserClient::rawImageStep(std::vector<char>& image, std::vector<int>& p
     }
     if (peakRows.size() < static_cast<size_t>(columns)) peakRows.resize(static_cast<size_t>(columns), 0.0f);
     for (int i = 0; i < columns; ++i) {
-        float row = static_cast<float>(peaks[static_cast<size_t>(i)] / 100.0);
-        if (row == 0.0f || row >= returnedRows) row = static_cast<float>(returnedRows - 1);
-        peakRows[static_cast<size_t>(i)] = row;
+        peakRows[static_cast<size_t>(i)] = rawImagePeakRow(peaks[static_cast<size_t>(i)], returnedRows);
     }
     ++frameCount;
     pushEvent(client_events::kOneImage);
@@ -218,6 +223,65 @@ void LinelaserClient::resetRawImage() {
 
 // ---------------------------------------------------------------- batch
 
+// Copies the frames of one batch call into the rows from nextRow on, at most
+// up to row `size`. Rows are filled outside batchMutex in small chunks and
+// swapped in under it, so a painter never waits for more than a few swaps;
+// the rows' storage is recycled. A reset of the row count meanwhile (a
+// repaired batch) ends the call: the next pass copies again from row 0.
+// Returns the rows copied.
+int LinelaserClient::copyBatchRows(const BatchWindow& window, int width, int size, int got, int nextRow,
+                                   const std::vector<int>& heights, const std::vector<uint8_t>& intensity,
+                                   const std::vector<uint32_t>& aux, const std::vector<uint32_t>& encoders,
+                                   const std::vector<uint64_t>& stamps) {
+    constexpr int kChunkRows = 64;
+    int lo = 0, hi = -1;
+    window.insideOf(width, &lo, &hi);
+    const size_t perFrame = hi >= lo ? static_cast<size_t>(hi - lo + 1) : 0;
+    if (stagedHeights_.size() < kChunkRows) {
+        stagedHeights_.resize(kChunkRows);
+        stagedIntensity_.resize(kChunkRows);
+    }
+    size_t packed = 0;
+    int copied = 0;
+    int frame = 0;
+    while (frame < got && nextRow < size) {
+        const int n = std::min({kChunkRows, got - frame, size - nextRow});
+        for (int k = 0; k < n; ++k) {
+            std::vector<double>& rowHeights = stagedHeights_[static_cast<size_t>(k)];
+            std::vector<uint8_t>& rowIntensity = stagedIntensity_[static_cast<size_t>(k)];
+            rowHeights.resize(static_cast<size_t>(width));
+            rowIntensity.resize(static_cast<size_t>(width));
+            const size_t at = std::min(packed, heights.size());
+            const size_t take = std::min(perFrame, heights.size() - at);
+            const int* source = heights.data() + at;
+            double* target = rowHeights.data() + lo;
+            for (size_t i = 0; i < take; ++i) target[i] = source[i] / 100000.0;
+            std::copy_n(intensity.data() + at, take, rowIntensity.begin() + lo);
+            // Outside the window (and past what the call delivered): no value.
+            const size_t filledEnd = static_cast<size_t>(lo) + take;
+            std::fill(rowHeights.begin(), rowHeights.begin() + lo, -9999.0);
+            std::fill(rowHeights.begin() + static_cast<std::ptrdiff_t>(filledEnd), rowHeights.end(), -9999.0);
+            std::fill(rowIntensity.begin(), rowIntensity.begin() + lo, uint8_t{0});
+            std::fill(rowIntensity.begin() + static_cast<std::ptrdiff_t>(filledEnd), rowIntensity.end(), uint8_t{0});
+            packed += perFrame;
+        }
+        std::lock_guard<std::mutex> lock(batchMutex);
+        if (batchProfileCount.load() != nextRow) break;
+        for (int k = 0; k < n; ++k) {
+            const size_t row = static_cast<size_t>(nextRow + k);
+            const size_t f = static_cast<size_t>(frame + k);
+            batchHeights[row].swap(stagedHeights_[static_cast<size_t>(k)]);
+            batchIntensity[row].swap(stagedIntensity_[static_cast<size_t>(k)]);
+            batchInfo[row] = BatchRowInfo{aux[f], encoders[f], static_cast<uint32_t>(stamps[f])};
+        }
+        nextRow += n;
+        frame += n;
+        copied += n;
+        batchProfileCount = nextRow;
+    }
+    return copied;
+}
+
 void LinelaserClient::thread_batch() {
     std::vector<int> heights;
     std::vector<uint8_t> intensity;
@@ -238,7 +302,13 @@ void LinelaserClient::thread_batch() {
             return;
         }
         const int announced = static_cast<int32_t>(sizeRegister);
-        const int size = std::min(announced, kBatchRows);
+        // The rows held bound the copy (kBatchRows): a longer batch keeps its first rows.
+        int rowsHeld = 0;
+        {
+            std::lock_guard<std::mutex> lock(batchMutex);
+            rowsHeld = static_cast<int>(std::min({batchHeights.size(), batchIntensity.size(), batchInfo.size()}));
+        }
+        const int size = std::min(announced, rowsHeld);
         uint32_t start359 = 0xFFFFFFFF, width358 = 0xFFFFFFFF;
         cached(deviceId, 359, &start359);
         cached(deviceId, 358, &width358);
@@ -270,7 +340,7 @@ void LinelaserClient::thread_batch() {
             pause(timings().batchIdleMs, acquiring);
             continue;
         }
-        int copied = 0;
+        int nextRow = 0;
         {
             std::lock_guard<std::mutex> lock(batchMutex);
             if (number != batchNumber.load()) {
@@ -285,40 +355,18 @@ void LinelaserClient::thread_batch() {
                 LogHelper::log(CLOG_LEVEL::RINFO, nullptr, nullptr, __LINE__, QStringLiteral("batch start"));
                 pushEvent(client_events::kBatchStart);
             }
-            size_t packed = 0;
-            const int before = batchProfileCount.load();
-            for (int frame = 0; frame < got && batchProfileCount.load() < size; ++frame) {
-                const int row = batchProfileCount.load();
-                std::vector<double>& rowHeights = batchHeights[static_cast<size_t>(row)];
-                std::vector<uint8_t>& rowIntensity = batchIntensity[static_cast<size_t>(row)];
-                rowHeights.resize(static_cast<size_t>(width));
-                rowIntensity.resize(static_cast<size_t>(width));
-                for (int j = 0; j < width; ++j) {
-                    if (window.contains(j) && packed < heights.size()) {
-                        rowIntensity[static_cast<size_t>(j)] = intensity[packed];
-                        rowHeights[static_cast<size_t>(j)] = heights[packed] / 100000.0;
-                        ++packed;
-                    } else {
-                        rowIntensity[static_cast<size_t>(j)] = 0;
-                        rowHeights[static_cast<size_t>(j)] = -9999.0;
-                    }
-                }
-                batchInfo[static_cast<size_t>(row)] = BatchRowInfo{aux[static_cast<size_t>(frame)],
-                                                                    encoders[static_cast<size_t>(frame)],
-                                                                    static_cast<uint32_t>(stamps[static_cast<size_t>(frame)])};
-                ++batchProfileCount;
-            }
-            copied = batchProfileCount.load() - before;
+            nextRow = batchProfileCount.load();
         }
+        const int copied = copyBatchRows(window, width, size, got, nextRow, heights, intensity, aux, encoders, stamps);
         // Complete once: a batch longer than the buffers keeps offering frames.
         if (copied > 0 && batchProfileCount.load() >= size) {
             batchWatch.stop_ms();
             batchCostMs = static_cast<int>(batchWatch.elapsed());
             if (settingsInt(settings_keys::kAutoSaveBatchData) != 0) emit signal_auto_save_batchdata();
             batchWatch.restart_ms();
-            if (announced > kBatchRows)
+            if (announced > size)
                 LogHelper::logFormat(CLOG_LEVEL::RWARNING, nullptr, nullptr, __LINE__,
-                                     "batch of %d profiles: only the first %d kept", announced, kBatchRows);
+                                     "batch of %d profiles: only the first %d kept", announced, size);
             batchComplete = true;
             LogHelper::logFormat(CLOG_LEVEL::RINFO, nullptr, nullptr, __LINE__, "batch stop, cost: %d",
                                  batchCostMs.load());

@@ -26,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "sensor_client/batch_window.h"
 #include "sensor_client/client_event_queue.h"
 #include "sensor_interface/processing/model_geometry.h"
 #include "sensor_interface/settings/stop_watch.h"
@@ -145,6 +146,10 @@ public:
     void setLinkActive(bool on);
     void pushEvent(const std::string& word);
     void clearEvents();
+    // The batch handler installed by the link (runs on the interface's thread
+    // when it hands over a finished batch): a batch the interface repaired
+    // (extended feature bit 8 or 16) is copied again from its first row.
+    void onBatchDelivered();
     // Stops the timer and every thread (the application is quitting: the
     // interface's registry goes before this object does).
     void shutdown();
@@ -249,17 +254,23 @@ signals:
 
 private:
     int openSensor(const QString& ipText, int portNumber);
-    void onBatchDelivered();
     void thread_heartbeat();
     void thread_get_outline();
     void thread_batch();
     void thread_status();
     bool rawImageStep(std::vector<char>& image, std::vector<int>& peaks);
+    int copyBatchRows(const BatchWindow& window, int width, int size, int got, int nextRow,
+                      const std::vector<int>& heights, const std::vector<uint8_t>& intensity,
+                      const std::vector<uint32_t>& aux, const std::vector<uint32_t>& encoders,
+                      const std::vector<uint64_t>& stamps);
     void joinAcquisitionThreads();
     // Waits ms, or less once flag is false; returns flag.
     bool pause(int ms, const std::atomic<bool>& flag);
     void wakeWaits();
 
+    // The batch thread's rows being filled before they are swapped in.
+    std::vector<std::vector<double>> stagedHeights_;
+    std::vector<std::vector<uint8_t>> stagedIntensity_;
     mutable std::mutex timingMutex_;
     ClientTimings timings_;
     std::mutex wakeMutex_;

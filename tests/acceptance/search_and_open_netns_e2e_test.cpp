@@ -11,7 +11,7 @@
 
 #include "sensor_interface/registry/hvq5_api.h"
 #include "tests/acceptance/scene_sensor.h"
-#include "tests/search/test_network.h"
+#include "tests/support/test_network.h"
 #include "tools/sensor_sim/search_responder.h"
 
 namespace acceptance {

@@ -1,5 +1,5 @@
 // The search against simulated sensors behind a veth pair, in namespaces the
-// test makes itself (see test_network.h).
+// test makes itself (see tests/support/test_network.h).
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include "sensor_interface/command/search_exports.h"
 #include "sensor_interface/log/log_manager.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
-#include "tests/search/test_network.h"
+#include "tests/support/test_network.h"
 #include "tests/support/temp_dir.h"
 #include "tools/sensor_sim/search_responder.h"
 

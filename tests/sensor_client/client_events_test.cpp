@@ -116,3 +116,55 @@ TEST(ClientCore, AnAddressOfOtherThanFourPartsIsRefusedAtOnce) {
 }
 
 }  // namespace
+
+#include "sensor_client/batch_window.h"
+#include "sensor_client/raw_image_rules.h"
+
+namespace {
+
+TEST(BatchWindow, TakesTheRegionOfInterestInProfilePoints) {
+    const BatchWindow window = batchWindow(500, 500, 2.0);
+    EXPECT_EQ(window.first, 1000);
+    EXPECT_EQ(window.last, 1999);
+    EXPECT_FALSE(window.contains(999));
+    EXPECT_TRUE(window.contains(1000));
+    EXPECT_TRUE(window.contains(1999));
+    EXPECT_FALSE(window.contains(2000));
+    EXPECT_FALSE(batchWindow(1, 0, 1.5625).contains(1));  // width 0: last lies before first
+}
+
+TEST(BatchWindow, UnreadableRegistersGiveAWindowBeyondEveryPointWithoutOverflow) {
+    const BatchWindow window = batchWindow(0xFFFFFFFFu, 0xFFFFFFFFu, 2.9296875);
+    EXPECT_GT(window.first, int64_t{INT32_MAX});
+    EXPECT_FALSE(window.contains(0));
+    EXPECT_FALSE(window.contains(5999));
+    EXPECT_EQ(window.firstColumn(), INT32_MAX);
+    // A width of 0 at column 0 leaves last at -1: every point, compared unsigned.
+    const BatchWindow empty = batchWindow(0, 0, 2.0);
+    EXPECT_TRUE(empty.contains(0));
+    EXPECT_TRUE(empty.contains(5999));
+}
+
+TEST(RawImagePeakRow, NoPeakOrOneBeyondTheImageIsTheLastRow) {
+    EXPECT_FLOAT_EQ(rawImagePeakRow(0, 256), 255.0f);
+    EXPECT_FLOAT_EQ(rawImagePeakRow(25600, 256), 255.0f);
+    EXPECT_FLOAT_EQ(rawImagePeakRow(30000, 256), 255.0f);
+    EXPECT_FLOAT_EQ(rawImagePeakRow(25599, 256), 255.99f);
+    EXPECT_FLOAT_EQ(rawImagePeakRow(12825, 256), 128.25f);
+    EXPECT_FLOAT_EQ(rawImagePeakRow(-100, 256), -1.0f);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BatchWindow, ThePointsInsideAgreeWithContains) {
+    for (const BatchWindow& window : {batchWindow(500, 500, 2.0), batchWindow(0, 0, 2.0), batchWindow(0, 2048, 2.0),
+                                      batchWindow(3000, 10, 2.0), batchWindow(0xFFFFFFFFu, 5, 2.9296875)}) {
+        int lo = 0, hi = 0;
+        window.insideOf(4096, &lo, &hi);
+        for (int j = 0; j < 4096; ++j) EXPECT_EQ(window.contains(j), j >= lo && j <= hi) << window.first << " " << j;
+    }
+}
+
+}  // namespace

@@ -1,5 +1,5 @@
-// The simulator's camera image: a column ramp seen through the Z-range
-// window of register 11, with scripted peaks, read through the interface; and
+// The simulator's camera image: a column ramp of as many rows as register 11
+// holds (the Z-range window), with scripted peaks, read through the interface; and
 // a shape block whose permanent store the sensor refuses.
 #include <gtest/gtest.h>
 
@@ -34,10 +34,12 @@ protected:
 
 TEST_F(CameraImageStream, RampFollowsTheZRangeWindowWithTheScriptedPeaks) {
     ASSERT_NO_FATAL_FAILURE(mirevo::test::openSceneHead(controller(), '4', kRows, 3200, 1.5625));
-    for (int index : {0, 1, 3}) {
-        SCOPED_TRACE(index);
-        sim->setReg(11, static_cast<uint32_t>(index));
-        const int windowRows = kRows >> index;
+    // Register 11 as the interface writes it for Z-range indexes 0, 1 and 3,
+    // and 0, which stands for the whole camera.
+    for (uint32_t inUse : {608u, 304u, 76u, 0u}) {
+        SCOPED_TRACE(inUse);
+        sim->setReg(11, inUse);
+        const int windowRows = inUse == 0 ? kRows : static_cast<int>(inUse);
         std::vector<char> image(static_cast<size_t>(kRows) * 2048, 0);
         std::vector<int> peaks(2048, 7);
         int rows = 0;

@@ -48,6 +48,16 @@ sensor_sim::BatchPlan ClientSensor::batchPlan(int framesPerBatch, uint32_t first
     return plan;
 }
 
+size_t ClientSensor::dataConnections() {
+    sensor_sim::DataChannelService* channel = streamer_ ? sensors_.dataChannel(0) : nullptr;
+    return channel ? channel->acceptedConnections() : 0;
+}
+
+bool ClientSensor::waitForDataConnection(size_t count, int timeoutMs) {
+    sensor_sim::DataChannelService* channel = streamer_ ? sensors_.dataChannel(0) : nullptr;
+    return channel && channel->waitForConnection(count, timeoutMs);
+}
+
 std::vector<uint32_t> ClientSensor::writesTo(uint32_t address) {
     std::vector<uint32_t> values;
     for (const auto& packet : packetLog())

@@ -25,10 +25,11 @@ struct ClientSensorOptions {
     sensor_sim::ModelPreset preset;
     // Register 149 (batch mode) starts off: the live profile runs.
     sensor_sim::OpenKnobs knobs = profileModeKnobs();
-    // Batches: register 138 (profiles per batch) and the streamed window.
+    // Batches: register 138 (profiles per batch) and the X window (registers
+    // 358 and 359) the sensor measures and streams; the whole camera by default.
     int batchLength = 100;
-    uint16_t streamedColumns = 200;
-    uint16_t firstStreamedColumn = 924;
+    uint16_t streamedColumns = 2048;
+    uint16_t firstStreamedColumn = 0;
 
     static sensor_sim::OpenKnobs profileModeKnobs() {
         sensor_sim::OpenKnobs knobs;
@@ -50,10 +51,20 @@ public:
     const std::string& address() const { return address_; }
     const ClientSensorOptions& options() const { return options_; }
     sensor_sim::SimSensor& head() { return sensors_.head(0); }
+    // Every head of the model (four for an 'F' model: at the address and the
+    // next three fourth octets); the live scene and batches are head 0's.
+    int headCount() const { return sensors_.headCount(); }
+    sensor_sim::SimSensor& head(int index) { return sensors_.head(index); }
+    const std::string& headAddress(int index) const { return sensors_.address(index); }
     sensor_sim::SimStatus& status() { return *status_; }
     sensor_sim::LiveScene& scene() { return *scene_; }
     sensor_sim::BatchStreamer& streamer() { return *streamer_; }
     sensor_sim::DataChannelService& dataChannel() { return *sensors_.dataChannel(0); }
+    // Data connections accepted since start (0 while stopped).
+    size_t dataConnections();
+    // Waits until the count-th data connection is served; false after timeoutMs
+    // or while stopped.
+    bool waitForDataConnection(size_t count, int timeoutMs);
 
     // A plan of the streamed window: framesPerBatch frames, batch numbers from
     // firstBatchNumber.

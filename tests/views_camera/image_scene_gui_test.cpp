@@ -195,9 +195,12 @@ TEST_F(ImageSceneTest, CursorsAndBoundaryGeometry) {
         EXPECT_EQ(scene().cursorItem(0)->scene() != nullptr, c.cursor1);
         EXPECT_EQ(scene().cursorItem(1)->scene() != nullptr, c.cursor2);
         EXPECT_EQ(scene().boundaryItem()->scene() != nullptr, c.boundaryShown);
-        if (c.cursor1) EXPECT_EQ(scene().cursorItem(0)->rect(), c.rect1);
-        if (c.boundaryShown)
+        if (c.cursor1) {
+            EXPECT_EQ(scene().cursorItem(0)->rect(), c.rect1);
+        }
+        if (c.boundaryShown) {
             EXPECT_EQ(scene().boundaryItem()->line(), QLineF(50.0 * c.boundary, 0, 50.0 * c.boundary, 900));
+        }
     }
 }
 

@@ -10,7 +10,7 @@ namespace sensor_sim {
 
 namespace {
 constexpr int kColumns = static_cast<int>(DebugStreamEncoder::kColumns);
-constexpr uint32_t kZRangeRegister = 11;
+constexpr uint32_t kRowsInUseRegister = 11;
 }  // namespace
 
 std::vector<uint8_t> columnRampImage(int rows) {
@@ -34,7 +34,10 @@ std::vector<uint8_t> cameraImageDebugStream(const std::vector<uint8_t>& image, i
 
 void installCameraImageStream(SimSensor& sensor, int sensorRows, PeakRowScript peakRow) {
     installDebugStream(sensor, [sensorRows, peakRow](SimSensor& s) {
-        const int rows = sensorRows >> (s.reg(kZRangeRegister) & 3u);
+        // Register 11 holds the camera rows in use (the Z-range window); a
+        // value of 0 or beyond the camera means the whole camera.
+        const uint32_t inUse = s.reg(kRowsInUseRegister);
+        const int rows = inUse > 0 && inUse <= static_cast<uint32_t>(sensorRows) ? static_cast<int>(inUse) : sensorRows;
         return cameraImageDebugStream(columnRampImage(rows), rows, peakRow);
     });
 }

@@ -1,7 +1,7 @@
 #pragma once
 // DEBUG streams for the raw camera image: an image of the test's choosing
-// with the laser line's peak rows, seen through the Z-range window that
-// register 11 selects.
+// with the laser line's peak rows, seen through the Z-range window whose row
+// count register 11 holds.
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -21,8 +21,9 @@ using PeakRowScript = std::function<double(int column, int rows)>;
 // profile record of 32-bit fixed-point peak rows.
 std::vector<uint8_t> cameraImageDebugStream(const std::vector<uint8_t>& image, int rows, const PeakRowScript& peakRow);
 
-// Answers the DEBUG request with a column ramp of sensorRows >> (register 11)
-// rows (Z-range index 0 to 3) and the scripted peaks.
+// Answers the DEBUG request with a column ramp of as many rows as register 11
+// holds (the rows in use; 0 or more than sensorRows: sensorRows) and the
+// scripted peaks.
 void installCameraImageStream(SimSensor& sensor, int sensorRows, PeakRowScript peakRow);
 
 }  // namespace sensor_sim

@@ -5,7 +5,8 @@
 // --private-netns allows an address that is not loopback, for a network
 // namespace of its own whose only other interfaces are the "mvs-" veth ends a
 // script made (scripts/run-with-simulator); the program checks that.
-// Every request on the command channel is printed with its time.
+// Every request on the command channel is printed with its time. A write of
+// register 227 reboots the sensor (connections dropped, back after a moment).
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -25,6 +26,7 @@
 #include "tools/sensor_sim/sim_batch_memory.h"
 #include "tools/sensor_sim/sim_flash.h"
 #include "tools/sensor_sim/sim_programs.h"
+#include "tools/sensor_sim/sim_reboot.h"
 #include "tools/sensor_sim/sim_sensor.h"
 
 namespace {
@@ -127,6 +129,7 @@ int main(int argc, char** argv) {
     sensor_sim::installBatchMemory(sensor);
     sensor_sim::installFlash(sensor);
     sensor_sim::installPrograms(sensor);
+    sensor_sim::installReboot(sensor);
     auto dataChannel = std::make_shared<sensor_sim::DataChannelService>();
     sensor.addService(dataChannel);
     // Writing register 141 = 1 streams a batch of the deterministic scene.

@@ -39,6 +39,23 @@ void SimFlash::rejectHeadCommands(int times) {
     rejections_ = times;
 }
 
+void SimFlash::failFromChunk(FlashTarget target, size_t chunk) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const size_t index = static_cast<size_t>(target);
+    failFrom_[index] = requests_[index] + chunk;
+}
+
+size_t SimFlash::requests(FlashTarget target) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return requests_[static_cast<size_t>(target)];
+}
+
+bool SimFlash::admit(FlashTarget target) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const size_t index = static_cast<size_t>(target);
+    return requests_[index]++ < failFrom_[index];
+}
+
 void SimFlash::write(Pages& target, uint32_t address, const uint8_t* bytes, size_t length) {
     for (size_t i = 0; i < length; ++i) {
         const uint32_t at = address + static_cast<uint32_t>(i);
@@ -54,6 +71,10 @@ void SimFlash::erase(Pages& target, uint32_t address, size_t length) {
 }
 
 void SimFlash::onControllerFlash(const Request& request, ReplyWriter& reply) {
+    if (!admit(FlashTarget::Controller)) {
+        reply.echo(request.opcode, request.address + 1, request.value);
+        return;
+    }
     if (request.address == kPlainAddress) {
         std::lock_guard<std::mutex> lock(mutex_);
         write(controller_, request.value, request.payload.data(), request.payload.size());
@@ -62,6 +83,13 @@ void SimFlash::onControllerFlash(const Request& request, ReplyWriter& reply) {
 }
 
 void SimFlash::onHeadFlash(const Request& request, ReplyWriter& reply) {
+    if (!admit(FlashTarget::Head)) {
+        if (request.hi() == 0)
+            reply.echo(request.opcode, request.address + 1, request.value);
+        else
+            reply.echo(request.opcode, request.address, 0);
+        return;
+    }
     if (request.hi() == 0) {
         if (request.address == kPlainAddress) {
             std::lock_guard<std::mutex> lock(mutex_);

@@ -32,6 +32,12 @@ public:
     std::vector<uint8_t> read(FlashTarget target, uint32_t address, size_t length) const;
     // The next `times` head commands are answered without the accept bit.
     void rejectHeadCommands(int times);
+    // Every flash request to the target from its `chunk`-th (from 0, counted
+    // from now) on is refused: a plain chunk gets an echo of another address,
+    // a head command no accept bit. The bytes before it stay written.
+    void failFromChunk(FlashTarget target, size_t chunk);
+    // Flash requests the target received (refused ones too).
+    size_t requests(FlashTarget target) const;
 
     void onControllerFlash(const Request& request, ReplyWriter& reply);
     void onHeadFlash(const Request& request, ReplyWriter& reply);
@@ -40,6 +46,8 @@ private:
     using Pages = std::map<uint32_t, std::vector<uint8_t>>;  // by page address
 
     bool headCommand(const Request& request);
+    // Counts a request to the target; false when the failure knob refuses it.
+    bool admit(FlashTarget target);
     void write(Pages& pages, uint32_t address, const uint8_t* bytes, size_t length);
     void erase(Pages& pages, uint32_t address, size_t length);
 
@@ -47,6 +55,8 @@ private:
     Pages controller_;
     Pages head_;
     int rejections_ = 0;
+    size_t requests_[2] = {0, 0};           // by target
+    size_t failFrom_[2] = {SIZE_MAX, SIZE_MAX};  // request count from which requests are refused
 };
 
 // Makes the sensor answer opcodes 164 and 166; the returned object lets a

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "tools/sensor_sim/debug_stream_service.h"
+#include "tools/sensor_sim/imaging_registers.h"
 
 namespace sensor_sim {
 namespace {
@@ -101,6 +102,8 @@ void SimModelSensors::presetHead(Head& head) {
     sensor.setReg(285, preset_.xPitch285.value_or(simGridPitch285(preset_.model, preset_.columnPitch)));
     sensor.setReg(705, knobs_.loadStatus);
     sensor.setReg(149, knobs_.batchMode);
+    presetImagingRegisters(sensor, geometry.rows);
+    for (const auto& [address, value] : preset_.registers) sensor.setReg(address, value);
 
     if (knobs_.missingHeadTag) {
         sensor.registerOpcodeHandler(kFirstHeadRecord, [](SimSensor& s, const Request& r, ReplyWriter& reply) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/sensor_sim/data_channel.h"
@@ -51,6 +52,8 @@ struct ModelPreset {
     std::optional<uint32_t> xWindowWidth358;
     // Unset: the column pitch spread over the points of one column, x 100.
     std::optional<uint32_t> xPitch285;
+    // Further registers (address, value), set after all of the above.
+    std::vector<std::pair<uint32_t, uint32_t>> registers;
 };
 
 // Camera columns and profile points of a head by its series character

@@ -1,5 +1,7 @@
 #include "tools/sensor_sim/sim_programs.h"
 
+#include <algorithm>
+
 #include "tools/sensor_sim/sim_sensor.h"
 
 namespace sensor_sim {
@@ -11,7 +13,7 @@ constexpr uint32_t kSelect = 1;
 constexpr uint32_t kResetSettings = 5;
 constexpr uint32_t kStore = 0x10000;
 constexpr uint32_t kResetProgram = 0x20000;
-constexpr uint32_t kRunSelected = 0x30000;
+constexpr uint32_t kResetAllPrograms = 0x30000;
 constexpr uint32_t kActiveProgram = 1;
 constexpr uint32_t kLoad = 0x10000;
 const char kRejected[] = "END\r\n";
@@ -78,7 +80,21 @@ void SimPrograms::setProgramRegister(int program, uint32_t address, uint32_t val
     programs_.at(static_cast<size_t>(program))[address & 0xFFFF] = value;
 }
 
+void SimPrograms::refuseSystemCommand(uint32_t address) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    refused_.push_back(address);
+}
+
 void SimPrograms::onSystemCommand(SimSensor& sensor, const Request& request, ReplyWriter& reply) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (std::find(refused_.begin(), refused_.end(), request.address) != refused_.end()) {
+            // Refused as a failing sensor refuses: the echo names another address.
+            reply.echo(request.opcode, request.address + 1, request.value);
+            reply.write(kRejected, sizeof kRejected - 1);
+            return;
+        }
+    }
     switch (request.address) {
     case kSelect: {
         if (request.payload.size() != 1 || request.payload[0] >= kProgramCount) return reject(request, reply);
@@ -93,17 +109,18 @@ void SimPrograms::onSystemCommand(SimSensor& sensor, const Request& request, Rep
         break;
     }
     case kResetProgram: {
-        std::lock_guard<std::mutex> lock(mutex_);
-        programs_[static_cast<size_t>(selected_)] = factory_;
-        break;
-    }
-    case kRunSelected: {
-        Registers program;
+        Registers factory;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            program = programs_[static_cast<size_t>(selected_)];
+            programs_[static_cast<size_t>(selected_)] = factory_;
+            factory = factory_;
         }
-        apply(sensor, program);
+        apply(sensor, factory);
+        break;
+    }
+    case kResetAllPrograms: {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (Registers& program : programs_) program = factory_;
         break;
     }
     case kResetSettings: {

@@ -5,8 +5,9 @@
 //
 //   173 address 1, 1 payload byte p  select program p
 //   173 address 0x10000              store the running settings into the selected program
-//   173 address 0x20000              reset the selected program to the factory state
-//   173 address 0x30000              make the selected program the running settings
+//   173 address 0x20000              reset the selected program and the running settings
+//                                    to the factory state
+//   173 address 0x30000              reset every program to the factory state
 //   173 address 5, 5 payload bytes  reset the running settings to the factory state
 //   174 address 0x10000              load the selected program (it becomes the active one)
 //   174 address 1                    echo, then one byte: the active program
@@ -36,6 +37,10 @@ public:
     uint32_t programRegister(int program, uint32_t address) const;
     void setProgramRegister(int program, uint32_t address, uint32_t value);
 
+    // The system command (173) at this address is refused from now on
+    // (a sensor whose settings reset fails: address 5).
+    void refuseSystemCommand(uint32_t address);
+
     void onSystemCommand(SimSensor& sensor, const Request& request, ReplyWriter& reply);
     void onProgramCommand(SimSensor& sensor, const Request& request, ReplyWriter& reply);
 
@@ -49,6 +54,7 @@ private:
     std::vector<Registers> programs_;
     int selected_ = 0;
     int active_ = 0;
+    std::vector<uint32_t> refused_;
 };
 
 // Makes the sensor answer opcodes 173 and 174; the returned object lets a test

@@ -5,11 +5,14 @@
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGraphicsView>
+#include <QPainter>
+#include <QPainterPathStroker>
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolTip>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <type_traits>
 
@@ -69,6 +72,62 @@ std::optional<QString> pixelReadout(const QImage& image, QPointF imagePos) {
 }  // namespace camera_scene
 
 using namespace camera_scene;
+
+namespace {
+
+// A peak line whose bounding rectangle costs no stroking: the plain line item
+// strokes its whole shape for every bounding-rectangle query, and the view
+// asks for each of the two thousand lines on every paint.
+class PeakLineItem : public QGraphicsLineItem {
+public:
+    QRectF boundingRect() const override {
+        // Half the pen width to each side, times sqrt(2) for square caps at
+        // any angle, stays within one pen width.
+        const qreal margin = pen().widthF();
+        const QLineF l = line();
+        return QRectF(l.p1(), l.p2()).normalized().adjusted(-margin, -margin, margin, margin);
+    }
+};
+
+// A peak square painted as the plain rectangle item paints it (brush, then
+// the pen's outline), with the outline stroked once per pen and reused: all
+// squares have the same size, so their outlines differ only in place.
+class PeakSquareItem : public QGraphicsRectItem {
+public:
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override {
+        const qreal deviceWidth = pen().widthF() * std::sqrt(std::abs(painter->transform().determinant()));
+        // Thin pens take the engine's fast line path: nothing to stroke.
+        if (deviceWidth <= 1.0 || pen().style() != Qt::SolidLine) {
+            QGraphicsRectItem::paint(painter, option, widget);
+            return;
+        }
+        const QRectF r = rect();
+        // A pen at least as wide as the square covers its inside.
+        if (pen().widthF() < std::min(r.width(), r.height())) painter->fillRect(r, brush());
+        painter->translate(r.topLeft());
+        painter->fillPath(outline(r.size()), pen().brush());
+        painter->translate(-r.topLeft());
+    }
+
+private:
+    const QPainterPath& outline(QSizeF size) {
+        if (outline_.isEmpty() || outlinePen_ != pen() || outlineSize_ != size) {
+            QPainterPathStroker stroker(pen());
+            QPainterPath path;
+            path.addRect(QRectF(QPointF(0, 0), size));
+            outline_ = stroker.createStroke(path);
+            outlinePen_ = pen();
+            outlineSize_ = size;
+        }
+        return outline_;
+    }
+
+    QPainterPath outline_;
+    QPen outlinePen_;
+    QSizeF outlineSize_;
+};
+
+}  // namespace
 
 showfullimg::showfullimg(QGraphicsView* view, QObject* parent)
     : QObject(parent),
@@ -141,7 +200,11 @@ void showfullimg::placeItems(QVector<Item*>& items, int count, PenSetting& pen, 
     items.reserve(count);
     // New items take the pen as last applied; a newer width follows next frame.
     for (int i = 0; i < count; ++i) {
-        Item* item = new Item();
+        Item* item = nullptr;
+        if constexpr (std::is_same_v<Item, QGraphicsRectItem>)
+            item = new PeakSquareItem();
+        else
+            item = new PeakLineItem();
         item->setPen(pen.pen);
         if constexpr (std::is_same_v<Item, QGraphicsRectItem>) {
             if (brush) item->setBrush(*brush);

@@ -56,9 +56,15 @@ void ClientFixture::TearDown() {
 }
 
 int ClientFixture::openClient(const std::string& address) {
+    const size_t dataConnections = sensor_->dataConnections();
     int result = -1;
     std::thread opener([&] { result = client().open(QString::fromStdString(address), 7); });
     opener.join();
+    // The sensor streams a batch only to a data channel it is serving.
+    if ((result == 0 || result >= 240) && address == sensor_->address()) {
+        EXPECT_TRUE(sensor_->waitForDataConnection(dataConnections + 1, 20000))
+            << "the data channel of " << address << " was not connected";
+    }
     return result;
 }
 

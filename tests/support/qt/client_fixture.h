@@ -59,8 +59,9 @@ protected:
     // client is not reopened).
     void restartSensor(const ClientSensorOptions& options);
 
-    // Spins the Qt event loop until the condition holds; false after timeoutMs.
-    bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+    // Spins the Qt event loop until the condition holds; false after timeoutMs
+    // (generous: sanitizer builds on a loaded machine are slow).
+    bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 30000);
 
     // Waits of a few milliseconds instead of the client's real ones.
     static ClientTimings fastTimings();

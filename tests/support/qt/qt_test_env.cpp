@@ -31,10 +31,14 @@ void installQtWarningChecks() { previousHandler = qInstallMessageHandler(failOnU
 
 QImage saveGrab(QWidget& widget, const QString& name) {
     QImage image = widget.grab().toImage();
+    saveImage(image, name);
+    return image;
+}
+
+void saveImage(const QImage& image, const QString& name) {
     const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots");
     QDir().mkpath(folder);
     image.save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
-    return image;
 }
 
 }  // namespace mirevo::test

@@ -18,4 +18,7 @@ void installQtWarningChecks();
 // people to look at, and returns it.
 QImage saveGrab(QWidget& widget, const QString& name);
 
+// Saves an image drawn without a widget the same way.
+void saveImage(const QImage& image, const QString& name);
+
 }  // namespace mirevo::test

@@ -1,4 +1,4 @@
-#include "tests/search/test_network.h"
+#include "tests/support/test_network.h"
 
 #include <arpa/inet.h>
 #include <net/if.h>

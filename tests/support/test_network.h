@@ -1,6 +1,6 @@
 #pragma once
-// A private test network for the search: the test process's own namespace
-// (made by unshare -n) and a named namespace for the simulated sensors, joined
+// A private test network for every test that searches: the test process's own
+// namespace (made by unshare -n) and a named namespace for the simulated sensors, joined
 // by a veth pair with test addresses. Made and removed by the test itself.
 #include <cstdint>
 #include <memory>
