@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace data_channel {
 namespace {
@@ -135,8 +136,12 @@ int BatchBuffers::copyTimestamps(uint64_t* to) {
 }
 
 int BatchBuffers::copyFrames(int first, int count, int width, const FrameDestinations& to) {
-    if (width <= 0 || first < 0 || count <= 0) return 0;
     std::lock_guard<std::mutex> lock(mutex_);
+    return copyFramesLocked(first, count, width, to);
+}
+
+int BatchBuffers::copyFramesLocked(int first, int count, int width, const FrameDestinations& to) {
+    if (width <= 0 || first < 0 || count <= 0) return 0;
     if (intensity_.empty()) return 0;
     const int present = framesIn(profiles_.size(), width);
     if (first >= present) return 0;
@@ -153,6 +158,10 @@ int BatchBuffers::copyFrames(int first, int count, int width, const FrameDestina
 
 int BatchBuffers::takeFrontFrames(int count, int width, const FrameDestinations& to) {
     std::lock_guard<std::mutex> lock(mutex_);
+    return takeFrontFramesLocked(count, width, to);
+}
+
+int BatchBuffers::takeFrontFramesLocked(int count, int width, const FrameDestinations& to) {
     if (intensity_.empty()) return kNothingBuffered;
     if (width <= 0 || count <= 0) return 0;
     const int frames = std::min(count, framesIn(profiles_.size(), width));
