@@ -49,6 +49,23 @@ void BatchBuffers::clear() {
     clearLocked();
 }
 
+void BatchBuffers::clearForBatch(int frames, int width) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    clearLocked();
+    if (frames <= 0 || width <= 0) return;
+    const size_t values = static_cast<size_t>(frames) * static_cast<size_t>(width);
+    try {
+        codes_.reserve(values);
+        profiles_.reserve(values);
+        intensity_.reserve(values);
+        encoders_.reserve(static_cast<size_t>(frames));
+        frameNumbers_.reserve(static_cast<size_t>(frames));
+        timestamps_.reserve(static_cast<size_t>(frames));
+    } catch (const std::bad_alloc&) {
+        // Without the room the buffers grow as the frames come.
+    }
+}
+
 void BatchBuffers::clearLocked() {
     // clear() keeps the storage, so the next batch appends without allocating.
     codes_.clear();

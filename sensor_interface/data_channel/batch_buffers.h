@@ -45,6 +45,11 @@ public:
     // the caller to hold the lock.
     void clear();
     void clearLocked();
+    // Empties all six buffers and makes room for `frames` frames of `width`
+    // values, so that appending a batch never moves what it holds: a move of
+    // a long batch (hundreds of megabytes) under the lock would stall every
+    // getter for as long. The room is only address space until written.
+    void clearForBatch(int frames, int width);
     // Encoder value of the first frame, 0 when there is none.
     uint32_t firstEncoder();
     size_t profileValueCount();
