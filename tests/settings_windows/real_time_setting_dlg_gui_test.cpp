@@ -596,6 +596,7 @@ TEST_F(StepHeightWindow, RoutesTheStepHeightPages) {
     EXPECT_EQ(title(), QStringLiteral("2.5D设定"));
     EXPECT_EQ(leftView(), Dlg::kCameraView);
     EXPECT_TRUE(readOf(842)) << "the 2.5D page loaded";
+    EXPECT_TRUE(waitForRead(kDebugStreamRegister)) << "the live image runs";
 
     OutputSettingWidget* output = ui().page_output_setting;
     emit ui().page_outline25d_setting->signal_clicked(14);
@@ -675,6 +676,7 @@ TEST_F(WindowPictures, TriggerPageShowsTheLiveProfilesStep) {
     const double plane = view.profileZ()[1000];
     const double step = view.profileZ()[2500];
     w.slot_OnTimmerTask();
+    QCoreApplication::processEvents();  // the status line's layout follows its new texts
     const QImage image = mirevo::test::saveGrab(w, QStringLiteral("settings_window_trigger"));
     EXPECT_TRUE(curveNear(image, plotPixel(view, view.profileX()[1000], plane))) << "plane";
     EXPECT_TRUE(curveNear(image, plotPixel(view, view.profileX()[2500], step))) << "step";
@@ -696,6 +698,7 @@ TEST_F(WindowPictures, IoPageShowsTheLampsAndNoRightPane) {
     ASSERT_TRUE(waitUntil(
         [&] { return start->styleSheet() == ioLampStyle(true) && stop->styleSheet() == ioLampStyle(false); }));
     w.slot_OnTimmerTask();
+    QCoreApplication::processEvents();  // the status line's layout follows its new texts
     const QImage image = mirevo::test::saveGrab(w, QStringLiteral("settings_window_io"));
     EXPECT_TRUE(greenish(image.pixelColor(start->mapTo(&w, QPoint(4, start->height() / 2)))));
     EXPECT_TRUE(reddish(image.pixelColor(stop->mapTo(&w, QPoint(4, stop->height() / 2)))));
@@ -726,6 +729,7 @@ TEST_F(CameraPicture, CameraPageShowsTheLaserLinesRows) {
     ASSERT_TRUE(waitUntil([&] { return !page.peakRows.empty() && page.peakRows[page.peakRows.size() / 2] > 0; }));
     QCoreApplication::processEvents();
     w.slot_OnTimmerTask();
+    QCoreApplication::processEvents();  // the status line's layout follows its new texts
     const QImage image = mirevo::test::saveGrab(w, QStringLiteral("settings_window_camera"));
     const QGraphicsView& view = *page.graphicsView();
     const int columns = static_cast<int>(page.peakRows.size());
