@@ -16,6 +16,7 @@
 #include "views/height/cv_mat_to_qimage.h"
 #include "views/height/d3d_set_dialog.h"
 #include "views/height/height_chart_view.h"
+#include "views/height/height_export.h"
 #include "views/height/select_vtk_dialg.h"
 #include "views/height/ui_height_view.h"
 
@@ -267,9 +268,7 @@ void HeightView::slot_laser_batch_state(int val) {
     if (val == 1) resetHeightImage(false);
 }
 
-void HeightView::slot_auto_save_batchdata() {
-    // The export of finished batches joins here.
-}
+void HeightView::slot_auto_save_batchdata() { autoSaveHeightData(this); }
 
 void HeightView::on_pushButton_y_zoom_in_clicked() { chart()->zoomInY(); }
 
@@ -293,9 +292,7 @@ void HeightView::on_pushButton_abline_both_clicked() {
     chart()->cursorLines()->setLinked(abLinked);
 }
 
-void HeightView::on_pushButton_outcsv_clicked() {
-    // The export dialog joins here.
-}
+void HeightView::on_pushButton_outcsv_clicked() { saveHeightDataWithDialog(this); }
 
 void HeightView::on_pushButton_height_set_clicked() {
     LinelaserClient* client = linelaserClient();
