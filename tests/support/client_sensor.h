@@ -51,8 +51,8 @@ public:
     const std::string& address() const { return address_; }
     const ClientSensorOptions& options() const { return options_; }
     sensor_sim::SimSensor& head() { return sensors_.head(0); }
-    // Every head of a two- or four-head model ('D', 'F'): each has its status
-    // word and live scene; batches stream from the first head only.
+    // Every head of the model (four for an 'F' model: at the address and the
+    // next three fourth octets); the live scene and batches are head 0's.
     int headCount() const { return sensors_.headCount(); }
     sensor_sim::SimSensor& head(int index) { return sensors_.head(index); }
     const std::string& headAddress(int index) const { return sensors_.address(index); }
@@ -84,6 +84,7 @@ private:
     sensor_sim::SimModelSensors sensors_;
     std::shared_ptr<sensor_sim::SimStatus> status_;
     std::unique_ptr<sensor_sim::LiveScene> scene_;
+    // The further heads answer the heartbeat and the live profile too.
     std::vector<std::shared_ptr<sensor_sim::SimStatus>> furtherStatus_;
     std::vector<std::unique_ptr<sensor_sim::LiveScene>> furtherScenes_;
     std::shared_ptr<sensor_sim::BatchStreamer> streamer_;
