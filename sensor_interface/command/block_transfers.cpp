@@ -178,7 +178,8 @@ int SensorController::writeSettingsBlock(const std::vector<uint32_t>& words) {
     Bytes payload(words.size() * 4);
     for (std::size_t i = 0; i < words.size(); ++i) RegisterPacket::put_be32(payload.data() + 4 * i, words[i]);
     uint32_t value = 0;
-    return transactHiLo(kSettingsOpcode, 2, static_cast<uint16_t>(payload.size()), value, 500, &payload);
+    const uint32_t address = (2u << 16) | static_cast<uint16_t>(payload.size());
+    return transactAlone(kSettingsOpcode, address, value, 500, &payload);
 }
 
 int SensorController::readMeasuredValues(std::vector<int32_t>& values) {

@@ -116,7 +116,7 @@ int SensorController::flashImage(uint8_t opcode, uint32_t base, const uint8_t* i
     for (std::size_t offset = 0; offset < written;) {
         flash::plainChunk(image, size, offset, payload.data());
         uint32_t value = base + static_cast<uint32_t>(offset);
-        if (transactWithPayload(opcode, flash::kPlainAddress, value, 0, &payload) != HVQ5_RC_OK) {
+        if (transactAlone(opcode, flash::kPlainAddress, value, 0, &payload) != HVQ5_RC_OK) {
             if (++failures == flash::kAttempts) return HVQ5_RC_NO_SOCKET;
             continue;
         }
@@ -135,7 +135,7 @@ int SensorController::flashHeadImage(uint32_t base, const uint8_t* image, std::s
     request.payload.reserve(flash::kHeadHeaderSize + flash::kSegmentSize);
     const auto accepted = [this, &request]() {
         uint32_t value = request.flashAddress;
-        const int status = transactWithPayload(kOpcode, request.packetAddress, value, 0, &request.payload);
+        const int status = transactAlone(kOpcode, request.packetAddress, value, 0, &request.payload);
         return status == HVQ5_RC_OK && (value & flash::kHeadAcceptBit) != 0;
     };
 

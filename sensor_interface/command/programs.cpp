@@ -42,33 +42,33 @@ int SensorController::selectProgram(int program) {
     if (program < 0 || program >= programs::kProgramCount) return HVQ5_RC_BAD_ARGUMENT;
     const Bytes payload{static_cast<uint8_t>(program)};
     uint32_t value = 0;
-    return transactWithPayload(kSystemOpcode, kSelectAddress, value, kShortWaitMs, &payload);
+    return transactAlone(kSystemOpcode, kSelectAddress, value, kShortWaitMs, &payload);
 }
 
 int SensorController::saveSettings() {
     uint32_t value = kProgramWord;
-    return transactWithPayload(kSystemOpcode, kStoreAddress, value, kStoreWaitMs, nullptr);
+    return transactAlone(kSystemOpcode, kStoreAddress, value, kStoreWaitMs, nullptr);
 }
 
 int SensorController::resetProgram() {
     uint32_t value = kProgramWord;
-    return transactWithPayload(kSystemOpcode, kResetProgramAddress, value, kStoreWaitMs, nullptr);
+    return transactAlone(kSystemOpcode, kResetProgramAddress, value, kStoreWaitMs, nullptr);
 }
 
 int SensorController::systemCommand3() {
     uint32_t value = 0;
-    return transactWithPayload(kSystemOpcode, kSystem3Address, value, kStoreWaitMs, nullptr);
+    return transactAlone(kSystemOpcode, kSystem3Address, value, kStoreWaitMs, nullptr);
 }
 
 int SensorController::resetSettings() {
     const Bytes payload{0xFF, 0x00, 0x10, 0x0D, 0x0A};
     uint32_t value = 0;
-    return transactWithPayload(kSystemOpcode, kResetSettingsAddress, value, kShortWaitMs, &payload);
+    return transactAlone(kSystemOpcode, kResetSettingsAddress, value, kShortWaitMs, &payload);
 }
 
 int SensorController::loadProgram() {
     uint32_t value = kProgramWord;
-    return transactWithPayload(kProgramOpcode, kLoadAddress, value, kShortWaitMs, nullptr);
+    return transactAlone(kProgramOpcode, kLoadAddress, value, kShortWaitMs, nullptr);
 }
 
 int SensorController::readActiveProgram(uint8_t& program) {

@@ -225,7 +225,14 @@ int SensorController::sendOnly(uint8_t opcode, uint32_t address, uint32_t value)
     return net::sendAll(commandSocket_, packet.data(), packet.size()).ok() ? HVQ5_RC_OK : HVQ5_RC_SEND_FAILED;
 }
 
+int SensorController::transactAlone(uint8_t opcode, uint32_t address, uint32_t& value, int waitMs,
+                                    const Bytes* payload) {
+    std::lock_guard<std::mutex> compound(transactionMutex_);
+    return transactWithPayload(opcode, address, value, waitMs, payload);
+}
+
 int SensorController::exchangeRaw(uint8_t opcode, uint32_t address, Bytes& out) {
+    std::lock_guard<std::mutex> compound(transactionMutex_);
     std::lock_guard<std::mutex> lock(transferMutex_);
     if (commandSocket_ == net::kNoSocket) return HVQ5_RC_NO_SOCKET;
     RegisterPacket::Bytes packet = RegisterPacket::build(opcode, address, 0);
@@ -319,6 +326,7 @@ int SensorController::receiveUntil(Bytes& out, const std::string& terminator, in
 
 int SensorController::transferBlock(uint8_t opcode, uint16_t hi, uint16_t lo, uint32_t value, int waitMs,
                                     Bytes& data, std::size_t expectedPayload) {
+    std::lock_guard<std::mutex> compound(transactionMutex_);
     std::lock_guard<std::mutex> lock(transferMutex_);
     const uint32_t address = (uint32_t(hi) << 16) | lo;
     RegisterPacket::Bytes packet = RegisterPacket::build(opcode, address, value);

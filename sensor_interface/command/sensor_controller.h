@@ -8,6 +8,11 @@
 // follows). When both are held, transactionMutex_ is always taken first. An
 // operation that holds transactionMutex_ uses transact/transactWithPayload,
 // never readRegister/writeRegister (neither mutex is recursive).
+// A compound receives its stream or block without transferMutex_, so every
+// exchange that stands alone (block transfers, raw exchanges, program and
+// settings-block commands, flash chunks) takes transactionMutex_ as well:
+// otherwise its request could go out in the middle of another thread's
+// stream and each side would read the other's bytes.
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -72,8 +77,12 @@ public:
                             const Bytes* payload);
     int transactHiLo(uint8_t opcode, uint16_t hi, uint16_t lo, uint32_t& value, int waitMs,
                      const Bytes* payload);
+    // Sends without waiting for a reply; only inside a compound (the caller
+    // holds transactionMutex_).
     int sendOnly(uint8_t opcode, uint32_t address, uint32_t value);
+    // Exchanges that stand alone: they take transactionMutex_ themselves.
     int exchangeRaw(uint8_t opcode, uint32_t address, Bytes& out);
+    int transactAlone(uint8_t opcode, uint32_t address, uint32_t& value, int waitMs, const Bytes* payload);
 
     // Register access under the transaction mutex, optionally followed by a
     // bulk payload (of bulkSize bytes, or of the size a read of register 278
@@ -86,7 +95,8 @@ public:
     // Data behind an echo.
     int receiveBulk(Bytes* out, std::size_t size, bool stopAtEnd);
     int receiveUntil(Bytes& out, const std::string& terminator, int timeoutMs, std::size_t minLength);
-    // A block exchange: packet plus payload out, echo plus block back. With
+    // A block exchange standing alone (it takes transactionMutex_): packet
+    // plus payload out, echo plus block back. With
     // expectedPayload > 0 the block is received until it has that many bytes;
     // otherwise whatever one receive brings behind the echo is the block.
     int transferBlock(uint8_t opcode, uint16_t hi, uint16_t lo, uint32_t value, int waitMs, Bytes& data,
@@ -110,7 +120,7 @@ public:
     int readHeadInformation(zp_laser_reg::laser_params& target);
     int readShapeBlock(uint8_t* target, int size);
     int writeShapeBlock(int kind, const uint8_t* source, int size);
-    // Single block exchanges under the transfer mutex only.
+    // Single block exchanges, each standing alone.
     int readSettingsBlock(std::vector<uint32_t>& words);
     int writeSettingsBlock(const std::vector<uint32_t>& words);
     // values.size() is the most the caller takes; it is cut to the count received.

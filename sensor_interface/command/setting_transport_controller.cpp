@@ -4,6 +4,7 @@
 
 #include "sensor_interface/command/sensor_controller.h"
 #include "sensor_interface/processing/profile_processor.h"
+#include "sensor_interface/settings/extend_access.h"
 #include "sensor_interface/settings/extend_placement.h"
 #include "sensor_interface/settings/setting_dispatcher_rules.h"
 
@@ -33,7 +34,8 @@ bool ProfileBatchFrameProcessor::attach() {
     const auto placement = mirevo::settings::place_extend_value(
         mirevo::settings::ExtendValue::FeatureWord, controller_.laserParams.model[2], image.get_vals(166));
     const uint64_t features =
-        placement.in_register ? image.get_vals(placement.reg) : image.get_sdk_extend()->feature_en;
+        placement.in_register ? image.get_vals(placement.reg)
+                              : mirevo::settings::load_extend(image.get_sdk_extend()->feature_en);
     stretch_ = (features & HVQ5_2_EXTEND::gray_correction_en) != 0;
     lut_ = (features & HVQ5_2_EXTEND::gray_lut_en) != 0;
     return true;
@@ -81,7 +83,7 @@ int ControllerSettingTransport::writeRegister(uint32_t reg, uint32_t value, int 
 }
 
 int ControllerSettingTransport::queryRegister(uint16_t hi, uint16_t lo, uint32_t& value, int waitMs) {
-    return controller_.transactHiLo(kReadOpcode, hi, lo, value, waitMs, nullptr);
+    return controller_.transactAlone(kReadOpcode, (uint32_t(hi) << 16) | lo, value, waitMs, nullptr);
 }
 
 int ControllerSettingTransport::selectProgram(int program) { return controller_.selectProgram(program); }

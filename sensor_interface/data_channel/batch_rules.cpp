@@ -1,6 +1,7 @@
 #include "sensor_interface/data_channel/batch_rules.h"
 
 #include "sensor_interface/command/sensor_controller.h"
+#include "sensor_interface/settings/extend_access.h"
 #include "sensor_interface/settings/extend_placement.h"
 
 namespace data_channel {
@@ -20,13 +21,16 @@ BatchExtendValues read_batch_extend(SensorController& controller) {
         const auto placement = mirevo::settings::place_extend_value(which, series, firmware);
         return placement.in_register ? image.get_vals(placement.reg) : fromBlock;
     };
+    using mirevo::settings::load_extend;
     BatchExtendValues values;
-    values.startFrameTimeoutMs = static_cast<int>(value(ExtendValue::StartFrameTimeout, block.start_frame_timeout));
+    values.startFrameTimeoutMs =
+        static_cast<int>(value(ExtendValue::StartFrameTimeout, load_extend(block.start_frame_timeout)));
     values.continuousFrameTimeoutMs =
-        static_cast<int>(value(ExtendValue::ContinuousFrameTimeout, block.continous_frame_timeout));
+        static_cast<int>(value(ExtendValue::ContinuousFrameTimeout, load_extend(block.continous_frame_timeout)));
     values.timeoutCallbackAmount =
-        static_cast<int>(value(ExtendValue::TimeoutCallbackAmount, block.timeout_callback_type));
-    values.features = static_cast<uint64_t>(value(ExtendValue::FeatureWord, static_cast<int64_t>(block.feature_en)));
+        static_cast<int>(value(ExtendValue::TimeoutCallbackAmount, load_extend(block.timeout_callback_type)));
+    values.features = static_cast<uint64_t>(
+        value(ExtendValue::FeatureWord, static_cast<int64_t>(load_extend(block.feature_en))));
     return values;
 }
 

@@ -8,6 +8,7 @@
 #include "sensor_interface/registry/hvq5_setting_api.h"
 #include "sensor_interface/registry/setting_exports_dispatch.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
+#include "sensor_interface/settings/extend_access.h"
 #include "sensor_interface/settings/extend_placement.h"
 #include "sensor_interface/settings/setting_dispatcher_rules.h"
 #include "sensor_interface/settings/z_offset_table.h"
@@ -44,7 +45,7 @@ int get_placed(int id, ExtendValue value, Member member, int* out, int success) 
         if (out == nullptr) return success;
         const ExtendPlacement where = placement(device.controller, value);
         *out = where.in_register ? static_cast<int>(device.controller.getVals(where.reg))
-                                 : block(device.controller).*member;
+                                 : mirevo::settings::load_extend(block(device.controller).*member);
         return success;
     });
 }
@@ -54,7 +55,7 @@ int set_placed(int id, ExtendValue value, Member member, int wanted) {
         const ExtendPlacement where = placement(device.controller, value);
         if (where.in_register)
             return export_registers::write(device.controller, where.reg, static_cast<uint32_t>(wanted));
-        block(device.controller).*member = wanted;
+        mirevo::settings::store_extend(block(device.controller).*member, static_cast<int32_t>(wanted));
         device.controller.settings().save_to_extend();
         return HVQ5_RC_OK;
     });
@@ -102,8 +103,8 @@ HVQ5_API int HVQ5_2_GET_EXTEND_FEATURE_EN(int id, uint64_t bit, bool* on) {
     return deviceStatusCall(id, [=](tandrel_zp_clients& device) {
         if (on == nullptr) return HVQ5_RC_OK;
         const ExtendPlacement where = placement(device.controller, ExtendValue::FeatureWord);
-        const uint64_t word =
-            where.in_register ? device.controller.getVals(where.reg) : block(device.controller).feature_en;
+        const uint64_t word = where.in_register ? device.controller.getVals(where.reg)
+                                                : mirevo::settings::load_extend(block(device.controller).feature_en);
         *on = (word & bit) != 0;
         return HVQ5_RC_OK;
     });
@@ -117,8 +118,7 @@ HVQ5_API int HVQ5_2_SET_EXTEND_FEATURE_EN(int id, uint64_t bit, bool on) {
             const uint64_t word = changed(device.controller.getVals(where.reg));
             return export_registers::write(device.controller, where.reg, static_cast<uint32_t>(word));
         }
-        HVQ5_2_EXTEND& extend = block(device.controller);
-        extend.feature_en = changed(extend.feature_en);
+        mirevo::settings::change_extend_bits(block(device.controller).feature_en, bit, on);
         device.controller.settings().save_to_extend();
         return HVQ5_RC_OK;
     });

@@ -6,6 +6,7 @@
 
 #include "platform/public_folder.h"
 #include "sensor_interface/settings/decimal_text.h"
+#include "sensor_interface/settings/extend_access.h"
 #include "sensor_interface/settings/extend_placement.h"
 #include "sensor_interface/settings/hvq5_settings.h"
 #include "sensor_interface/settings/ini_file.h"
@@ -65,15 +66,17 @@ std::filesystem::path hvq5_settings::settings_file_path() const {
 
 void hvq5_settings::save_to_extend() {
     if (settings_file_name_.empty()) return;
+    using mirevo::settings::load_extend;
     const HVQ5_2_EXTEND& block = extend_;
+    const uint64_t features = load_extend(block.feature_en);
     mirevo::settings::IniTable table;
     table.set(kBatchCallback, kStartFrameTimeout,
-              std::to_string(static_cast<uint32_t>(block.start_frame_timeout)));
+              std::to_string(static_cast<uint32_t>(load_extend(block.start_frame_timeout))));
     table.set(kBatchCallback, kContinuousFrameTimeout,
-              std::to_string(static_cast<uint32_t>(block.continous_frame_timeout)));
-    table.set(kBatchCallback, kTimeoutCallbackType, std::to_string(block.timeout_callback_type));
-    table.set(kCapture, kGrayCorrection, bit_text(block.feature_en, HVQ5_2_EXTEND::gray_correction_en));
-    table.set(kProfile, kThetaBaseZero, bit_text(block.feature_en, HVQ5_2_EXTEND::theta_base_zero_en));
+              std::to_string(static_cast<uint32_t>(load_extend(block.continous_frame_timeout))));
+    table.set(kBatchCallback, kTimeoutCallbackType, std::to_string(load_extend(block.timeout_callback_type)));
+    table.set(kCapture, kGrayCorrection, bit_text(features, HVQ5_2_EXTEND::gray_correction_en));
+    table.set(kProfile, kThetaBaseZero, bit_text(features, HVQ5_2_EXTEND::theta_base_zero_en));
     // A file that cannot be written is not reported: the values stay in the block.
     mirevo::settings::write_ini_file(settings_folder_, settings_file_name_, table);
 }
@@ -84,17 +87,18 @@ void hvq5_settings::load_settings_file() {
     const mirevo::settings::IniTable table =
         mirevo::settings::read_ini_file(settings_folder_, settings_file_name_);
 
+    using mirevo::settings::store_extend;
     if (const std::string* text = table.find(kBatchCallback, kStartFrameTimeout)) {
-        extend_.start_frame_timeout = read_int(*text);
+        store_extend(extend_.start_frame_timeout, read_int(*text));
     }
     if (const std::string* text = table.find(kBatchCallback, kContinuousFrameTimeout)) {
-        extend_.continous_frame_timeout = read_int(*text);
+        store_extend(extend_.continous_frame_timeout, read_int(*text));
     }
     if (const std::string* text = table.find(kBatchCallback, kTimeoutCallbackType)) {
-        extend_.timeout_callback_type = read_int(*text);
+        store_extend(extend_.timeout_callback_type, read_int(*text));
     }
-    uint64_t feature = extend_.feature_en;
+    uint64_t feature = mirevo::settings::load_extend(extend_.feature_en);
     apply_feature_bit(table.find(kCapture, kGrayCorrection), HVQ5_2_EXTEND::gray_correction_en, feature);
     apply_feature_bit(table.find(kProfile, kThetaBaseZero), HVQ5_2_EXTEND::theta_base_zero_en, feature);
-    extend_.feature_en = feature;
+    store_extend(extend_.feature_en, feature);
 }
