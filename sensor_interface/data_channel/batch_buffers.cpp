@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace data_channel {
 namespace {
@@ -46,6 +47,23 @@ void BatchBuffers::appendFrameInfo(uint32_t encoder, uint32_t frame, uint64_t ti
 void BatchBuffers::clear() {
     std::lock_guard<std::mutex> lock(mutex_);
     clearLocked();
+}
+
+void BatchBuffers::clearForBatch(int frames, int width) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    clearLocked();
+    if (frames <= 0 || width <= 0) return;
+    const size_t values = static_cast<size_t>(frames) * static_cast<size_t>(width);
+    try {
+        codes_.reserve(values);
+        profiles_.reserve(values);
+        intensity_.reserve(values);
+        encoders_.reserve(static_cast<size_t>(frames));
+        frameNumbers_.reserve(static_cast<size_t>(frames));
+        timestamps_.reserve(static_cast<size_t>(frames));
+    } catch (const std::bad_alloc&) {
+        // Without the room the buffers grow as the frames come.
+    }
 }
 
 void BatchBuffers::clearLocked() {
@@ -135,8 +153,12 @@ int BatchBuffers::copyTimestamps(uint64_t* to) {
 }
 
 int BatchBuffers::copyFrames(int first, int count, int width, const FrameDestinations& to) {
-    if (width <= 0 || first < 0 || count <= 0) return 0;
     std::lock_guard<std::mutex> lock(mutex_);
+    return copyFramesLocked(first, count, width, to);
+}
+
+int BatchBuffers::copyFramesLocked(int first, int count, int width, const FrameDestinations& to) {
+    if (width <= 0 || first < 0 || count <= 0) return 0;
     if (intensity_.empty()) return 0;
     const int present = framesIn(profiles_.size(), width);
     if (first >= present) return 0;
@@ -153,6 +175,10 @@ int BatchBuffers::copyFrames(int first, int count, int width, const FrameDestina
 
 int BatchBuffers::takeFrontFrames(int count, int width, const FrameDestinations& to) {
     std::lock_guard<std::mutex> lock(mutex_);
+    return takeFrontFramesLocked(count, width, to);
+}
+
+int BatchBuffers::takeFrontFramesLocked(int count, int width, const FrameDestinations& to) {
     if (intensity_.empty()) return kNothingBuffered;
     if (width <= 0 || count <= 0) return 0;
     const int frames = std::min(count, framesIn(profiles_.size(), width));

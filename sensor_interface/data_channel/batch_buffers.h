@@ -45,6 +45,11 @@ public:
     // the caller to hold the lock.
     void clear();
     void clearLocked();
+    // Empties all six buffers and makes room for `frames` frames of `width`
+    // values, so that appending a batch never moves what it holds: a move of
+    // a long batch (hundreds of megabytes) under the lock would stall every
+    // getter for as long. The room is only address space until written.
+    void clearForBatch(int frames, int width);
     // Encoder value of the first frame, 0 when there is none.
     uint32_t firstEncoder();
     size_t profileValueCount();
@@ -62,12 +67,16 @@ public:
     int copyTimestamps(uint64_t* to);
     // Copies frames first .. first + count - 1, limited to the frames present;
     // removes nothing. 0 when the intensity buffer is empty or first lies beyond the end.
+    // The Locked forms expect the caller to hold the lock (to read the batch
+    // number that labels the frames in the same step).
     int copyFrames(int first, int count, int width, const FrameDestinations& to);
+    int copyFramesLocked(int first, int count, int width, const FrameDestinations& to);
     // Copies at most count frames from the front and removes them from all six
     // buffers, releasing storage no longer needed. kNothingBuffered when the
     // intensity buffer is empty.
     static constexpr int kNothingBuffered = -1;
     int takeFrontFrames(int count, int width, const FrameDestinations& to);
+    int takeFrontFramesLocked(int count, int width, const FrameDestinations& to);
 
     // Pointer getters: `skip` leading elements are stepped over (held to the
     // buffer's end); the count is the buffer's total.
