@@ -813,3 +813,52 @@ TEST_F(CameraPicture, CameraPageShowsTheLaserLinesRows) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every right page entered the way the operator reaches it (so it shows what
+// its load read), seen in the window: none needs more room than the pane
+// gives it (its controls would be cut off or squeezed).
+TEST_F(CameraPicture, EveryRightPageFitsThePane) {
+    ScopedPrompter prompts;
+    prompts->answerUnscriptedBoxesWith(QMessageBox::Ok);
+    Dlg& w = open();
+    w.show();
+    Ui::RealTimeSettingDlg& u = ui();
+    const std::vector<std::pair<int, std::function<void()>>> entries = {
+        {0, [&] { w.selectMenuPage(0); }},
+        {1, [&] { w.selectMenuPage(1); }},
+        {3, [&] { emit u.page_fullview_setting_1->signal_clicked(3); }},
+        {4, [&] { emit u.page_fullview_setting_1->signal_clicked(4); }},
+        {6, [&] { emit u.page_light_setting_4->signal_clicked(6); }},
+        {8, [&] { emit u.page_fullview_setting_1->signal_clicked(8); }},
+        {9, [&] { emit u.page_fullview_setting_1->signal_clicked(9); }},
+        {11, [&] { emit u.page_fullview_setting_1->signal_clicked(11); }},
+        {12, [&] { emit u.page_fullview_setting_1->signal_clicked(12); }},
+        {15, [&] { emit u.page_fullview_setting_1->signal_clicked(15); }},
+        {5, [&] { w.selectMenuPage(3); }},
+        {10, [&] { emit u.page_outline_setting_advanced_5->signal_clicked(10); }},
+        {16, [&] { emit u.page_outline_setting_advanced_5->signal_clicked(16); }},
+        {7, [&] { w.showTiltPage(1); }},
+        {2, [&] { w.slot_OnShowStackedWidget(2); }},
+        {13, [&] { u.pushButton_25d->click(); }},
+        {14, [&] { emit u.page_outline25d_setting->signal_clicked(14); }},
+        {17, [&] { emit u.page_outline25d_setting->signal_clicked(17); }},
+        {18, [&] { emit u.page_outline25d_setting->signal_clicked(18); }},
+    };
+    QStackedWidget& stack = *u.stackedWidget_right;
+    ASSERT_EQ(static_cast<int>(entries.size()), stack.count());
+    for (const auto& [id, enter] : entries) {
+        SCOPED_TRACE(id);
+        enter();
+        ASSERT_EQ(stack.currentIndex(), id);
+        QCoreApplication::processEvents();
+        const QWidget& page = *stack.widget(id);
+        const QSize needed = page.minimumSizeHint();
+        EXPECT_LE(needed.width(), stack.width()) << page.objectName().toStdString();
+        EXPECT_LE(needed.height(), stack.height()) << page.objectName().toStdString();
+        mirevo::test::saveGrab(w, QStringLiteral("settings_window_page_%1").arg(id, 2, 10, QLatin1Char('0')));
+    }
+}
+
+}  // namespace
