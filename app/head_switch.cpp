@@ -6,6 +6,8 @@
 
 namespace head_switch {
 
+bool reopened(int status) { return status == 0 || status == 254 || status == 255; }
+
 std::optional<QString> headAddress(const QString& firstHead, int index) {
     if (index < 0 || index >= kHeadCount) return std::nullopt;
     const auto bytes = parseNetAddressText(firstHead);

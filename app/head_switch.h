@@ -15,6 +15,10 @@ namespace head_switch {
 constexpr int kNoAddress = 2;
 constexpr int kHeadCount = 4;
 
+// True for the open statuses that leave the client connected to the new
+// head: 0, and 254 and 255 (connected, but settings or head not answering).
+bool reopened(int status);
+
 // The address of head `index` of the sensor whose first head answers at
 // `firstHead`. Nothing when that is not four numbers 0..255, the index is out
 // of 0..3 or the last byte would pass 255: a wrapped byte would reach another

@@ -42,4 +42,9 @@ INSTANTIATE_TEST_SUITE_P(
                     // Heads are 0 to 3.
                     HeadAddressCase{"192.168.1.10", 4, nullptr}, HeadAddressCase{"192.168.1.10", -1, nullptr}));
 
+TEST(HeadSwitchStatus, OnlyTheOpensThatConnectLeaveTheClientOnTheNewHead) {
+    for (int status : {0, 254, 255}) EXPECT_TRUE(head_switch::reopened(status)) << status;
+    for (int status : {-1, 2, 3, 5, 4096}) EXPECT_FALSE(head_switch::reopened(status)) << status;
+}
+
 }  // namespace
