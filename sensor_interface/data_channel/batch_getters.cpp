@@ -1,6 +1,8 @@
 // The batch getters of the exports: copies and takes under the buffer lock,
 // pointers into the live buffers from the Y window's first frame on.
 #include <algorithm>
+#include <mutex>
+#include <shared_mutex>
 
 #include "sensor_interface/command/sensor_controller.h"
 #include "sensor_interface/data_channel/batch_buffers.h"
@@ -40,7 +42,7 @@ int ProfileReceiver::takeBatch(int first, uint32_t* batchNumber, int32_t* profil
     // The number is read with the frames under the buffer lock: read before
     // it, a whole new batch could arrive in between and be labelled with the
     // number of the one before.
-    std::lock_guard<data_channel::BatchBuffers> lock(*buffers_);
+    std::shared_lock<data_channel::BatchBuffers> lock(*buffers_);
     if (batchNumber) *batchNumber = batchNumber_;
     return buffers_->copyFramesLocked(first, count, width, {profiles, intensity, encoders, frameNumbers, timestamps});
 }
