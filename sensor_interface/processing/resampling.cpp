@@ -277,6 +277,8 @@ bool apply_z_offsets(double* heights, int points, const int32_t* table, int tabl
 bool ZOffsets::apply(double* heights, int points, const int32_t* table, int tableCount) {
     if (tableCount < 0 || tableCount > kMaxZOffsets) return false;
     const size_t count = static_cast<size_t>(std::max(std::min(tableCount, points), 0));
+    // An empty table adds nothing (and memcmp must not see its null data).
+    if (count == 0) return true;
     if (table_.size() != count || std::memcmp(table_.data(), table, count * sizeof(int32_t)) != 0) {
         table_.assign(table, table + count);
         offsets_.resize(count);
