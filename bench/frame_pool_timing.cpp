@@ -20,6 +20,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -274,7 +275,20 @@ void phase(const char* name, int heads, int workers) {
 
 }  // namespace
 
-int main() {
+// Without arguments every configuration runs; "HEADS WORKERS" runs only that
+// one (in this process, for a profiler).
+int main(int argc, char** argv) {
+    if (argc == 3) {
+        const int heads = std::atoi(argv[1]), workers = std::atoi(argv[2]);
+        double seconds = 0.0;
+        const std::vector<HeadFigures> figures = runHeads(heads, workers, &seconds);
+        struct rusage usage {};
+        getrusage(RUSAGE_SELF, &usage);
+        const double cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec * 1e-6 + usage.ru_stime.tv_sec +
+                           usage.ru_stime.tv_usec * 1e-6;
+        report(heads == 1 ? "one head" : "heads", workers, figures, seconds, usage.ru_maxrss, cpu);
+        return figures.empty() ? 1 : 0;
+    }
     const int pool = ProfileReceiver::defaultFrameWorkers();
     std::printf("every stage on, %d-column fixed-point frames with intensity, 3200-point profiles, "
                 "%d frames per batch; %u cores\n",

@@ -39,13 +39,17 @@ FrameJob* FramePool::freeJob() {
 }
 
 void FramePool::submit(FrameJob* job) {
+    bool wake = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         job->done = false;
         pending_.push_back(job);
         inFlight_.push_back(job);
+        // A busy worker looks at the pending jobs before it waits again: only
+        // a sleeping one needs the (system-call) wake-up.
+        wake = idleWorkers_ > 0;
     }
-    submitted_.notify_one();
+    if (wake) submitted_.notify_one();
 }
 
 FrameJob* FramePool::waitOldest() {
@@ -60,7 +64,11 @@ FrameJob* FramePool::waitOldest() {
         lock.lock();
         oldest->done = true;
     }
-    finished_.wait(lock, [oldest] { return oldest->done; });
+    while (!oldest->done) {
+        consumerWaiting_ = true;
+        finished_.wait(lock);
+        consumerWaiting_ = false;
+    }
     inFlight_.pop_front();
     return oldest;
 }
@@ -87,7 +95,11 @@ void FramePool::workerLoop() {
     if (threadStart_) threadStart_();
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        submitted_.wait(lock, [this] { return stopping_ || !pending_.empty(); });
+        while (!stopping_ && pending_.empty()) {
+            ++idleWorkers_;
+            submitted_.wait(lock);
+            --idleWorkers_;
+        }
         if (pending_.empty()) return;  // stopping, and nothing left to do
         FrameJob* job = pending_.front();
         pending_.pop_front();
@@ -95,7 +107,7 @@ void FramePool::workerLoop() {
         run(*job);
         lock.lock();
         job->done = true;
-        finished_.notify_all();
+        if (consumerWaiting_) finished_.notify_one();
     }
 }
 

@@ -79,6 +79,8 @@ private:
     std::deque<FrameJob*> pending_;  // submitted, not yet taken by a worker
     std::deque<FrameJob*> inFlight_;  // submitted, oldest first
     bool stopping_ = false;
+    int idleWorkers_ = 0;           // workers waiting for a job
+    bool consumerWaiting_ = false;  // the consumer waits for the oldest job
     std::vector<std::thread> threads_;
 };
 
