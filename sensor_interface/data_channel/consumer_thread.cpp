@@ -164,7 +164,7 @@ void ProfileReceiver::onBatchStart() {
     if (rollMode_)
         rollState_ = kRollRunning;
     else
-        buffers_->clear();
+        buffers_->clearForBatch(announcedFrames(), outputWidth());
     batchFinished_ = 0;
     StartHook hook;
     {

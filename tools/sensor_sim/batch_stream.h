@@ -51,7 +51,10 @@ public:
     explicit BatchStreamer(std::shared_ptr<DataChannelService> channel);
     ~BatchStreamer() override;
 
-    // Listens for writes of registers 141 and 142 of the sensor.
+    // Listens for writes of registers 141 and 142 of the sensor. A head of
+    // series '3' or '4' sends, like its DEBUG stream, the fixed-point peak row
+    // of every point (32-bit words) instead of a distance word: the streamer
+    // takes the series and camera rows from the sensor's model.
     bool start(SimSensor& sensor) override;
     void stop() override;
 
@@ -83,6 +86,8 @@ private:
     std::atomic<bool> streaming_{false};
     std::atomic<bool> cancel_{false};
     bool listening_ = false;
+    bool peakRows_ = false;  // the head sends fixed-point peak rows
+    int cameraRows_ = 0;
     Bytes pending_;
     std::atomic<uint64_t> framesSent_{0};
     std::atomic<uint64_t> bytesSent_{0};
