@@ -508,6 +508,9 @@ int main(int argc, char** argv) {
         if (rssWarm < 0 && elapsedS >= std::min(60, options.seconds / 2)) rssWarm = rss;
         if (elapsedS >= nextReport) {
             nextReport += 60;
+            // The simulator logs every packet it receives: its log is the
+            // soak's memory, not the program's.
+            sensor.clearPacketLog();
             std::printf("t=%ds rss=%ld kB threads=%d batches sent=%zu shown=%zu presses=%d given-up=%d "
                         "longest-stall=%lld ms\n",
                         elapsedS, rss, threadCount(), chaos->batches().size(), account.shownWhole, presses,
