@@ -23,10 +23,14 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <execinfo.h>
 #include <net/if.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -181,6 +185,36 @@ private:
     }
 };
 
+// With SOAK_TRACE set: where the GUI thread is while it stalls. A watcher
+// thread signals it once it has not come round for 400 ms; the handler
+// prints its stack (diagnostics only: backtrace is loaded beforehand).
+std::atomic<long long> guiAliveMs{0};
+std::atomic<bool> watching{false};
+void printStack(int) {
+    void* frames[48];
+    const int n = backtrace(frames, 48);
+    const char line[] = "trace gui thread stalled at:\n";
+    [[maybe_unused]] ssize_t ignored = write(2, line, sizeof line - 1);
+    backtrace_symbols_fd(frames, n, 2);
+}
+std::thread startStallWatcher(pthread_t gui, const QElapsedTimer& clock) {
+    void* warm[4];
+    backtrace(warm, 4);
+    std::signal(SIGUSR1, printStack);
+    watching = true;
+    return std::thread([gui, &clock] {
+        long long signalled = -1;
+        while (watching) {
+            usleep(50000);
+            const long long alive = guiAliveMs.load();
+            if (clock.elapsed() - alive > 400 && signalled != alive) {
+                signalled = alive;
+                pthread_kill(gui, SIGUSR1);
+            }
+        }
+    });
+}
+
 // The longest time the GUI event loop did not come round to a 10 ms timer.
 class StallMeter {
 public:
@@ -190,6 +224,7 @@ public:
         QObject::connect(&probe_, &QTimer::timeout, [this] {
             const qint64 now = clock_.elapsed();
             const qint64 stall = now - last_ - kStallProbeMs;
+            guiAliveMs = now;
             if (stall > longestMs) {
                 longestMs = stall;
                 longestAtS = now / 1000.0;
@@ -206,6 +241,7 @@ public:
     }
     void stop() { probe_.stop(); }
     qint64 now() const { return clock_.elapsed(); }
+    const QElapsedTimer& clock() const { return clock_; }
     // The stalls over the bound, as [begin, end] in ms since start.
     const std::vector<std::pair<qint64, qint64>>& longStalls() const { return long_; }
 
@@ -402,6 +438,8 @@ int main(int argc, char** argv) {
     long rssMax = rssStart;
     StallMeter stalls;
     stalls.start();
+    std::thread watcher;
+    if (std::getenv("SOAK_TRACE")) watcher = startStallWatcher(pthread_self(), stalls.clock());
     Busy busy;
     // Resident memory sampled in the live-profile phases (no batch thread and
     // its frame buffers then), one sample a minute.
@@ -525,6 +563,8 @@ int main(int argc, char** argv) {
     settle();
     if (profilePhase) profileFrames += client->frameCount.load() - framesAtPhaseStart;
     stalls.stop();
+    watching = false;
+    if (watcher.joinable()) watcher.join();
     chaos->waitIdle(10000);
     const long rssEnd = residentKb();
     const int threadsConnectedEnd = threadCount();
