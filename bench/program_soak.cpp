@@ -261,9 +261,11 @@ private:
 // switch between batches and live profiles, or elsewhere.
 struct Busy {
     std::vector<std::pair<qint64, qint64>> presses, switches;
+    // A stall is measured from the probe's last round, which may lie a probe
+    // interval or two before the press that blocked.
     static bool within(const std::vector<std::pair<qint64, qint64>>& spans, qint64 t) {
         for (const auto& [from, to] : spans)
-            if (t >= from - 5 && t <= to + 5) return true;
+            if (t >= from - 5 * kStallProbeMs && t <= to + 5) return true;
         return false;
     }
 };
