@@ -45,6 +45,8 @@
 #include "views/camera/image_setting_widget.h"
 #include "views/camera/light_setting_pages.h"
 #include "views/camera/peak_roi_pages.h"
+#include "views/height/height_chart_view.h"
+#include "views/height/height_view.h"
 #include "views/profile/kx_outline_widget.h"
 #include "views/profile/outline_canvas.h"
 #include "views/profile/outline_chart_widget.h"
@@ -531,6 +533,23 @@ TEST_F(BatchWindow, TheWaitEndsAfterTheNewBatchNotOnTheLastOnesFlag) {
     ui().pushButton_content_right_2->click();
     EXPECT_EQ(client().batchNumber.load(), 1);
     EXPECT_TRUE(client().batchComplete.load());
+    // The batch's height map fills the left view: its rows (heights near 0 in
+    // a range of +-30 mm) are drawn mid-grey where an empty view is black.
+    HeightView& map = *ui().page_batch_view;
+    ASSERT_TRUE(waitUntil([&] { return map.rowsDrawn() >= 40; }));
+    QCoreApplication::processEvents();
+    const QImage image = mirevo::test::saveGrab(w, QStringLiteral("settings_window_batch"));
+    const QRect chart(map.chart()->mapTo(&w, QPoint(0, 0)), map.chart()->size());
+    int sampled = 0;
+    int grey = 0;
+    for (int y = chart.top() + chart.height() / 4; y < chart.bottom() - chart.height() / 4; y += 4) {
+        for (int x = chart.left() + chart.width() / 4; x < chart.right() - chart.width() / 4; x += 4) {
+            const QColor c = image.pixelColor(x, y);
+            ++sampled;
+            grey += c.red() == c.green() && c.green() == c.blue() && c.red() > 120 && c.red() < 160;
+        }
+    }
+    EXPECT_GT(grey, sampled / 2);
 
     // The second batch: the flag left by the first must not end its wait.
     planBatch(2, 400);

@@ -146,10 +146,21 @@ bool BatchStreamer::streamBatch(const BatchPlan& givenPlan, uint32_t batchNumber
     // Peak rows are 32-bit words, whatever the plan says.
     if (peakRows_) plan.info.wideValues = true;
     const int frames = plan.frames >= 0 ? plan.frames : plan.info.framesPerBatch;
-    // One encoded scene frame whose header is rewritten for each frame sent.
-    const Bytes frame = plan.frameSource ? Bytes{}
-                        : peakRows_      ? encodeFrame(peakRowFrame(plan.info, cameraRows_))
-                                         : encodeFrame(sceneFrame(plan.info, batchNumber, 0));
+    // Encoded frames (the scene's, or the plan's own in turn) whose header is
+    // rewritten for each frame sent.
+    std::vector<Bytes> encoded;
+    if (!plan.frameSource && plan.frameVariants.empty())
+        encoded.push_back(peakRows_ ? encodeFrame(peakRowFrame(plan.info, cameraRows_))
+                                    : encodeFrame(sceneFrame(plan.info, batchNumber, 0)));
+    for (DataFrame variant : plan.frameVariants) {
+        variant.wideValues = plan.info.wideValues;
+        variant.values.resize(plan.info.points, 0);
+        if (plan.info.intensity)
+            variant.intensity.resize(plan.info.points, 0);
+        else
+            variant.intensity.clear();
+        encoded.push_back(encodeFrame(variant));
+    }
     if (!put(encodeInfo(plan.info)) || !put(encodeBatchStart())) return false;
 
     const Clock::time_point begin = Clock::now();
@@ -165,6 +176,7 @@ bool BatchStreamer::streamBatch(const BatchPlan& givenPlan, uint32_t batchNumber
             const Bytes own = sourcedFrame(plan, batchNumber, number);
             pending_.insert(pending_.end(), own.begin(), own.end());
         } else {
+            const Bytes& frame = encoded[(batchNumber + number) % encoded.size()];
             const size_t at = pending_.size();
             pending_.insert(pending_.end(), frame.begin(), frame.end());
             putBe(&pending_[at + kHeaderAt], batchNumber, 4);

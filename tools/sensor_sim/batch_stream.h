@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "tools/sensor_sim/data_channel.h"
 #include "tools/sensor_sim/data_messages.h"
@@ -40,6 +41,11 @@ struct BatchPlan {
     // values and intensities to the info's points (missing values 0: no
     // measurement).
     std::function<DataFrame(const DataInfo& info, uint32_t batchNumber, uint32_t frameNumber)> frameSource;
+    // Frames of the test's own making sent in turn as fast as the scene's:
+    // frame k of batch b is frameVariants[(b + k) % size], encoded once per
+    // batch and its header filled in as the scene's. Used when frameSource is
+    // empty.
+    std::vector<DataFrame> frameVariants;
 };
 
 // Owned by a shared pointer (the sensor's listener holds a weak one).
