@@ -2554,11 +2554,11 @@
     </message>
     <message>
         <source>拍摄设定</source>
-        <translation>Imaging setting</translation>
+        <translation>Imaging</translation>
     </message>
     <message>
         <source>测量公共设定</source>
-        <translation>Common measurement setting</translation>
+        <translation>Measurement</translation>
     </message>
     <message>
         <source>端子</source>
@@ -2582,11 +2582,11 @@
     </message>
     <message>
         <source>触发设定</source>
-        <translation>Trigger setting</translation>
+        <translation>Trigger</translation>
     </message>
     <message>
         <source>轮廓设定</source>
-        <translation>Profile setting</translation>
+        <translation>Profile</translation>
     </message>
     <message>
         <source>输出设定</source>
