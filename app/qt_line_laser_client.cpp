@@ -22,6 +22,8 @@
 #include "sensor_client/prompter.h"
 #include "sensor_client/sleeper.h"
 #include "sensor_client/widget_utils.h"
+#include "settings_windows/change_procedure_dlg.h"
+#include "settings_windows/real_time_setting_dlg.h"
 #include "sensor_interface/registry/hvq5_setting_api.h"
 #include "ui_qt_line_laser_client.h"
 #include "views/height/height_view.h"
@@ -408,18 +410,34 @@ void QtLineLaserClient::on_comboBox_selectno_currentIndexChanged(int index) { se
 
 // ---------------------------------------------------------------- the real-time settings window
 
-QWidget* QtLineLaserClient::settingsWindowWidget() const {
-    // The real-time settings window is not built into the program yet.
-    return nullptr;
+QWidget* QtLineLaserClient::settingsWindowWidget() const { return settingsDialog; }
+
+void QtLineLaserClient::enableSettingsWindowMenus() {
+    if (settingsDialog) settingsDialog->setMenuEnabled(true);
 }
 
-void QtLineLaserClient::enableSettingsWindowMenus() {}
+void QtLineLaserClient::closeSettingsWindow() {
+    if (settingsDialog) settingsDialog->close();
+}
 
-void QtLineLaserClient::closeSettingsWindow() {}
+void QtLineLaserClient::runSettingsWindow() {
+    settingsDialog = new RealTimeSettingDlg(this);
+    // The window nulls the member when it closes, and deletes itself.
+    settingsDialog->setOwnerPointer(&settingsDialog);
+    connect(linelaserClient(), &LinelaserClient::signal_recv_type_datas, settingsDialog,
+            &RealTimeSettingDlg::slot_recv_type_datas);
+    connect(settingsDialog, &RealTimeSettingDlg::signal_trigger_batch_real, this, &QtLineLaserClient::slot_trigger_batch);
+    connect(settingsDialog, &RealTimeSettingDlg::signal_changeProce, this,
+            &QtLineLaserClient::slot_settings_window_closed, Qt::DirectConnection);
+    if (heightView) heightView->setRefreshEnabled(false);
+    settingsDialog->exec();
+    if (heightView) heightView->setRefreshEnabled(true);
+}
 
-void QtLineLaserClient::runSettingsWindow() {}
-
-void QtLineLaserClient::runProgramDialog() {}
+void QtLineLaserClient::runProgramDialog() {
+    ChangeProcedureDlg dialog(this);
+    dialog.exec();
+}
 
 void QtLineLaserClient::slot_settings_window_closed(bool save) {
     if (heightView) heightView->updateLineAxis();
