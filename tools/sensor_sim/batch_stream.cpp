@@ -67,7 +67,9 @@ void BatchStreamer::startStream() {
     std::lock_guard<std::mutex> lock(mutex_);
     cancel_ = false;
     streaming_ = true;
-    worker_ = std::thread(&BatchStreamer::run, this, plan_);
+    BatchPlan plan = plan_;
+    if (plan.countOnwards && nextBatchNumber_.load() != 0) plan.firstBatchNumber = nextBatchNumber_.load();
+    worker_ = std::thread(&BatchStreamer::run, this, plan);
 }
 
 void BatchStreamer::stopStream() {
@@ -85,7 +87,9 @@ bool BatchStreamer::waitIdle(int timeoutMs) {
 
 void BatchStreamer::run(BatchPlan plan) {
     for (int b = 0; b < plan.batches && !cancel_; ++b) {
-        if (!streamBatch(plan, plan.firstBatchNumber + static_cast<uint32_t>(b))) break;
+        const uint32_t number = plan.firstBatchNumber + static_cast<uint32_t>(b);
+        nextBatchNumber_ = number + 1;
+        if (!streamBatch(plan, number)) break;
     }
     flush();
     pending_.clear();

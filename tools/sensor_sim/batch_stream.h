@@ -31,6 +31,9 @@ struct BatchPlan {
     bool sendStop = true;        // end each batch with "MESSTP"
     bool sendTicks = true;       // a tick after the first and the last frame
     bool stopOnRegister142 = true;  // a write of register 142 ends the stream
+    // Each start numbers its batches on from the last batch sent, as a
+    // sensor counts them (false: every start begins at firstBatchNumber).
+    bool countOnwards = false;
     // Frames of the test's own making (heights and intensities, e.g. a ramp
     // over the rows); empty: the scene. The streamer fills in the frame's
     // header (batch and frame number, encoder, time stamp) and sizes its
@@ -83,6 +86,7 @@ private:
     Bytes pending_;
     std::atomic<uint64_t> framesSent_{0};
     std::atomic<uint64_t> bytesSent_{0};
+    std::atomic<uint32_t> nextBatchNumber_{0};  // 0: no batch sent yet
 };
 
 // Adds a streamer of `plan` for the sensor's data channel to the sensor.
