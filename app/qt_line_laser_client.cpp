@@ -466,6 +466,8 @@ void QtLineLaserClient::on_actionaboutqt_triggered() {
 
 void QtLineLaserClient::closeEvent(QCloseEvent* event) {
     closing_ = true;
+    // No box of the tick may come up over a closed window.
+    tickTimer->stop();
     // A job still writing to the sensor (a flash write, a settings transfer)
     // runs to its end; its questions are answered meanwhile.
     finishJobs();

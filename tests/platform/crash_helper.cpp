@@ -13,7 +13,6 @@
 
 namespace {
 
-volatile int g_zero = 0;
 volatile uintptr_t g_nowhere = 0x10;
 
 // Deeper than any stack: overflows long before the bound.
@@ -30,8 +29,8 @@ void crash(const char* how) {
     } else if (std::strcmp(how, "abort") == 0) {
         std::abort();
     } else if (std::strcmp(how, "fpe") == 0) {
-        // Integer division by zero traps on x86; raise where it does not.
-        std::printf("%d\n", 1 / g_zero);
+        // Raised: a real division by zero is undefined behaviour, which the
+        // sanitizer builds report instead of trapping.
         std::raise(SIGFPE);
     } else if (std::strcmp(how, "bus") == 0) {
         std::raise(SIGBUS);

@@ -85,6 +85,31 @@ TEST_F(Programs, FactoryRestoreOfTheSettingsWindows) {
     EXPECT_EQ(log[2].value, 0u);
 }
 
+// The program dialog's reset: select, 0x20000, store. The reset takes the
+// running settings back to the factory state too, so the store keeps the
+// reset program at factory values; other programs stay.
+TEST_F(Programs, ResetProgramThenStoreLeavesTheProgramAtFactoryValues) {
+    programs->setProgramRegister(3, 300, 55);
+    programs->setProgramRegister(4, 300, 66);
+    ASSERT_EQ(controller.writeRegister(300, 12), HVQ5_RC_OK);
+    ASSERT_EQ(controller.selectProgram(3), HVQ5_RC_OK);
+    ASSERT_EQ(controller.resetProgram(), HVQ5_RC_OK);
+    EXPECT_EQ(sim->reg(300), 0u) << "the running settings are reset as well";
+    ASSERT_EQ(controller.saveSettings(), HVQ5_RC_OK);
+    EXPECT_EQ(programs->programRegister(3, 300), 0u);
+    EXPECT_EQ(programs->programRegister(4, 300), 66u);
+}
+
+TEST_F(Programs, SystemCommand30000ResetsEveryProgram) {
+    for (int program = 0; program < sensor_sim::SimPrograms::kProgramCount; ++program)
+        programs->setProgramRegister(program, 300, 100 + program);
+    ASSERT_EQ(controller.writeRegister(300, 12), HVQ5_RC_OK);
+    ASSERT_EQ(controller.systemCommand3(), HVQ5_RC_OK);
+    for (int program = 0; program < sensor_sim::SimPrograms::kProgramCount; ++program)
+        EXPECT_EQ(programs->programRegister(program, 300), 0u) << program;
+    EXPECT_EQ(sim->reg(300), 12u) << "the running settings stay until a program is loaded";
+}
+
 TEST_F(Programs, ActiveProgramWithoutItsByteIsReported) {
     sim->registerOpcodeHandler(kProgramOpcode, [](sensor_sim::SimSensor&, const sensor_sim::Request& request,
                                                   sensor_sim::ReplyWriter& reply) {

@@ -41,6 +41,24 @@ TEST(SimFaults, RegisterFaultsApplyToRegisterOpcodesAndWinOverOpcodeFaults) {
     EXPECT_FALSE(table.take(request(161, 5), &fault));
 }
 
+TEST(SimFaults, CommandFaultsHitOneAddressOfOneOpcodeAndWinOverTheOthers) {
+    FaultTable table;
+    table.setCommandFault(173, 0x20000, Fault{FaultKind::WrongAddressEcho, 0, 1, 6, 1});
+    table.setOpcodeFault(173, Fault{FaultKind::Silence});
+    table.setCommandFault(160, 7, Fault{FaultKind::ShortEcho});
+    table.setRegisterFault(7, Fault{FaultKind::CloseConnection});
+    Fault fault;
+    ASSERT_TRUE(table.take(request(173, 0x20000), &fault));
+    EXPECT_EQ(fault.kind, FaultKind::WrongAddressEcho);
+    ASSERT_TRUE(table.take(request(173, 0x20000), &fault)) << "used up: the opcode fault applies";
+    EXPECT_EQ(fault.kind, FaultKind::Silence);
+    ASSERT_TRUE(table.take(request(160, 7), &fault));
+    EXPECT_EQ(fault.kind, FaultKind::ShortEcho);
+    ASSERT_TRUE(table.take(request(161, 7), &fault));
+    EXPECT_EQ(fault.kind, FaultKind::CloseConnection);
+    EXPECT_FALSE(table.take(request(174, 0x20000), &fault));
+}
+
 TEST(SimWire, PacketEncodingIsBigEndianWithCrLf) {
     auto bytes = encodePacket(160, 0x00010203, 0xFFFEFDFC);
     const std::vector<uint8_t> expected{160, 0, 1, 2, 3, 0xFF, 0xFE, 0xFD, 0xFC, 0x0D, 0x0A};

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "tools/sensor_sim/data_channel.h"
 #include "tools/sensor_sim/data_messages.h"
@@ -40,6 +41,11 @@ struct BatchPlan {
     // values and intensities to the info's points (missing values 0: no
     // measurement).
     std::function<DataFrame(const DataInfo& info, uint32_t batchNumber, uint32_t frameNumber)> frameSource;
+    // Frames of the test's own making sent in turn as fast as the scene's:
+    // frame k of batch b is frameVariants[(b + k) % size], encoded once per
+    // batch and its header filled in as the scene's. Used when frameSource is
+    // empty.
+    std::vector<DataFrame> frameVariants;
 };
 
 // Owned by a shared pointer (the sensor's listener holds a weak one).
@@ -51,7 +57,10 @@ public:
     explicit BatchStreamer(std::shared_ptr<DataChannelService> channel);
     ~BatchStreamer() override;
 
-    // Listens for writes of registers 141 and 142 of the sensor.
+    // Listens for writes of registers 141 and 142 of the sensor. A head of
+    // series '3' or '4' sends, like its DEBUG stream, the fixed-point peak row
+    // of every point (32-bit words) instead of a distance word: the streamer
+    // takes the series and camera rows from the sensor's model.
     bool start(SimSensor& sensor) override;
     void stop() override;
 
@@ -83,6 +92,8 @@ private:
     std::atomic<bool> streaming_{false};
     std::atomic<bool> cancel_{false};
     bool listening_ = false;
+    bool peakRows_ = false;  // the head sends fixed-point peak rows
+    int cameraRows_ = 0;
     Bytes pending_;
     std::atomic<uint64_t> framesSent_{0};
     std::atomic<uint64_t> bytesSent_{0};

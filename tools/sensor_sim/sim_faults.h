@@ -26,17 +26,24 @@ struct Fault {
 };
 
 // Register faults apply to opcodes 160 and 161 on that address; opcode faults
-// to every request of the opcode. A register fault wins over an opcode fault.
+// to every request of the opcode; command faults to the requests of one opcode
+// with one address (a step of a program sequence, say). A command fault wins
+// over a register fault, and both over an opcode fault.
 class FaultTable {
 public:
     void setRegisterFault(uint32_t address, Fault fault) { byRegister_[address] = fault; }
     void setOpcodeFault(uint8_t opcode, Fault fault) { byOpcode_[opcode] = fault; }
+    void setCommandFault(uint8_t opcode, uint32_t address, Fault fault) {
+        byCommand_[commandKey(opcode, address)] = fault;
+    }
     void clear() {
         byRegister_.clear();
         byOpcode_.clear();
+        byCommand_.clear();
     }
 
     bool take(const Request& request, Fault* out) {
+        if (takeFrom(byCommand_, commandKey(request.opcode, request.address), out)) return true;
         if (request.opcode == 160 || request.opcode == 161) {
             if (takeFrom(byRegister_, request.address, out)) return true;
         }
@@ -53,8 +60,13 @@ private:
         return true;
     }
 
+    static uint64_t commandKey(uint8_t opcode, uint32_t address) {
+        return (static_cast<uint64_t>(opcode) << 32) | address;
+    }
+
     std::map<uint32_t, Fault> byRegister_;
     std::map<uint8_t, Fault> byOpcode_;
+    std::map<uint64_t, Fault> byCommand_;
 };
 
 }  // namespace sensor_sim

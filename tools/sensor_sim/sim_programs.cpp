@@ -13,7 +13,7 @@ constexpr uint32_t kSelect = 1;
 constexpr uint32_t kResetSettings = 5;
 constexpr uint32_t kStore = 0x10000;
 constexpr uint32_t kResetProgram = 0x20000;
-constexpr uint32_t kRunSelected = 0x30000;
+constexpr uint32_t kResetAllPrograms = 0x30000;
 constexpr uint32_t kActiveProgram = 1;
 constexpr uint32_t kLoad = 0x10000;
 const char kRejected[] = "END\r\n";
@@ -109,17 +109,18 @@ void SimPrograms::onSystemCommand(SimSensor& sensor, const Request& request, Rep
         break;
     }
     case kResetProgram: {
-        std::lock_guard<std::mutex> lock(mutex_);
-        programs_[static_cast<size_t>(selected_)] = factory_;
-        break;
-    }
-    case kRunSelected: {
-        Registers program;
+        Registers factory;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            program = programs_[static_cast<size_t>(selected_)];
+            programs_[static_cast<size_t>(selected_)] = factory_;
+            factory = factory_;
         }
-        apply(sensor, program);
+        apply(sensor, factory);
+        break;
+    }
+    case kResetAllPrograms: {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (Registers& program : programs_) program = factory_;
         break;
     }
     case kResetSettings: {

@@ -5,8 +5,9 @@
 //
 //   173 address 1, 1 payload byte p  select program p
 //   173 address 0x10000              store the running settings into the selected program
-//   173 address 0x20000              reset the selected program to the factory state
-//   173 address 0x30000              make the selected program the running settings
+//   173 address 0x20000              reset the selected program and the running settings
+//                                    to the factory state
+//   173 address 0x30000              reset every program to the factory state
 //   173 address 5, 5 payload bytes  reset the running settings to the factory state
 //   174 address 0x10000              load the selected program (it becomes the active one)
 //   174 address 1                    echo, then one byte: the active program

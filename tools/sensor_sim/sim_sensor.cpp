@@ -155,6 +155,11 @@ void SimSensor::injectOpcodeFault(uint8_t opcode, Fault fault) {
     faults_.setOpcodeFault(opcode, fault);
 }
 
+void SimSensor::injectCommandFault(uint8_t opcode, uint32_t address, Fault fault) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    faults_.setCommandFault(opcode, address, fault);
+}
+
 void SimSensor::clearFaults() {
     std::lock_guard<std::mutex> lock(mutex_);
     faults_.clear();

@@ -117,6 +117,7 @@ public:
 
     void injectRegisterFault(uint32_t address, Fault fault);
     void injectOpcodeFault(uint8_t opcode, Fault fault);
+    void injectCommandFault(uint8_t opcode, uint32_t address, Fault fault);
     void clearFaults();
 
     // Command connections accepted since start.

@@ -19,6 +19,7 @@
 #include "views/height/height_export.h"
 #include "views/height/select_vtk_dialg.h"
 #include "views/height/ui_height_view.h"
+#include "views/height/view3d/vtk_dialog.h"
 
 bool abLinked = false;
 
@@ -333,7 +334,21 @@ void HeightView::on_pushButton_3d_clicked() {
     if (!dialog.isAccepted()) return;
     denoiseParams_ = dialog.denoiseParams();
     refinementRate = dialog.refinementRate();
-    // The 3D view (VtkDialog) is built and refreshed from the batch here.
+    const bool created = vtkDialog == nullptr;
+    if (created) {
+        vtkDialog = new VtkDialog(this);
+        // The dialog emits this from its own close event: delete it once that
+        // event is over. The next request builds a new one.
+        connect(vtkDialog, &VtkDialog::signal_close, this, [this] {
+            if (!vtkDialog) return;
+            vtkDialog->deleteLater();
+            vtkDialog = nullptr;
+        });
+    }
+    vtkDialog->setRenderParams(dialog.xyScale(), dialog.mode() == 1, denoiseParams_,
+                               static_cast<int>(dialog.zMultiplier()));
+    vtkDialog->refreshFromBatch(created);
+    vtkDialog->show();
 }
 
 void HeightView::closeEvent(QCloseEvent* event) {
