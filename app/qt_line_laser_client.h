@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "app/language_switch.h"
 #include "app/main_window_tick.h"
 #include "app/qmdi_sub_manage.h"
 #include "app/window_jobs.h"
@@ -46,6 +47,8 @@ public:
     static constexpr int kOpenSubWindowsMs = 300;
     static constexpr int kRebootPauseMs = 50;
     static constexpr int kBatchModeRegister = 149;
+    // A language switch rebuilds the two sub-windows this long after closing them.
+    static constexpr int kReopenSubWindowsMs = 10;
 
     explicit QtLineLaserClient(QWidget* parent = nullptr);
     ~QtLineLaserClient() override;
@@ -114,6 +117,12 @@ public slots:
     void openHeightWindow();
     void updateStatusLabel();
 
+    // Reconnects the client to head index (0 to 3) on the window's job
+    // thread; the tick shows the outcome. Always true.
+    bool switch_sensor_head(int index);
+    void slot_ChangeChinese();
+    void slot_ChangeEnglish();
+
 private slots:
     void on_pushButton_start_clicked();
     void on_pushButton_end_clicked();
@@ -132,6 +141,10 @@ private slots:
     void on_action_import_settings_triggered();
     void on_action_settings_cmp_triggered();
     void on_action_upgrade_firmware_triggered();
+    void on_action_sensor_head1_toggled(bool checked);
+    void on_action_sensor_head2_toggled(bool checked);
+    void on_action_sensor_head3_toggled(bool checked);
+    void on_action_sensor_head4_toggled(bool checked);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -143,9 +156,17 @@ private:
     void connectSignals();
     // Puts a sub-window at (x, 0) with half the MDI area's width.
     void placeSubWindow(QWidget* view, int x);
-    // After a connection: the sensor's batch setting decides the acquisition.
-    void startAcquisitionAfterConnect();
+    // After a connection: the sensor's batch setting decides the acquisition;
+    // false (nothing started) when it cannot be read.
+    bool startAcquisitionAfterConnect();
     void showHeadSwitchResult(int result);
+    // The head switch's job on the window's job thread.
+    void headSwitchWorker(int index);
+    // Both language slots: the translator and style sheet, the form's texts,
+    // the sub-windows rebuilt, the action checked, the choice stored.
+    void changeLanguage(language_switch::Language language);
+    void retranslate();
+    void reopenSubWindows();
     void showEncoderWarning();
     void setBatchButtons(bool batchRunning);
     bool requireConnection();

@@ -56,15 +56,18 @@ FrameJob* FramePool::waitOldest() {
     std::unique_lock<std::mutex> lock(mutex_);
     if (inFlight_.empty()) return nullptr;
     FrameJob* oldest = inFlight_.front();
-    if (!oldest->done && !pending_.empty() && pending_.front() == oldest) {
-        // No worker has taken it: processed here rather than waiting for one.
-        pending_.pop_front();
-        lock.unlock();
-        run(*oldest);
-        lock.lock();
-        oldest->done = true;
-    }
     while (!oldest->done) {
+        if (!pending_.empty()) {
+            // A job no worker has taken yet (the oldest itself first) is
+            // processed here rather than sleeping until a worker wakes.
+            FrameJob* job = pending_.front();
+            pending_.pop_front();
+            lock.unlock();
+            run(*job);
+            lock.lock();
+            job->done = true;
+            continue;
+        }
         consumerWaiting_ = true;
         finished_.wait(lock);
         consumerWaiting_ = false;

@@ -57,8 +57,8 @@ public:
     FrameJob* freeJob();
     void submit(FrameJob* job);
     // The oldest job in flight once it is processed (null when none is in
-    // flight); when no worker has taken it yet, the caller processes it itself
-    // rather than wait for a worker to wake. The job stays out of the free jobs
+    // flight); while it is not, the caller processes the jobs no worker has
+    // taken yet itself rather than wait for a worker to wake. The job stays out of the free jobs
     // until release().
     FrameJob* waitOldest();
     void release(FrameJob* job);
