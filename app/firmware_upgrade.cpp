@@ -27,8 +27,6 @@ constexpr uint64_t kHeadFlash = 166;
 constexpr int kHeadAttempts = 3;
 constexpr int kHeadsOfFourHeadModel = 4;
 
-QString text(const char* source) { return QCoreApplication::translate("QtLineLaserClient", source); }
-
 QString hex4(uint32_t value) { return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0')); }
 
 void pause(int ms) { ui::sleeper().sleepMs(ms); }
@@ -46,7 +44,7 @@ public:
     void run(const QString& addressText, const QString& portText) {
         context_.progressActive->store(true);
         const QStringList parts = addressText.split(QLatin1Char('.'), Qt::SkipEmptyParts);
-        if (parts.size() != 4) return fail(text("通信配置不正确!"));
+        if (parts.size() != 4) return fail(QCoreApplication::translate("QtLineLaserClient", "通信配置不正确!"));
         for (int k = 0; k < 4; ++k) first_[k] = static_cast<uint8_t>(parts[k].toUInt());
         port_ = static_cast<uint16_t>(portText.toUInt());
         for (int head = 0; head < heads_; ++head)
@@ -65,7 +63,10 @@ private:
 
     void fail(const QString& message) { context_.prompt(kFailure, message); }
 
-    QString deviceName(bool integrated) const { return integrated ? text("传感器") : text("控制器"); }
+    QString deviceName(bool integrated) const {
+        return integrated ? QCoreApplication::translate("QtLineLaserClient", "传感器")
+                          : QCoreApplication::translate("QtLineLaserClient", "控制器");
+    }
 
     HVQ5_NET_ADDRESS addressOf(int head) const {
         HVQ5_NET_ADDRESS address{};
@@ -102,18 +103,19 @@ private:
         // A controller whose words cannot be read gets no image chosen on a guess.
         if (readRegister(kControllerWordRegister, &firmware.register166) != 0 ||
             readRegister(kControllerVersionRegister, &firmware.register135) != 0) {
-            fail(text("连接传感器失败!"));
+            fail(QCoreApplication::translate("QtLineLaserClient", "连接传感器失败!"));
             return false;
         }
         if (!choose(firmware)) return false;
 
         const bool integrated = firmware.integrated();
         if (!integrated && !(choice_.hasHeadImage && zpf::headImageFits(firmware.head, choice_.headImageVersion))) {
-            fail(text("激光头固件版本不兼容 (%1)").arg(hex4(firmware.head)));
+            fail(
+                QCoreApplication::translate("QtLineLaserClient", "激光头固件版本不兼容 (%1)").arg(hex4(firmware.head)));
             return false;
         }
         if (!choice_.hasControllerImage) {
-            fail(text("%1固件版本不兼容 (%2.%3)")
+            fail(QCoreApplication::translate("QtLineLaserClient", "%1固件版本不兼容 (%2.%3)")
                      .arg(deviceName(integrated), hex4(firmware.register135), hex4(firmware.register166)));
             return false;
         }
@@ -145,7 +147,7 @@ private:
             linelaserClient()->close();
             pause(upgrade_waits::kAfterClose);
             if (hvq5_change_address(kDevice, &address) != 0) {
-                fail(text("连接传感器失败!"));
+                fail(QCoreApplication::translate("QtLineLaserClient", "连接传感器失败!"));
                 return false;
             }
             if (head == 0 && attempt == 1) heads_ = headCount();
@@ -157,11 +159,12 @@ private:
                 return true;
             }
             if (attempt == kHeadAttempts) {
-                fail(text("连接激光头失败 (%1)，请检查线缆连接后重试").arg(hex4(version)));
+                fail(QCoreApplication::translate("QtLineLaserClient", "连接激光头失败 (%1)，请检查线缆连接后重试")
+                         .arg(hex4(version)));
                 return false;
             }
             HVQ5_RebootController(kDevice);
-            context_.prompt(kBusy, text("waiting"));
+            context_.prompt(kBusy, QCoreApplication::translate("QtLineLaserClient", "waiting"));
             pause(upgrade_waits::kControllerReboot);
         }
     }
@@ -184,12 +187,14 @@ private:
                              choice_.controllerImageVersion);
         LogHelper::logFormat(CLOG_LEVEL::RINFO, nullptr, nullptr, __LINE__, "camera written address: 0x%x",
                              choice_.headImageAddress);
-        if (!parsed) fail(text("升级包校验失败!"));
+        if (!parsed) fail(QCoreApplication::translate("QtLineLaserClient", "升级包校验失败!"));
         return parsed;
     }
 
     bool writeHead(const Firmware& firmware, bool* written) {
-        if (choice_.headImageVersion == firmware.head && !context_.ask(kQuestion, text("激光头固件版本号相同，是否跳过？"))) {
+        if (choice_.headImageVersion == firmware.head &&
+            !context_.ask(kQuestion,
+                          QCoreApplication::translate("QtLineLaserClient", "激光头固件版本号相同，是否跳过？"))) {
             context_.prompt(kHead, 100);
             return true;
         }
@@ -206,7 +211,8 @@ private:
         if (ok && zpf::resetSettingsAfterHeadWrite(firmware.register166, choice_.controllerImageVersion))
             ok = hvq5_reset_settings(kDevice) == 0;
         if (!ok) {
-            fail(text("激光头固件升級失败! 请勿断电或重启，然后尝试再次升级"));
+            fail(QCoreApplication::translate("QtLineLaserClient",
+                                             "激光头固件升級失败! 请勿断电或重启，然后尝试再次升级"));
             return false;
         }
         *written = true;
@@ -216,7 +222,9 @@ private:
     bool writeController(const Firmware& firmware, bool* written) {
         const QString device = deviceName(firmware.integrated());
         if (choice_.controllerImageVersion == firmware.controller() &&
-            !context_.ask(kQuestion, text("%1固件版本号相同，是否跳过？").arg(device))) {
+            !context_.ask(
+                kQuestion,
+                QCoreApplication::translate("QtLineLaserClient", "%1固件版本号相同，是否跳过？").arg(device))) {
             context_.prompt(kController, 99);
             return true;
         }
@@ -229,7 +237,8 @@ private:
         if (ok && zpf::resetSettingsAfterControllerWrite(firmware.register166, choice_.controllerImageVersion))
             ok = hvq5_reset_settings(kDevice) == 0;
         if (!ok) {
-            fail(text("%1固件升級失败! 请勿断电或重启，然后尝试再次升级").arg(device));
+            fail(QCoreApplication::translate("QtLineLaserClient", "%1固件升級失败! 请勿断电或重启，然后尝试再次升级")
+                     .arg(device));
             return false;
         }
         *written = true;
@@ -240,17 +249,17 @@ private:
     // for it, reconnect, reset the settings and reboot once more.
     bool reinitialise(const HVQ5_NET_ADDRESS& address) {
         LogHelper::log(CLOG_LEVEL::RINFO, nullptr, nullptr, __LINE__, QStringLiteral("setting init flag for 1231..."));
-        context_.prompt(kBusy, text("waiting"));
+        context_.prompt(kBusy, QCoreApplication::translate("QtLineLaserClient", "waiting"));
         pause(upgrade_waits::kControllerReboot);
         // Device 0 still holds the connection the reboot broke.
         linelaserClient()->close();
         if (hvq5_change_address(kDevice, &address) != 0) {
-            fail(text("连接失败! 请检查线缆连接后手动恢复出厂设置"));
+            fail(QCoreApplication::translate("QtLineLaserClient", "连接失败! 请检查线缆连接后手动恢复出厂设置"));
             return false;
         }
         pause(upgrade_waits::kBeforeSettingsReset);
         if (hvq5_reset_settings(kDevice) != 0) {
-            fail(text("参数重置失败! 请连接后手动恢复出厂设置"));
+            fail(QCoreApplication::translate("QtLineLaserClient", "参数重置失败! 请连接后手动恢复出厂设置"));
             return false;
         }
         HVQ5_RebootController(kDevice);

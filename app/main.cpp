@@ -1,17 +1,36 @@
-// The program: a QApplication and, until the main window arrives, an empty
-// placeholder window.
+// The program's entry point: the application object, the crash handler, the
+// sensor client and interface, the style and style sheet, the start-up
+// checks, then the main window and the event loop until it closes.
 #include <QApplication>
-#include <QMainWindow>
+#include <QMessageBox>
 
+#include "app/myqss.h"
+#include "app/qt_line_laser_client.h"
+#include "app/startup.h"
+#include "platform/crash_handler.h"
 #include "res/resources.h"
+#include "sensor_client/app_settings.h"
+#include "sensor_client/linelaser_client.h"
+#include "sensor_client/prompter.h"
 
 int main(int argc, char** argv) {
+    // The terminal is UTF-8 already: no code page to set.
     QApplication app(argc, argv);
     mirevo::initResources();
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("MirevoPlaceholderWindow"));
-    window.setWindowTitle(QStringLiteral("Mirevo"));
-    window.resize(1280, 800);
+    mirevo::platform::installCrashHandler();
+    // The first use makes the client and starts its event timer.
+    LinelaserClient* client = linelaserClient();
+    client->initSdk();
+    QApplication::setStyle(new myqss(languageIndex()));
+    QApplication::setAttribute(Qt::AA_DisableWindowContextHelpButton);
+
+    QString error;
+    if (!checkStartupResources(&error)) {
+        ui::prompter().warning(nullptr, QStringLiteral("checkerror"), error, QMessageBox::Ok);
+        QCoreApplication::quit();
+        return -1;
+    }
+    QtLineLaserClient window;
     window.show();
-    return app.exec();
+    return QApplication::exec();
 }

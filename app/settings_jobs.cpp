@@ -9,8 +9,6 @@ namespace {
 
 constexpr int kDevice = 0;
 
-QString text(const char* source) { return QCoreApplication::translate("QtLineLaserClient", source); }
-
 // The live reads stay off the command channel for the job's whole life.
 class PausedLink {
 public:
@@ -30,30 +28,32 @@ DeviceProgress progressReport(const SettingsJobContext& context, const QString& 
 }  // namespace
 
 void exportSettingsWorker(const QString& path, const SettingsJobContext& context) {
-    const QString title = text("导出");
+    const QString title = QCoreApplication::translate("QtLineLaserClient", "导出");
     context.progressActive->store(true);
     context.blocks->clear();
     PausedLink paused;
-    const int status =
-        hvq5_read_settings_block(kDevice, context.blocks, progressReport(context, text("参数设定导出中"), title));
+    const int status = hvq5_read_settings_block(
+        kDevice, context.blocks,
+        progressReport(context, QCoreApplication::translate("QtLineLaserClient", "参数设定导出中"), title));
     if (status != 0)
-        context.report(-1, text("参数设定导出失败!"), title);
+        context.report(-1, QCoreApplication::translate("QtLineLaserClient", "参数设定导出失败!"), title);
     else if (zps::writeFile(path, *context.blocks))
-        context.report(100, text("参数设定导出完成"), title);
+        context.report(100, QCoreApplication::translate("QtLineLaserClient", "参数设定导出完成"), title);
     else
-        context.report(-1, text("设定文件保存失败!"), title);
+        context.report(-1, QCoreApplication::translate("QtLineLaserClient", "设定文件保存失败!"), title);
 }
 
 void importSettingsWorker(const SettingsJobContext& context) {
-    const QString title = text("导入");
+    const QString title = QCoreApplication::translate("QtLineLaserClient", "导入");
     context.progressActive->store(true);
     PausedLink paused;
-    int status =
-        hvq5_write_settings_block(kDevice, context.blocks, progressReport(context, text("参数设定导入中"), title));
+    int status = hvq5_write_settings_block(
+        kDevice, context.blocks,
+        progressReport(context, QCoreApplication::translate("QtLineLaserClient", "参数设定导入中"), title));
     // Only settings that reached the sensor are stored permanently.
     if (status == 0) status = linelaserClient()->rewriteTemporarySetting();
     if (status != 0)
-        context.report(-1, text("参数设定导入失败!"), title);
+        context.report(-1, QCoreApplication::translate("QtLineLaserClient", "参数设定导入失败!"), title);
     else
-        context.report(100, text("参数设定导入完成"), title);
+        context.report(100, QCoreApplication::translate("QtLineLaserClient", "参数设定导入完成"), title);
 }

@@ -2,7 +2,8 @@
 // streamed at loopback speed: rows per second, the lag from the sensor's last
 // frame to the batch's completion, the longest wait for batchMutex of a
 // painter that takes it every 10 ms (as the height view does), and the peak
-// memory of the process.
+// memory of the process; then the first row of the next batch after a new
+// start of the batch thread.
 //   client_batch_copy_timing [frames]   (default 50000)
 #include <QCoreApplication>
 
@@ -107,6 +108,22 @@ int main(int argc, char** argv) {
     const auto recopyEnd = Clock::now();
     painting = false;
     painter.join();
+
+    // A new start of the batch thread and the next batch: how long from the
+    // trigger until its first row is in the client.
+    client->stopAcquisition();
+    plan.firstBatchNumber = 2;
+    streamer->setPlan(plan);
+    const auto restart = Clock::now();
+    client->startBatchAcquisition(true);
+    Clock::time_point firstRowAfterRestart{};
+    while (Clock::now() - restart < std::chrono::seconds(60)) {
+        if (client->batchNumber == 2 && client->batchProfileCount > 0) {
+            firstRowAfterRestart = Clock::now();
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
     client->stopAcquisition();
     client->close();
     streamer->stop();
@@ -130,5 +147,8 @@ int main(int argc, char** argv) {
                 rows / (ms(recopyStart, recopyEnd) / 1000.0), ms(recopyStart, recopyEnd));
     std::printf("  longest wait of a 10 ms painter for batchMutex %.2f ms; peak memory %.0f MB\n",
                 longestWaitUs / 1000.0, usage.ru_maxrss / 1024.0);
+    if (firstRowAfterRestart != Clock::time_point{})
+        std::printf("  after a new start of the batch thread the next batch's first row came %.1f ms after the trigger\n",
+                    ms(restart, firstRowAfterRestart));
     return 0;
 }

@@ -2,7 +2,8 @@
 
 namespace mirevo {
 
-// The windows name Windows fonts ("Microsoft YaHei", "微软雅黑"); here they
+// The windows name Windows fonts ("Microsoft YaHei", "Microsoft YaHei UI" of
+// the Chinese style-sheet rule, "微软雅黑"); here they
 // resolve to Noto Sans CJK, which has the Chinese glyphs. Once the
 // application object exists, its font also becomes what the forms were laid
 // out with on Windows, "Microsoft YaHei" at 9 points (Qt's own default here is

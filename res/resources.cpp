@@ -5,7 +5,10 @@
 #include <QtCore/QtGlobal>
 
 // Resources compiled into a static library are registered only when asked.
-static void initMirevoResources() { Q_INIT_RESOURCE(mirevo); }
+static void initMirevoResources() {
+    Q_INIT_RESOURCE(mirevo);
+    Q_INIT_RESOURCE(translations);
+}
 
 namespace mirevo {
 

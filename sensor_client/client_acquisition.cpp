@@ -194,8 +194,7 @@ void LinelaserClient::saveRawImage(cv::Mat image) {
                            QString::fromStdString(rawImageStamp);
     if (!QDir(folder).exists()) QDir().mkpath(folder);
     const std::string file =
-        (folder + QLatin1Char('/') + QString::fromStdString(LogManager::timeStampText()) + QStringLiteral(".bmp"))
-            .toStdString();
+        rawImageFileName(folder, QString::fromStdString(LogManager::timeStampText())).toStdString();
     cv::imwrite(file, image);
 }
 
@@ -230,9 +229,9 @@ void LinelaserClient::resetRawImage() {
 // repaired batch) ends the call: the next pass copies again from row 0.
 // Returns the rows copied.
 int LinelaserClient::copyBatchRows(const BatchWindow& window, int width, int size, int got, int nextRow,
-                                   const std::vector<int>& heights, const std::vector<uint8_t>& intensity,
-                                   const std::vector<uint32_t>& aux, const std::vector<uint32_t>& encoders,
-                                   const std::vector<uint64_t>& stamps) {
+                                   const BatchTakeBuffers& taken) {
+    const std::vector<int>& heights = taken.heights;
+    const std::vector<uint8_t>& intensity = taken.intensity;
     constexpr int kChunkRows = 64;
     int lo = 0, hi = -1;
     window.insideOf(width, &lo, &hi);
@@ -272,7 +271,7 @@ int LinelaserClient::copyBatchRows(const BatchWindow& window, int width, int siz
             const size_t f = static_cast<size_t>(frame + k);
             batchHeights[row].swap(stagedHeights_[static_cast<size_t>(k)]);
             batchIntensity[row].swap(stagedIntensity_[static_cast<size_t>(k)]);
-            batchInfo[row] = BatchRowInfo{aux[f], encoders[f], static_cast<uint32_t>(stamps[f])};
+            batchInfo[row] = BatchRowInfo{taken.aux[f], taken.encoders[f], static_cast<uint32_t>(taken.stamps[f])};
         }
         nextRow += n;
         frame += n;
@@ -283,12 +282,7 @@ int LinelaserClient::copyBatchRows(const BatchWindow& window, int width, int siz
 }
 
 void LinelaserClient::thread_batch() {
-    std::vector<int> heights;
-    std::vector<uint8_t> intensity;
-    std::vector<uint32_t> encoders(kFramesPerCall);
-    std::vector<uint32_t> aux(kFramesPerCall);
-    std::vector<uint32_t> third(kFramesPerCall);
-    std::vector<uint64_t> stamps(kFramesPerCall);
+    BatchTakeBuffers& taken = take_;
     while (acquiring) {
         uint32_t batchMode = 0;
         if (!cached(deviceId, 149, &batchMode) || batchMode != 1) {
@@ -315,15 +309,12 @@ void LinelaserClient::thread_batch() {
         const BatchWindow window = batchWindow(start359, width358, lastPointsPerColumn.load());
 
         // Sized per pass at the width in force: a new open may change it.
-        const size_t room = static_cast<size_t>(std::max(0, width)) * kFramesPerCall;
-        if (heights.size() < room) {
-            heights.resize(room);
-            intensity.resize(room);
-        }
+        taken.reserveFrames(kFramesPerCall, width);
         int number = batchNumber.load();
-        const int got = HVQ5_2_TakeBatchData(deviceId, nullptr, batchProfileCount.load(), number, heights.data(),
-                                             intensity.data(), encoders.data(), aux.data(), third.data(),
-                                             stamps.data(), kFramesPerCall);
+        const int got = HVQ5_2_TakeBatchData(deviceId, nullptr, batchProfileCount.load(), number,
+                                             taken.heights.data(), taken.intensity.data(), taken.encoders.data(),
+                                             taken.aux.data(), taken.third.data(), taken.stamps.data(),
+                                             kFramesPerCall);
         // 4097 is also what a closed sensor answers: a count only while it is open.
         uint32_t probe = 0;
         const bool closed = got == kNotOpen && hvq5_get_cached_register(deviceId, 149, &probe) == kNotOpen;
@@ -357,7 +348,7 @@ void LinelaserClient::thread_batch() {
             }
             nextRow = batchProfileCount.load();
         }
-        const int copied = copyBatchRows(window, width, size, got, nextRow, heights, intensity, aux, encoders, stamps);
+        const int copied = copyBatchRows(window, width, size, got, nextRow, taken);
         // Complete once: a batch longer than the buffers keeps offering frames.
         if (copied > 0 && batchProfileCount.load() >= size) {
             batchWatch.stop_ms();

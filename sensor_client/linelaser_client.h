@@ -28,6 +28,7 @@
 
 #include "sensor_client/batch_window.h"
 #include "sensor_client/client_event_queue.h"
+#include "sensor_client/take_buffers.h"
 #include "sensor_interface/processing/model_geometry.h"
 #include "sensor_interface/settings/stop_watch.h"
 
@@ -260,14 +261,14 @@ private:
     void thread_status();
     bool rawImageStep(std::vector<char>& image, std::vector<int>& peaks);
     int copyBatchRows(const BatchWindow& window, int width, int size, int got, int nextRow,
-                      const std::vector<int>& heights, const std::vector<uint8_t>& intensity,
-                      const std::vector<uint32_t>& aux, const std::vector<uint32_t>& encoders,
-                      const std::vector<uint64_t>& stamps);
+                      const BatchTakeBuffers& taken);
     void joinAcquisitionThreads();
     // Waits ms, or less once flag is false; returns flag.
     bool pause(int ms, const std::atomic<bool>& flag);
     void wakeWaits();
 
+    // What the batch thread's take calls fill (kept for the next start).
+    BatchTakeBuffers take_;
     // The batch thread's rows being filled before they are swapped in.
     std::vector<std::vector<double>> stagedHeights_;
     std::vector<std::vector<uint8_t>> stagedIntensity_;

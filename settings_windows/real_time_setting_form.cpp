@@ -166,6 +166,9 @@ void RealTimeSettingDlg::setupRightPane(QDialog* dialog) {
         QStringLiteral("font: 900 12pt \"黑体\", \"Noto Sans CJK SC\"; color: rgb(255, 255, 255);"));
     pushButton_right_help = make<QPushButton>(widget_right_title, "pushButton_right_help");
     pushButton_right_help->setFixedSize(20, 20);
+    pushButton_right_help->setFlat(true);
+    pushButton_right_help->setStyleSheet(QStringLiteral(
+        "QPushButton#pushButton_right_help { border: 1px solid rgb(255, 255, 255); border-radius: 9px; }"));
     titleRow->addWidget(label_right_title, 1);
     titleRow->addWidget(pushButton_right_help);
     pane->addWidget(widget_right_title);

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <new>
+#include <shared_mutex>
 
 namespace data_channel {
 namespace {
@@ -44,8 +47,25 @@ void BatchBuffers::appendFrameInfo(uint32_t encoder, uint32_t frame, uint64_t ti
 }
 
 void BatchBuffers::clear() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::shared_mutex> lock(mutex_);
     clearLocked();
+}
+
+void BatchBuffers::clearForBatch(int frames, int width) {
+    std::lock_guard<std::shared_mutex> lock(mutex_);
+    clearLocked();
+    if (frames <= 0 || width <= 0) return;
+    const size_t values = static_cast<size_t>(frames) * static_cast<size_t>(width);
+    try {
+        codes_.reserve(values);
+        profiles_.reserve(values);
+        intensity_.reserve(values);
+        encoders_.reserve(static_cast<size_t>(frames));
+        frameNumbers_.reserve(static_cast<size_t>(frames));
+        timestamps_.reserve(static_cast<size_t>(frames));
+    } catch (const std::bad_alloc&) {
+        // Without the room the buffers grow as the frames come.
+    }
 }
 
 void BatchBuffers::clearLocked() {
@@ -59,30 +79,30 @@ void BatchBuffers::clearLocked() {
 }
 
 uint32_t BatchBuffers::firstEncoder() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::shared_lock<std::shared_mutex> lock(mutex_);
     return encoders_.empty() ? 0 : encoders_.front();
 }
 
 size_t BatchBuffers::profileValueCount() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::shared_lock<std::shared_mutex> lock(mutex_);
     return profiles_.size();
 }
 
 int BatchBuffers::intensityFrames(int width) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::shared_lock<std::shared_mutex> lock(mutex_);
     return framesIn(intensity_.size(), width);
 }
 
 int BatchBuffers::copyEncoders(uint32_t* to) {
     if (!to) return kNullDestination;
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::shared_lock<std::shared_mutex> lock(mutex_);
     copyOut(encoders_, 0, encoders_.size(), to);
     return static_cast<int>(encoders_.size());
 }
 
 int BatchBuffers::takeEncoders(uint32_t* to, int count) {
     if (!to) return kNullDestination;
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::shared_mutex> lock(mutex_);
     const size_t n = std::min(static_cast<size_t>(std::max(count, 0)), encoders_.size());
     copyOut(encoders_, 0, n, to);
     eraseFront(encoders_, n);
@@ -92,7 +112,7 @@ int BatchBuffers::takeEncoders(uint32_t* to, int count) {
 int BatchBuffers::copyIntensity(uint8_t* to, int width) {
     if (!to) return kNullDestination;
     if (width <= 0) return 0;
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::shared_lock<std::shared_mutex> lock(mutex_);
     copyOut(intensity_, 0, intensity_.size(), to);
     return static_cast<int>(intensity_.size());
 }
@@ -100,7 +120,7 @@ int BatchBuffers::copyIntensity(uint8_t* to, int width) {
 int BatchBuffers::takeIntensityFrames(uint8_t* to, int count, int width) {
     if (!to) return kNullDestination;
     if (width <= 0) return 0;
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::shared_mutex> lock(mutex_);
     const int frames = std::clamp(count, 0, framesIn(intensity_.size(), width));
     const size_t values = static_cast<size_t>(frames) * static_cast<size_t>(width);
     copyOut(intensity_, 0, values, to);
@@ -111,7 +131,7 @@ int BatchBuffers::takeIntensityFrames(uint8_t* to, int count, int width) {
 int BatchBuffers::copyProfiles(int32_t* to, int width) {
     if (!to) return kNullDestination;
     if (width <= 0) return 0;
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::shared_lock<std::shared_mutex> lock(mutex_);
     copyOut(profiles_, 0, profiles_.size(), to);
     return static_cast<int>(profiles_.size());
 }
@@ -119,7 +139,7 @@ int BatchBuffers::copyProfiles(int32_t* to, int width) {
 int BatchBuffers::takeProfileFrames(int32_t* to, int count, int width) {
     if (!to) return kNullDestination;
     if (width <= 0) return 0;
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::shared_mutex> lock(mutex_);
     const int frames = std::clamp(count, 0, framesIn(profiles_.size(), width));
     const size_t values = static_cast<size_t>(frames) * static_cast<size_t>(width);
     copyOut(profiles_, 0, values, to);
@@ -129,14 +149,18 @@ int BatchBuffers::takeProfileFrames(int32_t* to, int count, int width) {
 
 int BatchBuffers::copyTimestamps(uint64_t* to) {
     if (!to) return kNullDestination;
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::shared_lock<std::shared_mutex> lock(mutex_);
     copyOut(timestamps_, 0, timestamps_.size(), to);
     return static_cast<int>(timestamps_.size());
 }
 
 int BatchBuffers::copyFrames(int first, int count, int width, const FrameDestinations& to) {
+    std::shared_lock<std::shared_mutex> lock(mutex_);
+    return copyFramesLocked(first, count, width, to);
+}
+
+int BatchBuffers::copyFramesLocked(int first, int count, int width, const FrameDestinations& to) {
     if (width <= 0 || first < 0 || count <= 0) return 0;
-    std::lock_guard<std::mutex> lock(mutex_);
     if (intensity_.empty()) return 0;
     const int present = framesIn(profiles_.size(), width);
     if (first >= present) return 0;
@@ -152,7 +176,11 @@ int BatchBuffers::copyFrames(int first, int count, int width, const FrameDestina
 }
 
 int BatchBuffers::takeFrontFrames(int count, int width, const FrameDestinations& to) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::shared_mutex> lock(mutex_);
+    return takeFrontFramesLocked(count, width, to);
+}
+
+int BatchBuffers::takeFrontFramesLocked(int count, int width, const FrameDestinations& to) {
     if (intensity_.empty()) return kNothingBuffered;
     if (width <= 0 || count <= 0) return 0;
     const int frames = std::min(count, framesIn(profiles_.size(), width));
@@ -191,21 +219,39 @@ BufferView<uint64_t> BatchBuffers::timestamps(size_t skip) {
 }
 
 void BatchBuffers::saveFullBatch() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    savedCodes_ = codes_;
-    savedProfiles_ = profiles_;
-    savedIntensity_ = intensity_;
+    // A long batch is gigabytes: copied under the shared lock, so that the
+    // copy getters go on meanwhile; only the swaps are exclusive. The saved
+    // storage is reused.
+    std::vector<int16_t> codes;
+    std::vector<int32_t> profiles;
+    std::vector<uint8_t> intensity;
+    {
+        std::lock_guard<std::shared_mutex> lock(mutex_);
+        codes.swap(savedCodes_);
+        profiles.swap(savedProfiles_);
+        intensity.swap(savedIntensity_);
+    }
+    {
+        std::shared_lock<std::shared_mutex> lock(mutex_);
+        codes.assign(codes_.begin(), codes_.end());
+        profiles.assign(profiles_.begin(), profiles_.end());
+        intensity.assign(intensity_.begin(), intensity_.end());
+    }
+    std::lock_guard<std::shared_mutex> lock(mutex_);
+    savedCodes_.swap(codes);
+    savedProfiles_.swap(profiles);
+    savedIntensity_.swap(intensity);
 }
 
 size_t BatchBuffers::savedProfileValueCount() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::shared_lock<std::shared_mutex> lock(mutex_);
     return savedProfiles_.size();
 }
 
 bool BatchBuffers::completeBatch(int frames, int width, bool preferSaved, int32_t profilePad) {
     const size_t n = static_cast<size_t>(std::max(frames, 0));
     const size_t values = n * static_cast<size_t>(std::max(width, 0));
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::shared_mutex> lock(mutex_);
     const bool replace = preferSaved && savedProfiles_.size() == values;
     if (replace) {
         codes_ = savedCodes_;

@@ -2,12 +2,14 @@
 // The six batch buffers of a receiver (16-bit codes, int32 profiles, intensity
 // bytes, encoder values, frame numbers, time stamps), the saved copy of the
 // last full batch, and every operation on them. One lock guards them all:
-// appends, clearing, the copy and take getters and the changes delivery makes.
+// held exclusively to change the buffers (appends, clearing, the take getters,
+// the changes delivery makes), shared to read them (the copy getters).
 // The pointer getters take no lock: their callers read the buffers between a
 // batch end and the next start.
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <shared_mutex>
 #include <vector>
 
 #include "sensor_interface/data_channel/profile_receiver.h"
@@ -37,6 +39,10 @@ public:
     // BatchRows: the caller holds the lock.
     void lock() override { mutex_.lock(); }
     void unlock() override { mutex_.unlock(); }
+    // Shared: for those that only read the live buffers (the copy getters,
+    // the copy into the saved batch), which may then run side by side.
+    void lock_shared() { mutex_.lock_shared(); }
+    void unlock_shared() { mutex_.unlock_shared(); }
     void appendRows(const int16_t* codes, const int32_t* heights, const uint8_t* gray,
                     int width) override;
     void appendFrameInfo(uint32_t encoder, uint32_t frame, uint64_t timestamp) override;
@@ -45,6 +51,11 @@ public:
     // the caller to hold the lock.
     void clear();
     void clearLocked();
+    // Empties all six buffers and makes room for `frames` frames of `width`
+    // values, so that appending a batch never moves what it holds: a move of
+    // a long batch (hundreds of megabytes) under the lock would stall every
+    // getter for as long. The room is only address space until written.
+    void clearForBatch(int frames, int width);
     // Encoder value of the first frame, 0 when there is none.
     uint32_t firstEncoder();
     size_t profileValueCount();
@@ -62,12 +73,17 @@ public:
     int copyTimestamps(uint64_t* to);
     // Copies frames first .. first + count - 1, limited to the frames present;
     // removes nothing. 0 when the intensity buffer is empty or first lies beyond the end.
+    // The Locked forms expect the caller to hold the lock (shared for the
+    // copy, exclusive for the take), to read the batch number that labels
+    // the frames in the same step.
     int copyFrames(int first, int count, int width, const FrameDestinations& to);
+    int copyFramesLocked(int first, int count, int width, const FrameDestinations& to);
     // Copies at most count frames from the front and removes them from all six
     // buffers, releasing storage no longer needed. kNothingBuffered when the
     // intensity buffer is empty.
     static constexpr int kNothingBuffered = -1;
     int takeFrontFrames(int count, int width, const FrameDestinations& to);
+    int takeFrontFramesLocked(int count, int width, const FrameDestinations& to);
 
     // Pointer getters: `skip` leading elements are stepped over (held to the
     // buffer's end); the count is the buffer's total.
@@ -87,7 +103,7 @@ public:
     size_t savedProfileValueCount();
 
 private:
-    std::mutex mutex_;
+    std::shared_mutex mutex_;
     std::vector<int16_t> codes_;
     std::vector<int32_t> profiles_;
     std::vector<uint8_t> intensity_;

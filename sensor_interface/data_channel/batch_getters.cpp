@@ -1,6 +1,8 @@
 // The batch getters of the exports: copies and takes under the buffer lock,
 // pointers into the live buffers from the Y window's first frame on.
 #include <algorithm>
+#include <mutex>
+#include <shared_mutex>
 
 #include "sensor_interface/command/sensor_controller.h"
 #include "sensor_interface/data_channel/batch_buffers.h"
@@ -36,18 +38,28 @@ int ProfileReceiver::copyTimestamps(uint64_t* to) { return buffers_->copyTimesta
 
 int ProfileReceiver::takeBatch(int first, uint32_t* batchNumber, int32_t* profiles, uint8_t* intensity,
                                uint32_t* encoders, uint32_t* frameNumbers, uint64_t* timestamps, int count) {
+    const int width = outputWidth();
+    // The number is read with the frames under the buffer lock: read before
+    // it, a whole new batch could arrive in between and be labelled with the
+    // number of the one before.
+    std::shared_lock<data_channel::BatchBuffers> lock(*buffers_);
     if (batchNumber) *batchNumber = batchNumber_;
-    return buffers_->copyFrames(first, count, outputWidth(),
-                                {profiles, intensity, encoders, frameNumbers, timestamps});
+    return buffers_->copyFramesLocked(first, count, width, {profiles, intensity, encoders, frameNumbers, timestamps});
 }
 
 int ProfileReceiver::takeRollFrames(uint32_t* batchNumber, int32_t* profiles, uint8_t* intensity,
                                     uint32_t* encoders, uint32_t* frameNumbers, uint64_t* timestamps,
                                     int count) {
-    const int frames = buffers_->takeFrontFrames(count, outputWidth(),
+    const int width = outputWidth();
+    int frames;
+    {
+        // The frames and the number that labels them in one step (see takeBatch).
+        std::lock_guard<data_channel::BatchBuffers> lock(*buffers_);
+        frames = buffers_->takeFrontFramesLocked(count, width,
                                                  {profiles, intensity, encoders, frameNumbers, timestamps});
+        if (frames > 0 && batchNumber) *batchNumber = batchNumber_;
+    }
     if (frames == data_channel::BatchBuffers::kNothingBuffered) return rollState_ != kRollRunning ? kRollEnded : 0;
-    if (frames > 0 && batchNumber) *batchNumber = batchNumber_;
     return frames;
 }
 

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/thread_name.h"
 #include "platform/thread_priority.h"
 #include "sensor_interface/command/sensor_controller.h"
 #include "sensor_interface/command/setting_transport_controller.h"
@@ -38,19 +39,38 @@ bool sendsFixedPoint(const SensorController* controller) {
 }  // namespace
 
 void ProfileReceiver::consumerLoop() {
+    mirevo::platform::nameCurrentThread("mirevo-consumer");
     if (runMode_ == 0) mirevo::platform::setCurrentThreadTimeCritical();
     const std::string device = "[" + std::to_string(id_) + "]";
     consumerTexts_ = {device, "received data" + device, "received start" + device};
     readExtendFlags();
+    MessageQueue::Message message;
     while (run_.running()) {
-        const int timeoutMs =
-            data_channel::popTimeoutMs(framesReceived_, startFrameTimeoutMs_, continuousFrameTimeoutMs_);
-        const MessageQueue::Message message = queue_.pop(timeoutMs);
+        // With frames in the pool, a message already queued is taken at once;
+        // when none is, the oldest frame is completed (processed here if no
+        // worker has taken it yet) and the queue looked at again. Only without
+        // frames in the pool does the consumer wait for a message, so that the
+        // wait and its time-out (which depends on the frames received) are as
+        // without the pool.
+        if (framesInPool() > 0) {
+            if (!queue_.tryPop(message)) {
+                completeOldestFrame();
+                continue;
+            }
+        } else {
+            const int timeoutMs =
+                data_channel::popTimeoutMs(framesReceived_, startFrameTimeoutMs_, continuousFrameTimeoutMs_);
+            message = queue_.pop(timeoutMs);
+        }
         if (message.empty())
             onSilence();
         else
             onMessage(message);
+        queue_.recycle(std::move(message));
+        message.clear();
     }
+    // Frames accepted before the stop are completed as they would have been.
+    drainFrames();
 }
 
 void ProfileReceiver::readExtendFlags() {
@@ -72,6 +92,7 @@ void ProfileReceiver::readExtendFlags() {
 
 // A pop that came back empty: a time-out, or the wake-up of stop().
 void ProfileReceiver::onSilence() {
+    drainFrames();
     if (batchFinished_) return;
     connection_.requestReconnect();
     log_->dump();
@@ -83,7 +104,10 @@ void ProfileReceiver::onMessage(const MessageQueue::Message& message) {
     const uint8_t* data = message.data();
     const size_t size = message.size();
     const data_channel::MessageTag tag = data_channel::messageTag(data, size);
-    switch (data_channel::classifyTag(tag.text)) {
+    const data_channel::MessageKind kind = data_channel::classifyTag(tag.text);
+    // Every other message comes after the frames before it are complete.
+    if (kind != data_channel::MessageKind::Frame) drainFrames();
+    switch (kind) {
         case data_channel::MessageKind::Info:
             if (!parseInfo(data, size))
                 log_->line("invalid info" + consumerTexts_.device + ": length " + std::to_string(size), 0);
@@ -113,19 +137,26 @@ void ProfileReceiver::onMessage(const MessageQueue::Message& message) {
 }
 
 void ProfileReceiver::onFrame(const MessageQueue::Message& message, size_t payloadPos) {
-    log_->line(consumerTexts_.receivedData, 2);
     const size_t size = message.size();
     const int mode = sendsFixedPoint(controller_) ? kFixedPointMode : (info_.value_width ? 1 : 0);
     // Fixed-point frames carry 4 bytes per value whatever the info message
     // announces: a frame too short for that is dropped like any invalid one.
-    if (!isValidFrame(size, payloadPos, lastColumns.load(std::memory_order_relaxed)) ||
-        !frameReadable(size, payloadPos, mode)) {
+    const bool valid = isValidFrame(size, payloadPos, lastColumns.load(std::memory_order_relaxed)) &&
+                       frameReadable(size, payloadPos, mode);
+    const bool rolledOut = rollMode_ && rollState_ != kRollRunning;
+    if (valid && !rolledOut && submitFrame(mode, message.data(), size, payloadPos)) return;
+
+    // On the consumer itself, after the frames before it.
+    drainFrames();
+    log_->line(consumerTexts_.receivedData, 2);
+    if (!valid) {
         log_->line("invalid data" + consumerTexts_.device + ": length " + std::to_string(size) +
                        ", horizon_offset " + std::to_string(info_.horizon_offset) +
                        ", horizon_length " + std::to_string(info_.horizon_length),
                    0);
         return;
     }
+    // The frames just completed may have reached the rolling batch's limit.
     if (rollMode_ && rollState_ != kRollRunning) return;
 
     stop_watch watch;
@@ -136,6 +167,10 @@ void ProfileReceiver::onFrame(const MessageQueue::Message& message, size_t paylo
         const uint8_t* area = reinterpret_cast<const uint8_t*>(frameArea_.data());
         log_->dumpFrame(area + kFrameIntensityOffset, area + kFrameValuesOffset);
     }
+    afterFrame();
+}
+
+void ProfileReceiver::afterFrame() {
     if (rollMode_ && rollState_ == kRollRunning && rollFrameLimit_ > 0 && framesReceived_ >= rollFrameLimit_)
         stopAtRollLimit();
     notifyBatchState();
@@ -164,7 +199,7 @@ void ProfileReceiver::onBatchStart() {
     if (rollMode_)
         rollState_ = kRollRunning;
     else
-        buffers_->clear();
+        buffers_->clearForBatch(announcedFrames(), outputWidth());
     batchFinished_ = 0;
     StartHook hook;
     {

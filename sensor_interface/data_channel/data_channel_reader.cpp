@@ -70,7 +70,7 @@ void DataChannelReader::receiveOnce() {
 
 void DataChannelReader::takeMessage(const uint8_t* data, size_t size) {
     if (isHeartbeat(data, size)) return;
-    queue_.push(MessageQueue::Message(data, data + size));
+    queue_.push(queue_.make(data, size));
 }
 
 }  // namespace data_channel

@@ -30,6 +30,34 @@ MessageQueue::Message MessageQueue::pop(int timeoutMs) {
     return message;
 }
 
+bool MessageQueue::tryPop(Message& message) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (messages_.empty()) return false;
+    message = std::move(messages_.front());
+    messages_.pop_front();
+    --count_;
+    return true;
+}
+
+void MessageQueue::recycle(Message&& message) {
+    if (message.capacity() == 0) return;
+    std::lock_guard<std::mutex> lock(keptMutex_);
+    if (kept_.size() < kKeptBuffers) kept_.push_back(std::move(message));
+}
+
+MessageQueue::Message MessageQueue::make(const uint8_t* data, size_t size) {
+    Message message;
+    {
+        std::lock_guard<std::mutex> lock(keptMutex_);
+        if (!kept_.empty()) {
+            message = std::move(kept_.back());
+            kept_.pop_back();
+        }
+    }
+    message.assign(data, data + size);
+    return message;
+}
+
 uint64_t MessageQueue::count() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return count_;

@@ -19,6 +19,14 @@ public:
     // The oldest message. On an empty queue waits: without limit when timeoutMs
     // is 0, else until the deadline, after which it returns an empty message.
     Message pop(int timeoutMs);
+    // The oldest message without waiting; false on an empty queue.
+    bool tryPop(Message& message);
+
+    // Buffers of messages that were handled, kept (a few) for the next
+    // messages, so that a stream of frames does not allocate one per frame.
+    void recycle(Message&& message);
+    // A message of these bytes, in a kept buffer when there is one.
+    Message make(const uint8_t* data, size_t size);
 
     uint64_t count() const;
     int limit() const { return limit_; }
@@ -29,4 +37,7 @@ private:
     std::condition_variable arrived_;
     std::deque<Message> messages_;
     uint64_t count_ = 0;
+    static constexpr size_t kKeptBuffers = 64;
+    std::mutex keptMutex_;
+    std::vector<Message> kept_;
 };

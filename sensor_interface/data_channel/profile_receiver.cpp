@@ -1,9 +1,11 @@
 #include "sensor_interface/data_channel/profile_receiver.h"
 
+#include "platform/thread_name.h"
 #include "platform/thread_priority.h"
 #include "sensor_interface/command/sensor_controller.h"
 #include "sensor_interface/data_channel/batch_buffers.h"
 #include "sensor_interface/data_channel/data_channel_reader.h"
+#include "sensor_interface/data_channel/frame_pool.h"
 
 namespace {
 
@@ -44,8 +46,14 @@ int ProfileReceiver::start(int id, const std::string& address, int port, int use
     if (runMode_ == 0) mirevo::platform::raiseProcessPriority();
     connection_.rearm();
     run_.start();
-    reader_ = std::thread(&ProfileReceiver::readerLoop, this);
-    consumer_ = std::thread(&ProfileReceiver::consumerLoop, this);
+    try {
+        startFramePool();
+        reader_ = std::thread(&ProfileReceiver::readerLoop, this);
+        consumer_ = std::thread(&ProfileReceiver::consumerLoop, this);
+    } catch (...) {
+        stop();  // whatever started ends before the error goes on
+        throw;
+    }
     return 0;
 }
 
@@ -55,6 +63,8 @@ int ProfileReceiver::stop() {
     if (consumer_.joinable()) queue_.push({});  // wakes a consumer waiting without limit
     if (reader_.joinable()) reader_.join();
     if (consumer_.joinable()) consumer_.join();
+    // The consumer has completed every frame it handed to the pool.
+    stopFramePool();
     client_->close(true);
     return 0;
 }
@@ -70,6 +80,7 @@ bool ProfileReceiver::parseInfo(const uint8_t* message, size_t size) {
 }
 
 void ProfileReceiver::readerLoop() {
+    mirevo::platform::nameCurrentThread("mirevo-reader");
     if (runMode_ == 0) mirevo::platform::setCurrentThreadTimeCritical();
     data_channel::DataChannelReader reader(id_, client_, queue_, connection_, run_, *log_);
     reader.run();

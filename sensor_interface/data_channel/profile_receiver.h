@@ -41,6 +41,8 @@ public:
 };
 
 class BatchBuffers;
+class FramePool;
+struct FrameJob;
 
 }  // namespace data_channel
 
@@ -109,6 +111,15 @@ public:
     }
     // Values per output row.
     int outputWidth();
+
+    // Worker threads that process frames beside the consumer thread (started
+    // and joined with the receiver). 1 processes every frame on the consumer
+    // thread. Takes effect at the next start().
+    static int defaultFrameWorkers();  // the cores available, at most 4
+    void setFrameWorkers(int workers) { frameWorkers_ = workers < 1 ? 1 : workers; }
+    int frameWorkers() const { return frameWorkers_; }
+    // Frames processed by the workers since construction.
+    uint64_t framesFromPool() const { return framesFromPool_.load(); }
 
     // The sensor the frames belong to (start() sets them as well).
     void attach(int id, SensorController* controller) { id_ = id; controller_ = controller; }
@@ -196,6 +207,20 @@ private:
     void logBatchSummary(const char* name);
     void stopAtRollLimit();
     void notifyBatchState();
+    // After each frame: the rolling batch's limit, and the waiters woken.
+    void afterFrame();
+    // The frame pool (profile_receiver_pool.cpp).
+    void startFramePool();
+    void stopFramePool();
+    int framesInPool() const;
+    // Hands a valid frame to the pool; false when it is to be processed on the
+    // consumer instead.
+    bool submitFrame(int mode, const uint8_t* message, size_t size, size_t payloadPos);
+    void processJob(data_channel::FrameJob& job);
+    void completeOldestFrame();
+    // Completes every frame in the pool, oldest first.
+    void drainFrames();
+    void completeJob(data_channel::FrameJob& job);
     // Frames of the Y window skipped by the pointer getters.
     size_t yWindowFirstFrame();
     // Parts of processFrame (profile_receiver_frame.cpp).
@@ -204,6 +229,11 @@ private:
     void handToMergeHook(const FrameMergeHook& hook, const FrameHeader& header,
                          ProfileProcessor* processor, int count);
     void recordFrame(const FrameHeader& header);
+    // The per-frame record around the processing: time stamps and the first
+    // log line, then the batch rows (or merge hook) and the last line.
+    FrameHeader beginFrameRecord(const uint8_t* frame);
+    void endFrameRecord(const FrameHeader& header, ProfileProcessor* processor, int count);
+    int binningFactor() const;
     bool ownConnection() const;
     // The frame path's run-log texts of this device, built when the id changes.
     struct FrameLogTexts {
@@ -275,6 +305,9 @@ private:
     std::atomic<uint32_t> notifyCode_{0};
     std::atomic<uint32_t> fullBatches_{0};
 
+    int frameWorkers_ = defaultFrameWorkers();
+    std::unique_ptr<data_channel::FramePool> pool_;
+    std::atomic<uint64_t> framesFromPool_{0};
     std::thread reader_;
     std::thread consumer_;
 };

@@ -9,6 +9,7 @@
 #include "sensor_interface/data_channel/profile_receiver.h"
 #include "sensor_interface/processing/debug_dump.h"
 #include "sensor_interface/processing/fixed_point.h"
+#include "sensor_interface/processing/frame_kernels.h"
 #include "sensor_interface/processing/model_geometry.h"
 #include "sensor_interface/processing/output_formats.h"
 #include "sensor_interface/processing/profile_processor.h"
@@ -26,12 +27,6 @@ void append_decimal(std::string& text, Integer value) {
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof(digits), value).ptr;
     text.append(digits, end);
-}
-
-uint32_t little_endian32(const uint8_t* bytes) {
-    uint32_t value;
-    std::memcpy(&value, bytes, sizeof(value));
-    return value;
 }
 
 }  // namespace
@@ -59,33 +54,41 @@ int ProfileReceiver::outputWidth() {
                                 settings.getbinning_rate());
 }
 
-void ProfileReceiver::processFrame(int mode, const uint8_t* frame) {
+int ProfileReceiver::binningFactor() const {
+    return ownConnection() ? 1 : static_cast<int>(1u << (controller_->getVals(kBinningRegister) % 32));
+}
+
+FrameHeader ProfileReceiver::beginFrameRecord(const uint8_t* frame) {
     const FrameHeader header = parse_frame_header(frame);
     if (firstTimestamp_ == 0)
         firstTimestamp_ = header.timestamp;
     else
         lastTimestamp_ = header.timestamp;
     log_->line(frameLogTexts().processing, 2);
+    return header;
+}
 
+void ProfileReceiver::processFrame(int mode, const uint8_t* frame) {
+    const FrameHeader header = beginFrameRecord(frame);
     // The processor may be replaced by a new open meanwhile: hold it for the frame.
     const std::shared_ptr<ProfileProcessor> processor =
         controller_ ? controller_->currentProcessor() : nullptr;
     int count = -1;
-    if (processor) {
-        const int binning =
-            ownConnection() ? 1 : static_cast<int>(1u << (controller_->getVals(kBinningRegister) % 32));
-        count = runProcessor(*processor, mode, frame, binning);
-    }
+    if (processor) count = runProcessor(*processor, mode, frame, binningFactor());
+    endFrameRecord(header, processor.get(), count);
+}
 
+void ProfileReceiver::endFrameRecord(const FrameHeader& header, ProfileProcessor* processor,
+                                     int count) {
     std::shared_ptr<const FrameMergeHook> hook;
     {
         std::lock_guard<std::mutex> lock(handlerMutex_);
         hook = mergeHook_;
     }
     if (hook)
-        handToMergeHook(*hook, header, processor.get(), count);
+        handToMergeHook(*hook, header, processor, count);
     else
-        appendFrame(header, processor.get(), count);
+        appendFrame(header, processor, count);
 
     // Built in place: the line's storage is kept from frame to frame.
     std::string& line = frameLogLine_;
@@ -118,7 +121,7 @@ int ProfileReceiver::runProcessor(ProfileProcessor& processor, int mode, const u
     // Fixed-point frames carry 4 bytes per point whatever the value width says.
     dump_words32("fvals0.md", reinterpret_cast<const uint32_t*>(values), n);
     const int cameraRows = controller_->rows;
-    for (int i = 0; i < n; ++i) fixedRows_[i] = peak_row(little_endian32(values + 4 * i), cameraRows);
+    frame_kernels().peakRows(values, fixedRows_.data(), n, cameraRows, kNoPeak);
     const double* distances = processor.preprocessFixed(fixedRows_.data(), startColumn, n);
     if (!distances) return -1;
     return processor.processFixed(kFixedPointMode, distances, intensity, startColumn, n, true,

@@ -3,47 +3,26 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sensor_interface/processing/frame_kernels.h"
+
 void raw16_to_height(const uint16_t* raw, double* out, int n, double scale, double base,
                      double noPeak) {
-    for (int i = 0; i < n; ++i) {
-        const uint16_t word = raw[i];
-        out[i] = word == 0 ? noPeak : base - (static_cast<double>(word) - 32768.0) * scale;
-    }
+    frame_kernels().raw16ToDistances(raw, out, n, scale, base, noPeak);
 }
 
 void raw32_to_height(const uint32_t* raw, double* out, int n, double base, float noPeak) {
-    constexpr double kInv256 = 1.0 / 256.0;
-    for (int i = 0; i < n; ++i) {
-        const uint32_t word = raw[i];
-        out[i] = word == 0 ? static_cast<double>(noPeak)
-                           : (base - (static_cast<double>(word) - 2147483648.0)) * kInv256;
-    }
+    frame_kernels().raw32ToDistances(raw, out, n, base, static_cast<double>(noPeak));
 }
 
 void distances_to_heights(double* z, int n, double reference, double lower, double upper) {
-    for (int i = 0; i < n; ++i) {
-        if (z[i] == kNoPeak) {
-            z[i] = kInvalidHeight;
-            continue;
-        }
-        const double h = reference - z[i];
-        z[i] = (h < lower || h > upper) ? kInvalidHeight : h;
-    }
+    frame_kernels().clipHeights(z, n, reference, lower, upper, kNoPeak, kInvalidHeight);
 }
 
 void compute_x_positions(double a, double b, double c, const double* dist, double* x,
                          int firstColumn, int n, double d, double e, int columns,
                          double invalid) {
-    const int centre = columns / 2;
-    for (int i = 0; i < n; ++i) {
-        const double D = dist[i];
-        if (std::fabs(D - invalid) < kInvalidTolerance) {
-            x[i] = invalid;
-            continue;
-        }
-        x[i] = (a * D * D + b * D + c) * static_cast<double>(firstColumn + i - centre) +
-               (d * D + e);
-    }
+    const double coef[5] = {a, b, c, d, e};
+    frame_kernels().xPositions(dist, x, n, firstColumn - columns / 2, coef, invalid);
 }
 
 double poly_eval(const double* coef, int count, double x) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "sensor_interface/processing/frame_kernels.h"
 #include "sensor_interface/processing/processing_types.h"
 
 namespace {
@@ -71,12 +72,11 @@ void repair_invalid_runs(double* x, double* z, double* rows, uint8_t* gray, int3
     std::fill(marks, marks + count, 0);
     auto isInvalid = [&](double v) { return std::fabs(v - invalid) < kInvalidToleranceF; };
 
+    const FrameKernels& kernels = frame_kernels();
     int i = 0;
     while (i < count) {
-        if (!isInvalid(z[i])) {
-            ++i;
-            continue;
-        }
+        i = kernels.nextInvalid(z, i, count, invalid, kInvalidToleranceF);
+        if (i >= count) break;
         int j = i + 1;
         while (j < count && isInvalid(z[j])) ++j;
         const int k = j - i;
@@ -103,10 +103,15 @@ void repair_folds(double* x, double* z, uint8_t* gray, int count, double invalid
                   double extraStep) {
     const double eps = kFoldStep + extraStep;
     auto isValid = [&](double v) { return !(std::fabs(v - invalid) < kInvalidToleranceF); };
+    const FrameKernels& kernels = frame_kernels();
     int foldStart = -1;
     for (int i = 0; i <= count - 2; ++i) {
-        if (x[i + 1] <= x[i] && foldStart < 0) foldStart = i;
-        if (foldStart < 0) continue;
+        if (foldStart < 0) {
+            // No fold open: straight on to the next point where x stops increasing.
+            i = kernels.nextFold(x, i, count - 1);
+            if (i > count - 2) break;
+            foldStart = i;
+        }
         if (!((x[i + 1] > x[i] && isValid(z[i])) || i == count - 2)) continue;
 
         const int s = foldStart;

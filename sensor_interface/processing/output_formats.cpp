@@ -4,49 +4,25 @@
 #include <cmath>
 #include <limits>
 
+#include "sensor_interface/processing/frame_kernels.h"
 #include "sensor_interface/processing/processing_types.h"
 
 void heights_to_int100(const double* heights, int32_t* out, int count) {
-    // Truncated to an integer and held at the int32 ends. The conversion
-    // instruction truncates by itself, so inside the open interval below (where
-    // it is defined) no separate trunc is needed; the ends, infinities and NaN
-    // take the slow path, NaN giving the minimum as the conversion would.
-    constexpr double kBelowMin = -2147483649.0;
-    constexpr double kAboveMax = 2147483648.0;
-    for (int i = 0; i < count; ++i) {
-        const double v = heights[i] * 100.0;
-        if (v > kBelowMin && v < kAboveMax)
-            out[i] = static_cast<int32_t>(v);
-        else
-            out[i] = v >= kAboveMax ? std::numeric_limits<int32_t>::max()
-                                    : std::numeric_limits<int32_t>::min();
-    }
+    // Truncated to an integer and held at the int32 ends (NaN gives the minimum).
+    frame_kernels().toInt100(heights, out, count);
 }
 
 void heights_to_u16(const double* heights, uint16_t* out, int count, double scale,
                     double offsetA, double offsetB, double invalid) {
-    const double factor = scale / 65536.0 / 256.0;
-    for (int i = 0; i < count; ++i) {
-        const double h = heights[i];
-        out[i] = 0;
-        if (std::fabs(h - invalid) < kInvalidTolerance) continue;
-        const double v = factor * (h * 256.0 + offsetA - offsetB) + 32768.0;
-        if (v > 0.0 && v < 65535.0) out[i] = static_cast<uint16_t>(v);
-    }
+    frame_kernels().toU16(heights, out, count, scale / 65536.0 / 256.0, offsetA, offsetB, invalid);
 }
 
 void encode_heights16(const double* heights, int available, int32_t* out, int count,
                       double scale, double offsetA, double offsetB, double invalid,
                       double zOffset) {
-    for (int i = 0; i < count; ++i) {
-        out[i] = 0;
-        if (i >= available) continue;
-        const double h = heights[i];
-        if (std::fabs(h - invalid) < kInvalidTolerance) continue;
-        const double v = ((h + zOffset) * 256.0 + offsetA - offsetB) * scale / 65536.0 / 256.0 +
-                         32768.0;
-        if (v > 0.0 && v < 65536.0) out[i] = static_cast<int32_t>(v);
-    }
+    const int read = std::clamp(available, 0, std::max(count, 0));
+    frame_kernels().toExtendedCodes(heights, out, read, scale, offsetA, offsetB, invalid, zOffset);
+    if (count > read) std::fill(out + read, out + count, 0);
 }
 
 int profile_output_width(int extendedWidth, bool ownConnection, uint32_t roiWidthColumns,
@@ -97,5 +73,5 @@ void build_gray_table(uint8_t table[256], bool gamma, float gammaValue, bool str
 }
 
 void apply_gray_table(const uint8_t table[256], uint8_t* gray, int count) {
-    for (int i = 0; i < count; ++i) gray[i] = table[gray[i]];
+    frame_kernels().applyGrayTable(table, gray, count);
 }

@@ -8,6 +8,7 @@
 #include "sensor_interface/log/log_manager.h"
 #include "sensor_interface/processing/debug_dump.h"
 #include "sensor_interface/processing/fixed_point.h"
+#include "sensor_interface/processing/frame_kernels.h"
 #include "sensor_interface/processing/height_conversion.h"
 #include "sensor_interface/processing/invalid_runs.h"
 #include "sensor_interface/processing/output_formats.h"
@@ -53,19 +54,21 @@ void trace_preprocess(int step) {
 
 }  // namespace
 
+FrameRows::FrameRows(int columns, int points)
+    : heights(std::max(points, 0), kInvalidHeight),
+      grid(std::max(points, 0), 0.0),
+      gray(std::max(points, 0), 0),
+      grayIn(std::max(columns, 0), 0),
+      peakRows(std::max(columns, 0), 0.0),
+      x(std::max(columns, 0), 0.0),
+      z(std::max(columns, 0), 0.0),
+      marks(std::max(columns, 0), 0),
+      distances(std::max(columns, 0), kNoPeak) {}
+
 ProfileProcessor::ProfileProcessor(int columns, int points, double pointsPerColumn)
     // Zeroed, so that a fixed-point frame before the calibration reads no garbage.
     : rowTable_(cv::Mat::zeros(kRowTableRows, std::max(columns, 1), CV_64F)),
-      heightsOut_(std::max(points, 0), kInvalidHeight),
-      xGrid_(std::max(points, 0), 0.0),
-      grayOut_(std::max(points, 0), 0),
-      grayIn_(std::max(columns, 0), 0),
-      peakRows_(std::max(columns, 0), 0.0),
-      x_(std::max(columns, 0), 0.0),
-      z_(std::max(columns, 0), 0.0),
-      runMarks_(std::max(columns, 0), 0),
-      distances_(std::max(columns, 0), kNoPeak),
-      rotator_(std::make_shared<kx_rotate_2d>()),
+      rows_(std::make_unique<FrameRows>(columns, points)),
       columns_(std::max(columns, 0)),
       points_(std::max(points, 0)),
       pointsPerColumn_(pointsPerColumn) {
@@ -93,29 +96,47 @@ bool ProfileProcessor::setCalibration(CalibrationTable table) {
     return true;
 }
 
-void ProfileProcessor::buildXGrid(int first, int count) {
-    xPitch_ = reg(285) / 100.0;
-    if (builtGrid_.valid && builtGrid_.first == first && builtGrid_.count == count &&
-        builtGrid_.pitch == xPitch_)
-        return;
-    build_x_grid(xGrid_.data(), first, count, points_, xPitch_);
-    builtGrid_ = GridKey{true, first, count, xPitch_};
+std::unique_ptr<FrameRows> ProfileProcessor::newFrameRows() const {
+    return std::make_unique<FrameRows>(columns_, points_);
 }
 
-void ProfileProcessor::applyReferenceRows() {
+void ProfileProcessor::buildXGrid(int first, int count) { buildXGrid(*rows_, first, count); }
+
+void ProfileProcessor::buildXGrid(FrameRows& rows, int first, int count) const {
+    rows.pitch = reg(285) / 100.0;
+    const FrameRows::GridKey& built = rows.builtGrid;
+    if (built.valid && built.first == first && built.count == count && built.pitch == rows.pitch)
+        return;
+    build_x_grid(rows.grid.data(), first, count, points_, rows.pitch);
+    rows.builtGrid = FrameRows::GridKey{true, first, count, rows.pitch};
+}
+
+void ProfileProcessor::applyReferenceRows() const {
     if (!settings_ || !params_) return;
     HVQ5_2_EXTEND* extend = settings_->get_sdk_extend();
-    reference_rows_for_model(model_text(*params_), &extend->ref_row_a, &extend->ref_row_b);
+    int rowA = 0, rowB = 0;
+    // Written only when they change, so that readers of other threads see no write.
+    if (reference_rows_for_model(model_text(*params_), &rowA, &rowB) &&
+        (extend->ref_row_a != rowA || extend->ref_row_b != rowB)) {
+        extend->ref_row_a = rowA;
+        extend->ref_row_b = rowB;
+    }
 }
 
 void ProfileProcessor::alignXGrid(int startColumn, int n, int count) {
-    builtGrid_.valid = false;
+    const HVQ5_2_EXTEND* extend = settings_ ? settings_->get_sdk_extend() : nullptr;
+    alignXGrid(*rows_, startColumn, n, count, extend ? extend->ref_row_a : 0,
+               extend ? extend->ref_row_b : 0);
+}
+
+void ProfileProcessor::alignXGrid(FrameRows& rows, int startColumn, int n, int count, int rowA,
+                                  int rowB) const {
+    rows.builtGrid.valid = false;
     if (!settings_ || !params_ || n >= columns_) return;
     double xScale[3];
     headXScale(xScale);
-    const HVQ5_2_EXTEND* extend = settings_->get_sdk_extend();
-    align_x_grid(xGrid_.data(), std::min(count, points_), calibration_, startColumn,
-                 startColumn + n - 1, extend->ref_row_a, extend->ref_row_b, xScale);
+    align_x_grid(rows.grid.data(), std::min(count, points_), calibration_, startColumn,
+                 startColumn + n - 1, rowA, rowB, xScale);
 }
 
 void ProfileProcessor::buildGrayLut() {
@@ -133,21 +154,25 @@ void ProfileProcessor::updateTemporalRepair(bool firstOfBatch, int count) {
         repair_.reset();
         return;
     }
+    // A new stage for the batch, in the blocks of the last one when nothing
+    // else holds that any more.
     if (firstOfBatch)
-        repair_ = std::make_shared<processTimeInvalid>(fillLimit, keepLimit,
-                                                       std::clamp(count, 0, points_),
-                                                       static_cast<int>(kInvalidHeight));
+        repair_ = std::make_shared<processTimeInvalid>(
+            fillLimit, keepLimit, std::clamp(count, 0, points_), static_cast<int>(kInvalidHeight),
+            repair_.use_count() == 1 ? repair_.get() : nullptr);
 }
 
 void ProfileProcessor::runTemporalRepair(int count) {
     frameReady = 1;
     if (!repair_) return;
     count = std::clamp(count, 0, points_);
-    dump_doubles("_outlines_before_fix.md", heightsOut_.data(), count);
-    dump_bytes("_grays_before_fix.md", grayOut_.data(), count);
+    double* heightsOut = rows_->heights.data();
+    uint8_t* grayOut = rows_->gray.data();
+    dump_doubles("_outlines_before_fix.md", heightsOut, count);
+    dump_bytes("_grays_before_fix.md", grayOut, count);
     double* heights = nullptr;
     uint8_t* gray = nullptr;
-    if (repair_->run(heightsOut_.data(), grayOut_.data(), count, &heights, &gray) ==
+    if (repair_->run(heightsOut, grayOut, count, &heights, &gray) ==
         processTimeInvalid::kNothingReleased) {
         frameReady = 0;
         return;
@@ -155,14 +180,14 @@ void ProfileProcessor::runTemporalRepair(int count) {
     // The frame that comes out is as wide as the repair's first frame; points
     // this frame has beyond that width hold no released data.
     const int released = std::min(repair_->width(), points_);
-    std::copy(heights, heights + released, heightsOut_.begin());
-    std::copy(gray, gray + released, grayOut_.begin());
+    std::copy(heights, heights + released, heightsOut);
+    std::copy(gray, gray + released, grayOut);
     if (count > released) {
-        std::fill(heightsOut_.begin() + released, heightsOut_.begin() + count, kInvalidHeight);
-        std::fill(grayOut_.begin() + released, grayOut_.begin() + count, 0);
+        std::fill(heightsOut + released, heightsOut + count, kInvalidHeight);
+        std::fill(grayOut + released, grayOut + count, 0);
     }
-    dump_doubles("_outlines_after_fix.md", heightsOut_.data(), count);
-    dump_bytes("_grays_after_fix.md", grayOut_.data(), count);
+    dump_doubles("_outlines_after_fix.md", heightsOut, count);
+    dump_bytes("_grays_after_fix.md", grayOut, count);
 }
 
 bool ProfileProcessor::flushRepair(int frames, std::function<void()> appendFrame) {
@@ -176,10 +201,10 @@ bool ProfileProcessor::flushRepair(int frames, std::function<void()> appendFrame
         uint8_t* gray = nullptr;
         state = repair_->run(nullptr, nullptr, 0, &heights, &gray);
         if (state != processTimeInvalid::kNothingReleased) {
-            std::copy(heights, heights + width, heightsOut_.begin());
-            std::copy(gray, gray + width, grayOut_.begin());
-            dump_doubles("_outlines_after_fix.md", heightsOut_.data(), width);
-            dump_bytes("_grays_after_fix.md", grayOut_.data(), width);
+            std::copy(heights, heights + width, rows_->heights.begin());
+            std::copy(gray, gray + width, rows_->gray.begin());
+            dump_doubles("_outlines_after_fix.md", rows_->heights.data(), width);
+            dump_bytes("_grays_after_fix.md", rows_->gray.data(), width);
             if (appendFrame) appendFrame();
         }
         if (state == processTimeInvalid::kLastReleased) break;
@@ -187,113 +212,149 @@ bool ProfileProcessor::flushRepair(int frames, std::function<void()> appendFrame
     return state == processTimeInvalid::kLastReleased;
 }
 
-void ProfileProcessor::beginFrame(const uint8_t* gray, int n) {
-    std::fill(x_.begin(), x_.end(), 0.0);
-    std::fill(heightsOut_.begin(), heightsOut_.end(), kInvalidHeight);
-    std::fill(grayOut_.begin(), grayOut_.end(), 0);
+void ProfileProcessor::beginFrame(const uint8_t* gray, int n) { beginFrame(*rows_, gray, n); }
+
+void ProfileProcessor::beginFrame(FrameRows& rows, const uint8_t* gray, int n) const {
+    // The x of the frame's columns are all written next (with the head's
+    // polynomials); the others are 0.
+    const int written = params_ ? frameColumns(n) : 0;
+    std::fill(rows.x.begin() + written, rows.x.end(), 0.0);
+    frame_kernels().fill(rows.heights.data(), points_, kInvalidHeight);
+    std::fill(rows.gray.begin(), rows.gray.end(), 0);
     // A frame without intensity bytes has gray 0, not the bytes of an earlier frame.
     if (gray)
-        std::memcpy(grayIn_.data(), gray, frameColumns(n));
+        std::memcpy(rows.grayIn.data(), gray, frameColumns(n));
     else
-        std::memset(grayIn_.data(), 0, frameColumns(n));
+        std::memset(rows.grayIn.data(), 0, frameColumns(n));
 }
 
 void ProfileProcessor::convertRaw(int wordMode, const void* words, int n) {
+    convertRaw(*rows_, wordMode, words, n);
+}
+
+void ProfileProcessor::convertRaw(FrameRows& rows, int wordMode, const void* words, int n) const {
     n = frameColumns(n);
     const double reg350 = reg(350);
     if (wordMode != 0) {
-        raw32_to_height(static_cast<const uint32_t*>(words), z_.data(), n, reg350,
+        raw32_to_height(static_cast<const uint32_t*>(words), rows.z.data(), n, reg350,
                         static_cast<float>(kNoPeak));
         return;
     }
     const uint32_t reg353 = reg(353);
     if (reg353 == 0) {
         // Without a code resolution no word can be turned into a distance.
-        std::fill(z_.begin(), z_.begin() + n, kNoPeak);
+        std::fill(rows.z.begin(), rows.z.begin() + n, kNoPeak);
         return;
     }
-    raw16_to_height(static_cast<const uint16_t*>(words), z_.data(), n, 65536.0 / reg353,
+    raw16_to_height(static_cast<const uint16_t*>(words), rows.z.data(), n, 65536.0 / reg353,
                     reg350 * (1.0 / 256.0), kNoPeak);
 }
 
 void ProfileProcessor::computeColumnX(int startColumn, int n) {
+    computeColumnX(*rows_, startColumn, n);
+}
+
+void ProfileProcessor::computeColumnX(FrameRows& rows, int startColumn, int n) const {
     if (!params_) return;
     double scale[3], offset[2];
     read_head_doubles(*params_, kXScaleOffset, scale, 3);
     read_head_doubles(*params_, kXOffsetOffset, offset, 2);
-    compute_x_positions(scale[0], scale[1], scale[2], z_.data(), x_.data(), startColumn,
+    compute_x_positions(scale[0], scale[1], scale[2], rows.z.data(), rows.x.data(), startColumn,
                         frameColumns(n), offset[0], offset[1], columns_, kInvalidHeight);
 }
 
-void ProfileProcessor::clipHeights() {
+void ProfileProcessor::clipHeights() { clipHeights(*rows_); }
+
+void ProfileProcessor::clipHeights(FrameRows& rows) const {
     if (!params_) return;
-    distances_to_heights(z_.data(), columns_, static_cast<uint32_t>(params_->z_range_reference),
+    distances_to_heights(rows.z.data(), columns_,
+                         static_cast<uint32_t>(params_->z_range_reference),
                          params_->z_range_lower, params_->z_range_upper);
 }
 
 void ProfileProcessor::repairRuns(int n, bool allPoints) {
+    repairRuns(*rows_, n, allPoints, gray_noise_bound());
+}
+
+void ProfileProcessor::repairRuns(FrameRows& rows, int n, bool allPoints, int noiseBound) const {
     n = frameColumns(n);
     const uint32_t maxGap = reg(183);
     const uint32_t mode = reg(185);
-    const GrayNoise noise{gray_noise_bound(), nullptr};
+    const GrayNoise noise{noiseBound, nullptr};
     const int first = allPoints ? 0 : kGuardPoints;
     const int count = allPoints ? n : n - 2 * kGuardPoints;
     if (count <= 0) return;
-    repair_invalid_runs(x_.data() + first, z_.data() + first,
-                        allPoints ? peakRows_.data() : nullptr, grayIn_.data() + first,
-                        runMarks_.data() + first, count, maxGap <= 255 ? int(maxGap) : 0,
+    repair_invalid_runs(rows.x.data() + first, rows.z.data() + first,
+                        allPoints ? rows.peakRows.data() : nullptr, rows.grayIn.data() + first,
+                        rows.marks.data() + first, count, maxGap <= 255 ? int(maxGap) : 0,
                         reg(804) >> 4, reg(805), mode <= 2 ? int(mode) : 0, kInvalidHeight, noise);
 }
 
-void ProfileProcessor::repairInnerFolds(int n) {
+void ProfileProcessor::repairInnerFolds(int n) { repairInnerFolds(*rows_, n); }
+
+void ProfileProcessor::repairInnerFolds(FrameRows& rows, int n) const {
     const int count = frameColumns(n) - 2 * kGuardPoints;
     if (count <= 0) return;
-    repair_folds(x_.data() + kGuardPoints, z_.data() + kGuardPoints,
-                 grayIn_.data() + kGuardPoints, count, kInvalidHeight, 0.0);
+    repair_folds(rows.x.data() + kGuardPoints, rows.z.data() + kGuardPoints,
+                 rows.grayIn.data() + kGuardPoints, count, kInvalidHeight, 0.0);
 }
 
-void ProfileProcessor::resampleInner(int n, int count) {
+void ProfileProcessor::resampleInner(int n, int count) { resampleInner(*rows_, n, count); }
+
+void ProfileProcessor::resampleInner(FrameRows& rows, int n, int count) const {
     const int inner = std::max(frameColumns(n) - 2 * kGuardPoints, 0);
     count = std::clamp(count, 0, points_);
     const uint32_t mode = reg(185);
-    resample_to_grid(x_.data() + kGuardPoints, z_.data() + kGuardPoints,
-                     grayIn_.data() + kGuardPoints, runMarks_.data() + kGuardPoints, inner,
-                     xGrid_.data(), heightsOut_.data(), grayOut_.data(), count, reg(804) >> 4,
-                     reg(805), mode <= 2 ? int(mode) : 0, static_cast<int>(kInvalidHeight));
-    mask_invalid_gray(heightsOut_.data(), grayOut_.data(), static_cast<int>(kInvalidHeight), 0,
-                      count);
+    resample_and_mask(rows.x.data() + kGuardPoints, rows.z.data() + kGuardPoints,
+                      rows.grayIn.data() + kGuardPoints, rows.marks.data() + kGuardPoints, inner,
+                      rows.grid.data(), rows.heights.data(), rows.gray.data(), count,
+                      reg(804) >> 4, reg(805), mode <= 2 ? int(mode) : 0,
+                      static_cast<int>(kInvalidHeight));
 }
 
 bool ProfileProcessor::rotationOn() const { return rotation_enabled(reg(324), reg(325)); }
 
-void ProfileProcessor::rotateInner(int n) {
+void ProfileProcessor::rotateInner(int n) { rotateInner(*rows_, n); }
+
+void ProfileProcessor::rotateInner(FrameRows& rows, int n) const {
     const int inner = std::min(n, columns_) - 2 * kGuardPoints;
     const int32_t angle = static_cast<int32_t>(reg(325));
     if (inner <= 0 || angle == 0 || !rotationOn()) return;
-    rotator_->set_angle(static_cast<int>(kInvalidHeight), angle / 100000.0);
-    rotator_->rotate(x_.data() + kGuardPoints, z_.data() + kGuardPoints, inner);
+    rows.rotator.set_angle(static_cast<int>(kInvalidHeight), angle / 100000.0);
+    rows.rotator.rotate(rows.x.data() + kGuardPoints, rows.z.data() + kGuardPoints, inner);
 }
 
-void ProfileProcessor::mirrorAndNegate(int count) {
-    mirror_and_negate(heightsOut_.data(), grayOut_.data(), std::clamp(count, 0, points_), reg(291));
+void ProfileProcessor::mirrorAndNegate(int count) { mirrorAndNegate(*rows_, count); }
+
+void ProfileProcessor::mirrorAndNegate(FrameRows& rows, int count) const {
+    mirror_and_negate(rows.heights.data(), rows.gray.data(), std::clamp(count, 0, points_),
+                      reg(291));
 }
 
-void ProfileProcessor::baseZeroAndScale(int count) {
+void ProfileProcessor::baseZeroAndScale(int count) { baseZeroAndScale(*rows_, count); }
+
+void ProfileProcessor::baseZeroAndScale(FrameRows& rows, int count) const {
     count = std::clamp(count, 0, points_);
+    double offset = 0.0;
+    bool shift = false;
     if (rotationOn() && (reg(772) & 1u)) {
         auto bound = [&](unsigned int address) {
             return static_cast<int32_t>(reg(address)) / 100.0;
         };
-        base_zero(heightsOut_.data(), points_, xGrid_.data(), count, bound(326), bound(327),
-                  bound(328), bound(329));
+        shift = base_zero_offset(rows.heights.data(), rows.grid.data(), count, bound(326),
+                                 bound(327), bound(328), bound(329), &offset);
     }
-    if (reg(330) == 1) apply_z_scale(heightsOut_.data(), points_, z_scale_factor(reg(331)));
+    const bool scale = reg(330) == 1;
+    // One pass over the profile: the shift, then the scale of what is still valid.
+    if (shift || scale)
+        frame_kernels().shiftAndScale(rows.heights.data(), points_, shift, offset, scale,
+                                      scale ? z_scale_factor(reg(331)) : 1.0);
 }
 
 int ProfileProcessor::binGridPoints(int count, int factor) {
     count = std::clamp(count, 0, points_);
     if (factor < 2 || !settings_) return count;
-    return bin_profile(heightsOut_.data(), grayOut_.data(), count, factor,
+    return bin_profile(rows_->heights.data(), rows_->gray.data(), count, factor,
                        settings_->getbinning_w(count));
 }
 
@@ -301,13 +362,13 @@ void ProfileProcessor::applyZOffsets() {
     if (!settings_) return;
     const HVQ5_2_EXTEND* extend = settings_->get_sdk_extend();
     if (extend->enable)
-        apply_z_offsets(heightsOut_.data(), points_, extend->z_offset, extend->z_offset_count);
+        zOffsets_.apply(rows_->heights.data(), points_, extend->z_offset, extend->z_offset_count);
 }
 
-std::vector<double> ProfileProcessor::heights() const { return heightsOut_; }
+std::vector<double> ProfileProcessor::heights() const { return rows_->heights; }
 
 void ProfileProcessor::heightsInt(int32_t* out, int count) const {
-    heights_to_int100(heightsOut_.data(), out, std::min(points_, count));
+    heights_to_int100(rows_->heights.data(), out, std::min(points_, count));
 }
 
 namespace {
@@ -325,7 +386,7 @@ void ProfileProcessor::heights16(int16_t* out, int count, int offset) const {
     const int available = available_from(offset, count, points_);
     auto* codes = reinterpret_cast<uint16_t*>(out);
     if (available > 0)
-        heights_to_u16(heightsOut_.data() + offset, codes, available, reg(353), reg(357),
+        heights_to_u16(rows_->heights.data() + offset, codes, available, reg(353), reg(357),
                        reg(350), kInvalidHeight);
     std::fill(codes + available, codes + count, 0);
 }
@@ -334,7 +395,7 @@ void ProfileProcessor::grayOut(uint8_t* out, int count, int offset, bool gamma, 
                                bool lut) const {
     const int available = available_from(offset, count, points_);
     if (available == 0) return;
-    std::memcpy(out, grayOut_.data() + offset, available);
+    std::memcpy(out, rows_->gray.data() + offset, available);
     if (!gamma && !stretch && !lut) return;
     apply_gray_table(grayTable(gamma, stretch, lut), out, available);
 }
@@ -366,116 +427,186 @@ void ProfileProcessor::beginPipeline(bool firstOfBatch) {
     if (firstOfBatch) buildGrayLut();
 }
 
+void ProfileProcessor::traceFrameStages(bool fixedPoint) {
+    if (fixedPoint) {
+        trace_preprocess(1);
+        trace_preprocess(2);
+    }
+    for (int step = 1; step <= 8; ++step) trace_step(step);
+}
+
 int ProfileProcessor::process(int wordMode, const uint32_t* words, const uint8_t* gray,
                               int startColumn, int n, bool repairEnabled, bool runsOnly,
                               bool firstOfBatch, int binning) {
     if (!settings_) return -1;
-    n = framePoints(startColumn, n);
     beginPipeline(firstOfBatch);
-    beginFrame(gray, n);
-    trace_step(1);
-    if (words)
-        convertRaw(wordMode, words, n);
-    else
-        std::fill(z_.begin(), z_.begin() + n, kNoPeak);
-    trace_step(2);
-    computeColumnX(startColumn, n);
-    trace_step(3);
-    if (wordMode == 0)
-        dump_words16("fvals.md", reinterpret_cast<const uint16_t*>(words), n);
-    else
-        dump_words32("fvals.md", words, n);
-    dump_doubles("_tmp_zs.md", z_.data(), columns_);
-    dump_doubles("_x_reals.md", x_.data(), columns_);
-    dump_bytes("gray.md", grayIn_.data(), n);
-    return finishFrame(startColumn, n, repairEnabled, runsOnly, firstOfBatch, binning);
+    FrameOptions options;
+    options.runsOnly = runsOnly;
+    const int count = frameStages(*rows_, wordMode, words, gray, startColumn, n, options);
+    if (runsOnly) return 0;
+    return completeFrame(rows_, count, repairEnabled, firstOfBatch, binning, options);
 }
 
 const double* ProfileProcessor::preprocessFixed(const double* rows, int startColumn, int n) {
-    if (!settings_) return nullptr;
-    n = rows ? std::clamp(n, 0, columns_) : 0;
-    std::copy(rows, rows + n, peakRows_.begin());
-    interpolate_row_lut(rowTable_, peakRows_.data(), startColumn, n, distances_.data());
-    trace_preprocess(1);
-    limit_distances(distances_.data(), n, reg(356) >> 8, reg(355) >> 8);
-    trace_preprocess(2);
-    return distances_.data();
+    return preprocessFixedInto(*rows_, rows, startColumn, n, FrameOptions{});
 }
 
 int ProfileProcessor::processFixed(int /*wordMode*/, const double* distances, const uint8_t* gray,
                                    int startColumn, int n, bool repairEnabled, bool runsOnly,
                                    bool firstOfBatch, int binning) {
     if (!settings_) return -1;
-    n = framePoints(startColumn, n);
     beginPipeline(firstOfBatch);
-    beginFrame(gray, n);
-    trace_step(1);
-    if (distances)
-        std::copy(distances, distances + n, z_.begin());
-    else
-        std::fill(z_.begin(), z_.begin() + n, kNoPeak);
-    trace_step(2);
-    computeColumnX(startColumn, n);
-    trace_step(3);
-    dump_doubles("fvals.md", distances, n);
-    dump_doubles("_tmp_zs.md", z_.data(), columns_);
-    dump_doubles("_x_reals.md", x_.data(), columns_);
-    dump_bytes("gray.md", grayIn_.data(), n);
-    return finishFrame(startColumn, n, repairEnabled, runsOnly, firstOfBatch, binning);
+    FrameOptions options;
+    options.runsOnly = runsOnly;
+    const int count = frameStagesFixed(*rows_, distances, gray, startColumn, n, options);
+    if (runsOnly) return 0;
+    return completeFrame(rows_, count, repairEnabled, firstOfBatch, binning, options);
 }
 
-int ProfileProcessor::finishFrame(int startColumn, int n, bool repairEnabled, bool runsOnly,
-                                  bool firstOfBatch, int binning) {
+const double* ProfileProcessor::preprocessFixedInto(FrameRows& rows, const double* peakRows,
+                                                    int startColumn, int n,
+                                                    const FrameOptions& options) const {
+    if (!settings_) return nullptr;
+    n = peakRows ? std::clamp(n, 0, columns_) : 0;
+    if (peakRows != rows.peakRows.data()) std::copy(peakRows, peakRows + n, rows.peakRows.begin());
+    interpolate_row_lut(rowTable_, rows.peakRows.data(), startColumn, n, rows.distances.data());
+    if (options.trace) trace_preprocess(1);
+    limit_distances(rows.distances.data(), n, reg(356) >> 8, reg(355) >> 8);
+    if (options.trace) trace_preprocess(2);
+    return rows.distances.data();
+}
+
+int ProfileProcessor::frameStages(FrameRows& rows, int wordMode, const uint32_t* words,
+                                  const uint8_t* gray, int startColumn, int n,
+                                  const FrameOptions& options) const {
+    if (!settings_) return -1;
+    n = framePoints(startColumn, n);
+    beginFrame(rows, gray, n);
+    if (options.trace) trace_step(1);
+    if (words)
+        convertRaw(rows, wordMode, words, n);
+    else
+        std::fill(rows.z.begin(), rows.z.begin() + n, kNoPeak);
+    if (options.trace) trace_step(2);
+    computeColumnX(rows, startColumn, n);
+    if (options.trace) trace_step(3);
+    if (options.dumps) {
+        if (wordMode == 0)
+            dump_words16("fvals.md", reinterpret_cast<const uint16_t*>(words), n);
+        else
+            dump_words32("fvals.md", words, n);
+        dump_doubles("_tmp_zs.md", rows.z.data(), columns_);
+        dump_doubles("_x_reals.md", rows.x.data(), columns_);
+        dump_bytes("gray.md", rows.grayIn.data(), n);
+    }
+    return columnStages(rows, startColumn, n, options);
+}
+
+int ProfileProcessor::frameStagesFixed(FrameRows& rows, const double* distances,
+                                       const uint8_t* gray, int startColumn, int n,
+                                       const FrameOptions& options) const {
+    if (!settings_) return -1;
+    n = framePoints(startColumn, n);
+    beginFrame(rows, gray, n);
+    if (options.trace) trace_step(1);
+    // Distances already in the z row (the fixed-point path's own) stay there.
+    if (!distances)
+        std::fill(rows.z.begin(), rows.z.begin() + n, kNoPeak);
+    else if (distances != rows.z.data())
+        std::copy(distances, distances + n, rows.z.begin());
+    if (options.trace) trace_step(2);
+    computeColumnX(rows, startColumn, n);
+    if (options.trace) trace_step(3);
+    if (options.dumps) {
+        dump_doubles("fvals.md", distances, n);
+        dump_doubles("_tmp_zs.md", rows.z.data(), columns_);
+        dump_doubles("_x_reals.md", rows.x.data(), columns_);
+        dump_bytes("gray.md", rows.grayIn.data(), n);
+    }
+    return columnStages(rows, startColumn, n, options);
+}
+
+int ProfileProcessor::columnStages(FrameRows& rows, int startColumn, int n,
+                                   const FrameOptions& options) const {
     // The guard points stay out of the column repairs and the resampling; a
     // frame without inner points gives an all-invalid profile.
+    rows.frameColumns = n;
     const int inner = std::max(n - 2 * kGuardPoints, 0);
     auto innerOf = [inner](auto* row) { return inner > 0 ? row + kGuardPoints : row; };
+    const bool dumps = options.dumps;
 
-    clipHeights();
-    rotateInner(n);
-    repairRuns(n, runsOnly);
-    if (runsOnly) return 0;
-    trace_step(4);
-    dump_doubles("_tmp_zs_after.md", z_.data(), columns_);
-    dump_doubles("_x_reals_after.md", x_.data(), columns_);
-    dump_bytes("gray_after.md", innerOf(grayIn_.data()), inner);
+    clipHeights(rows);
+    rotateInner(rows, n);
+    repairRuns(rows, n, options.runsOnly,
+               options.grayNoiseBound < 0 ? gray_noise_bound() : options.grayNoiseBound);
+    if (options.runsOnly) return 0;
+    if (options.trace) trace_step(4);
+    if (dumps) {
+        dump_doubles("_tmp_zs_after.md", rows.z.data(), columns_);
+        dump_doubles("_x_reals_after.md", rows.x.data(), columns_);
+        dump_bytes("gray_after.md", innerOf(rows.grayIn.data()), inner);
+    }
 
-    repairInnerFolds(n);
-    trace_step(5);
-    dump_doubles("_tmp_zs_after2.md", z_.data(), columns_);
-    dump_doubles("_x_reals_after2.md", x_.data(), columns_);
-    dump_doubles("begxreal.md", innerOf(x_.data()), inner);
-    dump_doubles("begZ.md", innerOf(z_.data()), inner);
-    dump_bytes("gray_after2.md", innerOf(grayIn_.data()), inner);
+    repairInnerFolds(rows, n);
+    if (options.trace) trace_step(5);
+    if (dumps) {
+        dump_doubles("_tmp_zs_after2.md", rows.z.data(), columns_);
+        dump_doubles("_x_reals_after2.md", rows.x.data(), columns_);
+        dump_doubles("begxreal.md", innerOf(rows.x.data()), inner);
+        dump_doubles("begZ.md", innerOf(rows.z.data()), inner);
+        dump_bytes("gray_after2.md", innerOf(rows.grayIn.data()), inner);
+    }
 
-    applyReferenceRows();
+    int rowA = 0, rowB = 0;
+    if (options.referenceRows) {
+        rowA = options.referenceRows[0];
+        rowB = options.referenceRows[1];
+    } else {
+        applyReferenceRows();
+        const HVQ5_2_EXTEND* extend = settings_->get_sdk_extend();
+        rowA = extend->ref_row_a;
+        rowB = extend->ref_row_b;
+    }
     const int first = static_cast<int>(startColumn * pointsPerColumn_);
     const int count = std::clamp(static_cast<int>(n * pointsPerColumn_), 0, points_);
-    buildXGrid(first, count);
-    trace_step(6);
-    if (n < columns_) alignXGrid(startColumn, n, count);
-    trace_step(7);
+    buildXGrid(rows, first, count);
+    if (options.trace) trace_step(6);
+    if (n < columns_) alignXGrid(rows, startColumn, n, count, rowA, rowB);
+    if (options.trace) trace_step(7);
 
-    resampleInner(n, count);
-    trace_step(8);
-    dump_doubles("_x_outlines_after_res.md", xGrid_.data(), count);
-    dump_doubles("_outlines_after_res.md", heightsOut_.data(), count);
-    dump_bytes("gray_after_res.md", grayOut_.data(), count);
+    resampleInner(rows, n, count);
+    if (options.trace) trace_step(8);
+    if (dumps) {
+        dump_doubles("_x_outlines_after_res.md", rows.grid.data(), count);
+        dump_doubles("_outlines_after_res.md", rows.heights.data(), count);
+        dump_bytes("gray_after_res.md", rows.gray.data(), count);
+    }
 
+    // Steps 14 and 15 before the temporal repair's set-up of step 13, which
+    // completeFrame does in frame order: neither reads what the other writes.
+    mirrorAndNegate(rows, count);
+    baseZeroAndScale(rows, count);
+    return count;
+}
+
+int ProfileProcessor::completeFrame(std::unique_ptr<FrameRows>& rows, int count,
+                                    bool repairEnabled, bool firstOfBatch, int binning,
+                                    const FrameOptions& options) {
+    if (rows != rows_) rows_.swap(rows);
     if (repairEnabled) updateTemporalRepair(firstOfBatch, count);
     trace_step(9);
-    mirrorAndNegate(count);
     trace_step(10);
-    baseZeroAndScale(count);
     trace_step(11);
     runTemporalRepair(count);
     const int result = binning >= 2 ? binGridPoints(count, binning) : count;
     applyZOffsets();
 
     // Both rows hold points values, fewer than twice a wide frame's columns.
-    const int endValues = std::min(2 * n, points_);
-    dump_doubles("_outlines_end.md", heightsOut_.data(), endValues);
-    dump_bytes("gray_end.md", grayOut_.data(), endValues);
+    if (options.dumps) {
+        const int endValues = std::min(2 * rows_->frameColumns, points_);
+        dump_doubles("_outlines_end.md", rows_->heights.data(), endValues);
+        dump_bytes("gray_end.md", rows_->gray.data(), endValues);
+    }
     trace_step(12);
     return result;
 }

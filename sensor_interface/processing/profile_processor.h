@@ -1,7 +1,8 @@
 #pragma once
 // One sensor's profile processor: turns raw profiles into calibrated profiles on
 // a uniform x grid and into the batch output formats. Used by one thread at a
-// time; every buffer is allocated with the processor.
+// time, except for frameStages (below); every buffer is allocated with the
+// processor.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -9,10 +10,28 @@
 
 #include <opencv2/core/mat.hpp>
 
+#include "sensor_interface/processing/frame_rows.h"
 #include "sensor_interface/processing/processing_types.h"
+#include "sensor_interface/processing/resampling.h"
 #include "sensor_interface/processing/rotation.h"
 #include "sensor_interface/processing/temporal_repair.h"
 #include "sensor_interface/settings/hvq5_settings.h"
+
+// How a frame runs the processor's column and grid-point stages.
+struct FrameOptions {
+    // Run-log step lines and debug dumps as the frame goes. Off for a frame
+    // processed away from the frame order: its step lines are written when it
+    // is completed, and frames with dumps are not processed so.
+    bool trace = true;
+    bool dumps = true;
+    // Stop after the gap repair, which then covers every point and the peak rows.
+    bool runsOnly = false;
+    // The reference rows of the narrow-frame alignment. Null: set from the
+    // model into the extended values first and read from there.
+    const int* referenceRows = nullptr;  // two rows
+    // The gray-noise bound of the gap repair; below 0 the process-wide one.
+    int grayNoiseBound = -1;
+};
 
 class ProfileProcessor {
 public:
@@ -29,7 +48,8 @@ public:
     // register 285 / 100.
     void buildXGrid(int first, int count);
     // Sets the extended values' reference rows for the models that define them.
-    void applyReferenceRows();
+    // They live in the register image, so this changes nothing of the processor.
+    void applyReferenceRows() const;
     // Shifts the first `count` grid points of a frame narrower than the sensor
     // (n columns from startColumn) onto the calibration.
     void alignXGrid(int startColumn, int n, int count);
@@ -50,6 +70,34 @@ public:
     // are bound.
     const double* preprocessFixed(const double* rows, int startColumn, int n);
 
+    // The pipeline in two parts, so that the first can run for several frames
+    // at once on other threads, each frame in rows of its own, while the second
+    // runs in frame order:
+    // - frameStages: every stage that depends on the frame alone, from the raw
+    //   words (or distances) to the profile on the grid with its mirror, base
+    //   zero and z scale. Returns the frame's grid points (0 with runsOnly), -1
+    //   when no settings are bound. It reads the processor and changes nothing
+    //   of it but, when options.referenceRows is null, the reference rows.
+    // - completeFrame: makes the frame's rows the processor's own (handing the
+    //   previous ones back for another frame), then the temporal repair,
+    //   binning and z offsets; returns what process() returns.
+    std::unique_ptr<FrameRows> newFrameRows() const;
+    int frameStages(FrameRows& rows, int wordMode, const uint32_t* words, const uint8_t* gray,
+                    int startColumn, int n, const FrameOptions& options) const;
+    int frameStagesFixed(FrameRows& rows, const double* distances, const uint8_t* gray,
+                         int startColumn, int n, const FrameOptions& options) const;
+    // preprocessFixed into the given rows.
+    const double* preprocessFixedInto(FrameRows& rows, const double* peakRows, int startColumn,
+                                      int n, const FrameOptions& options) const;
+    int completeFrame(std::unique_ptr<FrameRows>& rows, int count, bool repairEnabled,
+                      bool firstOfBatch, int binning, const FrameOptions& options);
+    // The step lines that frameStages (and for a fixed-point frame its
+    // preprocessing) writes when tracing, for a frame that ran without.
+    static void traceFrameStages(bool fixedPoint);
+    // Register 755 as the process-wide gray-noise bound, and at a batch's first
+    // frame the gray LUT: the pipeline's first steps.
+    void beginPipeline(bool firstOfBatch);
+
     // Gray look-up table from registers 774 (low), 776 (high), 775 (gain x100).
     void buildGrayLut();
 
@@ -64,8 +112,9 @@ public:
     // the last held frame came out.
     bool flushRepair(int frames, std::function<void()> appendFrame);
 
-    // Frame stages driven by this frame's registers. n is the frame's number of
-    // columns (at most the sensor's), count its number of grid points.
+    // Frame stages driven by this frame's registers, on the processor's own
+    // rows. n is the frame's number of columns (at most the sensor's), count its
+    // number of grid points.
     // Clears the column x and the output rows, takes the frame's gray bytes (may
     // be null).
     void beginFrame(const uint8_t* gray, int n);
@@ -108,23 +157,23 @@ public:
     int columns() const { return columns_; }
     int points() const { return points_; }
     double pointsPerColumn() const { return pointsPerColumn_; }
-    double xPitch() const { return xPitch_; }
+    double xPitch() const { return rows_->pitch; }
     const CalibrationTable& calibration() const { return calibration_; }
     const cv::Mat& rowTable() const { return rowTable_; }
-    const std::vector<double>& xGrid() const { return xGrid_; }
+    const std::vector<double>& xGrid() const { return rows_->grid; }
     const std::shared_ptr<processTimeInvalid>& temporalRepair() const { return repair_; }
     const uint8_t* grayLut() const { return grayLut_; }
 
     // Working rows of the pipeline.
-    double* heightsOut() { return heightsOut_.data(); }
-    const double* heightsOut() const { return heightsOut_.data(); }
-    const uint8_t* grayOutRow() const { return grayOut_.data(); }
-    uint8_t* grayOutRow() { return grayOut_.data(); }
-    double* columnX() { return x_.data(); }
-    double* columnZ() { return z_.data(); }
-    uint8_t* grayIn() { return grayIn_.data(); }
-    double* peakRows() { return peakRows_.data(); }
-    int32_t* runMarks() { return runMarks_.data(); }
+    double* heightsOut() { return rows_->heights.data(); }
+    const double* heightsOut() const { return rows_->heights.data(); }
+    const uint8_t* grayOutRow() const { return rows_->gray.data(); }
+    uint8_t* grayOutRow() { return rows_->gray.data(); }
+    double* columnX() { return rows_->x.data(); }
+    double* columnZ() { return rows_->z.data(); }
+    uint8_t* grayIn() { return rows_->grayIn.data(); }
+    double* peakRows() { return rows_->peakRows.data(); }
+    int32_t* runMarks() { return rows_->marks.data(); }
 
     uint8_t frameReady = 0;
 
@@ -135,36 +184,30 @@ private:
     // The points of a frame that lie on the camera.
     int framePoints(int startColumn, int n) const;
     void headXScale(double out[3]) const;
-    // Steps 7 to 19 of the pipeline, shared by both entries.
-    int finishFrame(int startColumn, int n, bool repairEnabled, bool runsOnly, bool firstOfBatch,
-                    int binning);
-    void beginPipeline(bool firstOfBatch);
+    // The stages on any rows (const: several frames may run them at once).
+    void beginFrame(FrameRows& rows, const uint8_t* gray, int n) const;
+    void convertRaw(FrameRows& rows, int wordMode, const void* words, int n) const;
+    void computeColumnX(FrameRows& rows, int startColumn, int n) const;
+    void clipHeights(FrameRows& rows) const;
+    void rotateInner(FrameRows& rows, int n) const;
+    void repairRuns(FrameRows& rows, int n, bool allPoints, int noiseBound) const;
+    void repairInnerFolds(FrameRows& rows, int n) const;
+    void buildXGrid(FrameRows& rows, int first, int count) const;
+    void alignXGrid(FrameRows& rows, int startColumn, int n, int count, int rowA, int rowB) const;
+    void resampleInner(FrameRows& rows, int n, int count) const;
+    void mirrorAndNegate(FrameRows& rows, int count) const;
+    void baseZeroAndScale(FrameRows& rows, int count) const;
+    // Steps 7 to 15 (but 13) after the distances and x positions of the frame.
+    int columnStages(FrameRows& rows, int startColumn, int n, const FrameOptions& options) const;
     const uint8_t* grayTable(bool gamma, bool stretch, bool lut) const;
 
     CalibrationTable calibration_;
-    cv::Mat rowTable_;                 // kRowTableRows x calibration columns
-    std::vector<double> heightsOut_;   // points
-    std::vector<double> xGrid_;        // points
-    std::vector<uint8_t> grayOut_;     // points
-    std::vector<uint8_t> grayIn_;      // columns
-    std::vector<double> peakRows_;     // columns
-    std::vector<double> x_;            // columns
-    std::vector<double> z_;            // columns
-    std::vector<int32_t> runMarks_;    // columns
-    std::vector<double> distances_;    // columns, the fixed-point path's distances
+    cv::Mat rowTable_;  // kRowTableRows x calibration columns
+    std::unique_ptr<FrameRows> rows_;
     std::shared_ptr<processTimeInvalid> repair_;
+    ZOffsets zOffsets_;
     hvq5_settings* settings_ = nullptr;
     const zp_laser_reg::laser_params* params_ = nullptr;
-    double xPitch_ = 0.0;
-    // What the x grid last was built from, so that a frame like the one before
-    // reuses it; cleared when the grid is shifted afterwards.
-    struct GridKey {
-        bool valid = false;
-        int first = 0, count = 0;
-        double pitch = 0.0;
-    };
-    GridKey builtGrid_;
-    std::shared_ptr<kx_rotate_2d> rotator_;
     int columns_;
     int points_;
     double pointsPerColumn_;

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
+#include "sensor_interface/processing/frame_kernels.h"
 #include "sensor_interface/processing/processing_types.h"
 
 namespace {
@@ -62,9 +65,106 @@ GridSample interpolate(const double* x, const double* z, const uint8_t* gray, in
 
 }  // namespace
 
-void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int32_t* runMarks,
-                      int n, const double* grid, double* heights, uint8_t* grayOut, int m,
-                      double slopeThreshold, double stepThreshold, int mode, int invalid) {
+namespace {
+
+// Working rows of the sorted resampling, grown to the largest frame a thread
+// has seen and then reused.
+struct ResampleScratch {
+    std::vector<uint8_t> kinds;    // per segment
+    std::vector<double> gray;      // per column, the gray bytes as doubles
+    std::vector<int32_t> bounds;   // per column k: the grid points at or below x[k]
+    std::vector<int32_t> segment;  // per grid point
+};
+
+// Grid points a segment fills without a test.
+constexpr int kWrittenAhead = 4;
+
+ResampleScratch& scratch_of_this_thread() {
+    thread_local ResampleScratch scratch;
+    return scratch;
+}
+
+template <typename T>
+T* sized(std::vector<T>& row, int size) {
+    if (row.size() < static_cast<size_t>(size)) row.resize(static_cast<size_t>(size));
+    return row.data();
+}
+
+// A grid point of a segment that is not interpolated: an end within one pitch,
+// else invalid for an invalid end, else the mode.
+GridSample uncertain_sample(const double* x, const double* z, const uint8_t* gray, int s,
+                            double g, double pitch, double invalid, bool invalidEnd, int mode) {
+    GridSample sample{invalid, 0};
+    if (end_within_pitch(x, z, gray, s, g, pitch, invalid, &sample)) return sample;
+    const bool bothValid = !is_invalid_height(z[s], invalid) && !is_invalid_height(z[s + 1], invalid);
+    if (invalidEnd) return {invalid, 0};
+    if (mode == 1 && bothValid) return interpolate(x, z, gray, s, g);
+    if (mode == 2) return {std::min(z[s], z[s + 1]), std::min(gray[s], gray[s + 1])};
+    return {invalid, 0};
+}
+
+// Grid points first..last, x (n >= 2 points) and the grid both non-decreasing:
+// a grid point's segment is the first one, searching on from the previous
+// point's, whose right end is not below it (x[s] <= g then holds as well) -
+// the number of columns k >= 1 with x[k] below it. Found from the other side:
+// with c(k) the number of grid points at or below x[k] (c(0) taken as 0 and
+// c(n - 1) as all), segment k holds the grid points c(k) <= i < c(k + 1).
+// Every segment is classified at once and every grid point interpolated; the
+// points of the segments that are not interpolated are then redone one by one.
+void resample_sorted(const FrameKernels& kernels, const double* x, const double* z,
+                     const uint8_t* gray, int32_t* runMarks, int n, const double* grid,
+                     double* heights, uint8_t* grayOut, int first, int last, double pitch,
+                     double slopeThreshold, double stepThreshold, int mode, double invalid,
+                     bool maskInvalid) {
+    ResampleScratch& scratch = scratch_of_this_thread();
+    const int count = last - first + 1;
+    const double* points = grid + first;
+    uint8_t* kinds = sized(scratch.kinds, n - 1);
+    int32_t* bounds = sized(scratch.bounds, n);
+    // Room for the points written ahead of each segment's own.
+    int32_t* segment = sized(scratch.segment, count + kWrittenAhead);
+    double* grayValues = sized(scratch.gray, n);
+    kernels.widenBytes(gray, grayValues, n);
+    kernels.classifySegments(x, z, runMarks, n, slopeThreshold, stepThreshold, 6.0 * pitch,
+                             invalid, kinds);
+    bounds[0] = 0;
+    kernels.countGridPoints(x + 1, n - 2, points, count, bounds + 1);
+    bounds[n - 1] = count;
+    // Each segment writes its number into kWrittenAhead points from its first
+    // one without a test (the next segment overwrites what is not its own) and
+    // into any further points in a loop.
+    for (int k = 0; k <= n - 2; ++k) {
+        const int from = bounds[k], to = bounds[k + 1];
+        const int32_t ahead[kWrittenAhead] = {k, k, k, k};
+        std::memcpy(segment + from, ahead, sizeof ahead);
+        for (int i = from + kWrittenAhead; i < to; ++i) segment[i] = k;
+    }
+    kernels.interpolateGrid(x, z, grayValues, segment, points, heights + first, grayOut + first,
+                            count, maskInvalid, invalid);
+    const int segments = n - 1;
+    for (int k = 0; k < segments; ++k) {
+        // Eight interpolated segments at a time are passed over.
+        uint64_t eight;
+        if (k + 8 <= segments && (std::memcpy(&eight, kinds + k, sizeof eight), eight == 0)) {
+            k += 7;
+            continue;
+        }
+        const uint8_t kind = kinds[k];
+        if (kind == kSegmentInterpolated || bounds[k] == bounds[k + 1]) continue;
+        if (kind == kSegmentSteep) runMarks[k] = 1;
+        for (int i = bounds[k]; i < bounds[k + 1]; ++i) {
+            GridSample sample = uncertain_sample(x, z, gray, k, points[i], pitch, invalid,
+                                                 kind == kSegmentInvalidEnd, mode);
+            if (maskInvalid && is_invalid_height(sample.height, invalid)) sample.gray = 0;
+            heights[first + i] = sample.height;
+            grayOut[first + i] = sample.gray;
+        }
+    }
+}
+
+void resample(const double* x, const double* z, const uint8_t* gray, int32_t* runMarks, int n,
+              const double* grid, double* heights, uint8_t* grayOut, int m, double slopeThreshold,
+              double stepThreshold, int mode, int invalid, bool maskInvalid) {
     if (m <= 0) return;
     const double invalidHeight = invalid;
     auto setInvalid = [&](int p) {
@@ -83,7 +183,17 @@ void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int
     int last = m - 1;
     while (last >= first && !(grid[last] <= x[n - 1])) setInvalid(last--);
 
-    auto invalidZ = [&](double v) { return std::fabs(v - invalidHeight) < kInvalidTolerance; };
+    const FrameKernels& kernels = frame_kernels();
+    if (n >= 2 && first <= last && kernels.nonDecreasing(x, n) &&
+        kernels.nonDecreasing(grid + first, last - first + 1)) {
+        resample_sorted(kernels, x, z, gray, runMarks, n, grid, heights, grayOut, first, last,
+                        pitch, slopeThreshold, stepThreshold, mode, invalidHeight, maskInvalid);
+        return;
+    }
+
+    // Any order of x and grid: each grid point searches on from the previous
+    // point's segment for one that holds it.
+    auto invalidZ = [&](double v) { return is_invalid_height(v, invalidHeight); };
     // A segment's kind depends only on its two ends and their marks, and the
     // only mark written here is the segment's own left one: classify each
     // segment once, however many grid points fall into it.
@@ -93,8 +203,6 @@ void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int
         if (invalidZ(z[s]) || invalidZ(z[s + 1])) return Kind::InvalidEnd;
         const double dx = x[s + 1] - x[s];
         const double dz = z[s + 1] - z[s];
-        // The step is tested before the slope: most segments are flat, and
-        // their slope division is then skipped (the result is the same).
         if ((std::fabs(dz) >= stepThreshold && std::fabs(dz / dx) >= slopeThreshold) ||
             dx > widest) {
             runMarks[s] = 1;
@@ -118,50 +226,64 @@ void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int
             classified = s;
             if (kind == Kind::Interpolated) span = SegmentInterpolation(x, z, gray, s);
         }
-
-        GridSample sample{invalidHeight, 0};
-        if (kind == Kind::Interpolated) {
-            sample = span.at(g);
-        } else if (!end_within_pitch(x, z, gray, s, g, pitch, invalidHeight, &sample)) {
-            const bool bothValid = !invalidZ(z[s]) && !invalidZ(z[s + 1]);
-            if (kind == Kind::InvalidEnd)
-                sample = {invalidHeight, 0};
-            else if (mode == 1 && bothValid)
-                sample = interpolate(x, z, gray, s, g);
-            else if (mode == 2)
-                sample = {std::min(z[s], z[s + 1]), std::min(gray[s], gray[s + 1])};
-            else
-                sample = {invalidHeight, 0};
-        }
+        const GridSample sample =
+            kind == Kind::Interpolated
+                ? span.at(g)
+                : uncertain_sample(x, z, gray, s, g, pitch, invalidHeight,
+                                   kind == Kind::InvalidEnd, mode);
         heights[p] = sample.height;
         grayOut[p] = sample.gray;
     }
+    if (maskInvalid) kernels.maskInvalidGray(heights, grayOut, m, invalidHeight);
+}
+
+}  // namespace
+
+void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int32_t* runMarks,
+                      int n, const double* grid, double* heights, uint8_t* grayOut, int m,
+                      double slopeThreshold, double stepThreshold, int mode, int invalid) {
+    resample(x, z, gray, runMarks, n, grid, heights, grayOut, m, slopeThreshold, stepThreshold,
+             mode, invalid, false);
+}
+
+void resample_and_mask(const double* x, const double* z, const uint8_t* gray, int32_t* runMarks,
+                       int n, const double* grid, double* heights, uint8_t* grayOut, int m,
+                       double slopeThreshold, double stepThreshold, int mode, int invalid) {
+    resample(x, z, gray, runMarks, n, grid, heights, grayOut, m, slopeThreshold, stepThreshold,
+             mode, invalid, true);
 }
 
 void mask_invalid_gray(const double* heights, uint8_t* gray, int invalid, int start, int end) {
-    const double invalidHeight = invalid;
-    for (int i = std::max(start, 0); i < end; ++i)
-        if (std::fabs(heights[i] - invalidHeight) < kInvalidTolerance) gray[i] = 0;
+    start = std::max(start, 0);
+    if (end > start) frame_kernels().maskInvalidGray(heights + start, gray + start, end - start, invalid);
 }
 
 int bin_profile(double* heights, uint8_t* gray, int count, int factor, int binnedCount) {
     if (factor < 2) return count;
     const int kept = std::min(binnedCount, count);
-    for (int i = 0; i < kept; ++i) {
-        long long source = static_cast<long long>(i) * factor;
-        if (source >= count) source = count - 1;
-        heights[i] = heights[source];
-        gray[i] = gray[source];
-    }
+    frame_kernels().bin(heights, gray, count, factor, kept);
     return kept;
 }
 
 bool apply_z_offsets(double* heights, int points, const int32_t* table, int tableCount) {
     if (tableCount < 0 || tableCount > kMaxZOffsets) return false;
-    const int count = std::min(tableCount, points);
-    for (int j = 0; j < count; ++j) {
-        const double h = heights[j];
-        if (h > -9998999.0 && h < 9998999.0) heights[j] = h + table[j] / 100.0;
+    const int count = std::max(std::min(tableCount, points), 0);
+    double offsets[kMaxZOffsets];
+    for (int j = 0; j < count; ++j) offsets[j] = table[j] / 100.0;
+    frame_kernels().addZOffsets(heights, count, offsets);
+    return true;
+}
+
+bool ZOffsets::apply(double* heights, int points, const int32_t* table, int tableCount) {
+    if (tableCount < 0 || tableCount > kMaxZOffsets) return false;
+    const size_t count = static_cast<size_t>(std::max(std::min(tableCount, points), 0));
+    // An empty table adds nothing (and memcmp must not see its null data).
+    if (count == 0) return true;
+    if (table_.size() != count || std::memcmp(table_.data(), table, count * sizeof(int32_t)) != 0) {
+        table_.assign(table, table + count);
+        offsets_.resize(count);
+        for (size_t j = 0; j < count; ++j) offsets_[j] = table[j] / 100.0;
     }
+    frame_kernels().addZOffsets(heights, static_cast<int>(count), offsets_.data());
     return true;
 }

@@ -2,6 +2,7 @@
 // Per-column points at irregular x onto the uniform x grid, and the grid-point
 // stages that follow (gray masking, binning, per-point z offsets).
 #include <cstdint>
+#include <vector>
 
 // Resamples the n points (x, z, gray) onto the m grid positions. Grid points
 // outside [x[0], x[n - 1]] become invalid with gray 0; points inside no segment
@@ -18,6 +19,12 @@ void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int
                       int n, const double* grid, double* heights, uint8_t* grayOut, int m,
                       double slopeThreshold, double stepThreshold, int mode, int invalid);
 
+// resample_to_grid followed by mask_invalid_gray over the m grid points, in one
+// pass where it can.
+void resample_and_mask(const double* x, const double* z, const uint8_t* gray, int32_t* runMarks,
+                       int n, const double* grid, double* heights, uint8_t* grayOut, int m,
+                       double slopeThreshold, double stepThreshold, int mode, int invalid);
+
 // gray[i] = 0 wherever heights[i] is invalid, for i in [start, end).
 void mask_invalid_gray(const double* heights, uint8_t* gray, int invalid, int start, int end);
 
@@ -33,3 +40,14 @@ constexpr int kMaxZOffsets = 4096;
 // strictly inside +-9998999. A count above kMaxZOffsets or below 0 is refused
 // (false, nothing changed).
 bool apply_z_offsets(double* heights, int points, const int32_t* table, int tableCount);
+
+// apply_z_offsets for frame after frame: the offsets in height units are kept
+// from one frame to the next while the table stays the same.
+class ZOffsets {
+public:
+    bool apply(double* heights, int points, const int32_t* table, int tableCount);
+
+private:
+    std::vector<int32_t> table_;   // the table the offsets were made from
+    std::vector<double> offsets_;  // table_[j] / 100
+};

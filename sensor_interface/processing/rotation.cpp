@@ -1,7 +1,9 @@
 #include "sensor_interface/processing/rotation.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "sensor_interface/processing/frame_kernels.h"
 #include "sensor_interface/processing/processing_types.h"
 
 rotationRectify::rotationRectify(bool columnPairs, double invalid)
@@ -40,8 +42,7 @@ void rotationRectify::apply(Eigen::Ref<Eigen::Matrix2Xd> points) const {
 }
 
 void rotationRectify::apply(double* x, double* z, int n) const {
-    const double c = applied_(0, 0), s = applied_(1, 0);
-    for (int i = 0; i < n; ++i) rotate_point(x[i], z[i], c, s, invalid_);
+    frame_kernels().rotate(x, z, n, applied_(0, 0), applied_(1, 0), invalid_);
 }
 
 void kx_rotate_2d::set_angle(int invalid, double degrees) {
@@ -94,38 +95,63 @@ bool rotation_enabled(uint32_t enableRegister, uint32_t angleRegister) {
 }
 
 void mirror_and_negate(double* heights, uint8_t* gray, int count, uint32_t flags) {
-    if (flags & 1u) {
-        for (int j = 0; j < count / 2; ++j) {
-            std::swap(heights[j], heights[count - 1 - j]);
-            std::swap(gray[j], gray[count - 1 - j]);
-        }
-    }
-    if (flags & 2u) {
-        for (int j = 0; j < count; ++j)
-            if (heights[j] > kInvalidHeight) heights[j] = -heights[j];
-    }
+    // Swapping j with count - 1 - j for j below count / 2 reverses the points.
+    if (flags & 1u) frame_kernels().reverse(heights, gray, count);
+    if (flags & 2u) frame_kernels().negate(heights, count, kInvalidHeight);
 }
 
-bool base_zero(double* heights, int points, const double* grid, int count, double aLow,
-               double aHigh, double bLow, double bHigh) {
+namespace {
+
+// The indexes [begin, end) of a non-decreasing grid whose x lies in [low, high].
+struct IndexRange {
+    int begin = 0, end = 0;
+    bool holds(int i) const { return i >= begin && i < end; }
+};
+IndexRange window_of(const double* grid, int count, double low, double high) {
+    const double* begin = std::partition_point(grid, grid + count, [low](double x) { return !(x >= low); });
+    const double* end = std::partition_point(begin, grid + count, [high](double x) { return x <= high; });
+    return {static_cast<int>(begin - grid), static_cast<int>(end - grid)};
+}
+
+}  // namespace
+
+bool base_zero_offset(const double* heights, const double* grid, int count, double aLow,
+                      double aHigh, double bLow, double bHigh, double* offset) {
     double sumA = 0.0, sumB = 0.0;
     int countA = 0, countB = 0;
-    for (int i = 0; i < count; ++i) {
-        if (is_invalid_height(heights[i])) continue;
-        const double x = grid[i];
-        if (x >= aLow && x <= aHigh) {
-            sumA += heights[i];
-            ++countA;
-        } else if (x >= bLow && x <= bHigh) {
-            sumB += heights[i];
-            ++countB;
+    auto add = [&](double h, double& sum, int& used) {
+        if (is_invalid_height(h)) return;
+        sum += h;
+        ++used;
+    };
+    if (frame_kernels().nonDecreasing(grid, count)) {
+        // Each window is a run of the grid: only its points are visited, in the
+        // same order as by the walk below.
+        const IndexRange a = window_of(grid, count, aLow, aHigh);
+        const IndexRange b = window_of(grid, count, bLow, bHigh);
+        for (int i = a.begin; i < a.end; ++i) add(heights[i], sumA, countA);
+        for (int i = b.begin; i < b.end; ++i)
+            if (!a.holds(i)) add(heights[i], sumB, countB);
+    } else {
+        for (int i = 0; i < count; ++i) {
+            const double x = grid[i];
+            if (x >= aLow && x <= aHigh)
+                add(heights[i], sumA, countA);
+            else if (x >= bLow && x <= bHigh)
+                add(heights[i], sumB, countB);
         }
     }
     // An empty window has no mean: shifting by NaN would wipe out the profile.
     if (countA == 0 || countB == 0) return false;
-    const double offset = (sumB / countB + sumA / countA) * 0.5;
-    for (int i = 0; i < points; ++i)
-        if (!is_invalid_height(heights[i])) heights[i] -= offset;
+    *offset = (sumB / countB + sumA / countA) * 0.5;
+    return true;
+}
+
+bool base_zero(double* heights, int points, const double* grid, int count, double aLow,
+               double aHigh, double bLow, double bHigh) {
+    double offset = 0.0;
+    if (!base_zero_offset(heights, grid, count, aLow, aHigh, bLow, bHigh, &offset)) return false;
+    frame_kernels().shiftAndScale(heights, points, true, offset, false, 1.0);
     return true;
 }
 
@@ -135,6 +161,5 @@ double z_scale_factor(uint32_t scaleRegister) {
 }
 
 void apply_z_scale(double* heights, int points, double factor) {
-    for (int i = 0; i < points; ++i)
-        if (!is_invalid_height(heights[i])) heights[i] *= factor;
+    frame_kernels().shiftAndScale(heights, points, false, 0.0, true, factor);
 }

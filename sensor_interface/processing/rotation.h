@@ -68,6 +68,9 @@ void mirror_and_negate(double* heights, uint8_t* gray, int count, uint32_t flags
 // valid height.
 bool base_zero(double* heights, int points, const double* grid, int count, double aLow,
                double aHigh, double bLow, double bHigh);
+// The shift base_zero subtracts; false when a window holds no valid height.
+bool base_zero_offset(const double* heights, const double* grid, int count, double aLow,
+                      double aHigh, double bLow, double bHigh, double* offset);
 
 // Register 331 (scale x100000) when within 100..200000, else 1.
 double z_scale_factor(uint32_t scaleRegister);

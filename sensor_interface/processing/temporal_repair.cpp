@@ -3,13 +3,25 @@
 #include <algorithm>
 #include <cstring>
 
-processTimeInvalid::processTimeInvalid(int fillLimit, int keepLimit, int width, int invalid)
+#include "sensor_interface/processing/frame_kernels.h"
+
+processTimeInvalid::processTimeInvalid(int fillLimit, int keepLimit, int width, int invalid,
+                                       processTimeInvalid* previous)
     : fillLimit_(fillLimit), keepLimit_(keepLimit), invalid_(invalid),
-      width_(std::max(width, 0)) {
+      width_(std::max(width, 0)), words_((width_ + 63) / 64) {
+    const bool takeOver = previous && previous != this && previous->width_ == width_ &&
+                          previous->heights_[0] && previous->gray_[0] && previous->valid_[0];
     const size_t blockSize = size_t(kBlockRows) * size_t(width_);
     for (int b = 0; b < kBlocks; ++b) {
+        if (takeOver) {
+            heights_[b] = std::move(previous->heights_[b]);
+            gray_[b] = std::move(previous->gray_[b]);
+            valid_[b] = std::move(previous->valid_[b]);
+            continue;
+        }
         heights_[b].reset(new double[blockSize]);
         gray_[b].reset(new uint8_t[blockSize]);
+        valid_[b].reset(new uint64_t[size_t(kBlockRows) * size_t(words_)]);
     }
     validRun_.reset(new int[width_]);
     invalidStretch_.reset(new int[width_]);
@@ -35,13 +47,10 @@ int processTimeInvalid::run(const double* heights, const uint8_t* gray, int coun
     }
     std::fill(rowHeights + stored, rowHeights + width_, static_cast<double>(invalid_));
     std::memset(rowGray + stored, 0, width_ - stored);
+    frame_kernels().validBits(rowHeights, width_, invalid_, bitRow(currentBlock_, currentRow_));
 
-    if (currentRow_ == kBlockRows - 1 && frameCount_ >= kFirstRelease) {
-        const int previous = (currentBlock_ + kBlocks - 1) % kBlocks;
-        repairWindow(heights_[previous].get(), gray_[previous].get(),
-                     heights_[currentBlock_].get(), gray_[currentBlock_].get(), kBlockRows,
-                     width_, fillLimit_, keepLimit_);
-    }
+    if (currentRow_ == kBlockRows - 1 && frameCount_ >= kFirstRelease)
+        repairBlocks((currentBlock_ + kBlocks - 1) % kBlocks, currentBlock_);
     // long long: endCount_ may be the "no end yet" value.
     const long long releaseEnd = static_cast<long long>(endCount_) + kFirstRelease;
     if (frameCount_ > kFirstRelease && frameCount_ <= releaseEnd) {
@@ -103,6 +112,75 @@ void processTimeInvalid::repairWindow(double* prevHeights, uint8_t* prevGray,
                 }
             }
             stretch[p] = 0;
+        }
+    }
+}
+
+void processTimeInvalid::repairBlocks(int previous, int current) {
+    const double invalid = invalid_;
+    const int keep = keepLimit_, fill = fillLimit_;
+    constexpr int kSpan = 2 * kBlockRows;
+    auto blockOf = [&](int t) { return t < kBlockRows ? previous : current; };
+    auto rowOf = [](int t) { return t < kBlockRows ? t : t - kBlockRows; };
+    auto heightAt = [&](int t) { return heightRow(blockOf(t), rowOf(t)); };
+    auto grayAt = [&](int t) { return grayRow(blockOf(t), rowOf(t)); };
+    auto bitsAt = [&](int t) { return bitRow(blockOf(t), rowOf(t)); };
+
+    // Points are independent: each group of 64 walks the whole window on its
+    // own, with its validity word per frame. A group whose points are all
+    // valid, with valid runs of at least the keep limit and no invalid stretch
+    // pending, changes nothing on a frame where they are all valid again (the
+    // run lengths beyond the keep limit are never compared): that frame is
+    // skipped.
+    int validRun[64], stretch[64];
+    for (int group = 0; group < words_; ++group) {
+        const int base = 64 * group;
+        const int points = std::min(64, width_ - base);
+        const uint64_t all = points == 64 ? ~uint64_t{0} : (uint64_t{1} << points) - 1;
+        std::fill(validRun, validRun + points, 0);
+        std::fill(stretch, stretch + points, 0);
+        bool steady = false;
+        for (int t = 0; t < kSpan; ++t) {
+            const uint64_t word = bitsAt(t)[group];
+            if (steady && word == all) continue;
+            for (int j = 0; j < points; ++j) {
+                const int p = base + j;
+                const uint64_t bit = uint64_t{1} << j;
+                if (!(word & bit)) {
+                    const int run = validRun[j];
+                    if (run > 0 && run < keep) {
+                        for (int e = t - run; e < t; ++e) {
+                            heightAt(e)[p] = invalid;
+                            grayAt(e)[p] = 0;
+                            bitsAt(e)[group] &= ~bit;
+                        }
+                        stretch[j] += run + 1;
+                    } else {
+                        stretch[j] += 1;
+                    }
+                    validRun[j] = 0;
+                    continue;
+                }
+                if (++validRun[j] != keep || stretch[j] == 0) continue;
+                const int gapStart = t - keep + 1 - stretch[j];
+                const int before = gapStart - 1;
+                if (stretch[j] < fill && before > 0) {
+                    const double h = heightAt(before)[p];
+                    const uint8_t g = grayAt(before)[p];
+                    for (int e = gapStart; e < gapStart + stretch[j]; ++e) {
+                        heightAt(e)[p] = h;
+                        grayAt(e)[p] = g;
+                        if (h > invalid)
+                            bitsAt(e)[group] |= bit;
+                        else
+                            bitsAt(e)[group] &= ~bit;
+                    }
+                }
+                stretch[j] = 0;
+            }
+            steady = word == all;
+            for (int j = 0; steady && j < points; ++j)
+                steady = validRun[j] >= keep && stretch[j] == 0;
         }
     }
 }

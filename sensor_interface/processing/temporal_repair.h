@@ -21,7 +21,11 @@ public:
 
     // fillLimit: invalid stretches shorter than this are filled; keepLimit:
     // valid runs shorter than this are erased. width: grid points per frame.
-    processTimeInvalid(int fillLimit, int keepLimit, int width, int invalid);
+    // The blocks of a stage of the same width that is no longer used may be
+    // taken over (previous): a stage reads no row before writing it, so taking
+    // over only spares the allocation and the first touch of its pages.
+    processTimeInvalid(int fillLimit, int keepLimit, int width, int invalid,
+                       processTimeInvalid* previous = nullptr);
 
     // Stores one frame of `count` heights (null: flushing, stores an invalid row)
     // and gray bytes (null: zeros); a frame of another width than the stage's is
@@ -43,6 +47,10 @@ public:
 private:
     double* heightRow(int block, int row) { return heights_[block].get() + row * size_t(width_); }
     uint8_t* grayRow(int block, int row) { return gray_[block].get() + row * size_t(width_); }
+    uint64_t* bitRow(int block, int row) { return valid_[block].get() + row * size_t(words_); }
+    // repairWindow of two of the stage's own blocks, driven by their validity
+    // bits: the same result, but only the points that change are read.
+    void repairBlocks(int previous, int current);
 
     int fillLimit_;
     int keepLimit_;
@@ -55,6 +63,9 @@ private:
     int currentRow_ = 0;
     std::unique_ptr<double[]> heights_[kBlocks];
     std::unique_ptr<uint8_t[]> gray_[kBlocks];
+    // Per stored row, one bit per point: its height lies above the invalid value.
+    int words_;
+    std::unique_ptr<uint64_t[]> valid_[kBlocks];
     // Per grid point walk state of repairWindow, kept to avoid allocating per window.
     std::unique_ptr<int[]> validRun_;
     std::unique_ptr<int[]> invalidStretch_;

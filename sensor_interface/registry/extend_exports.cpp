@@ -169,7 +169,7 @@ HVQ5_API int HVQ5_2_SET_EXTEND_RUN_MODE(int id, int mode) {
 
 HVQ5_API int HVQ5_2_SET_EXTEND_LIGHT_CORRECTION(int id, float gamma) {
     return set_register(id, ExtendValue::GrayGamma,
-                        static_cast<uint32_t>(setting_rules::scaledFloatToInt(gamma, 100.0f)));
+                        static_cast<uint32_t>(setting_rules::scaledDecimalFloatToInt(gamma, 100.0f)));
 }
 
 HVQ5_API int HVQ5_2_GET_EXTEND_563TIF_Z_OFFSET(int id, double* z) {

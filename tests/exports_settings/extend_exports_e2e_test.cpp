@@ -154,12 +154,14 @@ TEST_F(ExtendExports, ValuesThatAlwaysLiveInRegisters) {
     ASSERT_EQ(HVQ5_2_SET_EXTEND_563TIF_Z_OFFSET(kId, 1.13), HVQ5_RC_OK);
     EXPECT_EQ(sim->reg(754), 112u) << "1.13 x 100 is just below 113 in double precision";
 
+    ASSERT_EQ(HVQ5_2_SET_EXTEND_LIGHT_CORRECTION(kId, 0.53f), HVQ5_RC_OK);
+    EXPECT_EQ(sim->reg(742), 53u) << "the float 0.53 lies just below 0.53";
     ASSERT_EQ(HVQ5_2_SET_EXTEND_LIGHT_CORRECTION(kId, 2.2f), HVQ5_RC_OK);
     EXPECT_EQ(sim->reg(742), 220u);
     ASSERT_EQ(HVQ5_2_SET_EXTEND_PROFILE_OUTPUT_WIDTH(kId, 1600), HVQ5_RC_OK);
     ASSERT_EQ(HVQ5_2_SET_EXTEND_RUN_MODE(kId, 1), HVQ5_RC_OK);
     ASSERT_EQ(HVQ5_2_SET_EXTEND_563TIF_LIGHT_OFFSET_UPPER(kId, 90), HVQ5_RC_OK);
-    EXPECT_EQ(addressesOf(kWriteOpcode), (std::vector<uint32_t>{754, 754, 742, 752, 753, 755}));
+    EXPECT_EQ(addressesOf(kWriteOpcode), (std::vector<uint32_t>{754, 754, 742, 742, 752, 753, 755}));
 
     sim->clearPacketLog();
     int width = 0, mode = 0, bound = 0;

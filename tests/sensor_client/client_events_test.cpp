@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include "sensor_client/client_event_queue.h"
 #include "sensor_client/linelaser_client.h"
@@ -152,6 +154,23 @@ TEST(RawImagePeakRow, NoPeakOrOneBeyondTheImageIsTheLastRow) {
     EXPECT_FLOAT_EQ(rawImagePeakRow(25599, 256), 255.99f);
     EXPECT_FLOAT_EQ(rawImagePeakRow(12825, 256), 128.25f);
     EXPECT_FLOAT_EQ(rawImagePeakRow(-100, 256), -1.0f);
+}
+
+TEST(RawImageFileName, ImagesOfOneMillisecondKeepEachTheirOwnFile) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString stamp = QStringLiteral("2026-12-10_21-30-00-123");
+    QStringList names;
+    for (int i = 0; i < 3; ++i) {
+        const QString name = rawImageFileName(folder.path(), stamp);
+        ASSERT_FALSE(names.contains(name)) << name.toStdString();
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        names << name;
+    }
+    EXPECT_EQ(names[0], folder.path() + "/" + stamp + ".bmp");
+    EXPECT_EQ(names[1], folder.path() + "/" + stamp + "_1.bmp");
+    EXPECT_EQ(names[2], folder.path() + "/" + stamp + "_2.bmp");
 }
 
 }  // namespace

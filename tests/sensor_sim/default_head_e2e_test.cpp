@@ -3,6 +3,7 @@
 // the live profile of a head that sends distance words.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -25,11 +26,10 @@ constexpr int kCameraRows = 1024;
 
 class DefaultHead : public acceptance::InterfaceTest {
 protected:
-    void startSensor(sensor_sim::OpenKnobs knobs = {}) {
-        sensors_ = std::make_unique<sensor_sim::SimModelSensors>(acceptance::testAddress(kArea),
-                                                                 sensor_sim::ModelPreset{}, knobs);
+    void startSensor(sensor_sim::OpenKnobs knobs = {}, const sensor_sim::ModelPreset& preset = {}) {
+        sensors_ = std::make_unique<sensor_sim::SimModelSensors>(acceptance::testAddress(kArea), preset, knobs);
         ASSERT_TRUE(sensors_->start());
-        ASSERT_EQ(sensors_->head(0).model().head().model[2], '5');
+        ASSERT_EQ(sensors_->head(0).model().head().model, preset.model);
     }
     void open() {
         const HVQ5_NET_ADDRESS address = acceptance::netAddress(sensors_->address(0));
@@ -118,6 +118,57 @@ TEST_F(DefaultHead, AFrameSourceGivesEveryFrameItsOwnHeightsAndIntensities) {
         EXPECT_EQ(batches[0].profiles[row + 2 * 700], acceptance::kInvalidRow) << "frame " << f;
     }
 }
+
+// Heads of series '3' and '4' send the peak row of every column instead of a
+// distance: the interface turns the rows into heights with its row table.
+class PeakRowHead : public DefaultHead, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(PeakRowHead, StreamsABatchOfTheSceneAsPeakRows) {
+    constexpr int kFrames = 5;
+    sensor_sim::ModelPreset preset;
+    preset.model = GetParam();
+    startSensor({}, preset);
+    const sensor_sim::SimGeometry geometry = sensor_sim::simGeometry(preset.model);
+    std::shared_ptr<sensor_sim::DataChannelService> channel(sensors_->dataChannel(0),
+                                                            [](sensor_sim::DataChannelService*) {});
+    streamer_ = std::make_shared<sensor_sim::BatchStreamer>(channel);
+    streamer_->setPlan(acceptance::scenePlan(kFrames, 3, {geometry.columns, 0}));
+    ASSERT_TRUE(streamer_->start(sensors_->head(0)));
+    open();
+    const int width = HVQ5_2_ProfileDataWidth(kId);
+    ASSERT_GT(width, 0);
+
+    acceptance::BatchTaker taker(kId, width, kFrames);
+    taker.start();
+    ASSERT_EQ(HVQ5_2_TriggerOneBatch(kId), HVQ5_RC_OK);
+    const bool taken = taker.waitForBatches(1, 20000);
+    taker.stop();
+    ASSERT_TRUE(taken) << taker.error();
+    const acceptance::TakenBatch batch = taker.batches().at(0);
+    ASSERT_EQ(batch.batchNumber, 3);
+
+    // The scene: a plane, a step over columns 1024 to 1535 (beyond the
+    // camera of a series-'3' head), no peak in columns 100 to 103; every
+    // frame the same.
+    const double pointsPerColumn = static_cast<double>(width) / geometry.columns;
+    auto at = [&](int column) { return batch.profiles[static_cast<size_t>(std::lround(column * pointsPerColumn))]; };
+    const int32_t plane = at(500);
+    ASSERT_NE(plane, acceptance::kInvalidRow);
+    for (int column : {50, 300, 700, 800}) EXPECT_EQ(at(column), plane) << column;
+    EXPECT_EQ(at(101), acceptance::kInvalidRow) << "a column without peak";
+    if (geometry.columns > 1535) {
+        const int32_t step = at(1200);
+        ASSERT_NE(step, acceptance::kInvalidRow);
+        EXPECT_NE(plane, step);
+        for (int column : {1100, 1300, 1500}) EXPECT_EQ(at(column), step) << column;
+    }
+    for (int f = 1; f < kFrames; ++f) {
+        const auto first = batch.profiles.begin() + static_cast<std::ptrdiff_t>(f) * width;
+        EXPECT_TRUE(std::equal(first, first + width, batch.profiles.begin())) << "frame " << f;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Series, PeakRowHead, ::testing::Values("ZP3040", "ZP4040"));
 
 TEST_F(DefaultHead, TheLiveProfileOfASeries5HeadShowsTheScene) {
     sensor_sim::OpenKnobs knobs;

@@ -3,7 +3,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QSpinBox>
 
 #include <gtest/gtest.h>
@@ -91,7 +90,12 @@ TEST_F(PlcPage, TheLoadShowsTheSensorsSettingsAndWritesNothing) {
 TEST_F(PlcPage, FloatValuesAreHandedOnWithTheirUnit) {
     ScopedPrompter prompts;
     OutputSettingWidget page(nullptr, fastMonitor());
-    QSignalSpy data(&page, &OutputSettingWidget::signal_update_data);
+    // The page's monitor thread emits the signal: a queued connection hands
+    // the values to this thread (a spy would record them on the monitor's).
+    QList<QList<QVariant>> data;
+    QObject::connect(
+        &page, &OutputSettingWidget::signal_update_data, &page,
+        [&data](const QString& name, const QString& value) { data.append({name, value}); }, Qt::QueuedConnection);
     ASSERT_TRUE(waitUntil([&] {
         for (const auto& args : data)
             if (args.at(1).toString() == " 1.0000, 0.0000, 0.0000") return true;

@@ -352,6 +352,10 @@ protected:
             offeredDestination = copy->ui->comboBox_toc->currentIndex();
             for (int i = 0; i < copy->ui->comboBox_toc->count(); ++i) items << copy->ui->comboBox_toc->itemText(i);
             if (script.destination >= 0) copy->ui->comboBox_toc->setCurrentIndex(script.destination);
+            if (grab) {
+                copy->show();
+                mirevo::test::saveGrab(*copy, grab);
+            }
             (script.ok ? copy->ui->pushButton_ok : copy->ui->pushButton_close)->click();
             return int(script.ok ? QDialog::Accepted : QDialog::Rejected);
         });
@@ -363,12 +367,14 @@ protected:
     int offeredSource = -1;
     int offeredDestination = -1;
     QStringList items;
+    const char* grab = nullptr;  // the copy dialog's picture, when named
 };
 
 TEST_F(ProgramCopy, CopiesSourceOntoDestinationThenReturnsToTheActiveProgram) {
     ScopedPrompter prompts;
     makeActive(1);
     ChangeProcedureDlg dialog;
+    grab = "program_copy_dialog";
     copyFrom(dialog, 2, CopyScript{6, true});
     EXPECT_EQ(offeredSource, 2);
     EXPECT_EQ(offeredDestination, 0);
@@ -432,6 +438,10 @@ protected:
             shownName = edit->ui->lineEdit_name->text();
             edit->ui->lineEdit_name->clear();
             QTest::keyClicks(edit->ui->lineEdit_name, typed);
+            if (grab) {
+                edit->show();
+                mirevo::test::saveGrab(*edit, grab);
+            }
             edit->ui->pushButton_ok->click();
             return int(QDialog::Accepted);
         });
@@ -444,12 +454,14 @@ protected:
 
     QString shownNumber;
     QString shownName;
+    const char* grab = nullptr;  // the rename dialog's picture, when named
 };
 
 TEST_F(ProgramRename, TheNameGoesIntoTheTableAndTheWholeListWithoutTheComma) {
     ScopedPrompter prompts;
     makeActive(4);
     ChangeProcedureDlg dialog;
+    grab = "program_rename_dialog";
     rename(dialog, 4, QStringLiteral("Line,A"));
     EXPECT_EQ(shownNumber, QStringLiteral("No.4"));
     EXPECT_EQ(shownName, QStringLiteral("SettingNo.4"));

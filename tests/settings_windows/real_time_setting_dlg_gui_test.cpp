@@ -4,6 +4,8 @@
 // mode, the start-batch wait, and pictures of the whole window.
 #include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGraphicsRectItem>
 #include <QGraphicsView>
 #include <QLabel>
 #include <QPointer>
@@ -43,9 +45,12 @@
 #include "views/camera/image_setting_widget.h"
 #include "views/camera/light_setting_pages.h"
 #include "views/camera/peak_roi_pages.h"
+#include "views/height/height_chart_view.h"
+#include "views/height/height_view.h"
 #include "views/profile/kx_outline_widget.h"
 #include "views/profile/outline_canvas.h"
 #include "views/profile/outline_chart_widget.h"
+#include "views/profile/tools/incline_chart_form.h"
 #include "views/profile/tools/incline_set_form.h"
 #include "views/profile/tools/outline25d_advanced_widget.h"
 #include "views/profile/tools/outline25d_setting_widget.h"
@@ -347,6 +352,56 @@ TEST_F(SettingsWindow, PagesReachEachOtherThroughTheWindow) {
     EXPECT_EQ(prompts->count(), 0);
 }
 
+TEST_F(SettingsWindow, DrawingRequestsReachTheCameraImage) {
+    ScopedPrompter prompts;
+    open();
+    ImgGraphicsView* view = ui().page_fullimg_view->graphicsView();
+    emit ui().page_roi_setting->signal_add_Polygon(10, 20, 110, 120);
+    EXPECT_EQ(view->rectMode, 1);
+    EXPECT_EQ(view->scene->rectStart(), QPoint(10, 20));
+    EXPECT_EQ(view->scene->rectEnd(), QPoint(110, 120));
+    emit ui().page_camera_ignore_setting_3->signal_add_Polygon(-1, -1, -1, -1);
+    EXPECT_EQ(view->rectMode, 0);
+    emit ui().page_camera_ignore_setting_3->signal_add_Polygon(0, 0, 0, 0);
+    EXPECT_EQ(view->rectMode, 1);
+}
+
+TEST_F(SettingsWindow, TheTiltChartsAreasReachTheTiltPage) {
+    ScopedPrompter prompts;
+    Dlg& w = open();
+    w.selectMenuPage(3);
+    w.showTiltPage(1);
+    tevu::laser_correction record;
+    record.mode = 1;
+    record.area1Begin = -15.0;
+    record.area1End = -10.0;
+    record.area2Begin = 3.0;
+    record.area2End = 7.0;
+    emit ui().page_left_inclinechart->signal_abarea_line_mode(record);
+    const auto box = [&](const char* name) {
+        return ui().page_incline->findChild<QDoubleSpinBox*>(QString::fromLatin1(name))->value();
+    };
+    EXPECT_DOUBLE_EQ(box("doubleSpinBox_bleft_1"), -15.0);
+    EXPECT_DOUBLE_EQ(box("doubleSpinBox_bright_2"), 7.0);
+}
+
+TEST_F(SettingsWindow, TheCommonSettingsButtonRunsTheTerminalDialog) {
+    ScopedPrompter prompts;
+    prompts->answerUnscriptedBoxesWith(QMessageBox::Ok);
+    Dlg& w = open();
+    QString shown;
+    QWidget* parent = nullptr;
+    ScopedModalRunner runner([&](QDialog& dialog) {
+        shown = dialog.objectName();
+        parent = dialog.parentWidget();
+        return int(QDialog::Rejected);
+    });
+    ui().pushButton_Measurement_Common_Settings->click();
+    EXPECT_EQ(runner.runs(), 1);
+    EXPECT_EQ(shown, QStringLiteral("MeasurementCommonSettingsDlg"));
+    EXPECT_EQ(parent, &w);
+}
+
 // ---------------------------------------------------------------- menu entries
 
 TEST_F(SettingsWindow, MenuEntriesChooseTheViewAndTheAcquisition) {
@@ -478,6 +533,23 @@ TEST_F(BatchWindow, TheWaitEndsAfterTheNewBatchNotOnTheLastOnesFlag) {
     ui().pushButton_content_right_2->click();
     EXPECT_EQ(client().batchNumber.load(), 1);
     EXPECT_TRUE(client().batchComplete.load());
+    // The batch's height map fills the left view: its rows (heights near 0 in
+    // a range of +-30 mm) are drawn mid-grey where an empty view is black.
+    HeightView& map = *ui().page_batch_view;
+    ASSERT_TRUE(waitUntil([&] { return map.rowsDrawn() >= 40; }));
+    QCoreApplication::processEvents();
+    const QImage image = mirevo::test::saveGrab(w, QStringLiteral("settings_window_batch"));
+    const QRect chart(map.chart()->mapTo(&w, QPoint(0, 0)), map.chart()->size());
+    int sampled = 0;
+    int grey = 0;
+    for (int y = chart.top() + chart.height() / 4; y < chart.bottom() - chart.height() / 4; y += 4) {
+        for (int x = chart.left() + chart.width() / 4; x < chart.right() - chart.width() / 4; x += 4) {
+            const QColor c = image.pixelColor(x, y);
+            ++sampled;
+            grey += c.red() == c.green() && c.green() == c.blue() && c.red() > 120 && c.red() < 160;
+        }
+    }
+    EXPECT_GT(grey, sampled / 2);
 
     // The second batch: the flag left by the first must not end its wait.
     planBatch(2, 400);
@@ -596,6 +668,22 @@ TEST_F(StepHeightWindow, RoutesTheStepHeightPages) {
     EXPECT_EQ(title(), QStringLiteral("2.5D设定"));
     EXPECT_EQ(leftView(), Dlg::kCameraView);
     EXPECT_TRUE(readOf(842)) << "the 2.5D page loaded";
+    EXPECT_TRUE(waitForRead(kDebugStreamRegister)) << "the live image runs";
+
+    // The 2.5D pages' cursors reach the camera image; the output page's values the 2.5D page.
+    FullViewWidget& image = *ui().page_fullimg_view;
+    ASSERT_TRUE(waitUntil([&] { return image.graphicsView()->scene->shown(); })) << "no camera image";
+    emit ui().page_outline25d_setup->signal_set_cursor_x(100, 200, -1, -1, -1);
+    QGraphicsRectItem* cursor = image.graphicsView()->scene->cursorItem(0);
+    ASSERT_NE(cursor, nullptr);
+    EXPECT_NE(cursor->scene(), nullptr);
+    EXPECT_DOUBLE_EQ(cursor->rect().left(), cursor->rect().width()) << "columns 100 to 200";
+    emit ui().page_outline25d_setting->signal_set_cursor_x(100, -1, -1, -1, -1);
+    EXPECT_EQ(cursor->scene(), nullptr);
+    emit ui().page_output_setting->signal_update_data(QStringLiteral("测量值(um)"), QStringLiteral(" 4242"), -1, 0, 0,
+                                                      0, 0);
+    EXPECT_EQ(ui().page_outline25d_setting->findChild<QLabel*>(QStringLiteral("label_output_value"))->text(),
+              QStringLiteral(" 4242"));
 
     OutputSettingWidget* output = ui().page_output_setting;
     emit ui().page_outline25d_setting->signal_clicked(14);
@@ -675,6 +763,7 @@ TEST_F(WindowPictures, TriggerPageShowsTheLiveProfilesStep) {
     const double plane = view.profileZ()[1000];
     const double step = view.profileZ()[2500];
     w.slot_OnTimmerTask();
+    QCoreApplication::processEvents();  // the status line's layout follows its new texts
     const QImage image = mirevo::test::saveGrab(w, QStringLiteral("settings_window_trigger"));
     EXPECT_TRUE(curveNear(image, plotPixel(view, view.profileX()[1000], plane))) << "plane";
     EXPECT_TRUE(curveNear(image, plotPixel(view, view.profileX()[2500], step))) << "step";
@@ -696,6 +785,7 @@ TEST_F(WindowPictures, IoPageShowsTheLampsAndNoRightPane) {
     ASSERT_TRUE(waitUntil(
         [&] { return start->styleSheet() == ioLampStyle(true) && stop->styleSheet() == ioLampStyle(false); }));
     w.slot_OnTimmerTask();
+    QCoreApplication::processEvents();  // the status line's layout follows its new texts
     const QImage image = mirevo::test::saveGrab(w, QStringLiteral("settings_window_io"));
     EXPECT_TRUE(greenish(image.pixelColor(start->mapTo(&w, QPoint(4, start->height() / 2)))));
     EXPECT_TRUE(reddish(image.pixelColor(stop->mapTo(&w, QPoint(4, stop->height() / 2)))));
@@ -726,6 +816,7 @@ TEST_F(CameraPicture, CameraPageShowsTheLaserLinesRows) {
     ASSERT_TRUE(waitUntil([&] { return !page.peakRows.empty() && page.peakRows[page.peakRows.size() / 2] > 0; }));
     QCoreApplication::processEvents();
     w.slot_OnTimmerTask();
+    QCoreApplication::processEvents();  // the status line's layout follows its new texts
     const QImage image = mirevo::test::saveGrab(w, QStringLiteral("settings_window_camera"));
     const QGraphicsView& view = *page.graphicsView();
     const int columns = static_cast<int>(page.peakRows.size());
@@ -738,6 +829,55 @@ TEST_F(CameraPicture, CameraPageShowsTheLaserLinesRows) {
     EXPECT_GE(red, 2) << "the peaks are drawn on the laser line's rows";
     // The line steps: its rows differ between the image's two halves.
     EXPECT_GT(std::abs(page.peakRows[columns / 8] - page.peakRows[columns * 5 / 8]), 5.0f);
+}
+
+}  // namespace
+
+namespace {
+
+// Every right page entered the way the operator reaches it (so it shows what
+// its load read), seen in the window: none needs more room than the pane
+// gives it (its controls would be cut off or squeezed).
+TEST_F(CameraPicture, EveryRightPageFitsThePane) {
+    ScopedPrompter prompts;
+    prompts->answerUnscriptedBoxesWith(QMessageBox::Ok);
+    Dlg& w = open();
+    w.show();
+    Ui::RealTimeSettingDlg& u = ui();
+    const std::vector<std::pair<int, std::function<void()>>> entries = {
+        {0, [&] { w.selectMenuPage(0); }},
+        {1, [&] { w.selectMenuPage(1); }},
+        {3, [&] { emit u.page_fullview_setting_1->signal_clicked(3); }},
+        {4, [&] { emit u.page_fullview_setting_1->signal_clicked(4); }},
+        {6, [&] { emit u.page_light_setting_4->signal_clicked(6); }},
+        {8, [&] { emit u.page_fullview_setting_1->signal_clicked(8); }},
+        {9, [&] { emit u.page_fullview_setting_1->signal_clicked(9); }},
+        {11, [&] { emit u.page_fullview_setting_1->signal_clicked(11); }},
+        {12, [&] { emit u.page_fullview_setting_1->signal_clicked(12); }},
+        {15, [&] { emit u.page_fullview_setting_1->signal_clicked(15); }},
+        {5, [&] { w.selectMenuPage(3); }},
+        {10, [&] { emit u.page_outline_setting_advanced_5->signal_clicked(10); }},
+        {16, [&] { emit u.page_outline_setting_advanced_5->signal_clicked(16); }},
+        {7, [&] { w.showTiltPage(1); }},
+        {2, [&] { w.slot_OnShowStackedWidget(2); }},
+        {13, [&] { u.pushButton_25d->click(); }},
+        {14, [&] { emit u.page_outline25d_setting->signal_clicked(14); }},
+        {17, [&] { emit u.page_outline25d_setting->signal_clicked(17); }},
+        {18, [&] { emit u.page_outline25d_setting->signal_clicked(18); }},
+    };
+    QStackedWidget& stack = *u.stackedWidget_right;
+    ASSERT_EQ(static_cast<int>(entries.size()), stack.count());
+    for (const auto& [id, enter] : entries) {
+        SCOPED_TRACE(id);
+        enter();
+        ASSERT_EQ(stack.currentIndex(), id);
+        QCoreApplication::processEvents();
+        const QWidget& page = *stack.widget(id);
+        const QSize needed = page.minimumSizeHint();
+        EXPECT_LE(needed.width(), stack.width()) << page.objectName().toStdString();
+        EXPECT_LE(needed.height(), stack.height()) << page.objectName().toStdString();
+        mirevo::test::saveGrab(w, QStringLiteral("settings_window_page_%1").arg(id, 2, 10, QLatin1Char('0')));
+    }
 }
 
 }  // namespace

@@ -18,6 +18,16 @@ bool ClientSensor::start() {
     scene_ = std::make_unique<sensor_sim::LiveScene>(options_.preset.model,
                                                      sensor_sim::simGeometry(options_.preset.model).rows);
     scene_->install(sensor);
+    for (int i = 1; i < sensors_.headCount(); ++i) {
+        sensor_sim::SimSensor& further = sensors_.head(i);
+        further.setReg(358, options_.streamedColumns);
+        further.setReg(359, options_.firstStreamedColumn);
+        further.setReg(138, static_cast<uint32_t>(options_.batchLength));
+        furtherStatus_.push_back(sensor_sim::installStatus(further));
+        furtherScenes_.push_back(std::make_unique<sensor_sim::LiveScene>(
+            options_.preset.model, sensor_sim::simGeometry(options_.preset.model).rows));
+        furtherScenes_.back()->install(further);
+    }
     if (sensors_.dataChannel(0)) {
         // The data channel belongs to the head, which outlives the streamer.
         std::shared_ptr<sensor_sim::DataChannelService> channel(sensors_.dataChannel(0),
@@ -35,6 +45,8 @@ void ClientSensor::stop() {
     streamer_.reset();
     scene_.reset();
     status_.reset();
+    furtherScenes_.clear();
+    furtherStatus_.clear();
 }
 
 sensor_sim::BatchPlan ClientSensor::batchPlan(int framesPerBatch, uint32_t firstBatchNumber) const {

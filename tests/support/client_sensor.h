@@ -84,6 +84,9 @@ private:
     sensor_sim::SimModelSensors sensors_;
     std::shared_ptr<sensor_sim::SimStatus> status_;
     std::unique_ptr<sensor_sim::LiveScene> scene_;
+    // The further heads answer the heartbeat and the live profile too.
+    std::vector<std::shared_ptr<sensor_sim::SimStatus>> furtherStatus_;
+    std::vector<std::unique_ptr<sensor_sim::LiveScene>> furtherScenes_;
     std::shared_ptr<sensor_sim::BatchStreamer> streamer_;
 };
 

@@ -12,11 +12,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <mutex>
 
 #include <pcl/visualization/pcl_visualizer.h>
+#include <vtkCamera.h>
 #include <vtkOrientationMarkerWidget.h>
+#include <vtkRenderer.h>
 
 #include "sensor_client/app_settings.h"
 #include "tests/support/qt/client_fixture.h"
@@ -264,6 +267,107 @@ TEST_F(VtkDialogTest, HeightViewKeepsOneDialogAndDeletesItAfterItClosed) {
     view.findChild<QPushButton*>("pushButton_3d")->click();
     ASSERT_EQ(view.findChildren<VtkDialog*>().size(), 1) << "a new dialog for the next request";
     EXPECT_TRUE(view.findChildren<VtkDialog*>()[0]->isVisible());
+}
+
+// A batch the simulated sensor streams of its scene (a plane with a step up
+// in the middle of the profile and every 97th point missing), drawn as the
+// operator sees it: turned away from the top view.
+class VtkDialogStepTest : public VtkDialogTest {
+protected:
+    ClientSensorOptions sensorOptions() const override {
+        ClientSensorOptions options = VtkDialogTest::sensorOptions();
+        options.batchLength = 400;
+        return options;
+    }
+    void TearDown() override {
+        client().stopAcquisition();
+        VtkDialogTest::TearDown();
+    }
+    // The lowest and highest measured height of the batch.
+    std::pair<double, double> batchHeightRange() {
+        LinelaserClient& c = client();
+        std::lock_guard<std::mutex> lock(c.batchMutex);
+        double low = 1e9, high = -1e9;
+        for (int r = 0; r < c.batchProfileCount; ++r)
+            for (double h : c.batchHeights[static_cast<size_t>(r)])
+                if (h != c.zNullValueMM()) {
+                    low = std::min(low, h);
+                    high = std::max(high, h);
+                }
+        return {low, high};
+    }
+    // The mean colour of the view's pixels that are not black, left and
+    // right of its middle column.
+    static std::pair<QColor, QColor> sideColours(const QImage& view) {
+        double sum[2][3] = {};
+        int count[2] = {};
+        for (int y = view.height() / 5; y < view.height(); ++y)
+            for (int x = 0; x < view.width(); ++x) {
+                const QRgb p = view.pixel(x, y);
+                if (qRed(p) + qGreen(p) + qBlue(p) < 60) continue;
+                const int side = x < view.width() / 2 ? 0 : 1;
+                sum[side][0] += qRed(p);
+                sum[side][1] += qGreen(p);
+                sum[side][2] += qBlue(p);
+                ++count[side];
+            }
+        auto mean = [&](int s) {
+            const int n = std::max(count[s], 1);
+            return QColor(static_cast<int>(sum[s][0] / n), static_cast<int>(sum[s][1] / n),
+                          static_cast<int>(sum[s][2] / n));
+        };
+        return {mean(0), mean(1)};
+    }
+};
+
+TEST_F(VtkDialogStepTest, TheSensorsStepAsMeshAndAsPoints) {
+    {
+        // Profiles as far apart as makes the batch about two thirds as long
+        // as it is wide.
+        int on = 1;
+        int distance = static_cast<int>(client().xPitchMm * client().profilePointCount() / 400 * 0.66 * 100000);
+        ASSERT_EQ(client().cfgRegister(1, 283, &on), 0);
+        ASSERT_EQ(client().cfgRegister(1, 284, &distance), 0);
+    }
+    ASSERT_EQ(client().startBatchAcquisition(true), 0);
+    ASSERT_TRUE(waitUntil([&] { return client().batchComplete && client().batchProfileCount == 400; }, 20000))
+        << client().batchProfileCount;
+    const auto [low, high] = batchHeightRange();
+    ASSERT_GT(high - low, 0.5) << "the scene's step";
+    client().displayRange.viewMin = low - 0.1;
+    client().displayRange.viewMax = high + 0.1;
+
+    QFile sheet(QStringLiteral(":/res/res/LineLaserQss.qss"));
+    ASSERT_TRUE(sheet.open(QIODevice::ReadOnly));
+    qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
+    auto turnAway = [](CloudView* view) {
+        vtkCamera* camera = view->renderer()->GetActiveCamera();
+        camera->Elevation(-60);
+        camera->Azimuth(-25);
+        camera->OrthogonalizeViewUp();
+        view->renderer()->ResetCameraClippingRange();
+        view->renderWindow()->Render();
+    };
+    struct Way {
+        const char* grab;
+        bool points;
+    } ways[] = {{"vtk_dialog_step_mesh", false}, {"vtk_dialog_step_points", true}};
+    for (const Way& way : ways) {
+        VtkDialog dialog;
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        dialog.setRenderParams(0.5f, way.points, DenoiseParams{}, 1);
+        dialog.refreshFromBatch(true);
+        turnAway(dialog.cloudView());
+        const QImage shot = mirevo::test::saveGrab(dialog, way.grab).convertToFormat(QImage::Format_RGB32);
+        const QImage inView = shot.copy(dialog.cloudView()->geometry());
+        const auto [left, right] = sideColours(inView);
+        // The low half of the profile is drawn at the blue end of the
+        // colours, the high half at the red end.
+        EXPECT_GT(left.blue(), left.red() + 100) << way.grab;
+        EXPECT_GT(right.red(), right.blue() + 100) << way.grab;
+    }
+    qApp->setStyleSheet(QString());
 }
 
 }  // namespace

@@ -1,6 +1,11 @@
 #include "tools/sensor_sim/batch_stream.h"
 
 #include <chrono>
+#include <cmath>
+#include <string>
+
+#include "tools/sensor_sim/debug_stream_service.h"
+#include "tools/sensor_sim/sim_models.h"
 
 namespace sensor_sim {
 namespace {
@@ -26,6 +31,9 @@ bool BatchStreamer::start(SimSensor& sensor) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (listening_) return true;
     listening_ = true;
+    const std::string model = sensor.model().head().model;
+    peakRows_ = sendsPeakRows(model);
+    cameraRows_ = simGeometry(model).rows;
     // The sensor keeps its listeners: it must not call into a streamer that is gone.
     std::weak_ptr<BatchStreamer> self = weak_from_this();
     sensor.onRegisterWritten([self](uint32_t address, uint32_t value) {
@@ -67,7 +75,9 @@ void BatchStreamer::startStream() {
     std::lock_guard<std::mutex> lock(mutex_);
     cancel_ = false;
     streaming_ = true;
-    worker_ = std::thread(&BatchStreamer::run, this, plan_);
+    BatchPlan plan = plan_;
+    if (plan.countOnwards && nextBatchNumber_.load() != 0) plan.firstBatchNumber = nextBatchNumber_.load();
+    worker_ = std::thread(&BatchStreamer::run, this, plan);
 }
 
 void BatchStreamer::stopStream() {
@@ -85,7 +95,9 @@ bool BatchStreamer::waitIdle(int timeoutMs) {
 
 void BatchStreamer::run(BatchPlan plan) {
     for (int b = 0; b < plan.batches && !cancel_; ++b) {
-        if (!streamBatch(plan, plan.firstBatchNumber + static_cast<uint32_t>(b))) break;
+        const uint32_t number = plan.firstBatchNumber + static_cast<uint32_t>(b);
+        nextBatchNumber_ = number + 1;
+        if (!streamBatch(plan, number)) break;
     }
     flush();
     pending_.clear();
@@ -94,6 +106,23 @@ void BatchStreamer::run(BatchPlan plan) {
         streaming_ = false;
     }
     changed_.notify_all();
+}
+
+// The scene as a head of series '3' or '4' sends it: the peak row of each
+// point's camera column x 65536, 0 where there is no peak.
+static DataFrame peakRowFrame(const DataInfo& info, int cameraRows) {
+    DataFrame frame;
+    frame.wideValues = true;
+    frame.values.resize(info.points);
+    for (uint16_t i = 0; i < info.points; ++i)
+        frame.values[i] =
+            static_cast<uint32_t>(std::lround(scenePeakRow(info.firstColumn + i, cameraRows) * 65536.0));
+    if (info.intensity) {
+        frame.intensity.resize(info.points);
+        for (uint16_t i = 0; i < info.points; ++i)
+            frame.intensity[i] = frame.values[i] != 0 ? static_cast<uint8_t>(100 + i % 100) : 0;
+    }
+    return frame;
 }
 
 // A frame of the plan's own source, with the header the streamer gives every frame.
@@ -112,10 +141,26 @@ static Bytes sourcedFrame(const BatchPlan& plan, uint32_t batchNumber, uint32_t 
     return encodeFrame(frame);
 }
 
-bool BatchStreamer::streamBatch(const BatchPlan& plan, uint32_t batchNumber) {
+bool BatchStreamer::streamBatch(const BatchPlan& givenPlan, uint32_t batchNumber) {
+    BatchPlan plan = givenPlan;
+    // Peak rows are 32-bit words, whatever the plan says.
+    if (peakRows_) plan.info.wideValues = true;
     const int frames = plan.frames >= 0 ? plan.frames : plan.info.framesPerBatch;
-    // One encoded scene frame whose header is rewritten for each frame sent.
-    const Bytes frame = plan.frameSource ? Bytes{} : encodeFrame(sceneFrame(plan.info, batchNumber, 0));
+    // Encoded frames (the scene's, or the plan's own in turn) whose header is
+    // rewritten for each frame sent.
+    std::vector<Bytes> encoded;
+    if (!plan.frameSource && plan.frameVariants.empty())
+        encoded.push_back(peakRows_ ? encodeFrame(peakRowFrame(plan.info, cameraRows_))
+                                    : encodeFrame(sceneFrame(plan.info, batchNumber, 0)));
+    for (DataFrame variant : plan.frameVariants) {
+        variant.wideValues = plan.info.wideValues;
+        variant.values.resize(plan.info.points, 0);
+        if (plan.info.intensity)
+            variant.intensity.resize(plan.info.points, 0);
+        else
+            variant.intensity.clear();
+        encoded.push_back(encodeFrame(variant));
+    }
     if (!put(encodeInfo(plan.info)) || !put(encodeBatchStart())) return false;
 
     const Clock::time_point begin = Clock::now();
@@ -131,6 +176,7 @@ bool BatchStreamer::streamBatch(const BatchPlan& plan, uint32_t batchNumber) {
             const Bytes own = sourcedFrame(plan, batchNumber, number);
             pending_.insert(pending_.end(), own.begin(), own.end());
         } else {
+            const Bytes& frame = encoded[(batchNumber + number) % encoded.size()];
             const size_t at = pending_.size();
             pending_.insert(pending_.end(), frame.begin(), frame.end());
             putBe(&pending_[at + kHeaderAt], batchNumber, 4);

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "tools/sensor_sim/data_channel.h"
 #include "tools/sensor_sim/data_messages.h"
@@ -31,12 +32,20 @@ struct BatchPlan {
     bool sendStop = true;        // end each batch with "MESSTP"
     bool sendTicks = true;       // a tick after the first and the last frame
     bool stopOnRegister142 = true;  // a write of register 142 ends the stream
+    // Each start numbers its batches on from the last batch sent, as a
+    // sensor counts them (false: every start begins at firstBatchNumber).
+    bool countOnwards = false;
     // Frames of the test's own making (heights and intensities, e.g. a ramp
     // over the rows); empty: the scene. The streamer fills in the frame's
     // header (batch and frame number, encoder, time stamp) and sizes its
     // values and intensities to the info's points (missing values 0: no
     // measurement).
     std::function<DataFrame(const DataInfo& info, uint32_t batchNumber, uint32_t frameNumber)> frameSource;
+    // Frames of the test's own making sent in turn as fast as the scene's:
+    // frame k of batch b is frameVariants[(b + k) % size], encoded once per
+    // batch and its header filled in as the scene's. Used when frameSource is
+    // empty.
+    std::vector<DataFrame> frameVariants;
 };
 
 // Owned by a shared pointer (the sensor's listener holds a weak one).
@@ -48,7 +57,10 @@ public:
     explicit BatchStreamer(std::shared_ptr<DataChannelService> channel);
     ~BatchStreamer() override;
 
-    // Listens for writes of registers 141 and 142 of the sensor.
+    // Listens for writes of registers 141 and 142 of the sensor. A head of
+    // series '3' or '4' sends, like its DEBUG stream, the fixed-point peak row
+    // of every point (32-bit words) instead of a distance word: the streamer
+    // takes the series and camera rows from the sensor's model.
     bool start(SimSensor& sensor) override;
     void stop() override;
 
@@ -80,9 +92,12 @@ private:
     std::atomic<bool> streaming_{false};
     std::atomic<bool> cancel_{false};
     bool listening_ = false;
+    bool peakRows_ = false;  // the head sends fixed-point peak rows
+    int cameraRows_ = 0;
     Bytes pending_;
     std::atomic<uint64_t> framesSent_{0};
     std::atomic<uint64_t> bytesSent_{0};
+    std::atomic<uint32_t> nextBatchNumber_{0};  // 0: no batch sent yet
 };
 
 // Adds a streamer of `plan` for the sensor's data channel to the sensor.

@@ -1,6 +1,9 @@
 // mirevo-sensor-sim: plays one sensor on a loopback address until interrupted.
-//   mirevo-sensor-sim [--address 127.0.0.2] [--command-port 7] [--data-port 9]
+//   mirevo-sensor-sim [--address 127.0.0.2] [--command-port 7] [--data-port 9] [--model ZP5160]
 //                     [--reg ADDRESS=VALUE ...] [--quiet] [--search] [--private-netns]
+// The sensor is a healthy head of the model (identity, firmware, measuring
+// range, status and heartbeat, a live scene of a plane with a step) that the
+// program can open, in profile mode; --reg 149=1 starts it in batch mode.
 // --search answers the device search (UDP 20010) on every interface.
 // --private-netns allows an address that is not loopback, for a network
 // namespace of its own whose only other interfaces are the "mvs-" veth ends a
@@ -22,22 +25,27 @@
 #include "tools/sensor_sim/batch_stream.h"
 #include "tools/sensor_sim/data_channel.h"
 #include "tools/sensor_sim/debug_stream_service.h"
+#include "tools/sensor_sim/live_scene.h"
 #include "tools/sensor_sim/search_responder.h"
 #include "tools/sensor_sim/sim_batch_memory.h"
 #include "tools/sensor_sim/sim_flash.h"
+#include "tools/sensor_sim/sim_models.h"
 #include "tools/sensor_sim/sim_programs.h"
 #include "tools/sensor_sim/sim_reboot.h"
 #include "tools/sensor_sim/sim_sensor.h"
+#include "tools/sensor_sim/sim_status.h"
 
 namespace {
 
 std::atomic<bool> g_stop{false};
 
+constexpr uint16_t kFramesPerBatch = 1000;
+
 void onSignal(int) { g_stop = true; }
 
 void usage() {
     std::fprintf(stderr,
-                 "usage: mirevo-sensor-sim [--address 127.x.y.z] [--command-port N] [--data-port N]\n"
+                 "usage: mirevo-sensor-sim [--address 127.x.y.z] [--command-port N] [--data-port N] [--model TEXT]\n"
                  "                         [--reg ADDRESS=VALUE ...] [--quiet] [--search] [--private-netns]\n");
 }
 
@@ -83,6 +91,7 @@ bool parsePort(const char* text, uint16_t* port) {
 
 int main(int argc, char** argv) {
     sensor_sim::SimOptions options;
+    sensor_sim::ModelPreset preset;
     bool quiet = false;
     bool search = false;
     bool privateNamespace = false;
@@ -96,6 +105,9 @@ int main(int argc, char** argv) {
             if (!parsePort(argv[++i], &options.commandPort)) { usage(); return 2; }
         } else if (arg == "--data-port" && hasValue) {
             if (!parsePort(argv[++i], &options.dataPort)) { usage(); return 2; }
+        } else if (arg == "--model" && hasValue) {
+            preset.model = argv[++i];
+            if (preset.model.size() < 3) { usage(); return 2; }
         } else if (arg == "--reg" && hasValue) {
             registers.push_back(argv[++i]);
         } else if (arg == "--quiet") {
@@ -119,13 +131,20 @@ int main(int argc, char** argv) {
     }
 
     sensor_sim::SimSensor sensor(options);
+    // A head the program can open, in profile mode until told otherwise.
+    sensor_sim::OpenKnobs knobs;
+    knobs.batchMode = 0;
+    sensor_sim::presetModelHead(sensor, preset, knobs);
+    sensor.setReg(138, kFramesPerBatch);  // profiles per batch, as streamed below
     for (const char* text : registers) {
         if (!parseRegister(text, sensor)) {
             std::fprintf(stderr, "bad register preset: %s\n", text);
             return 2;
         }
     }
-    sensor_sim::installDebugStream(sensor, [](sensor_sim::SimSensor&) { return sensor_sim::sceneDebugStream(512); });
+    sensor_sim::installStatus(sensor);
+    sensor_sim::LiveScene scene(preset.model, sensor_sim::simGeometry(preset.model).rows);
+    scene.install(sensor);
     sensor_sim::installBatchMemory(sensor);
     sensor_sim::installFlash(sensor);
     sensor_sim::installPrograms(sensor);
@@ -134,11 +153,13 @@ int main(int argc, char** argv) {
     sensor.addService(dataChannel);
     // Writing register 141 = 1 streams a batch of the deterministic scene.
     sensor_sim::BatchPlan plan;
-    plan.info.framesPerBatch = 1000;
+    plan.info.framesPerBatch = kFramesPerBatch;
     plan.info.xPitch = 2000;
     plan.info.intensity = true;
-    plan.info.points = 2048;
+    plan.info.points = static_cast<uint16_t>(sensor.reg(358));
+    plan.info.firstColumn = static_cast<uint16_t>(sensor.reg(359));
     plan.frameRateHz = 1000;
+    plan.countOnwards = true;
     sensor_sim::installBatchStream(sensor, dataChannel, plan);
     if (search) {
         // Broadcasts reach only an unspecific bind.

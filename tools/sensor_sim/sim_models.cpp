@@ -75,37 +75,30 @@ void SimModelSensors::stop() {
 
 void SimModelSensors::applyKnobs(const OpenKnobs& knobs) { knobs_ = knobs; }
 
-// A fresh sensor per start, so that every knob (even the data channel's
-// presence) takes effect.
-void SimModelSensors::presetHead(Head& head) {
-    SimOptions options;
-    options.address = head.address;
-    head.sensor = std::make_unique<SimSensor>(options);
-    SimSensor& sensor = *head.sensor;
-
+void presetModelHead(SimSensor& sensor, const ModelPreset& preset, const OpenKnobs& knobs) {
     HeadPreset identity;
-    identity.model = preset_.model;
-    identity.optics = {0.0, 0.0, preset_.columnPitch, 0.0, 0.0};
+    identity.model = preset.model;
+    identity.optics = {0.0, 0.0, preset.columnPitch, 0.0, 0.0};
     sensor.model().setHead(identity);
-    const SimGeometry geometry = simGeometry(preset_.model);
-    sensor.setReg(134, preset_.firmware134);
-    sensor.setReg(135, preset_.firmware135);
-    sensor.setReg(166, preset_.firmware166);
-    sensor.setReg(350, preset_.range350);
-    sensor.setReg(351, preset_.range351);
-    sensor.setReg(352, preset_.range352);
-    sensor.setReg(353, preset_.codeResolution353);
-    sensor.setReg(355, preset_.distanceUpper355);
-    sensor.setReg(356, preset_.distanceLower356);
-    sensor.setReg(358, preset_.xWindowWidth358.value_or(static_cast<uint32_t>(geometry.columns)));
-    sensor.setReg(359, preset_.xWindowStart359);
-    sensor.setReg(285, preset_.xPitch285.value_or(simGridPitch285(preset_.model, preset_.columnPitch)));
-    sensor.setReg(705, knobs_.loadStatus);
-    sensor.setReg(149, knobs_.batchMode);
+    const SimGeometry geometry = simGeometry(preset.model);
+    sensor.setReg(134, preset.firmware134);
+    sensor.setReg(135, preset.firmware135);
+    sensor.setReg(166, preset.firmware166);
+    sensor.setReg(350, preset.range350);
+    sensor.setReg(351, preset.range351);
+    sensor.setReg(352, preset.range352);
+    sensor.setReg(353, preset.codeResolution353);
+    sensor.setReg(355, preset.distanceUpper355);
+    sensor.setReg(356, preset.distanceLower356);
+    sensor.setReg(358, preset.xWindowWidth358.value_or(static_cast<uint32_t>(geometry.columns)));
+    sensor.setReg(359, preset.xWindowStart359);
+    sensor.setReg(285, preset.xPitch285.value_or(simGridPitch285(preset.model, preset.columnPitch)));
+    sensor.setReg(705, knobs.loadStatus);
+    sensor.setReg(149, knobs.batchMode);
     presetImagingRegisters(sensor, geometry.rows);
-    for (const auto& [address, value] : preset_.registers) sensor.setReg(address, value);
+    for (const auto& [address, value] : preset.registers) sensor.setReg(address, value);
 
-    if (knobs_.missingHeadTag) {
+    if (knobs.missingHeadTag) {
         sensor.registerOpcodeHandler(kFirstHeadRecord, [](SimSensor& s, const Request& r, ReplyWriter& reply) {
             std::vector<uint8_t> out = encodePacket(r.opcode, r.address, 0);
             std::vector<uint8_t> record = s.model().headRecord(r.opcode);
@@ -115,16 +108,25 @@ void SimModelSensors::presetHead(Head& head) {
             reply.write(out);
         });
     }
-    if (knobs_.calibrationBytes)
-        sensor.model().overrideCalibrationStream(std::vector<uint8_t>(*knobs_.calibrationBytes, 0));
+    if (knobs.calibrationBytes)
+        sensor.model().overrideCalibrationStream(std::vector<uint8_t>(*knobs.calibrationBytes, 0));
     Fault rejected;
     rejected.kind = FaultKind::WrongAddressEcho;
-    for (uint32_t reg : knobs_.rejectedRegisters) sensor.injectRegisterFault(reg, rejected);
+    for (uint32_t reg : knobs.rejectedRegisters) sensor.injectRegisterFault(reg, rejected);
 
-    installDebugStream(sensor, [model = preset_.model, rows = geometry.rows](SimSensor& s) {
+    installDebugStream(sensor, [model = preset.model, rows = geometry.rows](SimSensor& s) {
         return sceneDebugStreamFor(s, model, rows);
     });
+}
 
+// A fresh sensor per start, so that every knob (even the data channel's
+// presence) takes effect.
+void SimModelSensors::presetHead(Head& head) {
+    SimOptions options;
+    options.address = head.address;
+    head.sensor = std::make_unique<SimSensor>(options);
+    SimSensor& sensor = *head.sensor;
+    presetModelHead(sensor, preset_, knobs_);
     if (!knobs_.refuseDataChannel) {
         head.data = std::make_shared<DataChannelService>();
         sensor.addService(head.data);

@@ -74,6 +74,11 @@ int simHeadCount(const std::string& model);
 // Address of head `index` of a sensor whose first head is at `first`.
 std::string simHeadAddress(const std::string& first, int heads, int index);
 
+// Gives a sensor the identity, firmware words, measuring registers and scene
+// of a model preset, and the knobs' faults (what SimModelSensors does for
+// each of its heads; the data channel is left to the caller).
+void presetModelHead(SimSensor& sensor, const ModelPreset& preset, const OpenKnobs& knobs);
+
 class SimModelSensors {
 public:
     SimModelSensors(const std::string& firstAddress, ModelPreset preset = {}, OpenKnobs knobs = {});

@@ -83,28 +83,28 @@ RoiBounds roiBounds(uint32_t startColumn, uint32_t widthColumns, double pointsPe
 }
 
 void Ui::FullViewIgnoreSettingWidget::setupUi(QWidget* form) {
-    const char* tr = "FullViewIgnoreSettingWidget";
     form->setObjectName(QStringLiteral("FullViewIgnoreSettingWidget"));
     form->resize(350, 540);
     form->setWindowTitle(QStringLiteral("Form"));
     auto* column = new QVBoxLayout(form);
-    label_47 = label(form, "label_47", QCoreApplication::translate(tr, "屏蔽区域"));
+    label_47 = label(form, "label_47", QCoreApplication::translate("FullViewIgnoreSettingWidget", "屏蔽区域"));
     QFont bold = label_47->font();
     bold.setBold(true);
     label_47->setFont(bold);
     column->addWidget(label_47);
     tableView_ignore = named<QTableWidget>(form, "tableView_ignore");
     column->addWidget(tableView_ignore, 1);
-    pushButton_6 = button(form, "pushButton_6", QCoreApplication::translate(tr, "清除"));
+    pushButton_6 = button(form, "pushButton_6", QCoreApplication::translate("FullViewIgnoreSettingWidget", "清除"));
     column->addWidget(pushButton_6);
     groupBox_23 = named<QGroupBox>(form, "groupBox_23");
-    groupBox_23->setTitle(QCoreApplication::translate(tr, "追加屏蔽区域"));
+    groupBox_23->setTitle(QCoreApplication::translate("FullViewIgnoreSettingWidget", "追加屏蔽区域"));
     groupBox_23->setFlat(true);
     auto* add = new QHBoxLayout(groupBox_23);
-    pushButton_add_Polygon = button(groupBox_23, "pushButton_add_Polygon", QCoreApplication::translate(tr, "添加"));
-    label_49 = label(groupBox_23, "label_49", QCoreApplication::translate(tr, "矩形"));
-    pushButton_add_Polygon_end =
-        button(groupBox_23, "pushButton_add_Polygon_end", QCoreApplication::translate(tr, "取消"));
+    pushButton_add_Polygon = button(groupBox_23, "pushButton_add_Polygon",
+                                    QCoreApplication::translate("FullViewIgnoreSettingWidget", "添加"));
+    label_49 = label(groupBox_23, "label_49", QCoreApplication::translate("FullViewIgnoreSettingWidget", "矩形"));
+    pushButton_add_Polygon_end = button(groupBox_23, "pushButton_add_Polygon_end",
+                                        QCoreApplication::translate("FullViewIgnoreSettingWidget", "取消"));
     add->addWidget(pushButton_add_Polygon);
     add->addWidget(label_49);
     add->addWidget(pushButton_add_Polygon_end);
@@ -113,11 +113,14 @@ void Ui::FullViewIgnoreSettingWidget::setupUi(QWidget* form) {
     label_ignore_log->setWordWrap(true);
     column->addWidget(label_ignore_log);
     auto* buttons = new QHBoxLayout();
-    pushButton_ignore_monitor_settisetting_save = button(form, "pushButton_ignore_monitor_settisetting_save",
-                                                         QCoreApplication::translate(tr, "永久保存"));
+    pushButton_ignore_monitor_settisetting_save =
+        button(form, "pushButton_ignore_monitor_settisetting_save",
+               QCoreApplication::translate("FullViewIgnoreSettingWidget", "永久保存"));
     pushButton_ignore_monitor_settisetting_close =
-        button(form, "pushButton_ignore_monitor_settisetting_close", QCoreApplication::translate(tr, "还原"));
-    pushButton_close = button(form, "pushButton_close", QCoreApplication::translate(tr, "关闭"));
+        button(form, "pushButton_ignore_monitor_settisetting_close",
+               QCoreApplication::translate("FullViewIgnoreSettingWidget", "还原"));
+    pushButton_close =
+        button(form, "pushButton_close", QCoreApplication::translate("FullViewIgnoreSettingWidget", "关闭"));
     buttons->addWidget(pushButton_ignore_monitor_settisetting_save);
     buttons->addWidget(pushButton_ignore_monitor_settisetting_close);
     buttons->addWidget(pushButton_close);

@@ -48,16 +48,15 @@ void Ui::FullViewSettingWidget::setupUi(QWidget* form) {
     auto* contents = named<QWidget>(nullptr, "scrollAreaWidgetContents");
     scrollArea->setWidget(contents);
     auto* column = new QVBoxLayout(contents);
-
-    const char* tr = "FullViewSettingWidget";
     groupBox_21 = named<QGroupBox>(contents, "groupBox_21");
-    groupBox_21->setTitle(QCoreApplication::translate(tr, "测量范围"));
+    groupBox_21->setTitle(QCoreApplication::translate("FullViewSettingWidget", "测量范围"));
     groupBox_21->setMaximumHeight(90);
     auto* g1 = new QGridLayout(groupBox_21);
-    label_38 = label(groupBox_21, "label_38", QCoreApplication::translate(tr, "Z方向"));
+    label_38 = label(groupBox_21, "label_38", QCoreApplication::translate("FullViewSettingWidget", "Z方向"));
     comboBox_cmos_zrange = combo(groupBox_21, "comboBox_cmos_zrange", {"FULL", "1/2", "1/4", "1/8"});
     label_7 = label(groupBox_21, "label_7", QStringLiteral("ROI"));
-    pushButton_roi_setting = button(groupBox_21, "pushButton_roi_setting", QCoreApplication::translate(tr, "设定"));
+    pushButton_roi_setting =
+        button(groupBox_21, "pushButton_roi_setting", QCoreApplication::translate("FullViewSettingWidget", "设定"));
     pushButton_roi_setting->setMaximumWidth(75);
     g1->addWidget(label_38, 0, 0);
     g1->addWidget(comboBox_cmos_zrange, 0, 1);
@@ -66,21 +65,22 @@ void Ui::FullViewSettingWidget::setupUi(QWidget* form) {
     column->addWidget(groupBox_21);
 
     groupBox_16 = named<QGroupBox>(contents, "groupBox_16");
-    groupBox_16->setTitle(QCoreApplication::translate(tr, "感光特性"));
+    groupBox_16->setTitle(QCoreApplication::translate("FullViewSettingWidget", "感光特性"));
     auto* g2 = new QGridLayout(groupBox_16);
-    label_30 = label(groupBox_16, "label_30", QCoreApplication::translate(tr, "曝光时间(us)"));
+    label_30 = label(groupBox_16, "label_30", QCoreApplication::translate("FullViewSettingWidget", "曝光时间(us)"));
     comboBox_cmos_exposure_time = combo(groupBox_16, "comboBox_cmos_exposure_time", {});
     comboBox_cmos_exposure_time->setEditable(true);
-    label_29 = label(groupBox_16, "label_29", QCoreApplication::translate(tr, "单帧HDR"));
-    QStringList hdr{QCoreApplication::translate(tr, "高精度")};
-    for (int i = 1; i <= 9; ++i) hdr << QCoreApplication::translate(tr, "高动态范围%1").arg(i);
+    label_29 = label(groupBox_16, "label_29", QCoreApplication::translate("FullViewSettingWidget", "单帧HDR"));
+    QStringList hdr{QCoreApplication::translate("FullViewSettingWidget", "高精度")};
+    for (int i = 1; i <= 9; ++i) hdr << QCoreApplication::translate("FullViewSettingWidget", "高动态范围%1").arg(i);
     comboBox_hdr_range = combo(groupBox_16, "comboBox_hdr_range", hdr);
-    label_gain = label(groupBox_16, "label_gain", QCoreApplication::translate(tr, "增益"));
+    label_gain = label(groupBox_16, "label_gain", QCoreApplication::translate("FullViewSettingWidget", "增益"));
     QStringList gains;
-    for (int i = 1; i <= 4; ++i) gains << QCoreApplication::translate(tr, "%1档").arg(i);
+    for (int i = 1; i <= 4; ++i) gains << QCoreApplication::translate("FullViewSettingWidget", "%1档").arg(i);
     comboBox_cmos_gain = combo(groupBox_16, "comboBox_cmos_gain", gains);
-    label_9 = label(groupBox_16, "label_9", QCoreApplication::translate(tr, "高级"));
-    pushButton_image = button(groupBox_16, "pushButton_image", QCoreApplication::translate(tr, "设定"));
+    label_9 = label(groupBox_16, "label_9", QCoreApplication::translate("FullViewSettingWidget", "高级"));
+    pushButton_image =
+        button(groupBox_16, "pushButton_image", QCoreApplication::translate("FullViewSettingWidget", "设定"));
     pushButton_image->setMaximumWidth(75);
     int r = 0;
     for (auto [l, c] : {std::pair<QWidget*, QWidget*>{label_30, comboBox_cmos_exposure_time}, {label_29, comboBox_hdr_range},
@@ -91,41 +91,47 @@ void Ui::FullViewSettingWidget::setupUi(QWidget* form) {
     column->addWidget(groupBox_16);
 
     groupBox_18 = named<QGroupBox>(contents, "groupBox_18");
-    groupBox_18->setTitle(QCoreApplication::translate(tr, "峰值处理"));
+    groupBox_18->setTitle(QCoreApplication::translate("FullViewSettingWidget", "峰值处理"));
     groupBox_18->setMaximumHeight(209);
     auto* g3 = new QGridLayout(groupBox_18);
-    label_3 = label(groupBox_18, "label_3", QCoreApplication::translate(tr, "低灰度阈值"));
+    label_3 = label(groupBox_18, "label_3", QCoreApplication::translate("FullViewSettingWidget", "低灰度阈值"));
     spinBox_peak_1 = named<QSpinBox>(groupBox_18, "spinBox_peak_1");
     spinBox_peak_1->setRange(10, 254);
     horizontalSlider_peak_1 = named<QSlider>(groupBox_18, "horizontalSlider_peak_1");
     horizontalSlider_peak_1->setOrientation(Qt::Horizontal);
     horizontalSlider_peak_1->setRange(10, 255);
-    label_4 = label(groupBox_18, "label_4", QCoreApplication::translate(tr, "高灰度阈值"));
+    label_4 = label(groupBox_18, "label_4", QCoreApplication::translate("FullViewSettingWidget", "高灰度阈值"));
     spinBox_peak_2 = named<QSpinBox>(groupBox_18, "spinBox_peak_2");
     spinBox_peak_2->setRange(30, 254);
     horizontalSlider_peak_2 = named<QSlider>(groupBox_18, "horizontalSlider_peak_2");
     horizontalSlider_peak_2->setOrientation(Qt::Horizontal);
     horizontalSlider_peak_2->setRange(10, 255);
-    label_34 = label(groupBox_18, "label_34", QCoreApplication::translate(tr, "选择峰值"));
-    comboBox_cmos_peak_selection =
-        combo(groupBox_18, "comboBox_cmos_peak_selection",
-              {QCoreApplication::translate(tr, "标准"), QCoreApplication::translate(tr, "近端"),
-               QCoreApplication::translate(tr, "远端"), QCoreApplication::translate(tr, "连续"),
-               QCoreApplication::translate(tr, "连续 - 最大"), QCoreApplication::translate(tr, "连续 - 近端"),
-               QCoreApplication::translate(tr, "连续 - 远端"), QCoreApplication::translate(tr, "转为无效数据")});
-    pushButton_peak = button(groupBox_18, "pushButton_peak", QCoreApplication::translate(tr, "设定"));
+    label_34 = label(groupBox_18, "label_34", QCoreApplication::translate("FullViewSettingWidget", "选择峰值"));
+    comboBox_cmos_peak_selection = combo(groupBox_18, "comboBox_cmos_peak_selection",
+                                         {QCoreApplication::translate("FullViewSettingWidget", "标准"),
+                                          QCoreApplication::translate("FullViewSettingWidget", "近端"),
+                                          QCoreApplication::translate("FullViewSettingWidget", "远端"),
+                                          QCoreApplication::translate("FullViewSettingWidget", "连续"),
+                                          QCoreApplication::translate("FullViewSettingWidget", "连续 - 最大"),
+                                          QCoreApplication::translate("FullViewSettingWidget", "连续 - 近端"),
+                                          QCoreApplication::translate("FullViewSettingWidget", "连续 - 远端"),
+                                          QCoreApplication::translate("FullViewSettingWidget", "转为无效数据")});
+    pushButton_peak =
+        button(groupBox_18, "pushButton_peak", QCoreApplication::translate("FullViewSettingWidget", "设定"));
     pushButton_peak->setMaximumWidth(60);
     pushButton_peak->setEnabled(false);
-    label_33 = label(groupBox_18, "label_33", QCoreApplication::translate(tr, "无效数据补间点数"));
+    label_33 = label(groupBox_18, "label_33", QCoreApplication::translate("FullViewSettingWidget", "无效数据补间点数"));
     spinBox_cmos_auto_complete_num = named<QSpinBox>(groupBox_18, "spinBox_cmos_auto_complete_num");
     spinBox_cmos_auto_complete_num->setRange(0, 255);
-    label_5 = label(groupBox_18, "label_5", QCoreApplication::translate(tr, "拍摄对象"));
+    label_5 = label(groupBox_18, "label_5", QCoreApplication::translate("FullViewSettingWidget", "拍摄对象"));
     comboBox_transparency = combo(groupBox_18, "comboBox_transparency",
-                                  {QCoreApplication::translate(tr, "混合"), QCoreApplication::translate(tr, "非透明体"),
-                                   QCoreApplication::translate(tr, "半透明体1"),
-                                   QCoreApplication::translate(tr, "半透明体2")});
-    label_6 = label(groupBox_18, "label_6", QCoreApplication::translate(tr, "光晕过滤"));
-    pushButton_halo_filter = button(groupBox_18, "pushButton_halo_filter", QCoreApplication::translate(tr, "设定"));
+                                  {QCoreApplication::translate("FullViewSettingWidget", "混合"),
+                                   QCoreApplication::translate("FullViewSettingWidget", "非透明体"),
+                                   QCoreApplication::translate("FullViewSettingWidget", "半透明体1"),
+                                   QCoreApplication::translate("FullViewSettingWidget", "半透明体2")});
+    label_6 = label(groupBox_18, "label_6", QCoreApplication::translate("FullViewSettingWidget", "光晕过滤"));
+    pushButton_halo_filter =
+        button(groupBox_18, "pushButton_halo_filter", QCoreApplication::translate("FullViewSettingWidget", "设定"));
     g3->addWidget(label_3, 0, 0);
     g3->addWidget(spinBox_peak_1, 0, 1);
     g3->addWidget(horizontalSlider_peak_1, 0, 2);
@@ -144,17 +150,17 @@ void Ui::FullViewSettingWidget::setupUi(QWidget* form) {
     column->addWidget(groupBox_18);
 
     auto* hdrRow = new QHBoxLayout();
-    label_hdr = label(contents, "label_hdr", QCoreApplication::translate(tr, "多帧HDR"));
-    pushButton_hdr = button(contents, "pushButton_hdr", QCoreApplication::translate(tr, "设定"));
+    label_hdr = label(contents, "label_hdr", QCoreApplication::translate("FullViewSettingWidget", "多帧HDR"));
+    pushButton_hdr = button(contents, "pushButton_hdr", QCoreApplication::translate("FullViewSettingWidget", "设定"));
     hdrRow->addWidget(label_hdr);
     hdrRow->addWidget(pushButton_hdr);
     column->addLayout(hdrRow);
     wdight_imgignore = named<QWidget>(contents, "wdight_imgignore");
     auto* ignoreRow = new QHBoxLayout(wdight_imgignore);
     ignoreRow->setContentsMargins(0, 0, 0, 0);
-    label_37 = label(wdight_imgignore, "label_37", QCoreApplication::translate(tr, "图像屏蔽"));
-    pushButton_ignore_monitor_2 =
-        button(wdight_imgignore, "pushButton_ignore_monitor_2", QCoreApplication::translate(tr, "设定"));
+    label_37 = label(wdight_imgignore, "label_37", QCoreApplication::translate("FullViewSettingWidget", "图像屏蔽"));
+    pushButton_ignore_monitor_2 = button(wdight_imgignore, "pushButton_ignore_monitor_2",
+                                         QCoreApplication::translate("FullViewSettingWidget", "设定"));
     ignoreRow->addWidget(label_37);
     ignoreRow->addWidget(pushButton_ignore_monitor_2);
     column->addWidget(wdight_imgignore);

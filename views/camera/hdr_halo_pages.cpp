@@ -34,9 +34,6 @@ constexpr int kLowerWidthCopy = 756;
 constexpr int kUpperWidthCopy = 757;
 constexpr int kRatioCopy = 758;
 
-QString hdrText(const char* source) { return QCoreApplication::translate("HDRSettingWidget", source); }
-QString haloText(const char* source) { return QCoreApplication::translate("HaloFilterWidget", source); }
-
 void promptCommunicationFailed(QWidget* page) {
     ui::prompter().question(page, QCoreApplication::translate("HDRSettingWidget", "提示"),
                             QCoreApplication::translate("HDRSettingWidget", "通信失败!"), QMessageBox::Ok);
@@ -59,28 +56,38 @@ void Ui::HDRSettingWidget::setupUi(QWidget* form) {
     form->setWindowTitle(QStringLiteral("Form"));
     auto* column = new QVBoxLayout(form);
     groupBox_20 = named<QGroupBox>(form, "groupBox_20");
-    groupBox_20->setTitle(hdrText("多帧HDR"));
+    groupBox_20->setTitle(QCoreApplication::translate("HDRSettingWidget", "多帧HDR"));
     auto* grid = new QGridLayout(groupBox_20);
-    label_36 = label(groupBox_20, "label_36", hdrText("曝光模式"));
+    label_36 = label(groupBox_20, "label_36", QCoreApplication::translate("HDRSettingWidget", "曝光模式"));
     comboBox_cmos_imaging_mode = combo(groupBox_20, "comboBox_cmos_imaging_mode",
-                                       {hdrText("标准模式"), hdrText("2重曝光"), hdrText("3重曝光")});
-    label_hdr_mix_mode = label(groupBox_20, "label_hdr_mix_mode", hdrText("融合模式"));
-    comboBox_hdr_mix_mode = combo(groupBox_20, "comboBox_hdr_mix_mode", {hdrText("加权"), hdrText("标准")});
-    label_gray_frame = label(groupBox_20, "label_gray_frame", hdrText("亮度图"));
+                                       {QCoreApplication::translate("HDRSettingWidget", "标准模式"),
+                                        QCoreApplication::translate("HDRSettingWidget", "2重曝光"),
+                                        QCoreApplication::translate("HDRSettingWidget", "3重曝光")});
+    label_hdr_mix_mode =
+        label(groupBox_20, "label_hdr_mix_mode", QCoreApplication::translate("HDRSettingWidget", "融合模式"));
+    comboBox_hdr_mix_mode = combo(groupBox_20, "comboBox_hdr_mix_mode",
+                                  {QCoreApplication::translate("HDRSettingWidget", "加权"),
+                                   QCoreApplication::translate("HDRSettingWidget", "标准")});
+    label_gray_frame =
+        label(groupBox_20, "label_gray_frame", QCoreApplication::translate("HDRSettingWidget", "亮度图"));
     comboBox_gray_frame = combo(groupBox_20, "comboBox_gray_frame", {});
     auto exposure = [&](const char* name) {
         auto* box = named<QSpinBox>(groupBox_20, name);
         box->setRange(2, 10000);
         return box;
     };
-    label_frame1_exposure = label(groupBox_20, "label_frame1_exposure", hdrText("帧1曝光时间(us)"));
+    label_frame1_exposure =
+        label(groupBox_20, "label_frame1_exposure", QCoreApplication::translate("HDRSettingWidget", "帧1曝光时间(us)"));
     spinBox_frame1_exposure = exposure("spinBox_frame1_exposure");
-    label_frame2_exposure = label(groupBox_20, "label_frame2_exposure", hdrText("帧2曝光时间(us)"));
+    label_frame2_exposure =
+        label(groupBox_20, "label_frame2_exposure", QCoreApplication::translate("HDRSettingWidget", "帧2曝光时间(us)"));
     spinBox_frame2_exposure = exposure("spinBox_frame2_exposure");
-    label_frame3_exposure = label(groupBox_20, "label_frame3_exposure", hdrText("帧3曝光时间(us)"));
+    label_frame3_exposure =
+        label(groupBox_20, "label_frame3_exposure", QCoreApplication::translate("HDRSettingWidget", "帧3曝光时间(us)"));
     spinBox_frame3_exposure = exposure("spinBox_frame3_exposure");
-    label_17 = label(groupBox_20, "label_17", hdrText("区域帧选择"));
-    pushButton_hdr_param_file_choose = button(groupBox_20, "pushButton_hdr_param_file_choose", hdrText("选择参数文件"));
+    label_17 = label(groupBox_20, "label_17", QCoreApplication::translate("HDRSettingWidget", "区域帧选择"));
+    pushButton_hdr_param_file_choose = button(groupBox_20, "pushButton_hdr_param_file_choose",
+                                              QCoreApplication::translate("HDRSettingWidget", "选择参数文件"));
     int row = 0;
     for (auto [l, c] : {std::pair<QWidget*, QWidget*>{label_36, comboBox_cmos_imaging_mode},
                         {label_hdr_mix_mode, comboBox_hdr_mix_mode},
@@ -94,7 +101,7 @@ void Ui::HDRSettingWidget::setupUi(QWidget* form) {
     }
     column->addWidget(groupBox_20);
     column->addStretch(1);
-    pushButton_close = button(form, "pushButton_close", hdrText("关闭"));
+    pushButton_close = button(form, "pushButton_close", QCoreApplication::translate("HDRSettingWidget", "关闭"));
     column->addWidget(pushButton_close);
 }
 
@@ -241,20 +248,24 @@ void Ui::HaloFilterWidget::setupUi(QWidget* form) {
     form->setWindowTitle(QStringLiteral("Form"));
     auto* column = new QVBoxLayout(form);
     groupBox = named<QGroupBox>(form, "groupBox");
-    groupBox->setTitle(haloText("光晕过滤"));
+    groupBox->setTitle(QCoreApplication::translate("HaloFilterWidget", "光晕过滤"));
     groupBox->setFlat(true);
     QFont bold = groupBox->font();
     bold.setBold(true);
     groupBox->setFont(bold);
     auto* grid = new QGridLayout(groupBox);
-    label_6 = label(groupBox, "label_6", haloText("过滤选择"));
+    label_6 = label(groupBox, "label_6", QCoreApplication::translate("HaloFilterWidget", "过滤选择"));
     comboBox_halo = combo(groupBox, "comboBox_halo",
-                          {haloText("无"), haloText("光晕1"), haloText("光晕2"), haloText("光晕3"), haloText("自定义")});
-    label_9 = label(groupBox, "label_9", haloText("最小宽度"));
+                          {QCoreApplication::translate("HaloFilterWidget", "无"),
+                           QCoreApplication::translate("HaloFilterWidget", "光晕1"),
+                           QCoreApplication::translate("HaloFilterWidget", "光晕2"),
+                           QCoreApplication::translate("HaloFilterWidget", "光晕3"),
+                           QCoreApplication::translate("HaloFilterWidget", "自定义")});
+    label_9 = label(groupBox, "label_9", QCoreApplication::translate("HaloFilterWidget", "最小宽度"));
     spinBox_lower_width = named<QSpinBox>(groupBox, "spinBox_lower_width");
-    label_10 = label(groupBox, "label_10", haloText("最大宽度"));
+    label_10 = label(groupBox, "label_10", QCoreApplication::translate("HaloFilterWidget", "最大宽度"));
     spinBox_upper_width = named<QSpinBox>(groupBox, "spinBox_upper_width");
-    label_12 = label(groupBox, "label_12", haloText("宽高比阈值"));
+    label_12 = label(groupBox, "label_12", QCoreApplication::translate("HaloFilterWidget", "宽高比阈值"));
     doubleSpinBox_width_ratio = named<QDoubleSpinBox>(groupBox, "doubleSpinBox_width_ratio");
     doubleSpinBox_width_ratio->setDecimals(2);
     for (QWidget* w : {static_cast<QWidget*>(spinBox_lower_width), static_cast<QWidget*>(spinBox_upper_width),
@@ -279,7 +290,7 @@ void Ui::HaloFilterWidget::setupUi(QWidget* form) {
     }
     column->addWidget(groupBox);
     column->addStretch(1);
-    pushButton_close = button(form, "pushButton_close", haloText("关闭"));
+    pushButton_close = button(form, "pushButton_close", QCoreApplication::translate("HaloFilterWidget", "关闭"));
     column->addWidget(pushButton_close);
 }
 

@@ -43,8 +43,6 @@ constexpr int kGrayMapUpper = 776;
 constexpr uint64_t kSaturationCorrectionBit = 2;
 constexpr uint64_t kGrayMapBit = 4;
 
-QString text(const char* source) { return QCoreApplication::translate("ImageSettingWidget", source); }
-
 // A register read that leaves the caller's value alone when it fails.
 bool readRegister(int reg, int* value) {
     int read = 0;
@@ -79,16 +77,16 @@ void Ui::ImageSettingWidget::setupUi(QWidget* form) {
     form->setWindowTitle(QStringLiteral("Form"));
     auto* column = new QVBoxLayout(form);
     groupBox_10 = named<QGroupBox>(form, "groupBox_10");
-    groupBox_10->setTitle(text("高级"));
+    groupBox_10->setTitle(QCoreApplication::translate("ImageSettingWidget", "高级"));
     auto* grid = new QGridLayout(groupBox_10);
     int row = 0;
 
     checkBox_windx = named<QCheckBox>(groupBox_10, "checkBox_windx");
-    checkBox_windx->setText(text("锐化"));
+    checkBox_windx->setText(QCoreApplication::translate("ImageSettingWidget", "锐化"));
     grid->addWidget(checkBox_windx, row++, 0, 1, 2);
 
     checkBox_gamma = named<QCheckBox>(groupBox_10, "checkBox_gamma");
-    checkBox_gamma->setText(text("Gamma补正"));
+    checkBox_gamma->setText(QCoreApplication::translate("ImageSettingWidget", "Gamma补正"));
     spinBox_gamma = named<QDoubleSpinBox>(groupBox_10, "spinBox_gamma");
     spinBox_gamma->setRange(0.01, 24);
     spinBox_gamma->setDecimals(2);
@@ -96,14 +94,16 @@ void Ui::ImageSettingWidget::setupUi(QWidget* form) {
     grid->addWidget(checkBox_gamma, row, 0);
     grid->addWidget(spinBox_gamma, row++, 1);
 
-    label_grayShiftBit = label(groupBox_10, "label_grayShiftBit", text("光带展宽"));
+    label_grayShiftBit =
+        label(groupBox_10, "label_grayShiftBit", QCoreApplication::translate("ImageSettingWidget", "光带展宽"));
     spinBox_grayShiftBit = named<QSpinBox>(groupBox_10, "spinBox_grayShiftBit");
     spinBox_grayShiftBit->setRange(1, 255);
     spinBox_grayShiftBit->setValue(1);
     grid->addWidget(label_grayShiftBit, row, 0);
     grid->addWidget(spinBox_grayShiftBit, row++, 1);
 
-    label_gray_effect = label(groupBox_10, "label_gray_effect", text("灰度图效果"));
+    label_gray_effect =
+        label(groupBox_10, "label_gray_effect", QCoreApplication::translate("ImageSettingWidget", "灰度图效果"));
     spinBox_gray_effect = named<QSpinBox>(groupBox_10, "spinBox_gray_effect");
     spinBox_gray_effect->setRange(0, 8);
     grid->addWidget(label_gray_effect, row, 0);
@@ -113,10 +113,11 @@ void Ui::ImageSettingWidget::setupUi(QWidget* form) {
     checkBox_binning->setText(QStringLiteral("Binning"));
     grid->addWidget(checkBox_binning, row++, 0, 1, 2);
     checkBox_gray_correct = named<QCheckBox>(groupBox_10, "checkBox_gray_correct");
-    checkBox_gray_correct->setText(text("灰度饱和补正"));
+    checkBox_gray_correct->setText(QCoreApplication::translate("ImageSettingWidget", "灰度饱和补正"));
     grid->addWidget(checkBox_gray_correct, row++, 0, 1, 2);
 
-    label_gray_win_width = label(groupBox_10, "label_gray_win_width", text("灰度采样窗宽"));
+    label_gray_win_width =
+        label(groupBox_10, "label_gray_win_width", QCoreApplication::translate("ImageSettingWidget", "灰度采样窗宽"));
     comboBox_gray_win_width =
         combo(groupBox_10, "comboBox_gray_win_width", {"1", "3", "5", "7", "9", "11", "13", "15", "17"});
     comboBox_gray_win_width->setCurrentIndex(-1);
@@ -124,17 +125,20 @@ void Ui::ImageSettingWidget::setupUi(QWidget* form) {
     grid->addWidget(comboBox_gray_win_width, row++, 1);
 
     groupBox_gray_map = named<QGroupBox>(groupBox_10, "groupBox_gray_map");
-    groupBox_gray_map->setTitle(text("灰度映射"));
+    groupBox_gray_map->setTitle(QCoreApplication::translate("ImageSettingWidget", "灰度映射"));
     groupBox_gray_map->setCheckable(true);
     groupBox_gray_map->setChecked(false);
     auto* map = new QGridLayout(groupBox_gray_map);
-    label_gray_effect_2 = label(groupBox_gray_map, "label_gray_effect_2", text("最小阈值"));
+    label_gray_effect_2 =
+        label(groupBox_gray_map, "label_gray_effect_2", QCoreApplication::translate("ImageSettingWidget", "最小阈值"));
     spinBox_gray_map_min = named<QSpinBox>(groupBox_gray_map, "spinBox_gray_map_min");
     spinBox_gray_map_min->setRange(0, 255);
-    label_gray_effect_4 = label(groupBox_gray_map, "label_gray_effect_4", text("最大阈值"));
+    label_gray_effect_4 =
+        label(groupBox_gray_map, "label_gray_effect_4", QCoreApplication::translate("ImageSettingWidget", "最大阈值"));
     spinBox_gray_map_max = named<QSpinBox>(groupBox_gray_map, "spinBox_gray_map_max");
     spinBox_gray_map_max->setRange(0, 255);
-    label_gray_effect_3 = label(groupBox_gray_map, "label_gray_effect_3", text("灰度斜率"));
+    label_gray_effect_3 =
+        label(groupBox_gray_map, "label_gray_effect_3", QCoreApplication::translate("ImageSettingWidget", "灰度斜率"));
     spinBox_gray_map_ratio = named<QDoubleSpinBox>(groupBox_gray_map, "spinBox_gray_map_ratio");
     spinBox_gray_map_ratio->setRange(-1, 1);
     spinBox_gray_map_ratio->setDecimals(2);
@@ -147,12 +151,12 @@ void Ui::ImageSettingWidget::setupUi(QWidget* form) {
     grid->addWidget(groupBox_gray_map, row++, 0, 1, 2);
 
     checkBox_drop_edge = named<QCheckBox>(groupBox_10, "checkBox_drop_edge");
-    checkBox_drop_edge->setText(text("剔除上下边缘点"));
+    checkBox_drop_edge->setText(QCoreApplication::translate("ImageSettingWidget", "剔除上下边缘点"));
     grid->addWidget(checkBox_drop_edge, row++, 0, 1, 2);
 
     column->addWidget(groupBox_10);
     column->addStretch(1);
-    pushButton_close = button(form, "pushButton_close", text("关闭"));
+    pushButton_close = button(form, "pushButton_close", QCoreApplication::translate("ImageSettingWidget", "关闭"));
     column->addWidget(pushButton_close);
 }
 

@@ -31,11 +31,6 @@ constexpr int kLowerLimit = 0;
 constexpr int kUpperLimit = 1;
 constexpr int kLockPower = 2;
 
-QString lightText(const char* source) { return QCoreApplication::translate("FullViewLightSettingWidget", source); }
-QString cursorText(const char* source) {
-    return QCoreApplication::translate("FullViewLightABLineSettingWidget", source);
-}
-
 QSpinBox* spin(QWidget* parent, const char* name, int minimum, int maximum) {
     auto* box = named<QSpinBox>(parent, name);
     box->setRange(minimum, maximum);
@@ -57,31 +52,39 @@ void Ui::FullViewLightSettingWidget::setupUi(QWidget* form) {
     form->resize(350, 540);
     form->setWindowTitle(QStringLiteral("Form"));
     auto* column = new QVBoxLayout(form);
-    label_50 = page_form::label(form, "label_50", lightText("光量控制"));
+    label_50 =
+        page_form::label(form, "label_50", QCoreApplication::translate("FullViewLightSettingWidget", "光量控制"));
     QFont bold = label_50->font();
     bold.setBold(true);
     label_50->setFont(bold);
     column->addWidget(label_50);
 
     groupBox_21 = named<QGroupBox>(form, "groupBox_21");
-    groupBox_21->setTitle(lightText("激光/曝光控制"));
+    groupBox_21->setTitle(QCoreApplication::translate("FullViewLightSettingWidget", "激光/曝光控制"));
     auto* grid = new QGridLayout(groupBox_21);
-    label_39 = page_form::label(groupBox_21, "label_39", lightText("激光控制"));
+    label_39 = page_form::label(groupBox_21, "label_39",
+                                QCoreApplication::translate("FullViewLightSettingWidget", "激光控制"));
     comboBox_laser_power_control =
         combo(groupBox_21, "comboBox_laser_power_control", {"AUTO", "MANUAL", "LOCK"});
-    label_laser_power_max = page_form::label(groupBox_21, "label_laser_power_max", lightText("上限值"));
+    label_laser_power_max = page_form::label(groupBox_21, "label_laser_power_max",
+                                             QCoreApplication::translate("FullViewLightSettingWidget", "上限值"));
     spinBox_laser_power_max = spin(groupBox_21, "spinBox_laser_power_max", 10, 99);
-    label_laser_power_min = page_form::label(groupBox_21, "label_laser_power_min", lightText("下限值"));
+    label_laser_power_min = page_form::label(groupBox_21, "label_laser_power_min",
+                                             QCoreApplication::translate("FullViewLightSettingWidget", "下限值"));
     spinBox_laser_power_min = spin(groupBox_21, "spinBox_laser_power_min", 10, 99);
     spinBox_laser_power_min->setValue(99);
     label_2 = page_form::label(groupBox_21, "label_2", QStringLiteral("(10-99)"));
-    label = page_form::label(groupBox_21, "label", lightText("曝光范围"));
+    label =
+        page_form::label(groupBox_21, "label", QCoreApplication::translate("FullViewLightSettingWidget", "曝光范围"));
     label_extime_range = page_form::label(groupBox_21, "label_extime_range", QStringLiteral("(2-1000us)"));
-    label_laser_extime_max = page_form::label(groupBox_21, "label_laser_extime_max", lightText("上限值"));
+    label_laser_extime_max = page_form::label(groupBox_21, "label_laser_extime_max",
+                                              QCoreApplication::translate("FullViewLightSettingWidget", "上限值"));
     spinBox_laser_extime_max = spin(groupBox_21, "spinBox_laser_extime_max", 2, 65535);
-    label_laser_extime_min = page_form::label(groupBox_21, "label_laser_extime_min", lightText("下限值"));
+    label_laser_extime_min = page_form::label(groupBox_21, "label_laser_extime_min",
+                                              QCoreApplication::translate("FullViewLightSettingWidget", "下限值"));
     spinBox_laser_extime_min = spin(groupBox_21, "spinBox_laser_extime_min", 2, 65535);
-    label_40 = page_form::label(groupBox_21, "label_40", lightText("电压"));
+    label_40 =
+        page_form::label(groupBox_21, "label_40", QCoreApplication::translate("FullViewLightSettingWidget", "电压"));
     label_voltage = page_form::label(groupBox_21, "label_voltage", QStringLiteral("V"));
     grid->addWidget(label_39, 0, 0);
     grid->addWidget(comboBox_laser_power_control, 0, 1, 1, 2);
@@ -101,12 +104,14 @@ void Ui::FullViewLightSettingWidget::setupUi(QWidget* form) {
     column->addWidget(groupBox_21);
 
     groupBox = named<QGroupBox>(form, "groupBox");
-    groupBox->setTitle(lightText("光量控制区域"));
+    groupBox->setTitle(QCoreApplication::translate("FullViewLightSettingWidget", "光量控制区域"));
     auto* area = new QGridLayout(groupBox);
-    label_43 = page_form::label(groupBox, "label_43", lightText("左端"));
+    label_43 =
+        page_form::label(groupBox, "label_43", QCoreApplication::translate("FullViewLightSettingWidget", "左端"));
     spinBox_laser_power_feedback_left = spin(groupBox, "spinBox_laser_power_feedback_left", 0, 4096);
     label_46 = page_form::label(groupBox, "label_46", QStringLiteral("pixels"));
-    label_44 = page_form::label(groupBox, "label_44", lightText("右端"));
+    label_44 =
+        page_form::label(groupBox, "label_44", QCoreApplication::translate("FullViewLightSettingWidget", "右端"));
     spinBox_laser_power_feedback_right = spin(groupBox, "spinBox_laser_power_feedback_right", 0, 4096);
     label_45 = page_form::label(groupBox, "label_45", QStringLiteral("pixels"));
     area->addWidget(label_43, 0, 0);
@@ -117,13 +122,15 @@ void Ui::FullViewLightSettingWidget::setupUi(QWidget* form) {
     area->addWidget(label_45, 1, 2);
     column->addWidget(groupBox);
 
-    pushButton_light_setting_cursor = button(form, "pushButton_light_setting_cursor", lightText("光标设定"));
+    pushButton_light_setting_cursor = button(form, "pushButton_light_setting_cursor",
+                                             QCoreApplication::translate("FullViewLightSettingWidget", "光标设定"));
     column->addWidget(pushButton_light_setting_cursor);
     lineEdit_tmp = named<QLineEdit>(form, "lineEdit_tmp");
     lineEdit_tmp->setFixedSize(1, 1);
     column->addWidget(lineEdit_tmp);
     column->addStretch(1);
-    pushButton_light_setting_close = button(form, "pushButton_light_setting_close", lightText("关闭"));
+    pushButton_light_setting_close = button(form, "pushButton_light_setting_close",
+                                            QCoreApplication::translate("FullViewLightSettingWidget", "关闭"));
     column->addWidget(pushButton_light_setting_close);
 
     // Nothing enables the editing controls: the page only shows values.
@@ -289,20 +296,24 @@ void Ui::FullViewLightABLineSettingWidget::setupUi(QWidget* form) {
     form->resize(350, 540);
     form->setWindowTitle(QStringLiteral("Form"));
     auto* column = new QVBoxLayout(form);
-    label_51 = page_form::label(form, "label_51", cursorText("光量控制"));
+    label_51 =
+        page_form::label(form, "label_51", QCoreApplication::translate("FullViewLightABLineSettingWidget", "光量控制"));
     QFont bold = label_51->font();
     bold.setBold(true);
     label_51->setFont(bold);
-    label_52 = page_form::label(form, "label_52", cursorText("PB控制-光标设定"));
+    label_52 = page_form::label(form, "label_52",
+                                QCoreApplication::translate("FullViewLightABLineSettingWidget", "PB控制-光标设定"));
     column->addWidget(label_51);
     column->addWidget(label_52);
     groupBox_24 = named<QGroupBox>(form, "groupBox_24");
-    groupBox_24->setTitle(cursorText("FB对象范围"));
+    groupBox_24->setTitle(QCoreApplication::translate("FullViewLightABLineSettingWidget", "FB对象范围"));
     auto* grid = new QGridLayout(groupBox_24);
-    label_53 = page_form::label(groupBox_24, "label_53", cursorText("左端"));
+    label_53 = page_form::label(groupBox_24, "label_53",
+                                QCoreApplication::translate("FullViewLightABLineSettingWidget", "左端"));
     spinBox_6 = spin(groupBox_24, "spinBox_6", 0, 99);
     label_54 = page_form::label(groupBox_24, "label_54", QStringLiteral("pixels"));
-    label_55 = page_form::label(groupBox_24, "label_55", cursorText("右端"));
+    label_55 = page_form::label(groupBox_24, "label_55",
+                                QCoreApplication::translate("FullViewLightABLineSettingWidget", "右端"));
     spinBox_7 = spin(groupBox_24, "spinBox_7", 0, 99);
     label_56 = page_form::label(groupBox_24, "label_56", QStringLiteral("pixels"));
     grid->addWidget(label_53, 0, 0);
@@ -314,8 +325,12 @@ void Ui::FullViewLightABLineSettingWidget::setupUi(QWidget* form) {
     column->addWidget(groupBox_24);
     column->addStretch(1);
     auto* buttons = new QHBoxLayout();
-    pushButton_light_setting_cursor_save = button(form, "pushButton_light_setting_cursor_save", cursorText("确定"));
-    pushButton_light_setting_cursor_close = button(form, "pushButton_light_setting_cursor_close", cursorText("取消"));
+    pushButton_light_setting_cursor_save =
+        button(form, "pushButton_light_setting_cursor_save",
+               QCoreApplication::translate("FullViewLightABLineSettingWidget", "确定"));
+    pushButton_light_setting_cursor_close =
+        button(form, "pushButton_light_setting_cursor_close",
+               QCoreApplication::translate("FullViewLightABLineSettingWidget", "取消"));
     buttons->addWidget(pushButton_light_setting_cursor_save);
     buttons->addWidget(pushButton_light_setting_cursor_close);
     column->addLayout(buttons);

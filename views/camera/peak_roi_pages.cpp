@@ -32,9 +32,6 @@ constexpr int kRepairSelection = 445;
 constexpr int kFillSelection = 446;
 constexpr int kSamplingWindow = 447;
 
-QString text(const char* source) { return QCoreApplication::translate("PeakSettingWidget", source); }
-QString roiText(const char* source) { return QCoreApplication::translate("RoiSettingWidget", source); }
-
 }  // namespace
 
 void Ui::PeakSettingWidget::setupUi(QWidget* form) {
@@ -43,7 +40,7 @@ void Ui::PeakSettingWidget::setupUi(QWidget* form) {
     form->setWindowTitle(QStringLiteral("Form"));
     auto* column = new QVBoxLayout(form);
     groupBox = named<QGroupBox>(form, "groupBox");
-    groupBox->setTitle(text("多峰选择连续模式"));
+    groupBox->setTitle(QCoreApplication::translate("PeakSettingWidget", "多峰选择连续模式"));
     auto* grid = new QGridLayout(groupBox);
     auto threshold = [&](const char* name) {
         auto* box = named<QDoubleSpinBox>(groupBox, name);
@@ -51,19 +48,25 @@ void Ui::PeakSettingWidget::setupUi(QWidget* form) {
         box->setDecimals(2);
         return box;
     };
-    label_12 = label(groupBox, "label_12", text("连续阈值"));
+    label_12 = label(groupBox, "label_12", QCoreApplication::translate("PeakSettingWidget", "连续阈值"));
     doubleSpinBox_peak_cont_thd_c = threshold("doubleSpinBox_peak_cont_thd_c");
-    label_6 = label(groupBox, "label_6", text("修复选择"));
+    label_6 = label(groupBox, "label_6", QCoreApplication::translate("PeakSettingWidget", "修复选择"));
     comboBox_peak_cont_combine = combo(groupBox, "comboBox_peak_cont_combine",
-                                       {text("向右修复优先"), text("向左修复优先"), text("最大优先"),
-                                        text("近端优先"), text("远端优先")});
-    label_13 = label(groupBox, "label_13", text("修复阈值"));
+                                       {QCoreApplication::translate("PeakSettingWidget", "向右修复优先"),
+                                        QCoreApplication::translate("PeakSettingWidget", "向左修复优先"),
+                                        QCoreApplication::translate("PeakSettingWidget", "最大优先"),
+                                        QCoreApplication::translate("PeakSettingWidget", "近端优先"),
+                                        QCoreApplication::translate("PeakSettingWidget", "远端优先")});
+    label_13 = label(groupBox, "label_13", QCoreApplication::translate("PeakSettingWidget", "修复阈值"));
     doubleSpinBox_peak_cont_thd_f = threshold("doubleSpinBox_peak_cont_thd_f");
-    label_14 = label(groupBox, "label_14", text("未修复点回填选择"));
-    comboBox_single_peak_output =
-        combo(groupBox, "comboBox_single_peak_output",
-              {text("不限制"), text("高阈值"), text("唯一高阈值"), text("唯一"), text("不输出")});
-    label_15 = label(groupBox, "label_15", text("连续判断采样窗宽"));
+    label_14 = label(groupBox, "label_14", QCoreApplication::translate("PeakSettingWidget", "未修复点回填选择"));
+    comboBox_single_peak_output = combo(groupBox, "comboBox_single_peak_output",
+                                        {QCoreApplication::translate("PeakSettingWidget", "不限制"),
+                                         QCoreApplication::translate("PeakSettingWidget", "高阈值"),
+                                         QCoreApplication::translate("PeakSettingWidget", "唯一高阈值"),
+                                         QCoreApplication::translate("PeakSettingWidget", "唯一"),
+                                         QCoreApplication::translate("PeakSettingWidget", "不输出")});
+    label_15 = label(groupBox, "label_15", QCoreApplication::translate("PeakSettingWidget", "连续判断采样窗宽"));
     QStringList widths;
     for (int w = 3; w <= 27; w += 2) widths << QString::number(w);
     comboBox_single_peak_win_size = combo(groupBox, "comboBox_single_peak_win_size", widths);
@@ -78,7 +81,7 @@ void Ui::PeakSettingWidget::setupUi(QWidget* form) {
         c->setCurrentIndex(-1);
     column->addWidget(groupBox);
     column->addStretch(1);
-    pushButton_close = button(form, "pushButton_close", text("关闭"));
+    pushButton_close = button(form, "pushButton_close", QCoreApplication::translate("PeakSettingWidget", "关闭"));
     column->addWidget(pushButton_close);
 }
 
@@ -161,14 +164,14 @@ void Ui::RoiSettingWidget::setupUi(QWidget* form) {
         box->setValue(value);
         return box;
     };
-    label_7 = label(groupBox, "label_7", roiText("左"));
+    label_7 = label(groupBox, "label_7", QCoreApplication::translate("RoiSettingWidget", "左"));
     spinBox_roi_left = spin("spinBox_roi_left", 4095, 0);
-    label_8 = label(groupBox, "label_8", roiText("右"));
+    label_8 = label(groupBox, "label_8", QCoreApplication::translate("RoiSettingWidget", "右"));
     spinBox_roi_right = spin("spinBox_roi_right", 6000, 0);
-    label_11 = label(groupBox, "label_11", roiText("上"));
+    label_11 = label(groupBox, "label_11", QCoreApplication::translate("RoiSettingWidget", "上"));
     spinBox_roi_top = spin("spinBox_roi_top", 1023, 0);
     spinBox_roi_top->setEnabled(false);
-    label_13 = label(groupBox, "label_13", roiText("下"));
+    label_13 = label(groupBox, "label_13", QCoreApplication::translate("RoiSettingWidget", "下"));
     spinBox_roi_bottom = spin("spinBox_roi_bottom", 1023, 1023);
     spinBox_roi_bottom->setEnabled(false);
     int row = 0;
@@ -177,14 +180,16 @@ void Ui::RoiSettingWidget::setupUi(QWidget* form) {
         grid->addWidget(l, row, 0);
         grid->addWidget(c, row++, 1);
     }
-    pushButton_drawarea = button(groupBox, "pushButton_drawarea", roiText("选择区域"));
+    pushButton_drawarea =
+        button(groupBox, "pushButton_drawarea", QCoreApplication::translate("RoiSettingWidget", "选择区域"));
     pushButton_drawarea->setCheckable(true);
-    pushButton_resetarea = button(groupBox, "pushButton_resetarea", roiText("恢复区域"));
+    pushButton_resetarea =
+        button(groupBox, "pushButton_resetarea", QCoreApplication::translate("RoiSettingWidget", "恢复区域"));
     grid->addWidget(pushButton_drawarea, row, 0);
     grid->addWidget(pushButton_resetarea, row, 1);
     column->addWidget(groupBox);
     column->addStretch(1);
-    pushButton_close = button(form, "pushButton_close", roiText("关闭"));
+    pushButton_close = button(form, "pushButton_close", QCoreApplication::translate("RoiSettingWidget", "关闭"));
     column->addWidget(pushButton_close);
 }
 

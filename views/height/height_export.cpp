@@ -23,10 +23,11 @@ namespace {
 // The texts belong to the height view, whose buttons start the export.
 QString viewText(const char* text) { return QCoreApplication::translate("HeightView", text); }
 
-const char* const kSaveFilter =
+const char* const kSaveFilter = QT_TRANSLATE_NOOP(
+    "HeightView",
     "csv高度数据(毫米) (*.csv);;csv高度数据带行号(毫米) (*.row_csv);;tif数据 (*.tif);;定制tif数据 "
     "(*.customized.tif);;tiff数据 (*.tiff);;pcd点云数据 (*.pcd);;ascii_pcd点云数据 (*.ascii_pcd);;ply点云数据 "
-    "(*.ply);;ascii_ply点云数据 (*.ascii_ply);;txt点云数据 (*.txt);;txt点云数据-使用点间距 (*.ypitch_txt)";
+    "(*.ply);;ascii_ply点云数据 (*.ascii_ply);;txt点云数据 (*.txt);;txt点云数据-使用点间距 (*.ypitch_txt)");
 const char* const kStartName = "heightline_mm";
 const char* const kAutoSaveFolder = "batch_data";
 
@@ -77,9 +78,10 @@ void report(QWidget* owner, HeightExportOrigin origin, const HeightExportResult&
                            .arg(result.path, QLatin1String(heightExportStatusText(result.status))));
         return;
     }
-    const QString text =
-        result.status == HeightExportStatus::NoData ? viewText("没有数据!") : viewText("导出失败!") + "\n" + result.path;
-    ui::prompter().question(owner, viewText("提示"), text, QMessageBox::Ok);
+    const QString text = result.status == HeightExportStatus::NoData
+                             ? QCoreApplication::translate("HeightView", "没有数据!")
+                             : QCoreApplication::translate("HeightView", "导出失败!") + "\n" + result.path;
+    ui::prompter().question(owner, QCoreApplication::translate("HeightView", "提示"), text, QMessageBox::Ok);
 }
 
 }  // namespace
@@ -91,12 +93,14 @@ QString heightExportStartPath(const QString& lastPath) {
 
 void saveHeightDataWithDialog(QWidget* owner) {
     if (linelaserClient()->batchProfileCount.load() == 0) {
-        ui::prompter().question(owner, viewText("提示"), viewText("没有数据!"), QMessageBox::Ok);
+        ui::prompter().question(owner, QCoreApplication::translate("HeightView", "提示"),
+                                QCoreApplication::translate("HeightView", "没有数据!"), QMessageBox::Ok);
         return;
     }
     const QString last = settingsString(settings_keys::kHisOutCsv);
-    const QString chosen = ui::prompter().getSaveFileName(owner, viewText("保存高度数据(毫米)"),
-                                                          heightExportStartPath(last), viewText(kSaveFilter));
+    const QString chosen =
+        ui::prompter().getSaveFileName(owner, QCoreApplication::translate("HeightView", "保存高度数据(毫米)"),
+                                       heightExportStartPath(last), viewText(kSaveFilter));
     if (chosen.isEmpty()) return;
     setSettingsString(settings_keys::kHisOutCsv, chosen);
     exportHeightData(owner, chosen, HeightExportOrigin::Dialog);

@@ -1,0 +1,247 @@
+// The program end to end as a person uses it, offscreen in a private network
+// namespace: the connection dialog's search finds the simulated sensor behind
+// a veth pair, "连接" connects it, the live profile shows yellow on black,
+// batch mode and "开始监控" bring the batch as a height map with the scene's
+// step in two grey levels, and "断开" in the dialog disconnects. What is
+// checked is read from grabs of the main window.
+#include <QApplication>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QTableWidget>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "app/myqss.h"
+#include "app/startup.h"
+#include "tests/app/main_window_fixture.h"
+#include "tests/support/qt/qt_test_env.h"
+#include "tests/support/test_network.h"
+#include "tools/sensor_sim/search_responder.h"
+#include "views/height/height_chart_view.h"
+#include "views/height/height_view.h"
+#include "views/profile/kx_outline_widget.h"
+#include "views/profile/outline_chart_widget.h"
+
+namespace {
+
+using mirevo::test::ClientSensorOptions;
+
+bool yellowish(QRgb p) { return qRed(p) > 100 && qGreen(p) > 100 && qBlue(p) < 60; }
+
+class ProgramEndToEnd : public mirevo::test::MainWindowFixture {
+protected:
+    static constexpr int kBatchLength = 40;
+
+    bool openInSetUp() const override { return false; }
+    ClientSensorOptions sensorOptions() const override {
+        ClientSensorOptions options;
+        options.batchLength = kBatchLength;
+        // Whole frames: the scene's step lies at half the streamed points.
+        options.streamedColumns = 2048;
+        options.firstStreamedColumn = 0;
+        return options;
+    }
+
+    void SetUp() override {
+        std::string error;
+        network_ = search_test::TestNetwork::create(&error);
+        ASSERT_NE(network_, nullptr) << error;
+        MainWindowFixture::SetUp();
+        if (HasFatalFailure()) return;
+        // The sensor answers the search from the other end of the veth pair
+        // with the address it listens on.
+        sensor_sim::SearchResponderOptions options;
+        options.heads.push_back({sensor().address(), "ZP5160"});
+        options.networkNamespace = network_->sensorNamespace();
+        responder_ = std::make_unique<sensor_sim::SearchResponder>(options);
+        ASSERT_TRUE(responder_->start());
+        // The program's own style and style sheet, as at start-up.
+        previousStyle_ = QApplication::style()->objectName();
+        previousSheet_ = qApp->styleSheet();
+        QApplication::setStyle(new myqss(0));
+        QString startupError;
+        ASSERT_TRUE(checkStartupResources(&startupError)) << startupError.toStdString();
+    }
+
+    void TearDown() override {
+        MainWindowFixture::TearDown();
+        if (responder_) responder_->stop();
+        network_.reset();
+        qApp->setStyleSheet(previousSheet_);
+        QApplication::setStyle(previousStyle_);
+    }
+
+    // Acts like a person in the dialog: once the sensor is listed, select its
+    // row and press "连接" (once).
+    void connectToTheListedSensor() {
+        pressedConnect_ = false;
+        onDialog([this](ConnectSetDialog& dialog) {
+            auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("tableWidget_tcpconn"));
+            auto* refresh = dialog.findChild<QPushButton*>(QStringLiteral("pushButton_refresh"));
+            if (pressedConnect_ || dialog.jobRunning() || !refresh->isEnabled()) return;
+            for (int row = 0; row < table->rowCount(); ++row) {
+                const QTableWidgetItem* item = table->item(row, 0);
+                if (item && item->text() == QString::fromStdString(sensor().address())) {
+                    table->selectRow(row);
+                    pressedConnect_ = true;
+                    dialog.findChild<QPushButton*>(QStringLiteral("pushButton_open"))->click();
+                    return;
+                }
+            }
+        });
+    }
+
+    QImage grabWindow(const QString& name) { return mirevo::test::saveGrab(*window_, name); }
+
+    // A point of a child widget in the window's grab.
+    QPoint inWindow(QWidget* widget, QPointF point) {
+        return widget->mapTo(window_.get(), point.toPoint());
+    }
+
+    std::unique_ptr<search_test::TestNetwork> network_;
+    std::unique_ptr<sensor_sim::SearchResponder> responder_;
+    QString previousStyle_;
+    QString previousSheet_;
+    bool pressedConnect_ = false;
+};
+
+TEST_F(ProgramEndToEnd, FindConnectWatchTheProfileTakeABatchAndDisconnect) {
+    connectToTheListedSensor();
+    QtLineLaserClient& window = makeWindowAndConnect();
+    ASSERT_TRUE(pressedConnect_) << "the search did not list the simulated sensor";
+    ASSERT_TRUE(client().connected);
+    EXPECT_EQ(child<QLabel>("label_sb_connstr")->text(),
+              QStringLiteral("已连接 %1").arg(QString::fromStdString(sensor().address())));
+    EXPECT_TRUE(client().profileThread.joinable());
+    // A window system activates the window the person works in; offscreen the test does.
+    QApplication::setActiveWindow(&window);
+
+    // ---- the live profile: yellow where the scene's heights are
+    OutlineChartWidget* profile = window.profileView();
+    ASSERT_NE(profile, nullptr);
+    ASSERT_TRUE(waitUntil([&] {
+        int valid = 0;
+        for (double z : profile->profileZ()) valid += z > -9999.0;
+        return valid > 1000;
+    })) << "no live profile shown";
+    spin(100);
+    const QImage live = grabWindow(QStringLiteral("program_live_profile"));
+    KxOutlineWidget* plot = profile->plot();
+    const QVector<double>& xs = profile->profileX();
+    const QVector<double>& zs = profile->profileZ();
+    int checked = 0, yellow = 0;
+    for (int i = 0; i < xs.size(); i += 97) {
+        if (zs[i] <= -9999.0) continue;
+        const QPoint p = inWindow(plot, QPointF(plot->canvas().toPixelX(static_cast<float>(xs[i])),
+                                                plot->canvas().toPixelY(static_cast<float>(zs[i]))));
+        ++checked;
+        for (int dy = -2; dy <= 2; ++dy)
+            if (yellowish(live.pixel(p.x(), p.y() + dy))) {
+                ++yellow;
+                break;
+            }
+    }
+    EXPECT_GT(checked, 10);
+    EXPECT_GE(yellow, checked * 9 / 10);  // (steep edges beside invalid points may miss the window)
+    // Away from the curve the plot is black.
+    const QPoint corner = inWindow(plot, QPointF(plot->width() * 0.5, plot->height() * 0.05));
+    EXPECT_LT(qGray(live.pixel(corner)), 40);
+
+    // ---- batch mode, "开始监控": the batch as a height map
+    bool batch = true, single = false;
+    ASSERT_EQ(client().cfgBatchEnable(1, &batch, &single), 0);
+    button("pushButton_start")->click();  // returns once the batch is complete
+    ASSERT_TRUE(client().batchComplete);
+    HeightView* height = window.heightMapView();
+    ASSERT_NE(height, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return height->rowsDrawn() >= kBatchLength; })) << "the batch was not painted";
+    // The scene: the first half of the profile on the plane, the second half
+    // one step higher.
+    const int points = client().profilePointCount();
+    const int lowColumn = points / 4 + 3;
+    const int highColumn = points * 3 / 4 + 3;
+    double plane = 0, step = 0;
+    {
+        std::lock_guard<std::mutex> lock(client().batchMutex);
+        plane = client().batchHeights[1][static_cast<size_t>(lowColumn)];
+        step = client().batchHeights[1][static_cast<size_t>(highColumn)];
+    }
+    ASSERT_GT(step, plane);
+    // A display range around the two heights, as the range dialog sets it,
+    // and a second batch painted with it.
+    client().displayRange.viewMin = plane - (step - plane);
+    client().displayRange.viewMax = step + (step - plane);
+    client().displayRange.fixedRange = true;
+    const int firstBatch = client().batchNumber;
+    sensor().streamer().setPlan(sensor().batchPlan(kBatchLength, static_cast<uint32_t>(firstBatch + 1)));
+    button("pushButton_start")->click();
+    ASSERT_TRUE(waitUntil([&] { return client().batchNumber.load() == firstBatch + 1 &&
+                                       client().batchShownNumber.load() == firstBatch + 1 &&
+                                       client().batchComplete && height->rowsDrawn() >= kBatchLength; }));
+    spin(300);
+    height->chart()->replot();
+    const QImage map = grabWindow(QStringLiteral("program_height_map"));
+    HeightCahrtView* chart = height->chart();
+    const QPointF tl = chart->pixmapItem()->topLeft->pixelPosition();
+    const QPointF br = chart->pixmapItem()->bottomRight->pixelPosition();
+    const cv::Mat& image = height->heightImage();
+    // The grey the window shows at an image row and column: the most frequent
+    // one around the point (grid lines and invalid columns are thin).
+    auto shown = [&](int row, int column) {
+        const QPoint at = inWindow(chart, QPointF(tl.x() + (column + 0.5) / image.cols * (br.x() - tl.x()),
+                                                  tl.y() + (row + 0.5) / image.rows * (br.y() - tl.y())));
+        std::map<int, int> counts;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -3; dx <= 3; ++dx) ++counts[qGray(map.pixel(at.x() + dx, at.y() + dy))];
+        int best = -1, bestCount = 0;
+        for (const auto& [grey, count] : counts)
+            if (count > bestCount) best = grey, bestCount = count;
+        return best;
+    };
+    for (int row : {2, kBatchLength / 2 + 2, kBatchLength - 2}) {
+        const int low = shown(row, lowColumn);
+        const int high = shown(row, highColumn);
+        EXPECT_NEAR(low, image.at<uint8_t>(row, lowColumn), 2) << row;
+        EXPECT_NEAR(high, image.at<uint8_t>(row, highColumn), 2) << row;
+        // Two grey levels, far apart, across the step.
+        EXPECT_GT(high - low, 60) << row;
+    }
+    EXPECT_EQ(child<QLabel>("label_sb_row")->text(), QStringLiteral("当前批处理行数：%1").arg(kBatchLength));
+
+    // ---- the sub-windows' title bars: the active one in the accent colour
+    QMdiSubWindow* active = child<QMdiArea>("mdiArea")->activeSubWindow();
+    ASSERT_NE(active, nullptr);
+    EXPECT_EQ(active->windowTitle().right(1), QStringLiteral("1"));
+    const QPoint activeTitle = inWindow(active, QPointF(active->width() / 2.0, 8));
+    EXPECT_EQ(map.pixelColor(activeTitle), QColor(myqss::kAccentRed, myqss::kAccentGreen, myqss::kAccentBlue));
+    QMdiSubWindow* other = active == window.subWindowManager().profileWindow() ? window.subWindowManager().heightWindow()
+                                                                              : window.subWindowManager().profileWindow();
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(map.pixelColor(inWindow(other, QPointF(other->width() / 2.0, 8))), QColor(Qt::white));
+
+    // ---- "断开" in the connection dialog
+    bool pressedDisconnect = false;
+    onDialog([&](ConnectSetDialog& dialog) {
+        auto* disconnect = dialog.findChild<QPushButton*>(QStringLiteral("pushButton_disconn"));
+        if (!pressedDisconnect && disconnect->isEnabled()) {
+            pressedDisconnect = true;
+            disconnect->click();
+        }
+        if (pressedDisconnect) dialog.reject();
+    });
+    child<QAction>("actiontcpset")->trigger();
+    EXPECT_TRUE(pressedDisconnect);
+    EXPECT_FALSE(client().connected);
+    EXPECT_EQ(child<QLabel>("label_sb_connstr")->text(), QStringLiteral("未连接"));
+    EXPECT_EQ(child<QLabel>("label_sb_lmodel")->text(), QStringLiteral("-"));
+    EXPECT_TRUE(window.isVisible());
+    grabWindow(QStringLiteral("program_disconnected"));
+}
+
+}  // namespace
