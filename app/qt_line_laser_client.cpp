@@ -14,6 +14,7 @@
 #include "app/conn_edit_dialog.h"
 #include "app/connect_set_dialog.h"
 #include "app/event_wait.h"
+#include "app/head_switch.h"
 #include "app/settings_file.h"
 #include "sensor_client/app_settings.h"
 #include "sensor_client/linelaser_client.h"
@@ -21,6 +22,8 @@
 #include "sensor_client/prompter.h"
 #include "sensor_client/sleeper.h"
 #include "sensor_client/widget_utils.h"
+#include "settings_windows/change_procedure_dlg.h"
+#include "settings_windows/real_time_setting_dlg.h"
 #include "sensor_interface/registry/hvq5_setting_api.h"
 #include "ui_qt_line_laser_client.h"
 #include "views/height/height_view.h"
@@ -95,6 +98,8 @@ void QtLineLaserClient::initUi() {
     ui->horizontalWidget_btm->hide();
     ui->pushButton_end->setEnabled(false);
     ui->pushButton_start->setEnabled(true);
+    // The stored language; its switch opens both sub-windows shortly.
+    changeLanguage(language_switch::startupLanguage(languageIndex()));
     QTimer::singleShot(kOpenSubWindowsMs, this, [this] {
         openProfileWindow();
         openHeightWindow();
@@ -129,6 +134,8 @@ void QtLineLaserClient::createProgressDialog() {
 
 void QtLineLaserClient::connectSignals() {
     LinelaserClient* client = linelaserClient();
+    connect(ui->actionchinese, &QAction::triggered, this, &QtLineLaserClient::slot_ChangeChinese);
+    connect(ui->actionenglish, &QAction::triggered, this, &QtLineLaserClient::slot_ChangeEnglish);
     connect(ui->actiontcpset, &QAction::triggered, this, &QtLineLaserClient::slot_actiontcpset);
     connect(client, &LinelaserClient::signal_sendclose, this, &QtLineLaserClient::slot_tcpdisconnected);
     connect(client, &LinelaserClient::signal_laser_conn, this, &QtLineLaserClient::slot_laser_conn);
@@ -156,6 +163,9 @@ void QtLineLaserClient::slot_OnTimmerTask() {
 
 void QtLineLaserClient::showHeadSwitchResult(int result) {
     waitDialog.cancelBtnClicked();
+    // The reopened client sends only its heartbeat: the head it is on now
+    // (also after 254 and 255) gets what a fresh connection gets.
+    if (head_switch::reopened(result) && linelaserClient()->connected) startAcquisitionAfterConnect();
     {
         BoxOpen open(tickBoxesOpen_);
         if (result == 0)
@@ -183,16 +193,22 @@ void QtLineLaserClient::slot_actiontcpset() {
     LinelaserClient* client = linelaserClient();
     if (client->connected) {
         slot_laser_conn();
-        bool batch = true, single = false;
-        if (client->cfgBatchEnable(0, &batch, &single) != 0) return;
-        client->cfgBatchEnable(1, &batch, &single);
-        if (batch)
-            client->startBatchAcquisition(false);
-        else
-            client->startProfileAcquisition();
+        if (!startAcquisitionAfterConnect()) return;
     }
     headActionGroup->setVisible(client->connected && ui->label_sb_lmodel->text().endsWith(QLatin1Char('F')));
     updateStatusLabel();
+}
+
+bool QtLineLaserClient::startAcquisitionAfterConnect() {
+    LinelaserClient* client = linelaserClient();
+    bool batch = true, single = false;
+    if (client->cfgBatchEnable(0, &batch, &single) != 0) return false;
+    client->cfgBatchEnable(1, &batch, &single);
+    if (batch)
+        client->startBatchAcquisition(false);
+    else
+        client->startProfileAcquisition();
+    return true;
 }
 
 void QtLineLaserClient::slot_laser_conn() {
@@ -394,18 +410,34 @@ void QtLineLaserClient::on_comboBox_selectno_currentIndexChanged(int index) { se
 
 // ---------------------------------------------------------------- the real-time settings window
 
-QWidget* QtLineLaserClient::settingsWindowWidget() const {
-    // The real-time settings window is not built into the program yet.
-    return nullptr;
+QWidget* QtLineLaserClient::settingsWindowWidget() const { return settingsDialog; }
+
+void QtLineLaserClient::enableSettingsWindowMenus() {
+    if (settingsDialog) settingsDialog->setMenuEnabled(true);
 }
 
-void QtLineLaserClient::enableSettingsWindowMenus() {}
+void QtLineLaserClient::closeSettingsWindow() {
+    if (settingsDialog) settingsDialog->close();
+}
 
-void QtLineLaserClient::closeSettingsWindow() {}
+void QtLineLaserClient::runSettingsWindow() {
+    settingsDialog = new RealTimeSettingDlg(this);
+    // The window nulls the member when it closes, and deletes itself.
+    settingsDialog->setOwnerPointer(&settingsDialog);
+    connect(linelaserClient(), &LinelaserClient::signal_recv_type_datas, settingsDialog,
+            &RealTimeSettingDlg::slot_recv_type_datas);
+    connect(settingsDialog, &RealTimeSettingDlg::signal_trigger_batch_real, this, &QtLineLaserClient::slot_trigger_batch);
+    connect(settingsDialog, &RealTimeSettingDlg::signal_changeProce, this,
+            &QtLineLaserClient::slot_settings_window_closed, Qt::DirectConnection);
+    if (heightView) heightView->setRefreshEnabled(false);
+    settingsDialog->exec();
+    if (heightView) heightView->setRefreshEnabled(true);
+}
 
-void QtLineLaserClient::runSettingsWindow() {}
-
-void QtLineLaserClient::runProgramDialog() {}
+void QtLineLaserClient::runProgramDialog() {
+    ChangeProcedureDlg dialog(this);
+    dialog.exec();
+}
 
 void QtLineLaserClient::slot_settings_window_closed(bool save) {
     if (heightView) heightView->updateLineAxis();

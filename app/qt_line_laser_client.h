@@ -18,6 +18,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "app/language_switch.h"
 #include "app/main_window_tick.h"
 #include "app/qmdi_sub_manage.h"
 #include "app/window_jobs.h"
@@ -45,6 +46,8 @@ public:
     static constexpr int kOpenSubWindowsMs = 300;
     static constexpr int kRebootPauseMs = 50;
     static constexpr int kBatchModeRegister = 149;
+    // A language switch rebuilds the two sub-windows this long after closing them.
+    static constexpr int kReopenSubWindowsMs = 10;
 
     explicit QtLineLaserClient(QWidget* parent = nullptr);
     ~QtLineLaserClient() override;
@@ -107,6 +110,12 @@ public slots:
     void openHeightWindow();
     void updateStatusLabel();
 
+    // Reconnects the client to head index (0 to 3) on the window's job
+    // thread; the tick shows the outcome. Always true.
+    bool switch_sensor_head(int index);
+    void slot_ChangeChinese();
+    void slot_ChangeEnglish();
+
 private slots:
     void on_pushButton_start_clicked();
     void on_pushButton_end_clicked();
@@ -120,6 +129,10 @@ private slots:
     void on_action_reset_triggered();
     void on_actionaboutkx_triggered();
     void on_actionaboutqt_triggered();
+    void on_action_sensor_head1_toggled(bool checked);
+    void on_action_sensor_head2_toggled(bool checked);
+    void on_action_sensor_head3_toggled(bool checked);
+    void on_action_sensor_head4_toggled(bool checked);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -131,9 +144,17 @@ private:
     void connectSignals();
     // Puts a sub-window at (x, 0) with half the MDI area's width.
     void placeSubWindow(QWidget* view, int x);
-    // After a connection: the sensor's batch setting decides the acquisition.
-    void startAcquisitionAfterConnect();
+    // After a connection: the sensor's batch setting decides the acquisition;
+    // false (nothing started) when it cannot be read.
+    bool startAcquisitionAfterConnect();
     void showHeadSwitchResult(int result);
+    // The head switch's job on the window's job thread.
+    void headSwitchWorker(int index);
+    // Both language slots: the translator and style sheet, the form's texts,
+    // the sub-windows rebuilt, the action checked, the choice stored.
+    void changeLanguage(language_switch::Language language);
+    void retranslate();
+    void reopenSubWindows();
     void showEncoderWarning();
     void setBatchButtons(bool batchRunning);
     bool requireConnection();

@@ -22,6 +22,7 @@
 
 #include "app/connect_set_dialog.h"
 #include "app/qt_line_laser_client.h"
+#include "sensor_client/app_settings.h"
 #include "tests/support/qt/client_fixture.h"
 
 namespace mirevo::test {
@@ -32,6 +33,9 @@ protected:
         // Loopback starts down in a fresh namespace; the simulator listens on it.
         ASSERT_EQ(std::system("ip link set lo up"), 0);
         ClientFixture::SetUp();
+        // The program as installed in China: the window starts in the
+        // source language whatever the test machine's locale.
+        setLanguageIndex(0);
         driver_.setInterval(10);
         QObject::connect(&driver_, &QTimer::timeout, [this] { drive(); });
         driver_.start();

@@ -174,8 +174,9 @@ TEST_F(MainWindowTest, AFailedReadOfTheBatchSettingStartsNoAcquisition) {
     EXPECT_FALSE(client().profileThread.joinable());
     EXPECT_FALSE(client().batchThread.joinable());
     EXPECT_TRUE(sensor().writesTo(149).empty());
-    // The status label and the head actions stay as they were.
-    EXPECT_EQ(label("label_sb_connstr"), QStringLiteral("未连接..."));
+    // The status label and the head actions stay as they were: the label as
+    // the start-up language switch left it (the client was open before).
+    EXPECT_EQ(label("label_sb_connstr"), QStringLiteral("已连接 %1").arg(client().ip));
     EXPECT_TRUE(window.headActions()->isVisible());
 }
 
@@ -533,6 +534,8 @@ TEST_F(MainWindowTest, AHeadSwitchResultIsShownOnceAndNoBoxNestsInAnother) {
     ModalPrompter* modal = owned.get();
     auto previous = ui::installPrompter(std::move(owned));
     QtLineLaserClient& window = makeWindowAndConnect();
+    // The mark alone moves (no switch starts for the connected head).
+    window.currentHead = 1;
     child<QAction>("action_sensor_head2")->setChecked(true);
     window.currentHead = 0;
     // A second result arrives while the first box shows.

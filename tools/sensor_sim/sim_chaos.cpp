@@ -77,14 +77,16 @@ uint32_t ChaosStreamer::draw(uint32_t below) { return below == 0 ? 0 : random_()
 
 // Runs on the command connection's thread, after the trigger was stored.
 void ChaosStreamer::onTrigger() {
-    std::thread previous;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        previous = std::move(worker_);
+    // A sensor streams one batch at a time. Triggers may arrive on two
+    // connections at once (a host reconnecting its command channel): each
+    // waits until no stream runs, so none replaces a worker still running.
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (worker_.joinable()) {
+        std::thread previous = std::move(worker_);
+        lock.unlock();
+        previous.join();
+        lock.lock();
     }
-    if (previous.joinable()) previous.join();  // a sensor streams one batch at a time
-
-    std::lock_guard<std::mutex> lock(mutex_);
     if (stopping_) return;
     ChaosBatch batch;
     batch.batchNumber = nextBatchNumber_++;
