@@ -478,7 +478,7 @@ int main(int argc, char** argv) {
     };
     auto switchMode = [&](bool toProfiles) {
         const qint64 switchStart = stalls.now();
-        if (window->waitingForBatch()) pause->click();
+        if (window->waitingForBatch() || pause->isEnabled()) pause->click();
         pending = false;
         client->stopAcquisition();
         bool batch = !toProfiles, single = false;
@@ -503,6 +503,12 @@ int main(int argc, char** argv) {
             return;
         }
         if (profilePhase || window->waitingForBatch() || !settle()) return;
+        // A batch that began and never ended keeps "开始监控" disabled until
+        // "暂停" is pressed, as a person would.
+        if (!start->isEnabled() && pause->isEnabled()) {
+            ++givenUp;
+            pause->click();
+        }
         QTimer::singleShot(0, window.get(), [&] {
             if (window->waitingForBatch() || profilePhase || pending || !start->isEnabled()) return;
             ++presses;
