@@ -142,6 +142,8 @@ void QtLineLaserClient::connectSignals() {
     connect(client, &LinelaserClient::signal_recv_type_datas, this, &QtLineLaserClient::slot_recv_type_datas);
     connect(client, &LinelaserClient::signal_laser_batch_state, this, &QtLineLaserClient::slot_laser_batch_state);
     connect(this, &QtLineLaserClient::signal_prompt_settings, this, &QtLineLaserClient::slot_on_settings_prompt);
+    connect(this, &QtLineLaserClient::signal_prompt_upgrade, this, &QtLineLaserClient::slot_on_upgrade_prompt);
+    connect(connectDialog, &ConnectSetDialog::signal_upgrade, this, &QtLineLaserClient::slot_start_upgrade);
 }
 
 // ---------------------------------------------------------------- the tick

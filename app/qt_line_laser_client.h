@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 #include "app/language_switch.h"
 #include "app/main_window_tick.h"
@@ -102,6 +103,12 @@ public slots:
     void slot_laser_batch_state(int val);
     void slot_trigger_batch(bool val);
     void slot_on_settings_prompt(int progress, QString title, QString prompt);
+    // Progress and messages of a firmware upgrade (the types of
+    // upgrade_prompt in firmware_upgrade.h); for a question the upgrade's
+    // blocking call gets the answer: true to write, false to skip.
+    bool slot_on_upgrade_prompt(int type, QVariant prompt);
+    // The connection dialog in upgrade mode chose the sensor to upgrade.
+    void slot_start_upgrade(QString ip, QString port);
     // The real-time settings window closed; save: store the settings in the
     // sensor's permanent memory.
     void slot_settings_window_closed(bool save);
@@ -129,6 +136,11 @@ private slots:
     void on_action_reset_triggered();
     void on_actionaboutkx_triggered();
     void on_actionaboutqt_triggered();
+    // Settings files and the firmware upgrade.
+    void on_action_export_settings_triggered();
+    void on_action_import_settings_triggered();
+    void on_action_settings_cmp_triggered();
+    void on_action_upgrade_firmware_triggered();
     void on_action_sensor_head1_toggled(bool checked);
     void on_action_sensor_head2_toggled(bool checked);
     void on_action_sensor_head3_toggled(bool checked);
@@ -166,6 +178,11 @@ private:
     void runProgramDialog();
     // Waits for a running job, serving its questions meanwhile.
     void finishJobs();
+    // Starts a settings or upgrade job with progressActive set, so that no
+    // second one starts before its first report; false when it cannot start.
+    bool startProgressJob(std::function<void()> job);
+    // The settings progress dialog, shown at once for a job that starts.
+    void showSettingsProgress(const QString& title, const QString& label);
 
     Ui::QtLineLaserClientClass* ui;
     RealTimeSettingDlg* settingsDialog = nullptr;
