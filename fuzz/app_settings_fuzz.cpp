@@ -21,15 +21,21 @@
 
 namespace {
 
+char scratchFolder[] = "/tmp/fuzz_app_settings_XXXXXX";
+
+void removeScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(scratchFolder, ignored);
+}
+
 // A folder of the fuzzer's own, made once, as the working folder: the
 // settings live in "settings.ini" of whatever folder is current.
 void enterScratchFolder() {
     static bool entered = false;
     if (entered) return;
-    char pattern[] = "/tmp/fuzz_app_settings_XXXXXX";
-    const char* folder = mkdtemp(pattern);
-    FUZZ_CHECK(folder != nullptr);
-    FUZZ_CHECK(QDir::setCurrent(QString::fromUtf8(folder)));
+    FUZZ_CHECK(mkdtemp(scratchFolder) != nullptr);
+    FUZZ_CHECK(QDir::setCurrent(QString::fromUtf8(scratchFolder)));
+    std::atexit(removeScratchFolder);
     entered = true;
 }
 
