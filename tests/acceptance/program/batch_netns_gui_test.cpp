@@ -28,6 +28,8 @@
 
 #include "tests/acceptance/program/program_fixture.h"
 #include "tests/support/qt/scripted_prompter.h"
+#include "tools/sensor_sim/debug_stream_service.h"
+#include "tools/sensor_sim/sensor_model.h"
 #include "views/height/d3d_set_dialog.h"
 #include "views/height/height_chart_view.h"
 #include "views/height/height_export_runner.h"
@@ -466,8 +468,10 @@ TEST_F(StepUnderTheCursors, TheCursorsPlacedAcrossTheStepReadItsHeight) {
     dragCursor(plot, plot.canvas().xCursors()[1].x1, bTo);
     spin(300);  // a few live profiles: the read-out follows them
     const qcustomplot_alline::ABStruct shown = plot.readoutRecord();
-    EXPECT_NEAR(shown.A, aTo, 0.5 * (xs[n - 1] - xs[0]) / plot.width() * 2) << "A under the mouse";
-    EXPECT_NEAR(shown.B, bTo, 0.5 * (xs[n - 1] - xs[0]) / plot.width() * 2) << "B under the mouse";
+    const auto xRange = plot.canvas().xRange();
+    const double mmPerPixel = (xRange.second - xRange.first) / plot.width();
+    EXPECT_NEAR(shown.A, aTo, 2 * mmPerPixel) << "A under the mouse";
+    EXPECT_NEAR(shown.B, bTo, 2 * mmPerPixel) << "B under the mouse";
 
     // The read-out: both points, and their height difference, the step.
     ABAreaWidgets& readout = plot.readout();
@@ -480,6 +484,23 @@ TEST_F(StepUnderTheCursors, TheCursorsPlacedAcrossTheStepReadItsHeight) {
     // The plot keeps its profile in floats.
     EXPECT_NEAR(shown.zA, plane.median, plane.spread + 1e-5);
     EXPECT_NEAR(shown.zB, step.median, step.spread + 1e-5);
+    // The same against the simulator's scene: the plane 40 camera rows below
+    // the step, each row's distance from the head's calibration, in the
+    // sensor's units (its height range, 30000 units above the reference
+    // distance, is the program's upper z bound in mm), each peak's distance
+    // sent to 1/256 unit, the read-out to 3 decimals.
+    {
+        const mirevo::test::ClientSensorOptions options = sensorOptions();
+        const double unitsAbove = static_cast<double>((options.preset.range350 - options.preset.range352) >> 8);
+        const double mmPerUnit = client().zUpperMm / unitsAbove;
+        const int columnA = n * 3 / 8 / 2, columnB = n * 5 / 8 / 2;  // two points per camera column
+        const double planeRow = sensor_sim::scenePeakRow(columnA, 1024);
+        const double stepRow = sensor_sim::scenePeakRow(columnB, 1024);
+        ASSERT_EQ(planeRow - stepRow, 40.0);
+        sensor_sim::SensorModel& model = sensor().head().model();
+        const double sceneStep = (model.distanceAt(columnA, planeRow) - model.distanceAt(columnB, stepRow)) * mmPerUnit;
+        EXPECT_NEAR(heightRead, sceneStep, 0.0005 + 2.0 / 256 * mmPerUnit) << "the scene's step: " << sceneStep << " mm";
+    }
     const QImage grab = grabWindow(QStringLiteral("4_profile_cursors_across_the_step"));
 
     // The two cursors stand in the grab where they were dragged: A red, B
