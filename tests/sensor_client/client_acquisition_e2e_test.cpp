@@ -19,6 +19,7 @@
 #include "sensor_interface/registry/device_functions.h"
 #include "sensor_interface/registry/hvq5_api.h"
 #include "tests/support/qt/client_fixture.h"
+#include "tools/sensor_sim/debug_stream_service.h"
 
 using mirevo::test::ClientFixture;
 using mirevo::test::ClientSensorOptions;
@@ -276,6 +277,49 @@ TEST_F(ClientRawImageTest, AResetGivesABlackImageOfTheZRangeWindow) {
     client().copyRawImage(&image, many.data(), 100000);
     EXPECT_FLOAT_EQ(many.back(), 7.0f);
 }
+
+// Whatever the series, the raw image's peaks are the laser line's rows: heads
+// that measure distances themselves (series '5' and '6') still report peak
+// rows while they show the camera image.
+class ClientRawImageSeriesTest : public ClientFixture, public ::testing::WithParamInterface<const char*> {
+protected:
+    ClientSensorOptions sensorOptions() const override {
+        ClientSensorOptions options;
+        options.preset.model = GetParam();
+        return options;
+    }
+};
+
+TEST_P(ClientRawImageSeriesTest, ThePeaksLieOnTheScenesRows) {
+    constexpr int kWindowRows = 256;
+    writeRegister(client(), 11, kWindowRows);
+    writeRegister(client(), 296, 1);
+    QSignalSpy data(&client(), &LinelaserClient::signal_recv_type_datas);
+    ASSERT_TRUE(client().startProfileAcquisition());
+    ASSERT_TRUE(waitUntil([&] { return countValue(data, 1) >= 2; }));
+    client().stopAcquisition();
+
+    cv::Mat image;
+    std::vector<float> peaks(2048, -1.0f);
+    client().copyRawImage(&image, peaks.data(), 2048);
+    ASSERT_EQ(image.rows, kWindowRows);
+    ASSERT_EQ(image.cols, 2048);
+    int onLastRow = 0;
+    for (int c = 0; c < 2048; ++c) {
+        const double row = sensor_sim::scenePeakRow(c, kWindowRows);
+        if (row <= 0.0) continue;  // no peak there
+        EXPECT_NEAR(peaks[c], row, 0.011) << "column " << c;
+        onLastRow += peaks[c] == kWindowRows - 1;
+    }
+    EXPECT_EQ(onLastRow, 0) << "peaks pushed to the last row";
+    // The step lies 40 rows above the plane, on the image and in the peaks.
+    EXPECT_EQ(image.at<uint8_t>(static_cast<int>(peaks[10]), 10), 220);
+    EXPECT_EQ(image.at<uint8_t>(static_cast<int>(peaks[1200]), 1200), 220);
+    EXPECT_NEAR(peaks[10] - peaks[1200], 40.0, 0.011);
+}
+
+INSTANTIATE_TEST_SUITE_P(Series, ClientRawImageSeriesTest, ::testing::Values("ZP4100", "ZP5160", "ZP6100"),
+                         [](const auto& info) { return std::string(info.param); });
 
 // ------------------------------------------------------------------ batch
 

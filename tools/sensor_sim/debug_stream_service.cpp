@@ -69,6 +69,10 @@ bool sendsPeakRows(const std::string& model) {
     return series == '3' || series == '4';
 }
 
+bool streamsPeakRows(const SimSensor& sensor, const std::string& model) {
+    return sensor.reg(kImageModeRegister) != 0 || sendsPeakRows(model);
+}
+
 std::vector<uint8_t> sceneDistanceDebugStream(SimSensor& sensor, int imageRows) {
     constexpr uint32_t kReferenceWord = 0x80000000u;
     const int64_t reference = sensor.reg(350);  // the reference distance x 256
@@ -83,7 +87,7 @@ std::vector<uint8_t> sceneDistanceDebugStream(SimSensor& sensor, int imageRows) 
 }
 
 std::vector<uint8_t> sceneDebugStreamFor(SimSensor& sensor, const std::string& model, int imageRows) {
-    return sendsPeakRows(model) ? sceneDebugStream(imageRows) : sceneDistanceDebugStream(sensor, imageRows);
+    return streamsPeakRows(sensor, model) ? sceneDebugStream(imageRows) : sceneDistanceDebugStream(sensor, imageRows);
 }
 
 void installDebugStream(SimSensor& sensor, DebugStreamSource source) {

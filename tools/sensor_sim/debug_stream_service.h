@@ -30,13 +30,24 @@ double scenePeakRow(int column, int imageRows);
 // the other series measure the distance themselves.
 bool sendsPeakRows(const std::string& model);
 
+// Register 296: 0 while the head measures profiles, otherwise it shows the
+// camera image.
+constexpr uint32_t kImageModeRegister = 296;
+
+// Whether the head's DEBUG stream carries fixed-point peak rows: always while
+// it shows the camera image (the peaks mark the laser line on the image, so
+// they are rows on every series), and on series '3' and '4' while it measures
+// too. Otherwise it carries distance words.
+bool streamsPeakRows(const SimSensor& sensor, const std::string& model);
+
 // The default scene as the sensor measures it: the same peaks, each column's
 // distance from the sensor's calibration at its peak row, sent as 32-bit
 // distance words relative to register 350 (a word of 2^31 is the reference
 // distance, 0 is no peak), with intensity bytes and the raw image.
 std::vector<uint8_t> sceneDistanceDebugStream(SimSensor& sensor, int imageRows);
 
-// The scene stream a head of this model sends, seen by a camera of imageRows rows.
+// The scene stream a head of this model sends in its current mode, seen by a
+// camera of imageRows rows.
 std::vector<uint8_t> sceneDebugStreamFor(SimSensor& sensor, const std::string& model, int imageRows);
 
 }  // namespace sensor_sim

@@ -58,7 +58,7 @@ std::vector<uint8_t> LiveScene::stream(SimSensor& sensor) {
     }
 
     std::vector<uint32_t> values(kColumns, 0);
-    if (sendsPeakRows(model_)) {
+    if (streamsPeakRows(sensor, model_)) {
         for (int c = 0; c < kColumns; ++c) values[c] = static_cast<uint32_t>(std::lround(peaks[c] * 65536.0));
     } else {
         const int64_t reference = sensor.reg(350);

@@ -18,7 +18,8 @@ class SimSensor;
 class LiveScene {
 public:
     // model: the head's model text (its series picks peak rows or distance
-    // words); cameraRows: rows of the camera (image rows when register 11 is
+    // words while it measures; showing the camera image, every head sends
+    // peak rows); cameraRows: rows of the camera (image rows when register 11 is
     // 0 or above them).
     LiveScene(std::string model, int cameraRows);
 
@@ -26,7 +27,8 @@ public:
     void install(SimSensor& sensor);
 
     // Distance units (x 256) added to every measured column per request; 0
-    // keeps the scene still. Only measuring heads (not series '3' / '4').
+    // keeps the scene still. Only distance words move (a measuring head
+    // outside the camera image).
     void setGenerationStep(int32_t step);
     // A pause before each answer.
     void setPaceMs(int ms);

@@ -1,7 +1,8 @@
 // Camera image: in the real-time settings window "拍摄设定" shows the raw
-// camera image with the laser line on the rows the scene predicts (the plane,
-// the step higher up, a gap without a peak); the dump button writes the image
-// with its peak rows to a file that reads back as shown.
+// camera image with the laser line and its peak marks on the rows the scene
+// predicts (the plane, the step higher up, a gap without a peak); the dump
+// button writes the image with its peak rows to a file that reads back as
+// shown.
 #include <QApplication>
 #include <QFile>
 #include <QPushButton>
@@ -86,6 +87,13 @@ TEST_F(CameraImage, TheLaserLineLiesOnThePredictedRowsAndTheDumpReadsBack) {
         EXPECT_NEAR(brightest, predicted, 1.5) << "column " << column;
     }
     EXPECT_GT(checked, 40);
+    // The peak marks over the image: display column d is image column d + 8;
+    // the default head measures distances itself, yet the marks lie on the line.
+    ASSERT_EQ(shownPeaks.size(), static_cast<size_t>(shown.cols - 16));
+    for (int column = 8; column < shown.cols - 8; column += 37) {
+        const double predicted = sensor_sim::scenePeakRow(column, cameraRows);
+        if (predicted > 0) EXPECT_NEAR(shownPeaks[column - 8], predicted, 0.011) << "peak mark of column " << column;
+    }
     // The step: its columns lie higher (smaller rows) than the plane's.
     EXPECT_LT(sensor_sim::scenePeakRow(1200, cameraRows), sensor_sim::scenePeakRow(600, cameraRows));
 
