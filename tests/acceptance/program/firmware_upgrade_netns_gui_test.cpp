@@ -21,6 +21,7 @@
 
 #include "app/connect_set_dialog.h"
 #include "tests/acceptance/program/program_fixture.h"
+#include "tests/app/four_head_sensor.h"
 #include "tests/app/upgradable_heads.h"
 #include "tests/app/upgrade_test_support.h"
 #include "tests/support/qt/scoped_sleeper.h"
@@ -58,11 +59,7 @@ const QStringList kPackage = entries({"0:1:0x0120:0x400000:500", "1:2:0x0120:0x4
 
 class FirmwareUpgrade : public ProgramAcceptance {
 protected:
-    mirevo::test::ClientSensorOptions sensorOptions() const override {
-        mirevo::test::ClientSensorOptions options;
-        options.preset.model = "ZP5160F";
-        return options;
-    }
+    mirevo::test::ClientSensorOptions sensorOptions() const override { return mirevo::test::fourHeadSensorOptions(); }
     std::string sensorAddress() const override { return upgrade_test::withRoomForFourHeads(addressForTest()); }
 
     void SetUp() override {
