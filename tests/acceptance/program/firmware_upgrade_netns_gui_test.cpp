@@ -66,12 +66,13 @@ protected:
         ProgramAcceptance::SetUp();
         if (HasFatalFailure()) return;
         ASSERT_EQ(sensor().headCount(), 4);
-        heads_ = upgrade_test::installUpgradeServices(sensor());
+        // The firmware words first: a settings reset keeps them.
         for (int i = 0; i < 4; ++i) {
             sensor().head(i).setReg(134, kHeadVersion);
             sensor().head(i).setReg(135, kControllerVersion);
             sensor().head(i).setReg(166, kControllerWord);
         }
+        heads_ = upgrade_test::installUpgradeServices(sensor());
     }
 
     void TearDown() override {
@@ -230,6 +231,11 @@ TEST_F(FirmwareUpgrade, EveryHeadGetsItsImagesInTurnWithTheResetsAndReboots) {
     EXPECT_TRUE(client().connected);
     EXPECT_EQ(label("label_sb_connstr"), "已连接 " + QString::fromStdString(sensor().address()));
     EXPECT_EQ(label("label_sb_lmodel"), "5160F");
+    EXPECT_EQ(label("label_sb_fpga_version"), "11a.3.4007");
+    // The live profile runs again.
+    const int frames = client().frameCount.load();
+    EXPECT_TRUE(waitUntil([&] { return client().frameCount.load() > frames + 5; }, 20000));
+    spin(300);
     grabWindow(QStringLiteral("7_reconnected"));
 }
 
