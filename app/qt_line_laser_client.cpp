@@ -342,6 +342,10 @@ void QtLineLaserClient::openHeightWindow() {
         subWindows.setHeightWindow(sub);
         sub->setWindowTitle(QString::fromLatin1(kHeightTitleCode));
         sub->show();
+        // A window built while connected (after a language switch, or
+        // reopened by its button) spans the sensor's profile points as the
+        // connection set it, not the chart's default width.
+        if (linelaserClient()->connected) heightView->updateXAxisLabels();
         heightView->updateLineAxis();
         sub->setWindowIcon(QIcon(QString::fromLatin1(kHeightIcon)));
     }

@@ -356,5 +356,17 @@ put("upgrade_package", "size_past_end", zpf_seed(0, 0x011A, 0x00030007, zpf(
 put("upgrade_package", "format_two", zpf_seed(1, 0x011A, 0x00030007, zpf(
     [(0, 2, 0x011B, 0x400000, 8, None)], fmt=2)))
 
+# The program's settings.ini: as the program writes it, with a short program
+# list, a stored language, odd values and a line without a group.
+put("app_settings", "as_written", (
+    "[ConnectSetDialog]\r\nip=192.168.1.10\r\nport=7\r\n\r\n"
+    "[SETTINGPATH]\r\nselect=3\r\nselectList=\"SettingNo.0,SettingNo.1,SettingNo.2,SettingNo.3,SettingNo.4,"
+    "SettingNo.5,SettingNo.6,SettingNo.7,SettingNo.8,SettingNo.9,SettingNo.10,SettingNo.11,SettingNo.12,"
+    "SettingNo.13,SettingNo.14,SettingNo.15\"\r\n\r\n"
+    "[SHOWLANGUAGE]\r\nIndex=1\r\n\r\n[HeightDisplay]\r\nheight_precision=0.1\r\nheight_min=-5\r\n").encode())
+put("app_settings", "short_list", b"[SETTINGPATH]\nselectList=a,b\nselect=-7\n[SHOWLANGUAGE]\nIndex=-1\n")
+put("app_settings", "odd_values", "[SHOWLANGUAGE]\nIndex=abc\n[HeightDisplay]\nheight_max=1e400\n"
+    "[SETTINGPATH]\nselectList=程序一,,程序三,程序四,程序五\nselect=99999999999\nloose=1\n".encode("utf-8"))
+
 if PACKAGE_ONLY:
     package_main(sys.argv[2:])

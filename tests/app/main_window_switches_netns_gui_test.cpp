@@ -1,36 +1,26 @@
 // The main window's head switch on a simulated four-head sensor and its
 // language switch, against the real client, each test in a private network
 // namespace of its own (the connection dialog searches when it shows).
-#include <QAbstractButton>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
-#include <QComboBox>
 #include <QFile>
-#include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMenu>
 #include <QPainter>
 #include <QPointer>
 #include <QStyleOptionTitleBar>
-#include <QTabWidget>
-#include <QTableWidget>
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <ostream>
 
 #include "app/head_switch.h"
 #include "app/myqss.h"
 #include "sensor_client/app_settings.h"
 #include "sensor_client/settings_keys.h"
+#include "tests/app/four_head_sensor.h"
 #include "tests/app/main_window_fixture.h"
-#include "tests/support/loopback_address.h"
+#include "tests/app/visible_texts.h"
 #include "tests/support/qt/qt_test_env.h"
 #include "tests/support/qt/scripted_prompter.h"
 #include "views/height/height_view.h"
@@ -41,9 +31,9 @@ namespace {
 using mirevo::test::ClientSensorOptions;
 using mirevo::test::PromptKind;
 using mirevo::test::ScopedPrompter;
-
-constexpr uint8_t kReadOpcode = 161;
-constexpr uint32_t kLiveProfileRegister = 319;
+using mirevo::test::Texts;
+using mirevo::test::chineseTexts;
+using mirevo::test::visibleTexts;
 
 // ---------------------------------------------------------------- head switch
 
@@ -51,15 +41,8 @@ constexpr uint32_t kLiveProfileRegister = 319;
 // at .2 to .4.
 class HeadSwitchTest : public mirevo::test::MainWindowFixture {
 protected:
-    ClientSensorOptions sensorOptions() const override {
-        ClientSensorOptions options;
-        options.preset.model = "ZP5160F";
-        return options;
-    }
-    std::string sensorAddress() const override {
-        const auto bytes = mirevo::test::ipv4Bytes(addressForTest());
-        return "127." + std::to_string(bytes[1]) + "." + std::to_string(bytes[2]) + ".1";
-    }
+    ClientSensorOptions sensorOptions() const override { return mirevo::test::fourHeadSensorOptions(); }
+    std::string sensorAddress() const override { return mirevo::test::firstHeadAddress(addressForTest()); }
     void SetUp() override {
         MainWindowFixture::SetUp();
         if (HasFatalFailure()) return;
@@ -72,12 +55,7 @@ protected:
     QAction* headAction(int index) {
         return child<QAction>(QStringLiteral("action_sensor_head%1").arg(index + 1).toLatin1().constData());
     }
-    int liveReads(int head) {
-        int reads = 0;
-        for (const auto& packet : sensor().head(head).packetLog())
-            if (packet.opcode == kReadOpcode && (packet.address & 0xFFFF) == kLiveProfileRegister) ++reads;
-        return reads;
-    }
+    int liveReads(int head) { return mirevo::test::liveProfileReads(sensor(), head); }
     // Chooses the head's action and waits for the tick's box.
     void chooseHead(ScopedPrompter& p, int index) {
         const size_t before = p->prompts().size();
@@ -198,73 +176,6 @@ TEST_F(HeadSwitchTest, NoStoredAddressFails) {
 }
 
 // ---------------------------------------------------------------- language switch
-
-bool hasChinese(const QString& text) {
-    for (QChar c : text) {
-        const ushort u = c.unicode();
-        if ((u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3000 && u <= 0x303F) || (u >= 0xFF00 && u <= 0xFFEF)) return true;
-    }
-    return false;
-}
-
-// The texts an operator reads on an object, by a name of the object and the
-// kind of text.
-using Texts = std::map<QString, QString>;
-
-void collectTexts(QObject* object, const QString& path, Texts& texts) {
-    auto put = [&](const char* kind, const QString& text) {
-        if (!text.isEmpty()) texts[path + QLatin1Char(':') + QLatin1String(kind)] = text;
-    };
-    if (auto* w = qobject_cast<QWidget*>(object)) {
-        if (w->isWindow()) put("windowTitle", w->windowTitle());
-        put("toolTip", w->toolTip());
-    }
-    if (auto* l = qobject_cast<QLabel*>(object)) put("text", l->text());
-    if (auto* b = qobject_cast<QAbstractButton*>(object)) put("text", b->text());
-    if (auto* g = qobject_cast<QGroupBox*>(object)) put("title", g->title());
-    if (auto* m = qobject_cast<QMenu*>(object)) put("title", m->title());
-    if (auto* e = qobject_cast<QLineEdit*>(object)) put("placeholder", e->placeholderText());
-    if (auto* a = qobject_cast<QAction*>(object)) {
-        put("text", a->text());
-        put("toolTip", a->toolTip() == a->text().remove(QLatin1Char('&')) ? QString() : a->toolTip());
-    }
-    if (auto* c = qobject_cast<QComboBox*>(object))
-        for (int i = 0; i < c->count(); ++i) put(QStringLiteral("item%1").arg(i).toLatin1().constData(), c->itemText(i));
-    if (auto* t = qobject_cast<QTabWidget*>(object))
-        for (int i = 0; i < t->count(); ++i) put(QStringLiteral("tab%1").arg(i).toLatin1().constData(), t->tabText(i));
-    if (auto* h = qobject_cast<QHeaderView*>(object)) {
-        if (QAbstractItemModel* model = h->model())
-            for (int i = 0; i < model->columnCount() && h->orientation() == Qt::Horizontal; ++i)
-                put(QStringLiteral("header%1").arg(i).toLatin1().constData(),
-                    model->headerData(i, Qt::Horizontal).toString());
-    }
-}
-
-// Every text of the window's visible widgets, its actions and menus.
-Texts visibleTexts(QWidget& window) {
-    Texts texts;
-    collectTexts(&window, window.objectName(), texts);
-    for (QObject* object : window.findChildren<QObject*>()) {
-        auto* widget = qobject_cast<QWidget*>(object);
-        if (widget && !qobject_cast<QMenu*>(widget) && !widget->isVisibleTo(&window)) continue;
-        if (qobject_cast<QAction*>(object) && !static_cast<QAction*>(object)->isVisible()) continue;
-        if (qobject_cast<QMenu*>(object) && !static_cast<QMenu*>(object)->menuAction()->isVisible()) continue;
-        QString path = object->objectName();
-        for (QObject* up = object->parent(); up && up != &window; up = up->parent())
-            path = up->objectName() + QLatin1Char('/') + path;
-        path += QLatin1Char('@') + QString::fromLatin1(object->metaObject()->className());
-        collectTexts(object, path, texts);
-    }
-    return texts;
-}
-
-// The texts that still hold Chinese, the status line's data excepted.
-QStringList chineseTexts(const Texts& texts) {
-    QStringList left;
-    for (const auto& [where, text] : texts)
-        if (hasChinese(text)) left << where + QStringLiteral(" = ") + text;
-    return left;
-}
 
 // The title bar that the installed style draws for a title code.
 QImage titleBar(const QString& code) {

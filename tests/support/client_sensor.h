@@ -58,6 +58,8 @@ public:
     const std::string& headAddress(int index) const { return sensors_.address(index); }
     sensor_sim::SimStatus& status() { return *status_; }
     sensor_sim::LiveScene& scene() { return *scene_; }
+    // The live scene of head `index` (0: scene()); valid while started.
+    sensor_sim::LiveScene& scene(int index) { return index == 0 ? *scene_ : *furtherScenes_.at(index - 1); }
     sensor_sim::BatchStreamer& streamer() { return *streamer_; }
     sensor_sim::DataChannelService& dataChannel() { return *sensors_.dataChannel(0); }
     // Data connections accepted since start (0 while stopped).
