@@ -87,6 +87,10 @@ void ConnectSetDialog::showEvent(QShowEvent* event) {
     ui->retranslateUi(this);
     // The form's texts carry the title "连接"; the running dialog names its mode.
     applyModeTitle();
+    // The connection may have ended while the dialog was hidden (an upgrade
+    // closes the client): the buttons show the state it is in now, so that
+    // "连接" is not left disabled with nothing connected.
+    setConnectedButtons(linelaserClient()->connected);
 }
 
 bool ConnectSetDialog::startJob(std::function<void()> job) {

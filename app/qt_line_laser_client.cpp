@@ -375,22 +375,49 @@ bool QtLineLaserClient::requireConnection() {
 
 void QtLineLaserClient::on_pushButton_start_clicked() {
     if (!requireConnection()) return;
-    // A press while the last batch is awaited starts nothing: the wait runs.
+    // A press while the last batch is triggered or awaited starts nothing: the wait runs.
     if (batchWaiting_) return;
     LinelaserClient* client = linelaserClient();
-    const int status = client->startBatchAcquisition(true);
-    if (status == 0) {
-        // The flag is cleared only when a new batch number arrives, so a flag
-        // left set by the last batch ends the wait at once. A lost sensor,
-        // "暂停" or closing the window end it too.
-        batchWaiting_ = true;
-        waitWithEvents([this, client] { return client->batchComplete || !client->connected || !batchWaiting_ || closing_; });
-        batchWaiting_ = false;
-    } else {
+    batchWaiting_ = true;
+    const int status = triggerBatch();
+    // The flag is cleared only when a new batch number arrives, so a flag
+    // left set by the last batch (as the trigger returned) ends the wait at
+    // once. A lost sensor, "暂停" or closing the window end it too.
+    if (status != 0)
         LogHelper::logFormat(CLOG_LEVEL::RWARNING, nullptr, nullptr, __LINE__, "batch trigger failed: %d", status);
-    }
+    else if (!completeAtTrigger_)
+        waitWithEvents([this, client] { return client->batchComplete || !client->connected || !batchWaiting_ || closing_; });
+    batchWaiting_ = false;
     setBatchButtons(false);
     enableSettingsWindowMenus();
+}
+
+int QtLineLaserClient::triggerBatch() {
+    // Stopping the other acquisitions, the measuring mode and the trigger are
+    // round trips to the sensor (seconds when it answers late or the command
+    // connection has to be made again): they run on the window's job thread
+    // while the window stays live. A job already running (a settings transfer,
+    // a head switch) ends first.
+    waitWithEvents([this] { return !jobs_.running() || closing_; });
+    if (closing_) return kTriggerNotRun;
+    triggerStatus_ = kTriggerPending;
+    completeAtTrigger_ = false;
+    const bool started = jobs_.start([this] {
+        LinelaserClient* client = linelaserClient();
+        const int status = client->startBatchAcquisition(true);
+        const bool complete = client->batchComplete;
+        QMetaObject::invokeMethod(
+            this,
+            [this, status, complete] {
+                completeAtTrigger_ = complete;
+                triggerStatus_ = status;
+            },
+            Qt::QueuedConnection);
+    });
+    if (!started) return kTriggerNotRun;
+    // Closing the window waits for the job too, serving this call meanwhile.
+    waitWithEvents([this] { return triggerStatus_ != kTriggerPending || (closing_ && !jobs_.running()); });
+    return triggerStatus_ == kTriggerPending ? kTriggerNotRun : triggerStatus_;
 }
 
 void QtLineLaserClient::on_pushButton_end_clicked() {

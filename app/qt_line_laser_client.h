@@ -169,6 +169,10 @@ private:
     void reopenSubWindows();
     void showEncoderWarning();
     void setBatchButtons(bool batchRunning);
+    // The start button's acquisition start and trigger on the job thread,
+    // events served meanwhile; the trigger's status, or kTriggerNotRun
+    // (completeAtTrigger_ then holds the batch flag as the trigger returned).
+    int triggerBatch();
     bool requireConnection();
     // The real-time settings window and the program dialog.
     QWidget* settingsWindowWidget() const;
@@ -199,7 +203,11 @@ private:
 
     MainWindowTick tick_;
     int tickBoxesOpen_ = 0;      // boxes of the tick still open (their modal loops run further ticks)
-    bool batchWaiting_ = false;  // the start button waits for its batch
+    bool batchWaiting_ = false;  // the start button triggers or waits for its batch
+    static constexpr int kTriggerPending = -1;
+    static constexpr int kTriggerNotRun = -2;
+    int triggerStatus_ = kTriggerPending;  // delivered by the trigger job's queued call
+    bool completeAtTrigger_ = false;       // the client's batch-complete flag as the trigger returned
     bool closing_ = false;       // the window is closing: waits end, nothing new starts
     WindowJobs jobs_;
 };

@@ -160,6 +160,8 @@ bool QtLineLaserClient::slot_on_upgrade_prompt(int type, QVariant prompt) {
         ui::prompter().ask(this, QMessageBox::Critical, tr("升級"), prompt.toString(), {tr("确定")});
         progressActive = false;
         progressDialog->reset();
+        // The job may have closed the client on its way: the status bar says what holds now.
+        updateStatusLabel();
         return false;
     }
     progressButton->hide();
@@ -172,6 +174,9 @@ bool QtLineLaserClient::slot_on_upgrade_prompt(int type, QVariant prompt) {
         progressDialog->setLabelText(tr("升级已完成"));
         progressButton->show();
         progressActive = false;
+        // The upgrade leaves the client closed (the operator reconnects to
+        // the new firmware): no stale "connected" and old firmware words.
+        updateStatusLabel();
     } else {
         const bool integrated = (type & 0xE000) == 0x6000;
         progressDialog->setLabelText(tr("%1固件升级中，请勿断电或重启").arg(integrated ? tr("传感器") : tr("控制器")));

@@ -257,7 +257,7 @@ private:
 };
 
 // Where the GUI thread was while it stalled: inside a press of "开始监控"
-// (the client's batch start and trigger run in the GUI thread), inside a
+// (its trigger runs on the window's job thread, its wait serves events), inside a
 // switch between batches and live profiles, or elsewhere.
 struct Busy {
     std::vector<std::pair<qint64, qint64>> presses, switches;
@@ -497,6 +497,9 @@ int main(int argc, char** argv) {
     QObject::connect(&scheduler, &QTimer::timeout, [&] {
         const int second = static_cast<int>(clock.elapsed() / 1000) % kCycleSeconds;
         const bool wantProfiles = second >= kCycleSeconds - kProfileSecondsPerCycle;
+        // The start button's trigger runs on the window's job thread: the
+        // switch (the soak's own calls in the GUI thread) waits for it.
+        if (window->jobs().running()) return;
         if (wantProfiles != profilePhase) {
             settle();
             switchMode(wantProfiles);

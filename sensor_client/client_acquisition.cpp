@@ -43,6 +43,7 @@ void LinelaserClient::joinAcquisitionThreads() {
 }
 
 bool LinelaserClient::stopAcquisition() {
+    std::lock_guard<std::recursive_mutex> mode(modeMutex_);
     acquiring = false;
     joinAcquisitionThreads();
     events.clearAcquisitionWords();
@@ -50,6 +51,7 @@ bool LinelaserClient::stopAcquisition() {
 }
 
 bool LinelaserClient::startProfileAcquisition() {
+    std::lock_guard<std::recursive_mutex> mode(modeMutex_);
     if (!stopAcquisition()) return false;
     acquiring = true;
     profileThread = std::thread(&LinelaserClient::thread_get_outline, this);
@@ -57,6 +59,7 @@ bool LinelaserClient::startProfileAcquisition() {
 }
 
 bool LinelaserClient::startStatusAcquisition() {
+    std::lock_guard<std::recursive_mutex> mode(modeMutex_);
     if (!stopAcquisition()) return false;
     {
         std::lock_guard<std::mutex> lock(ioMutex);
@@ -69,11 +72,14 @@ bool LinelaserClient::startStatusAcquisition() {
 }
 
 int LinelaserClient::startBatchAcquisition(bool trigger) {
-    stopAcquisition();
-    hvq5_pri_startiomeasure(deviceId, 20, 1);
-    if (stopAcquisition()) {
-        acquiring = true;
-        batchThread = std::thread(&LinelaserClient::thread_batch, this);
+    {
+        std::lock_guard<std::recursive_mutex> mode(modeMutex_);
+        stopAcquisition();
+        hvq5_pri_startiomeasure(deviceId, 20, 1);
+        if (stopAcquisition()) {
+            acquiring = true;
+            batchThread = std::thread(&LinelaserClient::thread_batch, this);
+        }
     }
     return trigger ? HVQ5_2_TriggerOneBatch(deviceId) : 0;
 }

@@ -183,6 +183,7 @@ void LinelaserClient::onBatchDelivered() {
 }
 
 int LinelaserClient::close() {
+    std::lock_guard<std::recursive_mutex> mode(modeMutex_);
     connected = false;
     acquiring = false;
     wakeWaits();

@@ -156,6 +156,9 @@ public:
     void shutdown();
 
     // ---- acquisition modes (mutually exclusive; each start stops the others) ----
+    // A mode change may run on a window's job thread (the start button's
+    // trigger) while the GUI thread changes the mode too: the changes take
+    // turns, so no thread object is joined or replaced by two threads at once.
     bool stopAcquisition();
     bool startProfileAcquisition();
     bool startStatusAcquisition();
@@ -276,6 +279,8 @@ private:
     ClientTimings timings_;
     std::mutex wakeMutex_;
     std::condition_variable wake_;
+    // Held by every mode change (recursive: each start stops first).
+    std::recursive_mutex modeMutex_;
 };
 
 // The process-wide client, made on first use (in the GUI thread).

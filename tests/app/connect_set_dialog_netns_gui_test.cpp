@@ -143,6 +143,26 @@ TEST_F(ConnectDialogTest, ConnectsToTheSelectedSensorAndRemembersIt) {
     EXPECT_TRUE(button("pushButton_open")->isEnabled());
 }
 
+TEST_F(ConnectDialogTest, ShownAgainItsButtonsSayWhetherTheClientIsConnectedNow) {
+    answerSearch({sensor().address()});
+    showDialog();
+    connectAndWait([&] { return !dialog_->isVisible(); });
+    ASSERT_TRUE(client().connected);
+    dialog_->show();
+    EXPECT_TRUE(connectedButtons()) << "still connected";
+    dialog_->hide();
+
+    client().close();  // as an upgrade leaves it
+    dialog_->show();
+    EXPECT_FALSE(connectedButtons());
+    EXPECT_TRUE(button("pushButton_open")->isEnabled());
+    EXPECT_TRUE(table()->isEnabled());
+    ASSERT_TRUE(waitUntil([&] { return button("pushButton_refresh")->isEnabled() && !dialog_->jobRunning(); }));
+    table()->selectRow(0);
+    connectAndWait([&] { return !dialog_->isVisible(); });
+    EXPECT_TRUE(client().connected) << "connected again";
+}
+
 TEST_F(ConnectDialogTest, AFailedConnectionShowsItsBox) {
     answerSearch({"127.250.250.250"});  // nothing listens there
     showDialog();

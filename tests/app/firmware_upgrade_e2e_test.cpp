@@ -13,6 +13,7 @@
 #include <ostream>
 #include <vector>
 
+#include "tests/app/upgradable_heads.h"
 #include "tests/app/upgrade_test_support.h"
 #include "tests/support/qt/client_fixture.h"
 #include "tests/support/qt/scoped_sleeper.h"
@@ -26,6 +27,7 @@ namespace {
 using sensor_sim::FlashTarget;
 using upgrade_test::entries;
 using upgrade_test::image;
+using upgrade_test::UpgradeHead;
 
 constexpr uint8_t kWriteOpcode = 160;
 constexpr uint8_t kControllerFlashOpcode = 164;
@@ -40,24 +42,13 @@ struct Prompt {
     QVariant value;
 };
 
-// The services an upgrade needs on one head.
-struct UpgradeHead {
-    std::shared_ptr<sensor_sim::SimFlash> flash;
-    std::shared_ptr<sensor_sim::SimReboot> reboot;
-    std::shared_ptr<sensor_sim::SimPrograms> programs;
-};
-
 class UpgradeJobTest : public mirevo::test::ClientFixture {
 public:
     using ClientFixture::sensor;
 
     void SetUp() override {
         ClientFixture::SetUp();
-        for (int i = 0; i < sensor().headCount(); ++i) {
-            sensor_sim::SimSensor& head = sensor().head(i);
-            heads.push_back({sensor_sim::installFlash(head), sensor_sim::installReboot(head),
-                             sensor_sim::installPrograms(head)});
-        }
+        heads = upgrade_test::installUpgradeServices(sensor());
         context.progressActive = &progressActive;
         context.prompt = [this](int type, const QVariant& value) { prompts.push_back({type, value}); };
         context.ask = [this](int type, const QVariant& value) {
@@ -431,13 +422,7 @@ protected:
         options.preset.model = "ZP5160F";
         return options;
     }
-    std::string sensorAddress() const override {
-        // Room for the three heads after the first.
-        std::string address = addressForTest();
-        const size_t dot = address.rfind('.');
-        const int last = std::stoi(address.substr(dot + 1));
-        return address.substr(0, dot + 1) + std::to_string(last > 250 ? 250 : last);
-    }
+    std::string sensorAddress() const override { return upgrade_test::withRoomForFourHeads(addressForTest()); }
 };
 
 TEST_F(FourHeadUpgradeTest, EveryHeadIsUpgradedInTurn) {

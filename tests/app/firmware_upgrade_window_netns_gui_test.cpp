@@ -5,6 +5,7 @@
 // blocking prompt slot, the progress, busy and failure boxes, and the
 // prompt slot's table. Waits go through a recording sleeper.
 #include <QAction>
+#include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTableWidget>
@@ -17,6 +18,7 @@
 
 #include "app/firmware_upgrade.h"
 #include "tests/app/main_window_fixture.h"
+#include "tests/app/upgradable_heads.h"
 #include "tests/app/upgrade_test_support.h"
 #include "tests/support/qt/qt_test_env.h"
 #include "tests/support/qt/scoped_sleeper.h"
@@ -47,11 +49,12 @@ protected:
         network_ = search_test::TestNetwork::create(&error);
         ASSERT_NE(network_, nullptr) << error;
         MainWindowFixture::SetUp();
+        for (const upgrade_test::UpgradeHead& head : upgrade_test::installUpgradeServices(sensor())) {
+            flash_.push_back(head.flash);
+            reboot_.push_back(head.reboot);
+        }
         for (int i = 0; i < sensor().headCount(); ++i) {
             sensor_sim::SimSensor& head = sensor().head(i);
-            flash_.push_back(sensor_sim::installFlash(head));
-            reboot_.push_back(sensor_sim::installReboot(head));
-            sensor_sim::installPrograms(head);
             head.setReg(134, 0x011A);
             head.setReg(135, 0x0003);
             head.setReg(166, sensor().headCount() == 4 ? 0x4007 : 0x0007);
@@ -151,6 +154,8 @@ TEST_F(UpgradeWindowTest, OneHeadFromTheUpgradeDialogToTheEnd) {
     EXPECT_EQ(window.controllerImageVersion, 0x00030008u);
     EXPECT_EQ(window.headImage.size(), 800);
     EXPECT_FALSE(client().connected) << "the operator reconnects after an upgrade";
+    EXPECT_EQ(window.findChild<QLabel*>("label_sb_connstr")->text(), "未连接") << "the status bar says so";
+    EXPECT_EQ(window.findChild<QLabel*>("label_sb_fpga_version")->text(), "-") << "no firmware words of before";
 }
 
 TEST_F(UpgradeWindowTest, SameVersionsAreAskedThroughTheWindowAndSkipped) {
@@ -225,12 +230,7 @@ protected:
         options.preset.model = "ZP5160F";
         return options;
     }
-    std::string sensorAddress() const override {
-        std::string address = addressForTest();
-        const size_t dot = address.rfind('.');
-        const int last = std::stoi(address.substr(dot + 1));
-        return address.substr(0, dot + 1) + std::to_string(last > 250 ? 250 : last);
-    }
+    std::string sensorAddress() const override { return upgrade_test::withRoomForFourHeads(addressForTest()); }
 };
 
 TEST_F(FourHeadUpgradeWindowTest, EveryHeadIsFlashedInTurn) {

@@ -296,6 +296,56 @@ TEST_F(BatchModeWindowTest, StartTriggersOneBatchAndWaitsForIt) {
     EXPECT_EQ(label("label_sb_frame"), QStringLiteral("批处理累计次数：%1").arg(client().batchNumber.load()));
 }
 
+// The sensor answers every write late: the start button's stop of the other
+// acquisitions, measuring mode and trigger go on while the window's event
+// loop keeps running, and what reaches the sensor is what it was: the
+// measuring mode (register 336) before the one trigger (register 141).
+TEST_F(BatchModeWindowTest, TheWindowStaysLiveWhileTheSensorAnswersTheTriggerLate) {
+    QtLineLaserClient& window = makeWindowAndConnect();
+    sensor().clearPacketLog();
+    sensor_sim::Fault late;
+    late.kind = sensor_sim::FaultKind::Delay;
+    late.delayMs = 800;
+    sensor().head().injectOpcodeFault(kWriteOpcode, late);
+    auto triggerReceived = [&] {
+        for (const auto& packet : sensor().packetLog())
+            if (packet.opcode == kWriteOpcode && packet.address == 141) return true;
+        return false;
+    };
+    // Set by the event loop while the sensor holds back its answer to a write.
+    bool liveWhileTriggering = false;
+    bool pressedAgain = false, secondReturnedAtOnce = false;
+    QTimer during;
+    QObject::connect(&during, &QTimer::timeout, [&] {
+        if (!window.jobs().running()) return;
+        liveWhileTriggering = true;
+        if (!pressedAgain && triggerReceived()) {
+            // A second press meanwhile starts nothing.
+            pressedAgain = true;
+            QMetaObject::invokeMethod(&window, "on_pushButton_start_clicked");
+            secondReturnedAtOnce = window.waitingForBatch();
+        }
+    });
+    during.start(10);
+    button("pushButton_start")->click();
+    during.stop();
+    sensor().head().clearFaults();
+    EXPECT_TRUE(liveWhileTriggering);
+    EXPECT_TRUE(pressedAgain);
+    EXPECT_TRUE(secondReturnedAtOnce);
+    // The click still returns with the batch complete and the buttons back.
+    EXPECT_TRUE(client().batchComplete);
+    EXPECT_FALSE(window.waitingForBatch());
+    EXPECT_FALSE(window.jobs().running());
+    EXPECT_TRUE(button("pushButton_start")->isEnabled());
+    EXPECT_FALSE(button("pushButton_end")->isEnabled());
+    std::vector<uint32_t> written;
+    for (const auto& packet : sensor().packetLog())
+        if (packet.opcode == kWriteOpcode) written.push_back(packet.address);
+    EXPECT_EQ(written, (std::vector<uint32_t>{336, 141}));
+    EXPECT_EQ(sensor().writesTo(141), std::vector<uint32_t>{1});
+}
+
 // A batch that never completes: one frame of the twenty announced.
 class EndlessBatchTest : public BatchModeWindowTest {
 protected:

@@ -86,6 +86,27 @@ TEST_F(DevicefnsBlocks, SettingsBlocksRoundTrip) {
     EXPECT_EQ(cached, 4321u) << "the user registers are read back";
 }
 
+TEST_F(DevicefnsBlocks, ASettingsListOfRegistersIsReadAndWrittenInItsOrder) {
+    sim->model().setSettingsRegisters({162, 144, 804});
+    sim->setReg(162, 500);
+    sim->setReg(144, 0xFFFFFFFEu);
+    sim->setReg(804, 7);
+    SettingsBlockMap blocks;
+    ASSERT_EQ(hvq5_read_settings_block(kId, &blocks, {}), HVQ5_RC_OK);
+    EXPECT_EQ(std::any_cast<SettingsWordPairs>(blocks.at(kSettingsWordsBlock)),
+              (SettingsWordPairs{{0, 500}, {0, 0xFFFFFFFEu}, {0, 7}}));
+
+    blocks.erase(kShapeBlockCode);
+    blocks[kSettingsWordsBlock] = SettingsWordPairs{{0, 600}, {0, 1}, {0, 2}, {0, 99}};  // one word too many
+    ASSERT_EQ(hvq5_write_settings_block(kId, &blocks, {}), HVQ5_RC_OK);
+    EXPECT_EQ(sim->reg(162), 600u);
+    EXPECT_EQ(sim->reg(144), 1u);
+    EXPECT_EQ(sim->reg(804), 2u);
+    uint32_t cached = 0;
+    ASSERT_EQ(hvq5_get_cached_register(kId, 162, &cached), HVQ5_RC_OK);
+    EXPECT_EQ(cached, 600u) << "the user registers are read back";
+}
+
 TEST_F(DevicefnsBlocks, SettingsBlocksWorkWithoutProgressCallback) {
     SettingsBlockMap blocks;
     ASSERT_EQ(hvq5_read_settings_block(kId, &blocks, {}), HVQ5_RC_OK);

@@ -163,6 +163,16 @@ std::vector<uint8_t> SensorModel::headRecord(uint8_t opcode) const {
     return record;
 }
 
+void SensorModel::setSettingsRegisters(const std::vector<uint32_t>& addresses) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    settingsRegisters_ = addresses;
+}
+
+std::vector<uint32_t> SensorModel::settingsRegisters() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return settingsRegisters_;
+}
+
 std::vector<uint8_t> SensorModel::settingsReply() const {
     std::lock_guard<std::mutex> lock(mutex_);
     std::vector<uint8_t> out;
@@ -259,11 +269,18 @@ void installBlockHandlers(SimSensor& sensor) {
         185,
         [](SimSensor& s, const Request& r, ReplyWriter& reply) {
             std::vector<uint8_t> out = encodePacket(r.opcode, r.address, 0);
-            if (r.hi() == 2) {
+            const std::vector<uint32_t> list = s.model().settingsRegisters();
+            if (r.hi() == 2 && list.empty()) {
                 s.model().takeSettingsBlock(r.payload);
-            } else {
+            } else if (r.hi() == 2) {
+                // The words fill the listed registers in turn; extra words are dropped.
+                for (size_t i = 0; i < list.size() && 4 * i + 4 <= r.payload.size(); ++i)
+                    s.setReg(list[i], readBigEndian32(&r.payload[4 * i]));
+            } else if (list.empty()) {
                 std::vector<uint8_t> words = s.model().settingsReply();
                 out.insert(out.end(), words.begin(), words.end());
+            } else {
+                for (uint32_t address : list) appendBigEndian32(out, s.reg(address));
             }
             reply.write(out);
         },

@@ -45,6 +45,11 @@ public:
     void setParameterBlock(int block, const std::vector<int32_t>& values);
     void setSettingsWords(const std::vector<uint32_t>& words);
     std::vector<uint32_t> settingsWords() const;
+    // The sensor's settings list: when set, the settings block is the values
+    // of these registers in this order (a read takes them from the register
+    // store, a write sets them) instead of the free words above.
+    void setSettingsRegisters(const std::vector<uint32_t>& addresses);
+    std::vector<uint32_t> settingsRegisters() const;
     void setMeasuredValues(const std::vector<int32_t>& values);
     // Replaces the measured-value reply with these bytes (a damaged reply).
     void overrideMeasuredReply(std::optional<std::vector<uint8_t>> bytes);
@@ -79,6 +84,7 @@ private:
     std::vector<uint8_t> storedShape_;
     bool shapeStoreFails_ = false;
     std::vector<uint32_t> settingsWords_;
+    std::vector<uint32_t> settingsRegisters_;
     std::vector<int32_t> measured_;
     std::optional<std::vector<uint8_t>> measuredOverride_;
 };
