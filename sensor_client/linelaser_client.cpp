@@ -94,6 +94,7 @@ int LinelaserClient::openSensor(const QString& ipText, int portNumber) {
     connected = false;
     wakeWaits();
     joinIfRunning(heartbeatThread);
+    forgetBatch();
 
     const QStringList parts = ipText.split(QLatin1Char('.'), Qt::KeepEmptyParts);
     HVQ5_NET_ADDRESS address{};
@@ -165,6 +166,21 @@ void LinelaserClient::setLinkActive(bool on) {
         wakeWaits();
         joinIfRunning(heartbeatThread);
     }
+}
+
+// The batch of a closed connection is gone with it. A sensor numbers its
+// batches afresh after a restart, and another sensor has its own count, so the
+// first batch of the new connection may carry the number of the last one
+// copied: kept, that number would hide the new batch's start (no "batch_start",
+// the old complete flag and column window stay) or, with the old row count,
+// skip its rows. The batch thread may still run (a second open while linked);
+// it copies under batchMutex and stops a copy whose row count was reset.
+void LinelaserClient::forgetBatch() {
+    std::lock_guard<std::mutex> lock(batchMutex);
+    batchNumber = 0;
+    batchShownNumber = 0;
+    batchProfileCount = 0;
+    batchComplete = false;
 }
 
 // Runs on the interface's thread when it hands over a finished batch. When

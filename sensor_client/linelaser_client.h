@@ -258,6 +258,8 @@ signals:
 
 private:
     int openSensor(const QString& ipText, int portNumber);
+    // Drops the batch state of the previous connection (number, rows, flags).
+    void forgetBatch();
     void thread_heartbeat();
     void thread_get_outline();
     void thread_batch();

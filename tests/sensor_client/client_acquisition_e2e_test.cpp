@@ -389,6 +389,33 @@ TEST_F(ClientBatchTest, EachNewBatchNumberStartsAgain) {
     }
 }
 
+// A restarted sensor numbers its batches afresh: the first batch of the new
+// connection carries the number of the last one copied before and is still a
+// new batch, announced and copied whole.
+TEST_F(ClientBatchTest, TheFirstBatchOfANewConnectionStartsEvenWithTheLastNumber) {
+    streamBatches(500, 1, 0);
+    QSignalSpy state(&client(), &LinelaserClient::signal_laser_batch_state);
+    client().startBatchAcquisition(true);
+    ASSERT_TRUE(waitUntil([&] { return countValue(state, 0) >= 1; }, 60000));
+    ASSERT_EQ(client().batchNumber.load(), 1);
+
+    client().close();
+    restartSensor(sensorOptions());
+    ASSERT_EQ(openClient(), 0);
+    EXPECT_FALSE(client().batchComplete);
+    EXPECT_EQ(client().batchProfileCount.load(), 0);
+    streamBatches(500, 1, 0);  // number 1 again
+    client().startBatchAcquisition(true);
+    ASSERT_TRUE(waitUntil([&] { return countValue(state, 0) >= 2; }, 60000));
+    QTest::qWait(100);
+    EXPECT_EQ(countValue(state, 1), 2);
+    EXPECT_EQ(countValue(state, 0), 2);
+    EXPECT_EQ(client().batchNumber.load(), 1);
+    EXPECT_EQ(client().batchShownNumber.load(), 1);
+    EXPECT_EQ(client().batchProfileCount.load(), 500);
+    EXPECT_TRUE(client().batchComplete);
+}
+
 // The interface hands the batch over as its last frame arrives, so whether the
 // client had copied it whole by then is a race; the handover is replayed once
 // the copy is complete.
