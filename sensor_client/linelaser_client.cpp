@@ -173,7 +173,7 @@ void LinelaserClient::setLinkActive(bool on) {
 // first batch of the new connection may carry the number of the last one
 // copied: kept, that number would hide the new batch's start (no "batch_start",
 // the old complete flag and column window stay) or, with the old row count,
-// skip its rows. The batch thread may still run (a second open while linked);
+// skip its rows; a repaint still asked for the old batch is void. The batch thread may still run (a second open while linked);
 // it copies under batchMutex and stops a copy whose row count was reset.
 void LinelaserClient::forgetBatch() {
     std::lock_guard<std::mutex> lock(batchMutex);
@@ -181,6 +181,7 @@ void LinelaserClient::forgetBatch() {
     batchShownNumber = 0;
     batchProfileCount = 0;
     batchComplete = false;
+    batchRestart = false;  // a repaint of the old batch is void
 }
 
 // Runs on the interface's thread when it hands over a finished batch. When

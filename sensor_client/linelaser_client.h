@@ -258,7 +258,8 @@ signals:
 
 private:
     int openSensor(const QString& ipText, int portNumber);
-    // Drops the batch state of the previous connection (number, rows, flags).
+    // Drops the batch state of the previous connection (number, rows, flags,
+    // repaint request).
     void forgetBatch();
     void thread_heartbeat();
     void thread_get_outline();
