@@ -425,13 +425,21 @@ TEST_F(EndlessBatchTest, ALostSensorEndsTheWaitWithTheLossBoxAndTheWindowCloses)
     ScopedPrompter p;
     QtLineLaserClient& window = makeWindowAndConnect();
     planEndlessBatch();
-    QTimer::singleShot(300, [&] {
+    // Both timers end with the test: a timer without an owner outlives it and
+    // fires into whatever test runs next in the same process.
+    QTimer loss;
+    loss.setSingleShot(true);
+    QObject::connect(&loss, &QTimer::timeout, [&] {
         // The heartbeat fails from now on: after three failures the client posts "close".
         sensor_sim::Fault fault;
         fault.kind = sensor_sim::FaultKind::CloseConnection;
         sensor().head().injectRegisterFault(0xFFFC, fault);
     });
-    QTimer::singleShot(30000, [&] { button("pushButton_end")->click(); });  // a guard only
+    loss.start(300);
+    QTimer guard;  // a guard only: ends a wait that never ends by itself
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] { button("pushButton_end")->click(); });
+    guard.start(30000);
     p->answer(QMessageBox::Ok);
     button("pushButton_start")->click();
     EXPECT_FALSE(window.waitingForBatch());

@@ -181,7 +181,11 @@ TEST_F(TroubleInBatches, ADataChannelDroppedMidBatchIsNeitherCompletedNorSavedAn
     ASSERT_TRUE(sensor().waitForDataConnection(connectionsBefore + 1, 30000)) << "the data channel was not reconnected";
     EXPECT_TRUE(client().connected);
     sensor().streamer().setPlan(sensor().batchPlan(kFrames, 2));
-    QTimer::singleShot(60000, [&] { button("pushButton_end")->click(); });  // a guard only
+    // A guard only; owned by the test so that it never fires into a later one.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] { button("pushButton_end")->click(); });
+    guard.start(60000);
     button("pushButton_start")->click();
     ASSERT_TRUE(client().batchComplete);
     EXPECT_EQ(client().batchNumber.load(), 2);
