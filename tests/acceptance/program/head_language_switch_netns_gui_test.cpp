@@ -258,7 +258,11 @@ TEST_F(HeadAndLanguageSwitch, EnglishThroughoutAndTheProfileOfTheChosenHead) {
             if (other != head) {
                 EXPECT_EQ(sensor().head(other).packetLog().size(), packets[other]) << "traffic to head " << other + 1;
             }
-        EXPECT_GT(liveProfileReads(sensor(), head), reads + 3);
+        // Still streaming from the chosen head after the quiet window (however
+        // slow the machine: no count of reads per time is asserted).
+        const int afterWindow = liveProfileReads(sensor(), head);
+        EXPECT_TRUE(waitUntil([&] { return liveProfileReads(sensor(), head) > afterWindow; }))
+            << "the live profile stopped";
         EXPECT_EQ(chineseTexts(visibleTexts(window)), QStringList());
         expectPictureOfHead(head, QStringLiteral("8_english_head%1").arg(head + 1));
     }
