@@ -17,12 +17,16 @@ bool run(const std::string& command, std::string* error) {
 
 // A namespace fresh from unshare -n has nothing but its loopback device; any
 // other interface may lead onto a real network.
-bool hasOnlyLoopback() {
+// Names the first other interface in *other.
+bool hasOnlyLoopback(std::string* other) {
     struct if_nameindex* interfaces = if_nameindex();
     if (!interfaces) return false;
     bool onlyLoopback = true;
     for (const struct if_nameindex* item = interfaces; item->if_index != 0; ++item) {
-        onlyLoopback = onlyLoopback && std::string(item->if_name) == "lo";
+        if (onlyLoopback && std::string(item->if_name) != "lo") {
+            onlyLoopback = false;
+            *other = item->if_name;
+        }
     }
     if_freenameindex(interfaces);
     return onlyLoopback;
@@ -31,9 +35,10 @@ bool hasOnlyLoopback() {
 }  // namespace
 
 std::unique_ptr<TestNetwork> TestNetwork::create(std::string* error) {
-    if (!hasOnlyLoopback()) {
+    std::string other;
+    if (!hasOnlyLoopback(&other)) {
         *error = "refusing to broadcast: run this program in a private network namespace "
-                 "(unshare -n), as its CTest entry does";
+                 "(unshare -n), as its CTest entry does (interface \"" + other + "\" is there)";
         return nullptr;
     }
     const std::string name = "mirevo-search-" + std::to_string(getpid());
@@ -51,7 +56,11 @@ std::unique_ptr<TestNetwork> TestNetwork::create(std::string* error) {
 }
 
 TestNetwork::~TestNetwork() {
-    // Removing the namespace also removes the veth pair.
+    // The veth pair goes with the namespace only once the kernel dismantles
+    // it, which may be later (or never, while anything still holds it); the
+    // next test of the same process then finds the host end and refuses.
+    // Deleting the host end removes both ends at once.
+    std::system("ip link del mvs-host >/dev/null 2>&1");
     std::system(("ip netns del " + sensorNamespace_ + " >/dev/null 2>&1").c_str());
 }
 
