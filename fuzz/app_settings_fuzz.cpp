@@ -28,26 +28,36 @@ void removeScratchFolder() {
     std::filesystem::remove_all(scratchFolder, ignored);
 }
 
-// A folder of the fuzzer's own, made once, as the working folder: the
-// settings live in "settings.ini" of whatever folder is current.
-void enterScratchFolder() {
-    static bool entered = false;
-    if (entered) return;
-    FUZZ_CHECK(mkdtemp(scratchFolder) != nullptr);
-    FUZZ_CHECK(QDir::setCurrent(QString::fromUtf8(scratchFolder)));
-    std::atexit(removeScratchFolder);
-    entered = true;
+// A folder of the fuzzer's own, made once. The settings live in
+// "settings.ini" of the working folder of the moment they are opened, so the
+// target steps into the folder only to open them: libFuzzer keeps its corpus
+// under relative paths of the real working folder.
+const char* scratchFolderMade() {
+    static bool made = false;
+    if (!made) {
+        FUZZ_CHECK(mkdtemp(scratchFolder) != nullptr);
+        std::atexit(removeScratchFolder);
+        made = true;
+    }
+    return scratchFolder;
+}
+
+void openSettingsIn(const char* folder) {
+    const QString previous = QDir::currentPath();
+    FUZZ_CHECK(QDir::setCurrent(QString::fromUtf8(folder)));
+    reopenAppSettings();
+    FUZZ_CHECK(QDir::setCurrent(previous));
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    enterScratchFolder();
+    const char* folder = scratchFolderMade();
     {
-        std::ofstream file("settings.ini", std::ios::binary | std::ios::trunc);
+        std::ofstream file(std::string(folder) + "/settings.ini", std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    reopenAppSettings();
+    openSettingsIn(folder);
 
     QStringList keys;
     {
