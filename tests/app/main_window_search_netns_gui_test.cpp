@@ -17,12 +17,8 @@
 #include <mutex>
 #include <vector>
 
-#include "app/myqss.h"
-#include "app/startup.h"
-#include "tests/app/main_window_fixture.h"
+#include "tests/app/searched_window_fixture.h"
 #include "tests/support/qt/qt_test_env.h"
-#include "tests/support/test_network.h"
-#include "tools/sensor_sim/search_responder.h"
 #include "views/height/height_chart_view.h"
 #include "views/height/height_view.h"
 #include "views/profile/kx_outline_widget.h"
@@ -34,11 +30,10 @@ using mirevo::test::ClientSensorOptions;
 
 bool yellowish(QRgb p) { return qRed(p) > 100 && qGreen(p) > 100 && qBlue(p) < 60; }
 
-class ProgramEndToEnd : public mirevo::test::MainWindowFixture {
+class ProgramEndToEnd : public mirevo::test::SearchedWindowFixture {
 protected:
     static constexpr int kBatchLength = 40;
 
-    bool openInSetUp() const override { return false; }
     ClientSensorOptions sensorOptions() const override {
         ClientSensorOptions options;
         options.batchLength = kBatchLength;
@@ -48,67 +43,7 @@ protected:
         return options;
     }
 
-    void SetUp() override {
-        std::string error;
-        network_ = search_test::TestNetwork::create(&error);
-        ASSERT_NE(network_, nullptr) << error;
-        MainWindowFixture::SetUp();
-        if (HasFatalFailure()) return;
-        // The sensor answers the search from the other end of the veth pair
-        // with the address it listens on.
-        sensor_sim::SearchResponderOptions options;
-        options.heads.push_back({sensor().address(), "ZP5160"});
-        options.networkNamespace = network_->sensorNamespace();
-        responder_ = std::make_unique<sensor_sim::SearchResponder>(options);
-        ASSERT_TRUE(responder_->start());
-        // The program's own style and style sheet, as at start-up.
-        previousStyle_ = QApplication::style()->objectName();
-        previousSheet_ = qApp->styleSheet();
-        QApplication::setStyle(new myqss(0));
-        QString startupError;
-        ASSERT_TRUE(checkStartupResources(&startupError)) << startupError.toStdString();
-    }
-
-    void TearDown() override {
-        MainWindowFixture::TearDown();
-        if (responder_) responder_->stop();
-        network_.reset();
-        qApp->setStyleSheet(previousSheet_);
-        QApplication::setStyle(previousStyle_);
-    }
-
-    // Acts like a person in the dialog: once the sensor is listed, select its
-    // row and press "连接" (once).
-    void connectToTheListedSensor() {
-        pressedConnect_ = false;
-        onDialog([this](ConnectSetDialog& dialog) {
-            auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("tableWidget_tcpconn"));
-            auto* refresh = dialog.findChild<QPushButton*>(QStringLiteral("pushButton_refresh"));
-            if (pressedConnect_ || dialog.jobRunning() || !refresh->isEnabled()) return;
-            for (int row = 0; row < table->rowCount(); ++row) {
-                const QTableWidgetItem* item = table->item(row, 0);
-                if (item && item->text() == QString::fromStdString(sensor().address())) {
-                    table->selectRow(row);
-                    pressedConnect_ = true;
-                    dialog.findChild<QPushButton*>(QStringLiteral("pushButton_open"))->click();
-                    return;
-                }
-            }
-        });
-    }
-
     QImage grabWindow(const QString& name) { return mirevo::test::saveGrab(*window_, name); }
-
-    // A point of a child widget in the window's grab.
-    QPoint inWindow(QWidget* widget, QPointF point) {
-        return widget->mapTo(window_.get(), point.toPoint());
-    }
-
-    std::unique_ptr<search_test::TestNetwork> network_;
-    std::unique_ptr<sensor_sim::SearchResponder> responder_;
-    QString previousStyle_;
-    QString previousSheet_;
-    bool pressedConnect_ = false;
 };
 
 TEST_F(ProgramEndToEnd, FindConnectWatchTheProfileTakeABatchAndDisconnect) {
