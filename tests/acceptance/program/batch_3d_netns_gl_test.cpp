@@ -48,22 +48,6 @@ protected:
         options.firstStreamedColumn = 768;
         return options;
     }
-
-    // Runs act on the next modal dialog of type T once its own loop shows it.
-    template <class T, class Act>
-    void onNextModal(bool* done, Act act) {
-        auto* timer = new QTimer;
-        timer->setInterval(10);
-        QObject::connect(timer, &QTimer::timeout, [timer, done, act] {
-            auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-            if (!dialog) return;
-            timer->stop();
-            timer->deleteLater();
-            *done = true;
-            act(*dialog);
-        });
-        timer->start();
-    }
 };
 
 // Where the view's camera shows the point (x, y, z) of the scene, in pixels
@@ -130,23 +114,13 @@ TEST_F(Batches3d, TheBatchIn3dShowsTheStep) {
     // ---- the height range ("高度设定") just around the two levels
     HeightView* height = window.heightMapView();
     ASSERT_NE(height, nullptr);
-    bool rangeSet = false;
     const double margin = (step - plane) * 0.05;
-    onNextModal<D3dSetDialog>(&rangeSet, [&](D3dSetDialog& dialog) {
-        dialog.findChild<QDoubleSpinBox*>(QStringLiteral("doubleSpinBox_min"))->setValue(plane - margin);
-        dialog.findChild<QDoubleSpinBox*>(QStringLiteral("doubleSpinBox_max"))->setValue(step + margin);
-        dialog.findChild<QPushButton*>(QStringLiteral("pushButton_ok"))->click();
-    });
-    height->findChild<QPushButton*>(QStringLiteral("pushButton_height_set"))->click();
-    ASSERT_TRUE(rangeSet);
+    ASSERT_TRUE(setHeightRange(*height, plane - margin, step + margin));
 
     // ---- "3D": the options as offered (a mesh), the view of the batch
-    bool optionsShown = false;
-    onNextModal<select_vtk_dialg>(&optionsShown, [](select_vtk_dialg& dialog) {
-        dialog.findChild<QPushButton*>(QStringLiteral("pushButton_ok"))->click();
-    });
-    height->findChild<QPushButton*>(QStringLiteral("pushButton_3d"))->click();
-    ASSERT_TRUE(optionsShown);
+    ASSERT_TRUE(actOnModal<select_vtk_dialg>(
+        [&] { height->findChild<QPushButton*>(QStringLiteral("pushButton_3d"))->click(); },
+        [](select_vtk_dialg& dialog) { dialog.findChild<QPushButton*>(QStringLiteral("pushButton_ok"))->click(); }));
     const QList<VtkDialog*> dialogs = height->findChildren<VtkDialog*>();
     ASSERT_EQ(dialogs.size(), 1);
     VtkDialog& view3d = *dialogs[0];

@@ -179,20 +179,7 @@ TEST_F(Batches, ABatchAsHeightMapAndItsExportsReadBackAsTheScene) {
 
     // ---- the height map: the range dialog ("高度设定") set around the two
     // heights, a second batch painted with it
-    bool rangeSet = false;
-    QTimer dialogDriver;
-    QObject::connect(&dialogDriver, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<D3dSetDialog*>(QApplication::activeModalWidget());
-        if (!dialog || rangeSet) return;
-        dialog->findChild<QDoubleSpinBox*>(QStringLiteral("doubleSpinBox_min"))->setValue(plane - (step - plane));
-        dialog->findChild<QDoubleSpinBox*>(QStringLiteral("doubleSpinBox_max"))->setValue(step + (step - plane));
-        rangeSet = true;
-        dialog->findChild<QPushButton*>(QStringLiteral("pushButton_ok"))->click();
-    });
-    dialogDriver.start(20);
-    height->findChild<QPushButton*>(QStringLiteral("pushButton_height_set"))->click();
-    dialogDriver.stop();
-    ASSERT_TRUE(rangeSet);
+    ASSERT_TRUE(setHeightRange(*height, plane - (step - plane), step + (step - plane)));
     EXPECT_TRUE(client().displayRange.fixedRange);
     const int firstBatch = client().batchNumber;
     button("pushButton_start")->click();
@@ -324,20 +311,7 @@ TEST_F(Batches, TheHeightMapsABLinesDraggedAcrossTheStepStandOnItsTwoLevels) {
 
     // ---- the map's height range ("高度设定") around the two levels, so that
     // the step shows, and the batch taken again with it
-    bool rangeSet = false;
-    QTimer dialogDriver;
-    QObject::connect(&dialogDriver, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<D3dSetDialog*>(QApplication::activeModalWidget());
-        if (!dialog || rangeSet) return;
-        dialog->findChild<QDoubleSpinBox*>(QStringLiteral("doubleSpinBox_min"))->setValue(plane - (step - plane));
-        dialog->findChild<QDoubleSpinBox*>(QStringLiteral("doubleSpinBox_max"))->setValue(step + (step - plane));
-        rangeSet = true;
-        dialog->findChild<QPushButton*>(QStringLiteral("pushButton_ok"))->click();
-    });
-    dialogDriver.start(20);
-    height->findChild<QPushButton*>(QStringLiteral("pushButton_height_set"))->click();
-    dialogDriver.stop();
-    ASSERT_TRUE(rangeSet);
+    ASSERT_TRUE(setHeightRange(*height, plane - (step - plane), step + (step - plane)));
     const int firstBatch = client().batchNumber;
     button("pushButton_start")->click();
     ASSERT_TRUE(waitUntil([&] { return client().batchNumber.load() == firstBatch + 1 && client().batchComplete &&

@@ -8,11 +8,15 @@
 // are saved in the build folder (screenshots/acceptance_*.png).
 #include <QApplication>
 #include <QLabel>
+#include <QDoubleSpinBox>
+#include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -20,6 +24,7 @@
 
 #include "tests/app/searched_window_fixture.h"
 #include "tests/support/qt/qt_test_env.h"
+#include "views/height/d3d_set_dialog.h"
 
 namespace acceptance {
 
@@ -58,6 +63,38 @@ protected:
         for (const auto& packet : sensor().packetLog())
             if (packet.opcode == kSystemCommand && packet.address == 0x10000 && packet.value == 0x400000) return true;
         return false;
+    }
+
+    // Acts on the next modal dialog of type T once `open` (the click that
+    // shows it) has it in its own loop; true when the dialog came. The timer
+    // is the call's own, so it never fires into a later test.
+    template <class T, class Act>
+    bool actOnModal(const std::function<void()>& open, Act act) {
+        bool done = false;
+        QTimer driver;
+        driver.setInterval(10);
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (!dialog || done) return;
+            done = true;
+            driver.stop();
+            act(*dialog);
+        });
+        driver.start();
+        open();
+        driver.stop();
+        return done;
+    }
+
+    // The height map's fixed range set through its "高度设定" dialog.
+    bool setHeightRange(QWidget& heightView, double minimum, double maximum) {
+        return actOnModal<D3dSetDialog>(
+            [&] { heightView.findChild<QPushButton*>(QStringLiteral("pushButton_height_set"))->click(); },
+            [&](D3dSetDialog& dialog) {
+                dialog.findChild<QDoubleSpinBox*>(QStringLiteral("doubleSpinBox_min"))->setValue(minimum);
+                dialog.findChild<QDoubleSpinBox*>(QStringLiteral("doubleSpinBox_max"))->setValue(maximum);
+                dialog.findChild<QPushButton*>(QStringLiteral("pushButton_ok"))->click();
+            });
     }
 
     std::filesystem::path settingsFile() const { return workFolder() / "settings.ini"; }
