@@ -405,9 +405,7 @@ TEST_F(HeightViewTest, TheBatchSizeIsReadWhileTheEventLoopRuns) {
         view.updateLineAxis();
         EXPECT_TRUE(view.imageRebuildPending()) << c.name << ": the answer comes through the event loop";
         EXPECT_EQ(view.rowsDrawn(), 0) << c.name;
-        ASSERT_TRUE(waitUntil([&] { return !view.imageRebuildPending(); })) << c.name;
-        // The axis's read was asked for after the image's: its answer comes after it.
-        spin(c.fault.kind == FaultKind::Delay ? c.fault.delayMs + 200 : 200);
+        ASSERT_TRUE(waitUntil([&] { return !view.imageRebuildPending() && !view.lineAxisPending(); })) << c.name;
         sensor().head().clearFaults();
         probe.stop();
 

@@ -121,7 +121,12 @@ void HeightView::resetHeightImage(bool clearClientCount) {
     imageRead_ = batchSizeReads_.request();
 }
 
-void HeightView::updateLineAxis() { axisRead_ = batchSizeReads_.request(); }
+void HeightView::updateLineAxis() {
+    // What does not depend on the read at once: the caller may just have set the columns.
+    chart()->resetRange();
+    chart()->redrawGrid();
+    axisRead_ = batchSizeReads_.request();
+}
 
 void HeightView::applyBatchSize(quint64 ticket, int status, int batchSize) {
     // An answer that a later request superseded is dropped: the later one follows.
@@ -133,9 +138,11 @@ void HeightView::applyBatchSize(quint64 ticket, int status, int batchSize) {
     }
     if (ticket == axisRead_) {
         axisRead_ = 0;
-        if (status == 0 && batchSize != 0) chart()->setRowCount(std::max(10, batchSize));
-        chart()->resetRange();
-        chart()->redrawGrid();
+        if (status == 0 && batchSize != 0) {
+            chart()->setRowCount(std::max(10, batchSize));
+            chart()->resetRange();
+            chart()->redrawGrid();
+        }
     }
 }
 

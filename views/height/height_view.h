@@ -66,12 +66,15 @@ public:
     // Both read the batch size (register 138) off the GUI thread and apply the
     // answer when it comes: the image is rebuilt with max(10, size) rows of a
     // profile's points (a failed read keeps the old one) and painted again from
-    // its first row; the chart's rows are set and its range reset. Until then
+    // its first row; the chart's rows are set (its range is reset at once, and
+    // again with rows read). Until then
     // no rows are painted into the old image: they wait in the client.
     void resetHeightImage(bool clearClientCount);
     void updateLineAxis();
     // True from resetHeightImage until the answer of its read has been applied.
     bool imageRebuildPending() const { return imageRead_ != 0; }
+    // True from updateLineAxis until the answer of its read has been applied.
+    bool lineAxisPending() const { return axisRead_ != 0; }
     void updateXAxisLabels();
     void setRefreshEnabled(bool on);
 

@@ -8,10 +8,13 @@ QueuedSensorReads::~QueuedSensorReads() { stop(); }
 quint64 QueuedSensorReads::request() {
     std::lock_guard<std::mutex> lock(mutex_);
     if (stopping_) return 0;
-    // The worker is made on the first request: a page that never reads has no thread.
-    if (!worker_.joinable()) worker_ = std::thread([this] { work(); });
     queue_.push_back(++lastTicket_);
-    wake_.notify_one();
+    if (!working_) {
+        // The last worker found the queue empty and has returned, or is returning.
+        if (worker_.joinable()) worker_.join();
+        working_ = true;
+        worker_ = std::thread([this] { work(); });
+    }
     return lastTicket_;
 }
 
@@ -21,7 +24,6 @@ void QueuedSensorReads::stop() {
         stopping_ = true;
         queue_.clear();
     }
-    wake_.notify_one();
     if (worker_.joinable()) worker_.join();
 }
 
@@ -29,9 +31,11 @@ void QueuedSensorReads::work() {
     for (;;) {
         quint64 ticket = 0;
         {
-            std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-            if (stopping_) return;
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (stopping_ || queue_.empty()) {
+                working_ = false;
+                return;
+            }
             ticket = queue_.front();
             queue_.pop_front();
         }

@@ -4,12 +4,12 @@
 // holds it or the sensor is slow): one worker thread runs the reads one at a
 // time in the order they were asked for, and each answer comes back to the
 // owner's thread through a queued signal, with the ticket of its request so
-// that the owner can keep only the latest answer. Owned and joined: stop (or
-// the destructor) drops the reads not yet begun and waits for the one under
-// way. The read function runs on the worker thread: it must not touch widgets.
+// that the owner can keep only the latest answer. The worker lives only while
+// reads wait (an idle page keeps no thread). Owned and joined: stop (or the
+// destructor) drops the reads not yet begun and waits for the one under way.
+// The read function runs on the worker thread: it must not touch widgets.
 #include <QObject>
 
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -41,9 +41,9 @@ private:
 
     std::function<int(int*)> read_;
     std::mutex mutex_;
-    std::condition_variable wake_;
     std::deque<quint64> queue_;
     quint64 lastTicket_ = 0;
     bool stopping_ = false;
+    bool working_ = false;  // the worker takes reads from the queue until it is empty
     std::thread worker_;
 };
