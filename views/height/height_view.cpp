@@ -60,7 +60,7 @@ HeightView::HeightView(QWidget* parent)
       ui(new Ui::HeightView),
       batchSizeReads_([client = linelaserClient()](int* size) { return client->cfgBatchSize(0, size); }) {
     ui->setupUi(this);
-    connect(&batchSizeReads_, &QueuedSensorReads::answered, this, &HeightView::applyBatchSize,
+    connect(&batchSizeReads_, &QueuedSensorCalls::answered, this, &HeightView::applyBatchSize,
             Qt::QueuedConnection);
     ui->pushButton_y_zoom_in->hide();
     ui->pushButton_y_zoom_out->hide();

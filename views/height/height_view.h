@@ -13,7 +13,7 @@
 #include <opencv2/core/mat.hpp>
 
 #include "views/height/denoise_params.h"
-#include "views/height/queued_sensor_reads.h"
+#include "sensor_client/queued_sensor_calls.h"
 #include "views/profile/this_ptr.h"
 
 namespace Ui {
@@ -151,7 +151,7 @@ private:
     HeightViewStats stats_;
 
     // The batch-size reads; only the latest request of each kind is applied.
-    QueuedSensorReads batchSizeReads_;
+    QueuedSensorCalls batchSizeReads_;
     quint64 imageRead_ = 0;
     quint64 axisRead_ = 0;
 };

@@ -1,11 +1,11 @@
-#include "views/height/queued_sensor_reads.h"
+#include "sensor_client/queued_sensor_calls.h"
 
-QueuedSensorReads::QueuedSensorReads(std::function<int(int*)> read, QObject* parent)
-    : QObject(parent), read_(std::move(read)) {}
+QueuedSensorCalls::QueuedSensorCalls(std::function<int(int*)> call, QObject* parent)
+    : QObject(parent), call_(std::move(call)) {}
 
-QueuedSensorReads::~QueuedSensorReads() { stop(); }
+QueuedSensorCalls::~QueuedSensorCalls() { stop(); }
 
-quint64 QueuedSensorReads::request() {
+quint64 QueuedSensorCalls::request() {
     std::lock_guard<std::mutex> lock(mutex_);
     if (stopping_) return 0;
     queue_.push_back(++lastTicket_);
@@ -18,7 +18,7 @@ quint64 QueuedSensorReads::request() {
     return lastTicket_;
 }
 
-void QueuedSensorReads::stop() {
+void QueuedSensorCalls::stop() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
@@ -27,7 +27,7 @@ void QueuedSensorReads::stop() {
     if (worker_.joinable()) worker_.join();
 }
 
-void QueuedSensorReads::work() {
+void QueuedSensorCalls::work() {
     for (;;) {
         quint64 ticket = 0;
         {
@@ -40,7 +40,7 @@ void QueuedSensorReads::work() {
             queue_.pop_front();
         }
         int value = 0;
-        const int status = read_(&value);
+        const int status = call_(&value);
         emit answered(ticket, status, value);
     }
 }
