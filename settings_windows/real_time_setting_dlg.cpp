@@ -54,6 +54,7 @@ constexpr int kKCorrectionEnable = 324;
 constexpr int kBCorrectionEnable = 330;
 // How often the start-batch wait looks at the client's batch flags.
 constexpr int kBatchPollMs = 20;
+constexpr int kTriggerNotRun = -1;
 
 void writeRegister(int reg, int value) { linelaserClient()->cfgRegister(1, reg, &value); }
 
@@ -62,7 +63,11 @@ bool batchMode() { return linelaserClient()->cachedRegister(kBatchModeRegister) 
 }  // namespace
 
 RealTimeSettingDlg::RealTimeSettingDlg(QWidget* parent)
-    : QDialog(parent), ui(new Ui::RealTimeSettingDlg), timer_(new QTimer(this)), advanced_(this) {
+    : QDialog(parent),
+      ui(new Ui::RealTimeSettingDlg),
+      timer_(new QTimer(this)),
+      advanced_(this),
+      batchTrigger_([client = linelaserClient()](int*) { return client->startBatchAcquisition(true); }) {
     ui->setupUi(this);
     QMetaObject::connectSlotsByName(this);
 
@@ -115,6 +120,8 @@ RealTimeSettingDlg::RealTimeSettingDlg(QWidget* parent)
 
 RealTimeSettingDlg::~RealTimeSettingDlg() {
     if (batchWait_) batchWait_->quit();
+    if (triggerWait_) triggerWait_->quit();
+    batchTrigger_.stop();
     if (ownerSlot_) *ownerSlot_ = nullptr;
     timer_->stop();
     // The pages go while the window is whole: what they emit on their way
@@ -454,15 +461,34 @@ void RealTimeSettingDlg::slot_trigger_batch(bool val) {
 void RealTimeSettingDlg::startBatch() {
     LinelaserClient* client = linelaserClient();
     const int numberBefore = client->batchNumber.load();
-    const int status = client->startBatchAcquisition(true);
-    ui->page_camera_trigger_0->resetBatchView();
-    if (status != 0) return;  // nothing was triggered: nothing to wait for
     QPointer<RealTimeSettingDlg> self(this);
-    // No page switch (which would stop the batch thread) and no second start meanwhile.
+    // No page switch (which would stop the batch thread) and no second start
+    // while the trigger runs or its batch is awaited.
     setMenuEnabled(false);
-    waitForBatch(numberBefore);
+    const int status = triggerBatch();
+    if (!self) return;
+    ui->page_camera_trigger_0->resetBatchView();
+    if (status == 0) waitForBatch(numberBefore);  // nothing triggered: nothing to wait for
     if (!self) return;
     setMenuEnabled(true);
+}
+
+int RealTimeSettingDlg::triggerBatch() {
+    QEventLoop loop;
+    int status = kTriggerNotRun;
+    quint64 ticket = 0;
+    connect(&batchTrigger_, &QueuedSensorCalls::answered, &loop, [&](quint64 answered, int result, int) {
+        if (answered != ticket) return;
+        status = result;
+        loop.quit();
+    });
+    ticket = batchTrigger_.request();
+    if (ticket == 0 || closing_) return kTriggerNotRun;
+    QPointer<RealTimeSettingDlg> self(this);
+    triggerWait_ = &loop;
+    loop.exec();
+    if (self) triggerWait_ = nullptr;
+    return status;
 }
 
 void RealTimeSettingDlg::waitForBatch(int numberBefore) {
@@ -535,6 +561,10 @@ void RealTimeSettingDlg::closeEvent(QCloseEvent* event) {
         if (ownerSlot_) *ownerSlot_ = nullptr;
         ownerSlot_ = nullptr;
         if (batchWait_) batchWait_->quit();
+        if (triggerWait_) triggerWait_->quit();
+        // A trigger under way ends first: what the owner does on the window's
+        // end (stopping the acquisition, storing the settings) comes after it.
+        batchTrigger_.stop();
         emit signal_changeProce(save_);
     }
     event->accept();

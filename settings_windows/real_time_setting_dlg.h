@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QString>
 
+#include "sensor_client/queued_sensor_calls.h"
 #include "settings_windows/supper_settings_dialog.h"
 
 class QCloseEvent;
@@ -127,6 +128,9 @@ private:
     static QString titleOf(int id);
     static int zRangeIndex();
     void startBatch();
+    // The trigger on the window's job thread, the window live meanwhile; its
+    // status, or kTriggerNotRun when the window closed first.
+    int triggerBatch();
     void waitForBatch(int numberBefore);
 
     QTimer* timer_;
@@ -136,4 +140,8 @@ private:
     bool closing_ = false;
     int previousPage_ = 0;
     QEventLoop* batchWait_ = nullptr;
+    QEventLoop* triggerWait_ = nullptr;
+    // The start button's trigger (seconds when the sensor answers late or the
+    // command connection has to be made again); joined before the window goes.
+    QueuedSensorCalls batchTrigger_;
 };

@@ -583,17 +583,71 @@ TEST_F(BatchWindow, AFailedTriggerDoesNotWait) {
     EXPECT_FALSE(waited);
 }
 
+// A trigger the sensor answers late (seconds when the command channel is
+// slow) runs on the window's job thread: the window keeps serving events
+// with its menus locked, then waits for the batch as before.
+TEST_F(BatchWindow, ALateTriggerLeavesTheWindowLive) {
+    ScopedPrompter prompts;
+    Dlg& w = open();
+    w.show();
+    planBatch(1, 0);
+    sensor().head().injectRegisterFault(141, sensor_sim::Fault{sensor_sim::FaultKind::Delay, 800, 3, 6, 1});
+    int servedDuringTrigger = 0;
+    bool unlockedDuringTrigger = false;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, &w, [&] {
+        if (w.waitingForBatch() || client().batchNumber.load() != 0) return;
+        ++servedDuringTrigger;
+        unlockedDuringTrigger |= ui().horizontalWidget_menu->isEnabled() || ui().pushButton_content_right_2->isEnabled();
+    });
+    probe.start(5);
+    ui().pushButton_content_right_2->click();
+    probe.stop();
+    EXPECT_GE(servedDuringTrigger, 10) << "the window waited for the sensor";
+    EXPECT_FALSE(unlockedDuringTrigger) << "no page switch or second start while the trigger runs";
+    EXPECT_EQ(client().batchNumber.load(), 1);
+    EXPECT_TRUE(client().batchComplete.load());
+    EXPECT_EQ(sensor().writesTo(141), std::vector<uint32_t>{1}) << "one trigger";
+    EXPECT_TRUE(ui().horizontalWidget_menu->isEnabled());
+    EXPECT_TRUE(ui().pushButton_content_right_2->isEnabled());
+    EXPECT_EQ(prompts->count(), 0);
+}
+
+TEST_F(BatchWindow, ClosingDuringALateTriggerEndsItCleanly) {
+    ScopedPrompter prompts;
+    Dlg& w = open();
+    w.show();
+    planBatch(3, 0);
+    sensor().head().injectRegisterFault(141, sensor_sim::Fault{sensor_sim::FaultKind::Delay, 800, 3, 6, 1});
+    QSignalSpy ended(&w, &Dlg::signal_changeProce);
+    QTimer::singleShot(100, &w, [&] { w.close(); });
+    ui().pushButton_content_right_2->click();
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_EQ(owner, nullptr);
+    EXPECT_EQ(sensor().writesTo(141), std::vector<uint32_t>{1}) << "the trigger under way ran to its end";
+    runDeferredDeletes();
+    EXPECT_TRUE(window.isNull());
+}
+
 TEST_F(BatchWindow, ClosingDuringTheWaitEndsItCleanly) {
     ScopedPrompter prompts;
     Dlg& w = open();
     w.show();
     planBatch(7, 60000);
     QSignalSpy ended(&w, &Dlg::signal_changeProce);
-    QTimer::singleShot(200, &w, [&] {
-        EXPECT_TRUE(w.waitingForBatch());
+    // The trigger runs on the window's job thread, the window live: closed
+    // once the wait for the batch has begun.
+    bool closedWhileWaiting = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, &w, [&] {
+        if (!w.waitingForBatch()) return;
+        closer.stop();
+        closedWhileWaiting = true;
         w.close();
     });
+    closer.start(10);
     ui().pushButton_content_right_2->click();
+    EXPECT_TRUE(closedWhileWaiting);
     EXPECT_EQ(ended.count(), 1);
     EXPECT_EQ(owner, nullptr);
     runDeferredDeletes();
