@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "app/allocator_policy.h"
 #include "app/myqss.h"
 #include "app/qt_line_laser_client.h"
 #include "app/startup.h"
@@ -14,6 +15,9 @@
 #include "sensor_client/prompter.h"
 
 int main(int argc, char** argv) {
+    // Before any thread: large blocks go back to the system as they are
+    // freed, instead of staying in the arenas of threads that come and go.
+    allocator_policy::keepLargeBlocksReturnable();
     // The terminal is UTF-8 already: no code page to set.
     QApplication app(argc, argv);
     mirevo::initResources();
