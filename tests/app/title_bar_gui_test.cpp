@@ -170,6 +170,7 @@ TEST_F(SubWindows, RepaintsAddNothingToThePixmapCache) {
     const QPixmapCache::Key key = QPixmapCache::insert(marker);
 
     for (int repaint = 0; repaint < 100; ++repaint) area.grab();
+    mirevo::test::saveGrab(area, "mdi_plain_title_repainted");
     QPixmap found;
     EXPECT_TRUE(QPixmapCache::find(key, &found));
 }
