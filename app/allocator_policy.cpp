@@ -1,15 +1,16 @@
 #include "app/allocator_policy.h"
 
+#include <cstdlib>  // names the C library (__GLIBC__)
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
 namespace allocator_policy {
 
-bool keepLargeBlocksReturnable() {
+bool boundArenas() {
 #if defined(__GLIBC__)
-    // Setting the threshold also turns glibc's raising of both thresholds off.
-    return mallopt(M_MMAP_THRESHOLD, static_cast<int>(kMappedFromBytes)) == 1;
+    return mallopt(M_ARENA_MAX, kArenas) == 1;
 #else
     return false;
 #endif

@@ -15,9 +15,9 @@
 #include "sensor_client/prompter.h"
 
 int main(int argc, char** argv) {
-    // Before any thread: large blocks go back to the system as they are
-    // freed, instead of staying in the arenas of threads that come and go.
-    allocator_policy::keepLargeBlocksReturnable();
+    // Before any thread: threads that come and go share a few arenas, so the
+    // freed memory each arena keeps does not multiply with them.
+    allocator_policy::boundArenas();
     // The terminal is UTF-8 already: no code page to set.
     QApplication app(argc, argv);
     mirevo::initResources();

@@ -344,7 +344,7 @@ int main(int argc, char** argv) {
     if (std::system("ip link set lo up") != 0) return 2;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     // As main() starts the program: the allocator's policy first.
-    allocator_policy::keepLargeBlocksReturnable();
+    allocator_policy::boundArenas();
     QApplication app(argc, argv);
     mirevo::initResources();
     auto owned = std::make_unique<SoakPrompter>();
