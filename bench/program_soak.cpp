@@ -69,6 +69,8 @@ constexpr int kProfileSecondsPerCycle = 10;
 constexpr int kStallProbeMs = 10;
 constexpr int kStallBoundMs = 200;
 constexpr const char* kInNamespaceFlag = "--in-private-network";
+// The simulator's frames carry 10 encoder counts per frame of the batch.
+constexpr uint32_t kEncoderPerFrame = 10;
 
 // Ctrl-C or a kill ends the run early, with its report and the test
 // network removed.
@@ -291,23 +293,35 @@ struct BatchAccount {
     std::vector<double> sceneRow;          // the first whole batch's first row
 };
 
-void checkShownBatch(LinelaserClient& client, int frames, BatchAccount* account) {
-    const int number = client.batchNumber.load();
+// Looks at the batch as a painter does, in one hold of the batch lock (its
+// number, rows and complete flag are one state only there): false while no
+// batch after the press's is complete; else the batch is counted, whole or
+// broken. Whole: every row the scene's, row r from frame r (its encoder).
+bool takeShownBatch(LinelaserClient& client, int numberAtPress, int frames, BatchAccount* account) {
     std::lock_guard<std::mutex> lock(client.batchMutex);
+    const int number = client.batchNumber.load();
+    if (!client.batchComplete || number == numberAtPress) return false;
     const int rows = client.batchProfileCount.load();
     if (rows != frames) {
         account->shownBroken.push_back("batch " + std::to_string(number) + ": " + std::to_string(rows) + " rows");
-        return;
+        return true;
     }
     if (account->sceneRow.empty()) account->sceneRow = client.batchHeights[0];
     for (int r = 0; r < rows; ++r) {
         if (client.batchHeights[static_cast<size_t>(r)] != account->sceneRow) {
             account->shownBroken.push_back("batch " + std::to_string(number) + ": row " + std::to_string(r) +
                                            " differs from the scene");
-            return;
+            return true;
+        }
+        const uint32_t encoder = client.batchInfo[static_cast<size_t>(r)].encoder;
+        if (encoder != static_cast<uint32_t>(r) * kEncoderPerFrame) {
+            account->shownBroken.push_back("batch " + std::to_string(number) + ": row " + std::to_string(r) +
+                                           " holds frame " + std::to_string(encoder / kEncoderPerFrame));
+            return true;
         }
     }
     ++account->shownWhole;
+    return true;
 }
 
 std::string threadNames() {
@@ -376,7 +390,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "program_soak: the simulated sensor cannot listen on %s\n", kSensorAddress);
         return 2;
     }
-    sensor.streamer().stop();
+    // The sensor's own streamer answers every trigger as well: planned empty
+    // it sends nothing, so the chaos streamer's batch is the only one a
+    // trigger brings (two batches at once on one data channel are no
+    // sensor's, and a stray one would stand in for a lost one).
+    sensor_sim::BatchPlan nothing = sensor.batchPlan(options.frames);
+    nothing.batches = 0;
+    sensor.streamer().setPlan(nothing);
     sensor_sim::ChaosOptions chaosOptions;
     chaosOptions.seed = options.seed;
     chaosOptions.info = sensor.batchPlan(options.frames).info;
@@ -467,8 +487,7 @@ int main(int argc, char** argv) {
     QElapsedTimer waiting;
     auto settle = [&] {
         if (!pending) return true;
-        if (client->batchComplete && client->batchNumber.load() != numberAtPress) {
-            checkShownBatch(*client, options.frames, &account);
+        if (takeShownBatch(*client, numberAtPress, options.frames, &account)) {
             pending = false;
         } else if (waiting.elapsed() > kGiveUpAfterMs) {
             ++givenUp;
@@ -526,9 +545,11 @@ int main(int argc, char** argv) {
             const qint64 pressStart = stalls.now();
             start->click();  // returns when the batch is complete, given up, or at once (flag left set)
             busy.presses.push_back({pressStart, stalls.now()});
-            if (std::getenv("SOAK_TRACE"))
+            if (std::getenv("SOAK_TRACE")) {
+                const BatchState shown = client->batchState();
                 std::printf("trace %.3f returned, batch %d complete %d rows %d\n", clock.elapsed() / 1000.0,
-                            client->batchNumber.load(), client->batchComplete.load(), client->batchProfileCount.load());
+                            shown.number, shown.complete, shown.rows);
+            }
             settle();
         });
     });
@@ -563,7 +584,7 @@ int main(int argc, char** argv) {
             // The simulator logs every packet it receives: its log is the
             // soak's memory, not the program's.
             sensor.clearPacketLog();
-            std::printf("t=%ds rss=%ld kB threads=%d batches sent=%zu shown=%zu presses=%d given-up=%d "
+            std::printf("t=%ds rss=%ld kB threads=%d batches sent=%zu shown=%d presses=%d given-up=%d "
                         "longest-stall=%lld ms\n",
                         elapsedS, rss, threadCount(), chaos->batches().size(), account.shownWhole, presses,
                         givenUp, static_cast<long long>(stalls.longestMs));

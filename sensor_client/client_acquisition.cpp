@@ -89,6 +89,11 @@ IoStatusBlock LinelaserClient::copyIoStatus() const {
     return ioStatus;
 }
 
+BatchState LinelaserClient::batchState() {
+    std::lock_guard<std::mutex> lock(batchMutex);
+    return {batchNumber.load(), batchProfileCount.load(), batchComplete.load()};
+}
+
 // ---------------------------------------------------------------- heartbeat
 
 void LinelaserClient::thread_heartbeat() {
@@ -228,14 +233,18 @@ void LinelaserClient::resetRawImage() {
 
 // ---------------------------------------------------------------- batch
 
-// Copies the frames of one batch call into the rows from nextRow on, at most
+bool LinelaserClient::copyStandsAt(const BatchCopyPoint& at) const {
+    return batchCopy_ == at.copy && batchNumber.load() == at.number && batchProfileCount.load() == at.row;
+}
+
+// Copies the frames of one batch call into the rows from at.row on, at most
 // up to row `size`. Rows are filled outside batchMutex in small chunks and
 // swapped in under it, so a painter never waits for more than a few swaps;
-// the rows' storage is recycled. A reset of the row count meanwhile (a
-// repaired batch) ends the call: the next pass copies again from row 0.
-// Returns the rows copied.
-int LinelaserClient::copyBatchRows(const BatchWindow& window, int width, int size, int got, int nextRow,
-                                   const BatchTakeBuffers& taken) {
+// the rows' storage is recycled. A copy that started over meanwhile (a
+// repaired batch, a new connection) ends the call: the next pass copies
+// again from row 0. Returns the rows copied.
+int LinelaserClient::copyBatchRows(const BatchWindow& window, int width, int size, int got,
+                                   const BatchCopyPoint& at, const BatchTakeBuffers& taken) {
     const std::vector<int>& heights = taken.heights;
     const std::vector<uint8_t>& intensity = taken.intensity;
     constexpr int kChunkRows = 64;
@@ -249,6 +258,7 @@ int LinelaserClient::copyBatchRows(const BatchWindow& window, int width, int siz
     size_t packed = 0;
     int copied = 0;
     int frame = 0;
+    int nextRow = at.row;
     while (frame < got && nextRow < size) {
         const int n = std::min({kChunkRows, got - frame, size - nextRow});
         for (int k = 0; k < n; ++k) {
@@ -271,7 +281,7 @@ int LinelaserClient::copyBatchRows(const BatchWindow& window, int width, int siz
             packed += perFrame;
         }
         std::lock_guard<std::mutex> lock(batchMutex);
-        if (batchProfileCount.load() != nextRow) break;
+        if (!copyStandsAt({at.number, nextRow, at.copy})) break;
         for (int k = 0; k < n; ++k) {
             const size_t row = static_cast<size_t>(nextRow + k);
             const size_t f = static_cast<size_t>(frame + k);
@@ -316,11 +326,28 @@ void LinelaserClient::thread_batch() {
 
         // Sized per pass at the width in force: a new open may change it.
         taken.reserveFrames(kFramesPerCall, width);
-        int number = batchNumber.load();
-        const int got = HVQ5_2_TakeBatchData(deviceId, nullptr, batchProfileCount.load(), number,
-                                             taken.heights.data(), taken.intensity.data(), taken.encoders.data(),
-                                             taken.aux.data(), taken.third.data(), taken.stamps.data(),
-                                             kFramesPerCall);
+        auto take = [&](int from, int* number) {
+            return HVQ5_2_TakeBatchData(deviceId, nullptr, from, *number, taken.heights.data(), taken.intensity.data(),
+                                        taken.encoders.data(), taken.aux.data(), taken.third.data(),
+                                        taken.stamps.data(), kFramesPerCall);
+        };
+        // The frames from where the copy of the current batch stands. The
+        // interface gives the number of the batch it holds with them: when
+        // that is a new batch, the frames came from the middle of it (or
+        // nothing, when it is still shorter than the last one's copy), so it
+        // is taken again from its first frame.
+        BatchCopyPoint copy;
+        {
+            std::lock_guard<std::mutex> lock(batchMutex);
+            copy = {batchNumber.load(), batchProfileCount.load(), batchCopy_};
+        }
+        int start = copy.row;
+        int number = copy.number;
+        int got = take(start, &number);
+        if (number != copy.number && start != 0) {
+            start = 0;
+            got = take(start, &number);
+        }
         // 4097 is also what a closed sensor answers: a count only while it is open.
         uint32_t probe = 0;
         const bool closed = got == kNotOpen && hvq5_get_cached_register(deviceId, 149, &probe) == kNotOpen;
@@ -328,19 +355,22 @@ void LinelaserClient::thread_batch() {
             LogHelper::logFormat(CLOG_LEVEL::RERROR, nullptr, nullptr, __LINE__, "Failed to get batch data(%d)", got);
             return;
         }
+        // Nothing yet (also a new number whose frames have not come): the last
+        // batch stays as it is, its rows, count, number and complete flag
+        // together, until the first frames of the next one are copied.
         if (got == 0) {
-            if (number != batchNumber.load()) {
-                std::lock_guard<std::mutex> lock(batchMutex);
-                batchWatch.restart_ms();
-                batchProfileCount = 0;
-            }
             pause(timings().batchIdleMs, acquiring);
             continue;
         }
-        int nextRow = 0;
+        bool fits = false;
         {
             std::lock_guard<std::mutex> lock(batchMutex);
-            if (number != batchNumber.load()) {
+            const bool fresh = number != copy.number;
+            // The frames continue the copy only where they were taken for: it
+            // may have started over meanwhile (a repaired batch, a new
+            // connection), and a new batch begins at its first frame.
+            fits = copyStandsAt(copy) && start == (fresh ? 0 : copy.row);
+            if (fits && fresh) {
                 batchProfileCount = 0;
                 batchComplete = false;
                 batchNumber = number;
@@ -351,20 +381,35 @@ void LinelaserClient::thread_batch() {
                 batchWatch.restart_ms();
                 LogHelper::log(CLOG_LEVEL::RINFO, nullptr, nullptr, __LINE__, QStringLiteral("batch start"));
                 pushEvent(client_events::kBatchStart);
+                copy.number = number;
+                copy.row = 0;
             }
-            nextRow = batchProfileCount.load();
         }
-        const int copied = copyBatchRows(window, width, size, got, nextRow, taken);
-        // Complete once: a batch longer than the buffers keeps offering frames.
-        if (copied > 0 && batchProfileCount.load() >= size) {
-            batchWatch.stop_ms();
-            batchCostMs = static_cast<int>(batchWatch.elapsed());
+        if (!fits) {
+            pause(timings().batchIdleMs, acquiring);
+            continue;
+        }
+        const int copied = copyBatchRows(window, width, size, got, copy, taken);
+        // Complete once (a batch longer than the buffers keeps offering
+        // frames), decided and flagged under the lock with the count and the
+        // number it is about, so no reader sees the flag beside rows of
+        // another copy.
+        bool completed = false;
+        {
+            std::lock_guard<std::mutex> lock(batchMutex);
+            if (copied > 0 && copyStandsAt({number, copy.row + copied, copy.copy}) && copy.row + copied >= size) {
+                batchWatch.stop_ms();
+                batchCostMs = static_cast<int>(batchWatch.elapsed());
+                batchComplete = true;
+                completed = true;
+            }
+        }
+        if (completed) {
             if (settingsInt(settings_keys::kAutoSaveBatchData) != 0) emit signal_auto_save_batchdata();
             batchWatch.restart_ms();
             if (announced > size)
                 LogHelper::logFormat(CLOG_LEVEL::RWARNING, nullptr, nullptr, __LINE__,
                                      "batch of %d profiles: only the first %d kept", announced, size);
-            batchComplete = true;
             LogHelper::logFormat(CLOG_LEVEL::RINFO, nullptr, nullptr, __LINE__, "batch stop, cost: %d",
                                  batchCostMs.load());
             pushEvent(client_events::kBatchStop);

@@ -174,7 +174,8 @@ void LinelaserClient::setLinkActive(bool on) {
 // copied: kept, that number would hide the new batch's start (no "batch_start",
 // the old complete flag and column window stay) or, with the old row count,
 // skip its rows; a repaint still asked for the old batch is void. The batch thread may still run (a second open while linked);
-// it copies under batchMutex and stops a copy whose row count was reset.
+// it copies under batchMutex and stops a copy whose row count or number was
+// reset.
 void LinelaserClient::forgetBatch() {
     std::lock_guard<std::mutex> lock(batchMutex);
     batchNumber = 0;
@@ -182,11 +183,13 @@ void LinelaserClient::forgetBatch() {
     batchProfileCount = 0;
     batchComplete = false;
     batchRestart = false;  // a repaint of the old batch is void
+    ++batchCopy_;
 }
 
 // Runs on the interface's thread when it hands over a finished batch. When
 // the interface repaired the batch (cloud filter, bit 8, or bit 16), copy it
-// again from its first row.
+// again from its first row: until that copy is whole again the batch is not
+// complete (the thread flags it, and posts its stop, once more).
 void LinelaserClient::onBatchDelivered() {
     std::lock_guard<std::mutex> lock(batchMutex);
     bool filter = false;
@@ -195,7 +198,9 @@ void LinelaserClient::onBatchDelivered() {
     HVQ5_2_GET_EXTEND_FEATURE_EN(deviceId, 16, &other);
     if (filter || other) {
         batchProfileCount = 0;
+        batchComplete = false;
         batchRestart = true;
+        ++batchCopy_;
     }
 }
 

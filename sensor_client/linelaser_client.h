@@ -10,7 +10,9 @@
 //   - the profile: copyProfile (under profileMutex; never read zValues bare);
 //   - the raw image: copyRawImage (under imageMutex);
 //   - the batch rows: batchHeights / batchIntensity / batchInfo under
-//     batchMutex; the counters and flags beside them are atomics;
+//     batchMutex; the counters and flags beside them are atomics, written
+//     together under batchMutex: batchState reads number, row count and
+//     complete flag as one (each atomic alone may belong to the next batch);
 //   - the I/O state: copyIoStatus (one whole pass, never two mixed).
 #include <QObject>
 #include <QString>
@@ -65,6 +67,14 @@ struct BatchRowInfo {
     uint32_t aux = 0;
     uint32_t encoder = 0;
     uint32_t timeLow = 0;
+};
+
+// The batch as a reader sees it under batchMutex: complete only with every
+// row copied, the number that of the rows.
+struct BatchState {
+    int number = 0;
+    int rows = 0;
+    bool complete = false;
 };
 
 // Every wait of the client, in milliseconds. Tests shorten them; a stop cuts
@@ -169,6 +179,8 @@ public:
     void resetRawImage();
     void saveRawImage(cv::Mat image);
     IoStatusBlock copyIoStatus() const;
+    // Number, rows copied and complete flag of the batch, read together.
+    BatchState batchState();
 
     // ---- typed setting accessors: dir 0 reads, 1 writes; the interface's status ----
     int cfgTriggerMethod(int dir, int* value);
@@ -266,13 +278,26 @@ private:
     void thread_batch();
     void thread_status();
     bool rawImageStep(std::vector<char>& image, std::vector<int>& peaks);
-    int copyBatchRows(const BatchWindow& window, int width, int size, int got, int nextRow,
+    // Where a batch take's frames belong: the batch, its row, and the copy
+    // they continue (see batchCopy_).
+    struct BatchCopyPoint {
+        int number = 0;
+        int row = 0;
+        uint64_t copy = 0;
+    };
+    // Whether the copy still stands at `at` (under batchMutex).
+    bool copyStandsAt(const BatchCopyPoint& at) const;
+    int copyBatchRows(const BatchWindow& window, int width, int size, int got, const BatchCopyPoint& at,
                       const BatchTakeBuffers& taken);
     void joinAcquisitionThreads();
     // Waits ms, or less once flag is false; returns flag.
     bool pause(int ms, const std::atomic<bool>& flag);
     void wakeWaits();
 
+    // Counts the times the batch copy had to start over from row 0 (a new
+    // connection, a repaired batch), under batchMutex: frames taken before
+    // are not copied.
+    uint64_t batchCopy_ = 0;
     // What the batch thread's take calls fill (kept for the next start).
     BatchTakeBuffers take_;
     // The batch thread's rows being filled before they are swapped in.

@@ -418,6 +418,64 @@ TEST_F(ClientBatchTest, TheFirstBatchOfANewConnectionStartsEvenWithTheLastNumber
     EXPECT_TRUE(client().batchComplete);
 }
 
+// The next batch is no longer than the rows copied of the last one, so the
+// first take from where that copy stands finds nothing: the last batch stays
+// what it was (whole, complete, its number) until the new one's rows are
+// copied; never "complete" beside rows it does not have. Long idle waits hold
+// whatever state that take left.
+TEST_F(ClientBatchTest, ANewBatchIsNeverCompleteBeforeItsRowsAreCopied) {
+    streamBatches(500, 1, 0);
+    client().startBatchAcquisition(true);
+    ASSERT_TRUE(waitUntil([&] { return client().batchComplete && client().batchProfileCount == 500; }, 60000));
+    ASSERT_EQ(client().batchNumber.load(), 1);
+    ClientTimings slow = client().timings();
+    slow.batchIdleMs = 1500;
+    client().setTimings(slow);
+
+    sensor().streamer().setPlan(sensor().batchPlan(500, 2));
+    ASSERT_EQ(HVQ5_2_TriggerOneBatch(0), 0);
+    std::vector<BatchState> inconsistent;
+    const bool secondDone = waitUntil(
+        [&] {
+            const BatchState seen = client().batchState();
+            if (seen.complete && (seen.rows != 500 || (seen.number != 1 && seen.number != 2)))
+                inconsistent.push_back(seen);
+            return seen.complete && seen.number == 2;
+        },
+        60000);
+    if (!inconsistent.empty())
+        ADD_FAILURE() << inconsistent.size() << " samples of a complete batch short of its rows, the first: batch "
+                      << inconsistent[0].number << " with " << inconsistent[0].rows << " rows";
+    ASSERT_TRUE(secondDone);
+    EXPECT_EQ(client().batchProfileCount.load(), 500);
+}
+
+// A new batch is copied from its first frame, wherever the copy of the last
+// one stood: here the last one kept 300 rows and the new one has 500 frames
+// in the interface by the first take (acquisition is off while it arrives).
+TEST_F(ClientBatchTest, ANewBatchIsCopiedFromItsFirstFrame) {
+    writeRegister(client(), 138, 300);
+    streamBatches(300, 1, 0);
+    client().startBatchAcquisition(true);
+    ASSERT_TRUE(waitUntil([&] { return client().batchComplete && client().batchProfileCount == 300; }, 60000));
+    client().stopAcquisition();
+
+    writeRegister(client(), 138, 500);
+    sensor().streamer().setPlan(sensor().batchPlan(500, 2));
+    ASSERT_EQ(HVQ5_2_TriggerOneBatch(0), 0);
+    ASSERT_TRUE(sensor().streamer().waitIdle(30000));
+    ASSERT_TRUE(waitUntil([] { return HVQ5_2_ProfilePointCount(0) == 500; }, 30000));
+    client().startBatchAcquisition(false);
+    ASSERT_TRUE(waitUntil([&] { return client().batchComplete && client().batchNumber == 2; }, 60000));
+
+    std::lock_guard<std::mutex> lock(client().batchMutex);
+    ASSERT_EQ(client().batchProfileCount.load(), 500);
+    int misplaced = 0;
+    for (int row = 0; row < 500; ++row)
+        if (client().batchInfo[static_cast<size_t>(row)].encoder != static_cast<uint32_t>(row) * 10u) ++misplaced;
+    EXPECT_EQ(misplaced, 0) << "row 0 holds the frame of encoder " << client().batchInfo[0].encoder;
+}
+
 // The interface hands the batch over as its last frame arrives, so whether the
 // client had copied it whole by then is a race; the handover is replayed once
 // the copy is complete.
@@ -450,6 +508,9 @@ TEST_F(ClientRepairedBatchTest, ARepairedBatchIsCopiedAgainAndStopsASecondTime) 
     client().batchRestart = false;
     std::thread([&] { client().onBatchDelivered(); }).join();
     EXPECT_TRUE(client().batchRestart);
+    // Copied again from row 0: not complete until the copy is whole again.
+    const BatchState replayed = client().batchState();
+    EXPECT_TRUE(!replayed.complete || replayed.rows == 500) << replayed.rows << " rows, complete";
     // The replay reset the row count to 0; only a fresh copy of the whole batch
     // brings it back. The interface's own handover may have made a copy and a
     // stop of its own before the replay, so the second stop alone does not
