@@ -7,16 +7,15 @@
 // twice the size of the largest mapped block freed so far (glibc raises that
 // threshold as blocks are freed, up to 32 MB). The program frees blocks of
 // megabytes many times a second (the debug stream behind every live profile,
-// a batch's buffers), and its acquisition threads, the trigger's job thread
-// and the data channel's threads come and go at every mode switch, press and
-// reconnection: as more of them happened to run at once, more arenas were
-// made, each keeping megabytes of freed memory, and the program grew by tens
-// of megabytes over its first quarter hour until the arenas stopped
-// multiplying.
+// a batch's buffers), and its acquisition threads and the trigger's job
+// thread come and go at every mode switch and press: whenever more of them
+// than ever before ran at once, another arena was made and kept its
+// megabytes, and a soak of batches and live profiles grew by some 40 MB over
+// ten minutes before the arenas stopped multiplying.
 //
 // A few arenas bound what is kept that way. Fixing the mapping threshold
-// instead would bound it too, but maps and faults in every large block anew:
-// a live profile then cost three times the CPU.
+// instead bounds it too, but maps and faults in every large block anew: a
+// live profile then cost three times the CPU.
 namespace allocator_policy {
 
 constexpr int kArenas = 4;
