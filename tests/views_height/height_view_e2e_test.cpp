@@ -189,7 +189,8 @@ TEST_F(HeightViewTest, TheFormItsButtonsAndTheImageOfASmallBatch) {
         EXPECT_TRUE(button->text().isEmpty());
     }
     EXPECT_NE(view.findChild<HeightCahrtView*>("horizontalWidget_2"), nullptr);
-    // A batch of 5 still gets 10 rows, as wide as a profile.
+    // A batch of 5 still gets 10 rows, as wide as a profile, once the size is read.
+    ASSERT_TRUE(waitUntil([&] { return !view.imageRebuildPending(); }));
     EXPECT_EQ(view.heightImage().rows, 10);
     EXPECT_EQ(view.heightImage().cols, client().profilePointCount());
     EXPECT_EQ(cv::countNonZero(view.heightImage()), 0);
@@ -322,6 +323,7 @@ TEST_F(HeightViewTest, MoreRowsThanTheBatchSizeOrAGrownBatchSizePaintNothing) {
     spin(60);
     EXPECT_EQ(view.stats().rowsPainted, 0);
     view.slot_laser_batch_state(1);  // a batch start rebuilds the image
+    ASSERT_TRUE(waitUntil([&] { return !view.imageRebuildPending(); }));
     EXPECT_EQ(view.heightImage().rows, 20);
     ASSERT_TRUE(waitUntil([&] { return view.rowsDrawn() == 12; }));
 }
@@ -331,6 +333,7 @@ TEST_F(HeightViewTest, ALargeBatchIsHandedToTheChartReduced) {
     int rows = 3000;
     ASSERT_EQ(client().cfgRegister(1, 138, &rows), 0);
     view.slot_laser_batch_state(1);
+    ASSERT_TRUE(waitUntil([&] { return !view.imageRebuildPending(); }));
     ASSERT_EQ(view.heightImage().rows, 3000);
     {
         LinelaserClient& c = client();
@@ -351,6 +354,80 @@ TEST_F(HeightViewTest, ALargeBatchIsHandedToTheChartReduced) {
     {
         std::lock_guard<std::mutex> lock(client().batchMutex);
         for (int r = 64; r < rows; ++r) client().batchHeights[static_cast<size_t>(r)].clear();
+    }
+}
+
+// A batch start reads the batch size over the command channel, which may
+// answer late (another job holds it, the sensor is slow): the event loop
+// keeps running meanwhile, the rows that arrive wait in the client instead of
+// going into the old image, and the answer decides the new image.
+TEST_F(HeightViewTest, TheBatchSizeIsReadWhileTheEventLoopRuns) {
+    using sensor_sim::Fault;
+    using sensor_sim::FaultKind;
+    struct Case {
+        const char* name;
+        Fault fault;      // on every read of the batch size
+        int sizeBefore;   // the batch size the view was made with
+        int sizeAtStart;  // the batch size the sensor holds at the batch start
+        int imageRows;    // rows of the image afterwards
+        bool keptOld;     // the old image kept (its rows beyond the new batch's stay)
+    } cases[] = {
+        {"a late answer", Fault{FaultKind::Delay, 800, 3, 6, -1}, 20, 37, 37, false},
+        {"a failed read", Fault{FaultKind::WrongAddressEcho, 0, 3, 6, -1}, 10, 10, 10, true},
+    };
+    for (const Case& c : cases) {
+        int size = c.sizeBefore;
+        ASSERT_EQ(client().cfgRegister(1, 138, &size), 0) << c.name;
+        HeightView view;
+        // The old batch: 8 rows of 1 mm.
+        injectBatch(8, 1.0, true, 41);
+        ASSERT_TRUE(waitUntil([&] { return view.rowsDrawn() == 8; })) << c.name;
+        ASSERT_EQ(view.heightImage().rows, c.sizeBefore) << c.name;
+        const double oldRowCount = -view.chart()->defaultYRange().lower;
+        size = c.sizeAtStart;
+        ASSERT_EQ(client().cfgRegister(1, 138, &size), 0) << c.name;
+
+        sensor().head().injectRegisterFault(138, c.fault);
+        sensor().clearPacketLog();
+        // The next batch's 5 rows of 2 mm are in the client before its start is handled.
+        injectBatch(5, 2.0, true, 42);
+        const int64_t paintedBefore = view.stats().rowsPainted;
+        int servedWhilePending = 0;
+        bool paintedWhilePending = false;
+        QTimer probe;
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            if (!view.imageRebuildPending()) return;
+            ++servedWhilePending;
+            paintedWhilePending |= view.stats().rowsPainted != paintedBefore;
+        });
+        probe.start(5);
+        view.slot_laser_batch_state(1);
+        view.updateLineAxis();
+        EXPECT_TRUE(view.imageRebuildPending()) << c.name << ": the answer comes through the event loop";
+        EXPECT_EQ(view.rowsDrawn(), 0) << c.name;
+        ASSERT_TRUE(waitUntil([&] { return !view.imageRebuildPending() && !view.lineAxisPending(); })) << c.name;
+        sensor().head().clearFaults();
+        probe.stop();
+
+        if (c.fault.kind == FaultKind::Delay) {
+            EXPECT_GE(servedWhilePending, 10) << c.name << ": the event loop waited for the sensor";
+        }
+        EXPECT_FALSE(paintedWhilePending) << c.name << ": rows went into the image that was to be replaced";
+        int reads = 0;
+        for (const sensor_sim::LoggedPacket& p : sensor().packetLog()) reads += p.address == 138 && p.opcode != 160;
+        EXPECT_EQ(reads, 2) << c.name << ": one read for the image, one for the axis";
+
+        EXPECT_EQ(view.heightImage().rows, c.imageRows) << c.name;
+        EXPECT_EQ(view.heightImage().cols, client().profilePointCount()) << c.name;
+        EXPECT_EQ(-view.chart()->defaultYRange().lower, c.keptOld ? oldRowCount : c.sizeAtStart) << c.name;
+        EXPECT_EQ(view.chart()->yAxis->range(), view.chart()->defaultYRange()) << c.name << ": the range is reset";
+        // The waiting rows are painted from the first one, into the new image or the old.
+        ASSERT_TRUE(waitUntil([&] { return view.rowsDrawn() == 5; })) << c.name;
+        for (int r = 0; r < 8; ++r) {
+            const int expected = r < 5 ? 145 : (c.keptOld ? 141 : 0);  // 2 mm, 1 mm, nothing
+            EXPECT_EQ(view.heightImage().at<uint8_t>(r, 100), expected) << c.name << ", row " << r;
+        }
+        clearBatch();
     }
 }
 

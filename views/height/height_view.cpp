@@ -55,8 +55,13 @@ uint8_t greyLevel(double d, const GreyScale& s) {
     return clampLevel(std::trunc(d / s.zUpper * 118 + 138));
 }
 
-HeightView::HeightView(QWidget* parent) : QWidget(parent), ui(new Ui::HeightView) {
+HeightView::HeightView(QWidget* parent)
+    : QWidget(parent),
+      ui(new Ui::HeightView),
+      batchSizeReads_([client = linelaserClient()](int* size) { return client->cfgBatchSize(0, size); }) {
     ui->setupUi(this);
+    connect(&batchSizeReads_, &QueuedSensorCalls::answered, this, &HeightView::applyBatchSize,
+            Qt::QueuedConnection);
     ui->pushButton_y_zoom_in->hide();
     ui->pushButton_y_zoom_out->hide();
     ui->pushButton_x_zoom_in->hide();
@@ -70,6 +75,8 @@ HeightView::HeightView(QWidget* parent) : QWidget(parent), ui(new Ui::HeightView
 }
 
 HeightView::~HeightView() {
+    // A read under way ends (and its answer is dropped) before the view goes.
+    batchSizeReads_.stop();
     timer_.stop();
     delete ui;
 }
@@ -106,22 +113,37 @@ void HeightView::rebuildImage(int rows, int columns) {
 
 void HeightView::resetHeightImage(bool clearClientCount) {
     LinelaserClient* client = linelaserClient();
-    int batchSize = 0;
-    if (client->cfgBatchSize(0, &batchSize) == 0 && batchSize >= 0)
-        rebuildImage(std::max(10, batchSize), client->profilePointCount());
     if (clearClientCount) {
         std::lock_guard<std::mutex> lock(client->batchMutex);
         client->batchProfileCount = 0;
     }
     rowsDrawn_ = 0;
+    imageRead_ = batchSizeReads_.request();
 }
 
 void HeightView::updateLineAxis() {
-    int batchSize = 0;
-    if (linelaserClient()->cfgBatchSize(0, &batchSize) == 0 && batchSize != 0)
-        chart()->setRowCount(std::max(10, batchSize));
+    // What does not depend on the read at once: the caller may just have set the columns.
     chart()->resetRange();
     chart()->redrawGrid();
+    axisRead_ = batchSizeReads_.request();
+}
+
+void HeightView::applyBatchSize(quint64 ticket, int status, int batchSize) {
+    // An answer that a later request superseded is dropped: the later one follows.
+    if (ticket == imageRead_) {
+        imageRead_ = 0;
+        if (status == 0 && batchSize >= 0)
+            rebuildImage(std::max(10, batchSize), linelaserClient()->profilePointCount());
+        rowsDrawn_ = 0;
+    }
+    if (ticket == axisRead_) {
+        axisRead_ = 0;
+        if (status == 0 && batchSize != 0) {
+            chart()->setRowCount(std::max(10, batchSize));
+            chart()->resetRange();
+            chart()->redrawGrid();
+        }
+    }
 }
 
 void HeightView::updateXAxisLabels() {
@@ -169,7 +191,9 @@ void HeightView::slot_ShowVedio() {
         stats_.busyNs += spent;
         stats_.longestTickNs = std::max(stats_.longestTickNs, spent);
     };
-    if (!refreshEnabled_ || !client->connected || client->cachedRegister(kBatchModeRegister) != 1) {
+    // While the image waits for its rebuild, the rows wait in the client.
+    if (!refreshEnabled_ || imageRebuildPending() || !client->connected ||
+        client->cachedRegister(kBatchModeRegister) != 1) {
         finishTick();
         return;
     }

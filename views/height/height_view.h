@@ -13,6 +13,7 @@
 #include <opencv2/core/mat.hpp>
 
 #include "views/height/denoise_params.h"
+#include "sensor_client/queued_sensor_calls.h"
 #include "views/profile/this_ptr.h"
 
 namespace Ui {
@@ -62,8 +63,18 @@ public:
     explicit HeightView(QWidget* parent = nullptr);
     ~HeightView() override;
 
+    // Both read the batch size (register 138) off the GUI thread and apply the
+    // answer when it comes: the image is rebuilt with max(10, size) rows of a
+    // profile's points (a failed read keeps the old one) and painted again from
+    // its first row; the chart's rows are set (its range is reset at once, and
+    // again with rows read). Until then
+    // no rows are painted into the old image: they wait in the client.
     void resetHeightImage(bool clearClientCount);
     void updateLineAxis();
+    // True from resetHeightImage until the answer of its read has been applied.
+    bool imageRebuildPending() const { return imageRead_ != 0; }
+    // True from updateLineAxis until the answer of its read has been applied.
+    bool lineAxisPending() const { return axisRead_ != 0; }
     void updateXAxisLabels();
     void setRefreshEnabled(bool on);
 
@@ -109,6 +120,7 @@ private slots:
     void on_pushButton_outcsv_clicked();
     void on_pushButton_height_set_clicked();
     void on_pushButton_3d_clicked();
+    void applyBatchSize(quint64 ticket, int status, int batchSize);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -137,4 +149,9 @@ private:
     bool picturePending_ = false;
     QElapsedTimer sincePicture_;
     HeightViewStats stats_;
+
+    // The batch-size reads; only the latest request of each kind is applied.
+    QueuedSensorCalls batchSizeReads_;
+    quint64 imageRead_ = 0;
+    quint64 axisRead_ = 0;
 };
