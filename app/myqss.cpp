@@ -36,6 +36,17 @@ void myqss::drawComplexControl(ComplexControl control, const QStyleOptionComplex
     if (MdiTitleCode::isCode(titleBar->text)) drawCodedTitleBar(titleBar->text, titleBar->rect, painter);
 }
 
+QIcon myqss::standardIcon(StandardPixmap pixmap, const QStyleOption* option, const QWidget* widget) const {
+    // The title bar's buttons: menu, minimise, maximise, close, restore,
+    // shade, unshade, context help.
+    const bool titleBarButton = pixmap >= SP_TitleBarMenuButton && pixmap <= SP_TitleBarContextHelpButton;
+    if (!titleBarButton) return QProxyStyle::standardIcon(pixmap, option, widget);
+    auto made = titleBarIcons_.find(pixmap);
+    if (made == titleBarIcons_.end())
+        made = titleBarIcons_.emplace(pixmap, QProxyStyle::standardIcon(pixmap, option, widget)).first;
+    return made->second;
+}
+
 void myqss::drawCodedTitleBar(const QString& code, const QRect& rect, QPainter* painter) const {
     const bool active = code[MdiTitleCode::kActive] != '0';
     painter->save();

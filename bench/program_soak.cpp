@@ -44,6 +44,7 @@
 #include <string>
 #include <vector>
 
+#include "app/allocator_policy.h"
 #include "app/connect_set_dialog.h"
 #include "app/myqss.h"
 #include "app/qt_line_laser_client.h"
@@ -356,6 +357,8 @@ int main(int argc, char** argv) {
     }
     if (std::system("ip link set lo up") != 0) return 2;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // As main() starts the program: the allocator's policy first.
+    allocator_policy::boundArenas();
     QApplication app(argc, argv);
     mirevo::initResources();
     auto owned = std::make_unique<SoakPrompter>();

@@ -4,6 +4,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QStyleOptionTitleBar>
 
 #include <gtest/gtest.h>
@@ -146,6 +147,32 @@ TEST_F(SubWindows, MinimisedAndMaximisedWindowsChangeTheirState) {
     profile->showMaximized();
     EXPECT_EQ(profile->windowTitle()[1], '2');
     EXPECT_EQ(profile->windowTitle()[2], '1');
+}
+
+// The pixmap cache drops what was used least recently once its limit is
+// passed: a pixmap put in after the first paint stays only while repaints of
+// the sub-windows (their title bars with the base style's buttons under ours)
+// add nothing to the cache.
+TEST_F(SubWindows, RepaintsAddNothingToThePixmapCache) {
+    struct RestoreCache {
+        const int limitKb = QPixmapCache::cacheLimit();
+        ~RestoreCache() {
+            QPixmapCache::clear();
+            QPixmapCache::setCacheLimit(limitKb);
+        }
+    } restore;
+    QPixmapCache::clear();
+    QPixmapCache::setCacheLimit(256);
+    profile->setWindowTitle("Profile");  // a plain title: the base title bar alone
+    area.grab();
+    QPixmap marker(64, 64);  // 16 kB of the 256
+    marker.fill(Qt::red);
+    const QPixmapCache::Key key = QPixmapCache::insert(marker);
+
+    for (int repaint = 0; repaint < 100; ++repaint) area.grab();
+    mirevo::test::saveGrab(area, "mdi_plain_title_repainted");
+    QPixmap found;
+    EXPECT_TRUE(QPixmapCache::find(key, &found));
 }
 
 TEST_F(SubWindows, AWindowThatIsGoneIsForgotten) {
