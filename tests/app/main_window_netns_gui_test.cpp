@@ -384,7 +384,12 @@ TEST_F(EndlessBatchTest, ASecondPressWhileWaitingStartsNothing) {
 
 TEST_F(EndlessBatchTest, ABatchFlagLeftSetEndsTheWaitAtOnce) {
     QtLineLaserClient& window = makeWindowAndConnect();
-    planEndlessBatch();
+    // No frame at all: a first frame would start the new batch and clear the
+    // flag, racing the trigger's return this test is about.
+    sensor_sim::BatchPlan silent = sensor().batchPlan(20, 7);
+    silent.frames = 0;
+    silent.sendStop = false;
+    sensor().streamer().setPlan(silent);
     client().batchComplete = true;
     bool guardFired = false;  // the guard ends a wait that never ends by itself
     QTimer guard;  // stops with the test, so it never fires into a later one
