@@ -2,6 +2,8 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -69,6 +71,9 @@ bool SimTcpServer::listen(const std::string& address, uint16_t port, ConnectionH
     int one = 1;
     setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 || ::listen(fd, 16) != 0) {
+        // Said once here: a test that cannot start its sensor then shows why.
+        std::fprintf(stderr, "sensor simulator: cannot listen on %s:%u: %s\n", address.c_str(),
+                     static_cast<unsigned>(port), std::strerror(errno));
         ::close(fd);
         return false;
     }
