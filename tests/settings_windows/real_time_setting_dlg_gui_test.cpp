@@ -515,6 +515,15 @@ protected:
         plan.gapMs = pauseMs;
         sensor().streamer().setPlan(plan);
     }
+    // The window shown with batch `number` planned and the trigger write (141)
+    // answered 800 ms late, as over a slow command channel.
+    Dlg& openWithALateTrigger(uint32_t number) {
+        Dlg& w = open();
+        w.show();
+        planBatch(number, 0);
+        sensor().head().injectRegisterFault(141, sensor_sim::Fault{sensor_sim::FaultKind::Delay, 800, 3, 6, 1});
+        return w;
+    }
 };
 
 TEST_F(BatchWindow, TheWaitEndsAfterTheNewBatchNotOnTheLastOnesFlag) {
@@ -588,10 +597,7 @@ TEST_F(BatchWindow, AFailedTriggerDoesNotWait) {
 // with its menus locked, then waits for the batch as before.
 TEST_F(BatchWindow, ALateTriggerLeavesTheWindowLive) {
     ScopedPrompter prompts;
-    Dlg& w = open();
-    w.show();
-    planBatch(1, 0);
-    sensor().head().injectRegisterFault(141, sensor_sim::Fault{sensor_sim::FaultKind::Delay, 800, 3, 6, 1});
+    Dlg& w = openWithALateTrigger(1);
     int servedDuringTrigger = 0;
     bool unlockedDuringTrigger = false;
     QTimer probe;
@@ -615,10 +621,7 @@ TEST_F(BatchWindow, ALateTriggerLeavesTheWindowLive) {
 
 TEST_F(BatchWindow, ClosingDuringALateTriggerEndsItCleanly) {
     ScopedPrompter prompts;
-    Dlg& w = open();
-    w.show();
-    planBatch(3, 0);
-    sensor().head().injectRegisterFault(141, sensor_sim::Fault{sensor_sim::FaultKind::Delay, 800, 3, 6, 1});
+    Dlg& w = openWithALateTrigger(3);
     QSignalSpy ended(&w, &Dlg::signal_changeProce);
     QTimer::singleShot(100, &w, [&] { w.close(); });
     ui().pushButton_content_right_2->click();
