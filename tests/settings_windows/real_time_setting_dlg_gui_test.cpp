@@ -561,14 +561,22 @@ TEST_F(BatchWindow, TheWaitEndsAfterTheNewBatchNotOnTheLastOnesFlag) {
     EXPECT_GT(grey, sampled / 2);
 
     // The second batch: the flag left by the first must not end its wait.
+    // The trigger runs on the window's job thread first, so when the wait
+    // begins depends on the machine's load: the window is probed throughout.
     planBatch(2, 400);
-    bool lockedDuringWait = false;
-    QTimer::singleShot(50, &w, [&] {
-        lockedDuringWait = w.waitingForBatch() && !ui().horizontalWidget_menu->isEnabled() &&
-                           !ui().pushButton_content_right_2->isEnabled();
+    int probesDuringWait = 0;
+    bool unlockedDuringWait = false;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, &w, [&] {
+        if (!w.waitingForBatch()) return;
+        ++probesDuringWait;
+        unlockedDuringWait |= ui().horizontalWidget_menu->isEnabled() || ui().pushButton_content_right_2->isEnabled();
     });
+    probe.start(5);
     ui().pushButton_content_right_2->click();
-    EXPECT_TRUE(lockedDuringWait);
+    probe.stop();
+    EXPECT_GT(probesDuringWait, 0) << "the window waited for the batch's pause";
+    EXPECT_FALSE(unlockedDuringWait) << "no page switch or second start while waiting";
     EXPECT_EQ(client().batchNumber.load(), 2) << "the wait ended with the new batch";
     EXPECT_TRUE(client().batchComplete.load());
     EXPECT_FALSE(w.waitingForBatch());
