@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <functional>
@@ -398,6 +399,27 @@ TEST(OutlineCanvas, ZeroSpansDrawTheBackgroundOnlyAndIgnoreEveryGesture) {
         canvas.dragSelected(5, 5);
         EXPECT_EQ(canvas.xRange(), qMakePair(c.xmin, c.xmax)) << c.name;
         EXPECT_EQ(canvas.yRange(), qMakePair(c.ymin, c.ymax)) << c.name;
+    }
+}
+
+// The right margin is narrower than half a tick label: the last label stays
+// whole inside the image instead of running off its edge.
+TEST(OutlineCanvas, TheLastXTickLabelStaysInsideTheImage) {
+    for (const float half : {8.0f, 20.475f, 150.0f}) {
+        OutlineCanvas canvas;
+        setPlotCanvas(canvas);
+        canvas.setXLimits(-half, half);
+        canvas.setXRange(-half, half);
+        canvas.render();
+        const QImage& image = canvas.image();
+        // The labels' band below the tick marks, right of the last tick.
+        const int top = static_cast<int>(canvas.plotBottom()) + 6;
+        int rightmost = -1;
+        for (int y = top; y < std::min(image.height(), top + 20); ++y)
+            for (int x = static_cast<int>(canvas.plotRight()) + 1; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) > 100) rightmost = std::max(rightmost, x);
+        EXPECT_GT(rightmost, static_cast<int>(canvas.plotRight())) << half << ": the last label is drawn";
+        EXPECT_LT(rightmost, image.width() - 1) << half << ": the last label reaches the image's edge";
     }
 }
 

@@ -439,7 +439,11 @@ void OutlineCanvas::paintGrid() {
         painter_.drawLine(ix, ibottom, ix, truncatePixel(bottom_ + 5));
         const QString label = QString::number(tick, 'f', 2);
         const int textWidth = metrics.horizontalAdvance(label);
-        painter_.drawText(ix - textWidth / 2, truncatePixel(bottom_ + 5 + textHeight), label);
+        // Centred under its tick, but the last labels stay inside the image:
+        // the right margin is narrower than half a label (and italics lean
+        // out of their advance by a pixel or two).
+        const int textX = std::min(ix - textWidth / 2, image_.width() - textWidth - 3);
+        painter_.drawText(textX, truncatePixel(bottom_ + 5 + textHeight), label);
     }
     painter_.restore();
 }
