@@ -149,6 +149,33 @@ TEST_F(CloudViewTest, MeshOfTwoPlateausFromTheStartToTheEndOfTheRamp) {
         [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 40 && qBlue(p) < 40; });
 }
 
+// A flat plane as a mesh is closed: no background shows between its cells.
+// One unmeasured column (a point that every profile misses) leaves a seam
+// there and nowhere else: triangles need three measured corners.
+TEST_F(CloudViewTest, AFlatMeshIsClosedExceptWhereAColumnIsUnmeasured) {
+    constexpr int kGapColumn = 450;
+    for (const bool withGap : {false, true}) {
+        SCOPED_TRACE(withGap);
+        cv::Mat z(kRows, kCols, CV_32FC1, cv::Scalar(2.0f));
+        if (withGap) z.col(kGapColumn).setTo(kNull);
+        view_.showMesh(kxCloud(z, kPitch, kPitch, 0.0f, 4.0f, kNull), 0.5f, true);
+        const QImage shot = grab(withGap ? "cloud_view_flat_mesh_gap" : "cloud_view_flat_mesh");
+        const QRectF plane = projectedColumns(0, kCols - 1, 2.0).adjusted(4, 4, -4, -4);
+        const QRectF gap = projectedColumns(kGapColumn - 12, kGapColumn + 12, 2.0);
+        ASSERT_GT(plane.width(), 200);
+        int black = 0, blackOutsideGap = 0;
+        for (int y = static_cast<int>(plane.top()); y < plane.bottom(); ++y)
+            for (int x = static_cast<int>(plane.left()); x < plane.right(); ++x) {
+                if (markerCorner().contains(x, y) || !isBlack(shot.pixel(x, y))) continue;
+                ++black;
+                if (x + 0.5 < gap.left() || x + 0.5 > gap.right()) ++blackOutsideGap;
+            }
+        EXPECT_EQ(blackOutsideGap, 0);
+        if (withGap) EXPECT_GT(black, static_cast<int>(plane.height())) << "the unmeasured column shows";
+        else EXPECT_EQ(black, 0);
+    }
+}
+
 TEST_F(CloudViewTest, GreyBeforeTheFirstDrawingBlackAfterIt) {
     QImage shot = grab("cloud_view_empty");
     const QRgb middle = shot.pixel(shot.width() / 2, shot.height() / 2);
