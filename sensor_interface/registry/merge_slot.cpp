@@ -36,16 +36,18 @@ void MergeSlot::pushBatchEnd(const HVQ5_2_STR_CALLBACK_INFO& info, const _HVQ5_2
 
 void MergeSlot::pushBatchStart() {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (startsQueued_ > 0) {
-        // Drop everything before the last start queued.
-        const auto last = std::find_if(events_.rbegin(), events_.rend(), [](const MergeEvent& e) {
-                              return e.kind == MergeEvent::Kind::BatchStart;
-                          }).base() - 1;
-        for (auto it = events_.begin(); it != last; ++it)
+    if (startsQueued_ >= kWholeBatchesKept) {
+        // Everything before the oldest of the last kWholeBatchesKept starts goes.
+        size_t starts = 0;
+        const size_t dropped = startsQueued_ - kWholeBatchesKept;
+        const auto kept = std::find_if(events_.begin(), events_.end(), [&](const MergeEvent& e) {
+            return e.kind == MergeEvent::Kind::BatchStart && starts++ == dropped;
+        });
+        for (auto it = events_.begin(); it != kept; ++it)
             if (it->kind == MergeEvent::Kind::Frame && spare_.size() < kSpareFrames)
                 spare_.push_back(std::move(it->frame));
-        events_.erase(events_.begin(), last);
-        startsQueued_ = 1;
+        events_.erase(events_.begin(), kept);
+        startsQueued_ = kWholeBatchesKept;
     }
     MergeEvent event;
     event.kind = MergeEvent::Kind::BatchStart;

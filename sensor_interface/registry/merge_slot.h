@@ -32,6 +32,9 @@ struct MergeEvent {
 class MergeSlot {
 public:
     static constexpr size_t kDefaultEventLimit = 5000000;
+    // Enough for a merge thread held up for a while (a slow handler, a
+    // loaded machine) to catch up without losing a batch.
+    static constexpr size_t kWholeBatchesKept = 2;
 
     explicit MergeSlot(size_t eventLimit = kDefaultEventLimit) : eventLimit_(eventLimit) {}
 
@@ -39,10 +42,9 @@ public:
     void push(const std::vector<double>& z, const std::vector<uint8_t>& gray);
     void pushBatchEnd(const HVQ5_2_STR_CALLBACK_INFO& info, const _HVQ5_2_Data& data);
     // Appends a batch start. The slot keeps the batch the head sends and at
-    // most one whole batch before it: when a start is queued already, what
-    // lies before it goes (a head whose partner sends nothing would otherwise
-    // fill the memory; the batch dropped is then dropped by the merge as a
-    // batch one head broke off).
+    // most kWholeBatchesKept whole batches before it; older events go (a head
+    // whose partner sends nothing would otherwise fill the memory; the merge
+    // drops a batch cut so as one that a head broke off).
     void pushBatchStart();
 
     // The kind of the oldest event; false when the slot is empty.

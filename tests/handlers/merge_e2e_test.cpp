@@ -121,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(Heads, MergedFrames,
 
 // Batches of a head whose frames are valid on its own half of the profile
 // only (head 0 the left half, head 1 the right), frame f at the height
-// f - 60: a merged row of a pair shows one height across the profile, a
+// f - 90: a merged row of a pair shows one height across the profile, a
 // row of two different frames two heights.
 sensor_sim::BatchPlan halfProfilePlan(int head, int frames, int batches) {
     sensor_sim::BatchPlan plan = scenePlan(frames);
@@ -136,7 +136,7 @@ sensor_sim::BatchPlan halfProfilePlan(int head, int frames, int batches) {
         const int end = head == 0 ? half : info.points;
         for (int i = first; i < end; ++i) {
             out.values[static_cast<size_t>(i)] =
-                processor_test::scene_word(processor_test::Words::Bits16, -60.0 + static_cast<double>(frame));
+                processor_test::scene_word(processor_test::Words::Bits16, -90.0 + static_cast<double>(frame));
             out.intensity[static_cast<size_t>(i)] = 100;
         }
         return out;
@@ -149,7 +149,7 @@ sensor_sim::BatchPlan halfProfilePlan(int head, int frames, int batches) {
 // are still to come from the second. Every batch is merged whole, each row of
 // two frames of the same number.
 TEST_F(DualMerge, FramesPairWithinTheirBatchWhileOneHeadRunsAhead) {
-    constexpr int kFrames = 50;
+    constexpr int kFrames = 100;
     constexpr int kBatches = 6;
     openHeads();
     install();

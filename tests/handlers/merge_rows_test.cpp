@@ -112,27 +112,27 @@ TEST(MergeSlotQueue, StartsFramesAndEndsLeaveInTheHeadsOrder) {
                                         Kind::BatchStart, Kind::Frame}));
 }
 
-// A head whose partner sends nothing holds its current batch and one whole
-// batch before it, not every batch it ever sent.
-TEST(MergeSlotQueue, ANewStartDropsWhatLiesBeforeTheLastQueuedStart) {
+// A head whose partner sends nothing holds the batch it sends and the two
+// whole batches before it, not every batch it ever sent.
+TEST(MergeSlotQueue, ANewStartDropsAllButTheLastTwoWholeBatches) {
     MergeSlot slot;
     for (int batch = 0; batch < 4; ++batch) {
         slot.pushBatchStart();
         slot.push({double(batch)}, {uint8_t(batch)});
         slot.pushBatchEnd(HVQ5_2_STR_CALLBACK_INFO{}, _HVQ5_2_Data{});
     }
-    EXPECT_EQ(slot.count(), 6u) << "batches 2 and 3";
+    EXPECT_EQ(slot.count(), 9u) << "batches 1, 2 and 3";
     MergeEvent event;
     ASSERT_TRUE(slot.pop(event));
     EXPECT_EQ(event.kind, MergeEvent::Kind::BatchStart);
     ASSERT_TRUE(slot.pop(event));
-    EXPECT_EQ(event.frame.z, std::vector<double>{2.0});
-    // Once taken, a start no longer counts: the next start drops nothing.
+    EXPECT_EQ(event.frame.z, std::vector<double>{1.0});
+    // Starts taken no longer count: the next start drops nothing.
     ASSERT_TRUE(slot.pop(event));
     ASSERT_TRUE(slot.pop(event));
     EXPECT_EQ(event.kind, MergeEvent::Kind::BatchStart);
     slot.pushBatchStart();
-    EXPECT_EQ(slot.count(), 3u) << "batch 3's frame and end, and the new start";
+    EXPECT_EQ(slot.count(), 6u) << "batch 2's frame and end, batch 3, and the new start";
 }
 
 }  // namespace
