@@ -42,7 +42,7 @@ inline VB low_bytes(VI lanes) {
     typedef uint8_t VB16 __attribute__((vector_size(16)));
     VB16 bytes;
     std::memcpy(&bytes, &lanes, sizeof bytes);
-    bytes = __builtin_shuffle(bytes, VB16{0, 4, 8, 12, 0, 4, 8, 12, 0, 4, 8, 12, 0, 4, 8, 12});
+    bytes = __builtin_shufflevector(bytes, bytes, 0, 4, 8, 12, 0, 4, 8, 12, 0, 4, 8, 12, 0, 4, 8, 12);
     VB out;
     std::memcpy(&out, &bytes, sizeof out);
     return out;
@@ -52,7 +52,7 @@ inline VW low_words(VI lanes) {
     typedef uint8_t VB16 __attribute__((vector_size(16)));
     VB16 bytes;
     std::memcpy(&bytes, &lanes, sizeof bytes);
-    bytes = __builtin_shuffle(bytes, VB16{0, 1, 4, 5, 8, 9, 12, 13, 0, 1, 4, 5, 8, 9, 12, 13});
+    bytes = __builtin_shufflevector(bytes, bytes, 0, 1, 4, 5, 8, 9, 12, 13, 0, 1, 4, 5, 8, 9, 12, 13);
     VW out;
     std::memcpy(&out, &bytes, sizeof out);
     return out;
@@ -418,16 +418,15 @@ void interpolate_grid(const double* x, const double* z, const double* gray,
                       uint8_t* grayOut, int count, bool maskInvalid, double invalid) {
     // Pairs of points 0 and 2, and 1 and 3: interleaving them within each half
     // gives the four left ends in order, and the four right ends.
-    constexpr VL kLeft = {0, 4, 2, 6}, kRight = {1, 5, 3, 7};
     int i = 0;
     for (; i + kLanes <= count; i += kLanes) {
         const int s0 = segment[i], s1 = segment[i + 1], s2 = segment[i + 2], s3 = segment[i + 3];
         const VD xa = pairs(x, s0, s2), xb = pairs(x, s1, s3);
         const VD za = pairs(z, s0, s2), zb = pairs(z, s1, s3);
         const VD ga = pairs(gray, s0, s2), gb = pairs(gray, s1, s3);
-        const VD x0 = __builtin_shuffle(xa, xb, kLeft), x1 = __builtin_shuffle(xa, xb, kRight);
-        const VD z0 = __builtin_shuffle(za, zb, kLeft), z1 = __builtin_shuffle(za, zb, kRight);
-        const VD g0 = __builtin_shuffle(ga, gb, kLeft), g1 = __builtin_shuffle(ga, gb, kRight);
+        const VD x0 = __builtin_shufflevector(xa, xb, 0, 4, 2, 6), x1 = __builtin_shufflevector(xa, xb, 1, 5, 3, 7);
+        const VD z0 = __builtin_shufflevector(za, zb, 0, 4, 2, 6), z1 = __builtin_shufflevector(za, zb, 1, 5, 3, 7);
+        const VD g0 = __builtin_shufflevector(ga, gb, 0, 4, 2, 6), g1 = __builtin_shufflevector(ga, gb, 1, 5, 3, 7);
         const VD g = load(grid + i);
         const VD dx = x1 - x0;
         const VD wl = x1 - g;
@@ -477,17 +476,15 @@ void mask_invalid_gray(const double* heights, uint8_t* gray, int n, double inval
 void reverse(double* heights, uint8_t* gray, int n) {
     // Blocks of four from both ends while they do not meet, then point by point.
     int front = 0, back = n - kLanes;
-    constexpr VL kBackwards = {3, 2, 1, 0};
-    constexpr VB kBackwardsBytes = {3, 2, 1, 0};
     for (; front + kLanes <= back; front += kLanes, back -= kLanes) {
         const VD low = load(heights + front), high = load(heights + back);
-        store(heights + front, __builtin_shuffle(high, kBackwards));
-        store(heights + back, __builtin_shuffle(low, kBackwards));
+        store(heights + front, __builtin_shufflevector(high, high, 3, 2, 1, 0));
+        store(heights + back, __builtin_shufflevector(low, low, 3, 2, 1, 0));
         VB lowGray, highGray;
         std::memcpy(&lowGray, gray + front, sizeof lowGray);
         std::memcpy(&highGray, gray + back, sizeof highGray);
-        lowGray = __builtin_shuffle(lowGray, kBackwardsBytes);
-        highGray = __builtin_shuffle(highGray, kBackwardsBytes);
+        lowGray = __builtin_shufflevector(lowGray, lowGray, 3, 2, 1, 0);
+        highGray = __builtin_shufflevector(highGray, highGray, 3, 2, 1, 0);
         std::memcpy(gray + front, &highGray, sizeof highGray);
         std::memcpy(gray + back, &lowGray, sizeof lowGray);
     }
@@ -543,9 +540,8 @@ void bin(double* heights, uint8_t* gray, int count, int factor, int kept) {
     int i = 0;
     if (factor == 2) {
         // Point i reads 2i and 2i + 1 ahead of every point written so far.
-        constexpr VL kEven = {0, 2, 4, 6};
         for (; i + kLanes <= kept && 2 * i + 2 * kLanes <= count; i += kLanes) {
-            const VD evens = __builtin_shuffle(load(heights + 2 * i), load(heights + 2 * i + kLanes), kEven);
+            const VD evens = __builtin_shufflevector(load(heights + 2 * i), load(heights + 2 * i + kLanes), 0, 2, 4, 6);
             store(heights + i, evens);
             for (int k = 0; k < kLanes; ++k) gray[i + k] = gray[2 * (i + k)];
         }
