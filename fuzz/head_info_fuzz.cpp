@@ -122,7 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int n = static_cast<int>(input.left() / wordBytes);
     std::vector<uint32_t> words(static_cast<size_t>(n) + 1, 0);
     const std::vector<uint8_t> raw = input.take(static_cast<size_t>(n) * wordBytes);
-    std::memcpy(words.data(), raw.data(), raw.size());
+    if (!raw.empty()) std::memcpy(words.data(), raw.data(), raw.size());
 
     int count;
     if (series == '3' || series == '4') {

@@ -464,6 +464,8 @@ put("head_info", "series3_model_5600", RANGE + head_records("ZP5600") + b"\x00\x
     + bytes(40))
 put("head_info", "not_a_number_optics", RANGE + head_records("ZP6160D", (float("nan"), 0.0, float("inf"), 1e308, -1e308))
     + b"\x00\x00\x20" + b"".join(struct.pack("<H", 32768 - 7 * i) for i in range(80)))
+# Inputs a fuzzer once broke the code with are kept as they were found, in
+# files named regression_* that this script does not write.
 put("head_info", "unknown_series", RANGE + head_records("ZP7160F"))
 put("head_info", "short_records", RANGE + b"\x05ZP-H6" + b"\x00" * 3)
 

@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // ...and as the search receives it.
         uint8_t buffer[kSearchReplyCapacity] = {};
         const size_t received = length < sizeof buffer ? length : sizeof buffer;
-        std::memcpy(buffer, exact.data(), received);
+        if (received > 0) std::memcpy(buffer, exact.data(), received);
         const std::optional<SearchReply> reply = parseSearchReply(buffer, received);
         checkReply(buffer, received, reply);
         if (length <= sizeof buffer) {

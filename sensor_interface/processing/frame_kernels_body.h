@@ -22,6 +22,8 @@ inline VD load(const double* p) {
 }
 inline void store(double* p, VD v) { std::memcpy(p, &v, sizeof v); }
 inline VD splat(double d) { return VD{d, d, d, d}; }
+// The largest finite double: a value whose magnitude is at most this is a number.
+constexpr double kLargestDouble = __DBL_MAX__;
 inline VD lane_index() { return VD{0.0, 1.0, 2.0, 3.0}; }
 inline VD abs_of(VD v) {
     VL bits;
@@ -154,7 +156,8 @@ void clip_heights(double* z, int n, double reference, double lower, double upper
     for (; i + kLanes <= n; i += kLanes) {
         const VD D = load(z + i);
         const VD h = reference - D;
-        const VL out = (D == noPeak) | (h < lower) | (h > upper);
+        // Written so that a distance that is no number is out as well.
+        const VL out = (D == noPeak) | ~((h >= lower) & (h <= upper));
         store(z + i, select(out, splat(invalid), h));
     }
     for (; i < n; ++i) {
@@ -163,7 +166,7 @@ void clip_heights(double* z, int n, double reference, double lower, double upper
             continue;
         }
         const double h = reference - z[i];
-        z[i] = (h < lower || h > upper) ? invalid : h;
+        z[i] = (h >= lower && h <= upper) ? h : invalid;
     }
 }
 
@@ -432,8 +435,14 @@ void interpolate_grid(const double* x, const double* z, const double* gray,
         const VD wl = x1 - g;
         const VD wr = g - x0;
         const VL flat = dx == 0.0;
-        const VD h = select(flat, z0, (wr * z1 + wl * z0) / dx);
-        VI level = __builtin_convertvector(select(flat, g0, (wr * g1 + wl * g0) / dx), VI);
+        const VD interpolated = select(flat, z0, (wr * z1 + wl * z0) / dx);
+        // Ends too far apart for doubles (x beyond any camera) give no number:
+        // that grid point is invalid.
+        const VL number = abs_of(interpolated) <= kLargestDouble;
+        const VD h = select(number, interpolated, splat(invalid));
+        const VD levelValue = select(flat, g0, (wr * g1 + wl * g0) / dx);
+        const VL byteValue = number & (levelValue >= 0.0) & (levelValue < 256.0);
+        VI level = __builtin_convertvector(select(byteValue, levelValue, splat(0.0)), VI);
         if (maskInvalid) level &= ~narrow(abs_of(h - invalid) < kInvalidTolerance);
         store(heights + i, h);
         const VB bytes = low_bytes(level);
@@ -452,7 +461,12 @@ void interpolate_grid(const double* x, const double* z, const double* gray,
             const double wl = x1 - g;
             const double wr = g - x0;
             h = (wr * z[s + 1] + wl * z[s]) / dx;
-            level = static_cast<uint8_t>(static_cast<int>((wr * gray[s + 1] + wl * gray[s]) / dx));
+            const double levelValue = (wr * gray[s + 1] + wl * gray[s]) / dx;
+            const bool number = std::fabs(h) <= kLargestDouble;
+            level = number && levelValue >= 0.0 && levelValue < 256.0
+                        ? static_cast<uint8_t>(static_cast<int>(levelValue))
+                        : 0;
+            if (!number) h = invalid;
         }
         if (maskInvalid && invalid_at(h, invalid, kInvalidTolerance)) level = 0;
         heights[i] = h;
