@@ -15,13 +15,14 @@ namespace {
 constexpr uint8_t kIntensityImage = 32;
 constexpr uint8_t kColorImage = 64;
 
+// A two-byte length, at most what is left behind it.
 size_t takeLength(const uint8_t*& data, size_t& size) {
     if (size < 2) {
-        const size_t all = size;
+        data += size;
         size = 0;
-        return all;
+        return 0;
     }
-    size_t length = (size_t(data[0]) << 8) | data[1];
+    const size_t length = (size_t(data[0]) << 8) | data[1];
     data += 2;
     size -= 2;
     return length < size ? length : size;

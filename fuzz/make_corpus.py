@@ -464,8 +464,9 @@ put("head_info", "series3_model_5600", RANGE + head_records("ZP5600") + b"\x00\x
     + bytes(40))
 put("head_info", "not_a_number_optics", RANGE + head_records("ZP6160D", (float("nan"), 0.0, float("inf"), 1e308, -1e308))
     + b"\x00\x00\x20" + b"".join(struct.pack("<H", 32768 - 7 * i) for i in range(80)))
-# Inputs a fuzzer once broke the code with are kept as they were found, in
-# files named regression_* that this script does not write.
+# Inputs a fuzzer once broke the code with are kept in files named
+# regression_*: as they were found (this script does not write those), or, where
+# that was not kept, as the smallest input that does the same.
 put("head_info", "unknown_series", RANGE + head_records("ZP7160F"))
 put("head_info", "short_records", RANGE + b"\x05ZP-H6" + b"\x00" * 3)
 
@@ -524,6 +525,10 @@ put("app_settings", "lists_and_variants", (
 put("app_settings", "continuations_and_encoded_keys", (
     "[d3dy]\nlong=first\\\n  second\\\r\n  third\n%U4E2D%U6587=1\nslash%2Fkey=2\n"
     "[2.5D]\nmvalue_save=true\n[ConnectSetDialog]\nip=010.000.001.255\n").encode())
+# Regression: Qt deserializes "@Variant(" values, and a QStringList announcing
+# 0x7FFFFFFF strings made it throw while it opened the file.
+put("app_settings", "regression_serialized_string_list",
+    b"[SETTINGPATH]\nselectList=@Variant(\\0\\0\\0\\xb\\x7f\\xff\\xff\\xff)\nselect=4\n")
 for name, address in (("address_out_of_range", "256.1.1.1"), ("address_five_parts", "1.2.3.4.5"),
                       ("address_empty_part", "1..3.4"), ("address_spaces", " 1.2.3.4"),
                       ("address_sign", "+1.2.3.4")):
