@@ -6,7 +6,7 @@
 #include <QTextStream>
 #include <QVBoxLayout>
 
-const char* const kProgramVersion = "1.7.54";
+const char* const kProgramVersion = MIREVO_VERSION;
 
 namespace {
 

@@ -2,8 +2,9 @@
 // streamed at loopback speed: rows per second, the lag from the sensor's last
 // frame to the batch's completion, the longest wait for batchMutex of a
 // painter that takes it every 10 ms (as the height view does), and the peak
-// memory of the process; then the first row of the next batch after a new
-// start of the batch thread.
+// memory of the process; then the first row of the next batch when it is
+// started again right after the batch completed (as a person presses again),
+// and after a pause.
 //   client_batch_copy_timing [frames]   (default 50000)
 #include <QCoreApplication>
 
@@ -94,6 +95,45 @@ int main(int argc, char** argv) {
     client->startBatchAcquisition(true);
     watcher.join();
     const int rows = client->batchProfileCount;
+    auto ms = [](Clock::time_point a, Clock::time_point b) {
+        return std::chrono::duration<double, std::milli>(b - a).count();
+    };
+
+    // A new start of the batch thread with the next batch's trigger, as a
+    // press of the start button does: how long from the start (the trigger
+    // goes out at its end) until the batch's first row is in the client. Returns once the
+    // client has the whole batch, or (interfaceOnly) once the interface has
+    // processed its last frame, while the client may still be copying.
+    struct NextBatch {
+        double firstRowMs = -1.0;
+        bool done = false;
+    };
+    auto nextBatch = [&](uint32_t number, bool interfaceOnly) {
+        NextBatch result;
+        plan.firstBatchNumber = number;
+        streamer->setPlan(plan);
+        const auto pressed = Clock::now();
+        client->startBatchAcquisition(true);
+        while (Clock::now() - pressed < std::chrono::seconds(60)) {
+            const BatchState state = client->batchState();
+            const bool ours = state.number == static_cast<int>(number);
+            if (result.firstRowMs < 0.0 && ours && state.rows > 0) result.firstRowMs = ms(pressed, Clock::now());
+            if (interfaceOnly ? streamer->framesSent() >= static_cast<uint64_t>(frames) * number &&
+                                    HVQ5_2_ProfilePointCount(0) >= frames && !streamer->streaming()
+                              : ours && state.complete) {
+                result.done = true;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        return result;
+    };
+    const NextBatch rightAway = nextBatch(2, false);
+    // The interface keeps every fifth full batch (the 1st, 6th, ...) for a
+    // short batch to come: the press follows the 6th as soon as the interface
+    // has it.
+    for (uint32_t number = 3; number <= 6; ++number) nextBatch(number, true);
+    const NextBatch behind = nextBatch(7, false);
 
     // The client's own copy rate: the finished batch copied again from row 0
     // (what a repaired batch does), with the interface idle.
@@ -109,21 +149,8 @@ int main(int argc, char** argv) {
     painting = false;
     painter.join();
 
-    // A new start of the batch thread and the next batch: how long from the
-    // trigger until its first row is in the client.
-    client->stopAcquisition();
-    plan.firstBatchNumber = 2;
-    streamer->setPlan(plan);
-    const auto restart = Clock::now();
-    client->startBatchAcquisition(true);
-    Clock::time_point firstRowAfterRestart{};
-    while (Clock::now() - restart < std::chrono::seconds(60)) {
-        if (client->batchNumber == 2 && client->batchProfileCount > 0) {
-            firstRowAfterRestart = Clock::now();
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const NextBatch afterPause = nextBatch(8, false);
     client->stopAcquisition();
     client->close();
     streamer->stop();
@@ -132,9 +159,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the batch did not complete: %d rows\n", rows);
         return 1;
     }
-    auto ms = [](Clock::time_point a, Clock::time_point b) {
-        return std::chrono::duration<double, std::milli>(b - a).count();
-    };
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("batch copy, %d frames of 3200 points with intensity: %d rows in %.0f ms from the trigger\n", frames,
@@ -147,8 +171,11 @@ int main(int argc, char** argv) {
                 rows / (ms(recopyStart, recopyEnd) / 1000.0), ms(recopyStart, recopyEnd));
     std::printf("  longest wait of a 10 ms painter for batchMutex %.2f ms; peak memory %.0f MB\n",
                 longestWaitUs / 1000.0, usage.ru_maxrss / 1024.0);
-    if (firstRowAfterRestart != Clock::time_point{})
-        std::printf("  after a new start of the batch thread the next batch's first row came %.1f ms after the trigger\n",
-                    ms(restart, firstRowAfterRestart));
+    auto shown = [](const NextBatch& batch) {
+        return batch.done ? batch.firstRowMs : -1.0;
+    };
+    std::printf("  the next batch's first row after its start (trigger included): right after completion %.1f ms;\n"
+                "  while the client still copied the last one (a 6th full batch) %.1f ms; after a pause %.1f ms (-1: not complete)\n",
+                shown(rightAway), shown(behind), shown(afterPause));
     return 0;
 }

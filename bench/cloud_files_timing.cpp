@@ -1,12 +1,19 @@
-// Writing a large height map as every cloud file type and channel.
+// Writing and reading a large height map as every cloud file type and channel,
+// beside PCL's own calls on the same grid.
 //
-//   cloud_files_timing [FOLDER] [ROWS COLS] [--no-ascii]
+//   cloud_files_timing [FOLDER] [ROWS COLS] [--no-ascii] [--no-pcl]
 //
 // A ROWS x COLS grid (default 10000 x 3200, 32 M cells) with intensity,
 // colour and about 1 % invalid cells is written as TIFF, TIF, CSV, binary and
 // ASCII PCD and PLY with each channel, organised. For each file: seconds,
 // MB/s, the same byte count written plainly (fwrite of a buffer) in the same
-// run, and the peak resident memory above the grid while writing. Then the
+// run, and the peak resident memory above the grid while writing.
+//
+// For binary PCD and PLY, in the same run: PCL's calls for the same file (the
+// library's conversion to a PCL cloud, then savePCDFileBinary or
+// savePLYFileBinary, which write the same bytes), and readCloud of the file
+// beside loadPCDFile or loadPLYFile of it into the channel's point type; the
+// last column is PCL's time over ours (above 1: ours is faster). Then the
 // conversions to PCL points alone. Files are removed after measuring.
 #include <chrono>
 #include <cstdio>
@@ -16,6 +23,9 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include <pcl/io/pcd_io.h>
+#include <pcl/io/ply_io.h>
 
 #include "views/height/cloud/kx_point_cloud.h"
 
@@ -115,6 +125,57 @@ double freshMemorySeconds(size_t bytes) {
     return elapsed;
 }
 
+// PCL's calls for one binary point file: the conversion into the channel's
+// point type, then PCL's writer; and PCL's reader of the file.
+template <class Point>
+int convert(const kxCloud& cloud, pcl::PointCloud<Point>& points);
+template <>
+int convert(const kxCloud& cloud, pcl::PointCloud<pcl::PointXYZ>& points) {
+    return kxCloudToPointCloud(cloud, points, false, 0);
+}
+template <>
+int convert(const kxCloud& cloud, pcl::PointCloud<pcl::PointXYZI>& points) {
+    return kxCloudToPointCloudI(cloud, points, false);
+}
+template <>
+int convert(const kxCloud& cloud, pcl::PointCloud<pcl::PointXYZRGBA>& points) {
+    return kxCloudToPointCloudRGBA(cloud, points, false);
+}
+
+struct PclTimes {
+    double convert = 0.0;
+    double write = 0.0;
+    double read = 0.0;
+    bool ok = false;
+};
+
+template <class Point>
+PclTimes pclWriteAndRead(const kxCloud& cloud, const std::string& path, bool pcd) {
+    PclTimes times;
+    {
+        pcl::PointCloud<Point> points;
+        auto start = Clock::now();
+        if (convert(cloud, points) != 0) return times;
+        times.convert = seconds(start);
+        start = Clock::now();
+        const int written = pcd ? pcl::io::savePCDFileBinary(path, points) : pcl::io::savePLYFileBinary(path, points);
+        times.write = seconds(start);
+        if (written != 0) return times;
+    }
+    pcl::PointCloud<Point> points;
+    const auto start = Clock::now();
+    const int read = pcd ? pcl::io::loadPCDFile(path, points) : pcl::io::loadPLYFile(path, points);
+    times.read = seconds(start);
+    times.ok = read == 0 && points.size() == cloud.z.total();
+    return times;
+}
+
+PclTimes pclWriteAndRead(const kxCloud& cloud, const std::string& path, bool pcd, cloudChannelType channel) {
+    if (channel == CLOUD_CHANNEL_INTENSITY) return pclWriteAndRead<pcl::PointXYZI>(cloud, path, pcd);
+    if (channel == CLOUD_CHANNEL_COLOR) return pclWriteAndRead<pcl::PointXYZRGBA>(cloud, path, pcd);
+    return pclWriteAndRead<pcl::PointXYZ>(cloud, path, pcd);
+}
+
 struct FileCase {
     const char* label;
     cloudFileType type;
@@ -129,10 +190,13 @@ int main(int argc, char** argv) {
     int rows = 10000;
     int cols = 3200;
     bool ascii = true;
+    bool withPcl = true;
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--no-ascii") == 0)
             ascii = false;
+        else if (std::strcmp(argv[i], "--no-pcl") == 0)
+            withPcl = false;
         else
             positional.push_back(argv[i]);
     }
@@ -172,6 +236,19 @@ int main(int argc, char** argv) {
             const double elapsed = seconds(start);
             const double peak = statusMb("VmHWM:") - base;
             const uint64_t bytes = bytesOf(path);
+            const bool binaryPoints = file.type == CLOUD_FILE_PCD_BINARY || file.type == CLOUD_FILE_PLY_BINARY;
+            double readSeconds = 0.0;
+            if (result == 0 && binaryPoints) {
+                kxCloud read;
+                const auto readStart = Clock::now();
+                const int readResult = readCloud(path.string(), file.type, read, cloud.xPitch, cloud.yPitch, cols,
+                                                 rows, cloud.zMin, cloud.zMax, cloud.invalidValue, channel);
+                readSeconds = seconds(readStart);
+                if (readResult != 0 || read.z.size() != cloud.z.size()) {
+                    std::printf("%-12s %-9s read back failed\n", file.label, channelNames[channel]);
+                    ++failures;
+                }
+            }
             removeWithCompanions(path);
             if (result != 0) {
                 std::printf("%-12s %-9s failed\n", file.label, channelNames[channel]);
@@ -182,6 +259,22 @@ int main(int argc, char** argv) {
             const double mb = static_cast<double>(bytes) / 1e6;
             std::printf("%-12s %-9s %9.1f %8.2f %9.1f %10.1f %9.2f %10.0f\n", file.label, channelNames[channel], mb,
                         elapsed, mb / elapsed, mb / plain, plain / elapsed, peak);
+            if (binaryPoints && withPcl) {
+                const PclTimes pcl = pclWriteAndRead(cloud, path.string(), file.type == CLOUD_FILE_PCD_BINARY, channel);
+                removeWithCompanions(path);
+                if (!pcl.ok) {
+                    std::printf("  PCL's calls failed\n");
+                    ++failures;
+                } else {
+                    const double pclWrite = pcl.convert + pcl.write;
+                    std::printf("  write: ours %6.2f s, PCL %6.2f s (conversion %.2f + writer %.2f)  PCL/ours %5.2f\n",
+                                elapsed, pclWrite, pcl.convert, pcl.write, pclWrite / elapsed);
+                    std::printf("  read:  ours %6.2f s, PCL %6.2f s                                PCL/ours %5.2f\n",
+                                readSeconds, pcl.read, pcl.read / readSeconds);
+                }
+            } else if (binaryPoints) {
+                std::printf("  read:  ours %6.2f s\n", readSeconds);
+            }
             std::fflush(stdout);
         }
     }

@@ -167,6 +167,12 @@ cloud("cloud_pcd", "organised_compressed_z", Z | EQUAL, pcd_file(Z, 5, 4, "binar
 cloud("cloud_pcd", "unorganised_binary_grid_pitch", Z | GRID | PITCH, pcd_file(Z, 5, 4, "binary", organised=False))
 cloud("cloud_pcd", "unorganised_ascii_color", COLOR | GRID | PITCH, pcd_file(COLOR, 5, 4, "ascii", organised=False))
 cloud("cloud_pcd", "header_only", Z, pcd_header(Z, 5, 4, "binary"))
+# A line of blanks ends PCL's header where the check read on: PCL then found
+# no points and crashed reading them.
+COMMENT_END = b"file format\n"
+for data in ("ascii", "binary"):
+    cloud("cloud_pcd", "found_blank_line_in_header_" + data, Z | GRID | PITCH,
+          pcd_file(Z, 5, 4, data).replace(COMMENT_END, COMMENT_END + b" \n", 1))
 
 PLY_PROPERTIES = {Z: ["float x", "float y", "float z"],
                   INTENSITY: ["float x", "float y", "float z", "float intensity"],
@@ -210,6 +216,12 @@ cloud("cloud_ply", "ascii_intensity_grid", INTENSITY | GRID, ply_file(INTENSITY,
 cloud("cloud_ply", "binary_color_grid_pitch", COLOR | GRID | PITCH, ply_file(COLOR, 5, 4, False))
 cloud("cloud_ply", "ascii_row_without_camera", Z | GRID, ply_file(Z, 5, 4, True, camera=False))
 cloud("cloud_ply", "binary_other_grid_pitch", Z | GRID | PITCH | EQUAL, ply_file(Z, 3, 3, False))
+# Headers PCL's parser reads otherwise than their text: CR LF after "ply"
+# alone, a list length of a type PCL does not know.
+cloud("cloud_ply", "found_crlf_after_magic", Z | GRID, ply_file(Z, 5, 4, False).replace(b"ply\n", b"ply\r\n", 1))
+cloud("cloud_ply", "found_short_list_length", Z | GRID,
+      ply_file(Z, 5, 4, False).replace(b"element face 0\n",
+                                       b"element face 0\nproperty list short int vertex_indices\n", 1))
 
 
 def tiff(rows, cols, sample_format, bits, values, channels=1):

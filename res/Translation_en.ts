@@ -103,7 +103,7 @@
     </message>
     <message>
         <source>变更程序No.</source>
-        <translation>Change program No.</translation>
+        <translation>Program settings</translation>
     </message>
     <message>
         <source>复制程序设定</source>
@@ -194,7 +194,7 @@
     </message>
     <message>
         <source>程序设定名称</source>
-        <translation>Program name</translation>
+        <translation>Rename program</translation>
     </message>
 </context>
 <context>
@@ -626,7 +626,7 @@
     </message>
     <message>
         <source>通信失败!</source>
-        <translation>Communication failed!</translation>
+        <translation>Communication failed</translation>
     </message>
 </context>
 <context>
@@ -859,7 +859,7 @@
     </message>
     <message>
         <source>通信失败!</source>
-        <translation>Communication failed!</translation>
+        <translation>Communication failed</translation>
     </message>
 </context>
 <context>
@@ -982,6 +982,34 @@
     <message>
         <source>高度范围设置</source>
         <translation>Height range setting</translation>
+    </message>
+    <message>
+        <source>文件类型未知：请选择一种文件类型或输入其扩展名</source>
+        <translation>Unknown file type: choose a file type or type its extension</translation>
+    </message>
+    <message>
+        <source>tif精度为0，请在高度范围设置中修改</source>
+        <translation>The TIF precision is 0: change it in the height range setting</translation>
+    </message>
+    <message>
+        <source>轮廓输出宽度不可用</source>
+        <translation>The profile output width cannot be used</translation>
+    </message>
+    <message>
+        <source>读取传感器寄存器失败</source>
+        <translation>Reading the sensor's registers failed</translation>
+    </message>
+    <message>
+        <source>文件夹不存在</source>
+        <translation>The folder does not exist</translation>
+    </message>
+    <message>
+        <source>没有写入该文件夹的权限</source>
+        <translation>No permission to write into the folder</translation>
+    </message>
+    <message>
+        <source>无法写入文件</source>
+        <translation>The file could not be written</translation>
     </message>
 </context>
 <context>
@@ -1267,7 +1295,7 @@
     </message>
     <message>
         <source>编码器与端子设定</source>
-        <translation>Encoder and port setting</translation>
+        <translation>Encoder and terminal setting</translation>
     </message>
     <message>
         <source>编码器方向</source>
@@ -1622,19 +1650,19 @@
     </message>
     <message>
         <source>测量结果超限提示</source>
-        <translation>Warn when results exceed limits</translation>
+        <translation>Warn beyond the limits</translation>
     </message>
     <message>
         <source>自动找边界</source>
-        <translation>Automatic boundary</translation>
+        <translation>Auto boundary</translation>
     </message>
     <message>
         <source>自动找边界v1</source>
-        <translation>Automatic boundary v1</translation>
+        <translation>Auto boundary v1</translation>
     </message>
     <message>
         <source>自动找边界v2</source>
-        <translation>Automatic boundary v2</translation>
+        <translation>Auto boundary v2</translation>
     </message>
     <message>
         <source>输出一次所需计算行数</source>
@@ -1974,7 +2002,7 @@
     </message>
     <message>
         <source>通信失败!</source>
-        <translation>Communication failed!</translation>
+        <translation>Communication failed</translation>
     </message>
 </context>
 <context>
@@ -2049,7 +2077,7 @@
     </message>
     <message>
         <source>通信失败!</source>
-        <translation>Communication failed!</translation>
+        <translation>Communication failed</translation>
     </message>
     <message>
         <source>高阈值</source>
@@ -2200,7 +2228,7 @@
     </message>
     <message>
         <source>当前批处理行数：</source>
-        <translation>Current batch rows: </translation>
+        <translation>Batch rows: </translation>
     </message>
     <message>
         <source>批处理累计次数：</source>
@@ -2530,7 +2558,7 @@
     </message>
     <message>
         <source>实时设定编辑</source>
-        <translation>Real-time settings</translation>
+        <translation>Realtime setting</translation>
     </message>
     <message>
         <source>开始批处理</source>
@@ -2542,23 +2570,23 @@
     </message>
     <message>
         <source>批处理设定:OFF</source>
-        <translation>Batch:OFF</translation>
+        <translation>Batch status:OFF</translation>
     </message>
     <message>
         <source>批处理设定：OFF</source>
-        <translation>Batch: OFF</translation>
+        <translation>Batch status: OFF</translation>
     </message>
     <message>
         <source>批处理设定：ON</source>
-        <translation>Batch: ON</translation>
+        <translation>Batch status: ON</translation>
     </message>
     <message>
         <source>拍摄设定</source>
-        <translation>Imaging</translation>
+        <translation>Capture</translation>
     </message>
     <message>
         <source>测量公共设定</source>
-        <translation>Measurement</translation>
+        <translation>Common</translation>
     </message>
     <message>
         <source>端子</source>
@@ -2566,19 +2594,19 @@
     </message>
     <message>
         <source>触发模式:连续触发</source>
-        <translation>Trigger:continuous</translation>
+        <translation>Trigger mode:Continous trigger</translation>
     </message>
     <message>
         <source>触发模式：外部触发</source>
-        <translation>Trigger: external</translation>
+        <translation>Trigger mode: External trigger</translation>
     </message>
     <message>
         <source>触发模式：编码器触发</source>
-        <translation>Trigger: encoder</translation>
+        <translation>Trigger mode: Encoder trigger</translation>
     </message>
     <message>
         <source>触发模式：连续触发</source>
-        <translation>Trigger: continuous</translation>
+        <translation>Trigger mode: Continous trigger</translation>
     </message>
     <message>
         <source>触发设定</source>
@@ -2594,11 +2622,11 @@
     </message>
     <message>
         <source>采样周期:1KH</source>
-        <translation>Sampling:1KH</translation>
+        <translation>Sample freq:1KH</translation>
     </message>
     <message>
         <source>采样频率：</source>
-        <translation>Sampling frequency: </translation>
+        <translation>Sample freq: </translation>
     </message>
     <message>
         <source>高级</source>
@@ -3008,26 +3036,26 @@
     </message>
     <message>
         <source>高级设置</source>
-        <translation>Advanced settings</translation>
+        <translation>Advanced setting</translation>
     </message>
 </context>
 <context>
     <name>TiggerSettingWidget</name>
     <message>
         <source>1相1递增</source>
-        <translation>1 phase 1 step</translation>
+        <translation>1 Phase 1 Times</translation>
     </message>
     <message>
         <source>2相1递增</source>
-        <translation>2 phase 1 step</translation>
+        <translation>2 Phase 1 Times</translation>
     </message>
     <message>
         <source>2相2递增</source>
-        <translation>2 phase 2 steps</translation>
+        <translation>2 Phase 2 Times</translation>
     </message>
     <message>
         <source>2相4递增</source>
-        <translation>2 phase 4 steps</translation>
+        <translation>2 Phase 4 Times</translation>
     </message>
     <message>
         <source>不使用</source>
@@ -3175,7 +3203,7 @@
     </message>
     <message>
         <source>连续触发</source>
-        <translation>Continuous trigger</translation>
+        <translation>Continous trigger</translation>
     </message>
     <message>
         <source>通信失败!</source>
@@ -3186,7 +3214,7 @@
     <name>VtkDialog</name>
     <message>
         <source>3D点云</source>
-        <translation>3D point cloud</translation>
+        <translation>3D pointcloud</translation>
     </message>
 </context>
 <context>
@@ -3222,11 +3250,11 @@
     </message>
     <message>
         <source>Z轴高度倍数</source>
-        <translation>Z multiplier</translation>
+        <translation>Z axis height scale times</translation>
     </message>
     <message>
         <source>xy轴缩放比例</source>
-        <translation>xy scale</translation>
+        <translation>XY axises scale ratio</translation>
     </message>
     <message>
         <source>优化</source>
@@ -3242,7 +3270,7 @@
     </message>
     <message>
         <source>最小连续点数</source>
-        <translation>Min continuous points</translation>
+        <translation>Min continous points</translation>
     </message>
     <message>
         <source>标准差系数</source>
@@ -3250,15 +3278,15 @@
     </message>
     <message>
         <source>模型</source>
-        <translation>Mesh</translation>
+        <translation>Model</translation>
     </message>
     <message>
         <source>清除半径</source>
-        <translation>Clearing radius</translation>
+        <translation>Clear radius</translation>
     </message>
     <message>
         <source>点云</source>
-        <translation>Point cloud</translation>
+        <translation>Pointcloud</translation>
     </message>
     <message>
         <source>确定</source>
@@ -3274,7 +3302,7 @@
     </message>
     <message>
         <source>近临点数</source>
-        <translation>Neighbour points</translation>
+        <translation>Near points</translation>
     </message>
     <message>
         <source>重置</source>

@@ -237,14 +237,24 @@ bool LinelaserClient::copyStandsAt(const BatchCopyPoint& at) const {
     return batchCopy_ == at.copy && batchNumber.load() == at.number && batchProfileCount.load() == at.row;
 }
 
+bool LinelaserClient::batchMovedOn(int number) const {
+    int held = number;
+    HVQ5_2_TakeBatchData(deviceId, nullptr, 0, held, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0);
+    return held != number;
+}
+
 // Copies the frames of one batch call into the rows from at.row on, at most
 // up to row `size`. Rows are filled outside batchMutex in small chunks and
 // swapped in under it, so a painter never waits for more than a few swaps;
 // the rows' storage is recycled. A copy that started over meanwhile (a
 // repaired batch, a new connection) ends the call: the next pass copies
-// again from row 0. Returns the rows copied.
+// again from row 0. So does a stop, and a batch that the interface has begun
+// meanwhile (a new trigger while the copy lagged behind): the rest of an old
+// pass of up to kFramesPerCall rows would only hold back the stop or the new
+// batch's first rows. Returns the rows copied.
 int LinelaserClient::copyBatchRows(const BatchWindow& window, int width, int size, int got,
-                                   const BatchCopyPoint& at, const BatchTakeBuffers& taken) {
+                                   const BatchCopyPoint& at, const BatchTakeBuffers& taken, bool* cut) {
+    *cut = false;
     const std::vector<int>& heights = taken.heights;
     const std::vector<uint8_t>& intensity = taken.intensity;
     constexpr int kChunkRows = 64;
@@ -260,6 +270,10 @@ int LinelaserClient::copyBatchRows(const BatchWindow& window, int width, int siz
     int frame = 0;
     int nextRow = at.row;
     while (frame < got && nextRow < size) {
+        if (frame > 0 && (!acquiring || batchMovedOn(at.number))) {
+            *cut = acquiring;
+            break;
+        }
         const int n = std::min({kChunkRows, got - frame, size - nextRow});
         for (int k = 0; k < n; ++k) {
             std::vector<double>& rowHeights = stagedHeights_[static_cast<size_t>(k)];
@@ -389,7 +403,8 @@ void LinelaserClient::thread_batch() {
             pause(timings().batchIdleMs, acquiring);
             continue;
         }
-        const int copied = copyBatchRows(window, width, size, got, copy, taken);
+        bool cut = false;
+        const int copied = copyBatchRows(window, width, size, got, copy, taken, &cut);
         // Complete once (a batch longer than the buffers keeps offering
         // frames), decided and flagged under the lock with the count and the
         // number it is about, so no reader sees the flag beside rows of
@@ -414,7 +429,8 @@ void LinelaserClient::thread_batch() {
                                  batchCostMs.load());
             pushEvent(client_events::kBatchStop);
         }
-        pause(timings().batchMs, acquiring);
+        // The new batch is taken at once.
+        if (!cut) pause(timings().batchMs, acquiring);
     }
 }
 

@@ -287,8 +287,12 @@ private:
     };
     // Whether the copy still stands at `at` (under batchMutex).
     bool copyStandsAt(const BatchCopyPoint& at) const;
+    // Copies a take's frames into the rows; *cut tells that the pass ended
+    // early because the interface began another batch.
     int copyBatchRows(const BatchWindow& window, int width, int size, int got, const BatchCopyPoint& at,
-                      const BatchTakeBuffers& taken);
+                      const BatchTakeBuffers& taken, bool* cut);
+    // Whether the interface labels its frames with another number than `number` by now.
+    bool batchMovedOn(int number) const;
     void joinAcquisitionThreads();
     // Waits ms, or less once flag is false; returns flag.
     bool pause(int ms, const std::atomic<bool>& flag);

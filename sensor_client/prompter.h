@@ -52,7 +52,20 @@ Prompter& prompter();
 // Installs a prompter for the process and returns the one it replaces.
 std::unique_ptr<Prompter> installPrompter(std::unique_ptr<Prompter> replacement);
 
-// The real one: QMessageBox and QFileDialog.
+// The suffixes a name filter such as "设定文件(*.zps)" or "tif数据 (*.tif *.tiff)"
+// stands for, in its order, each with its dot (".zps", ".customized.tif");
+// patterns that are not a plain "*.suffix" (such as "*") give none.
+QStringList filterSuffixes(const QString& nameFilter);
+
+// The name a save dialog returns for the typed one: a name that ends in none
+// of the selected filter's suffixes gets the filter's first suffix, compound
+// ones whole, as the system's own save dialog does. Names that already end in
+// one, and filters without suffixes, are kept.
+QString withFilterSuffix(const QString& name, const QString& selectedFilter);
+
+// The real one: QMessageBox and QFileDialog. Its save dialog applies
+// withFilterSuffix before it checks for an existing file, so the overwrite
+// question names the file that will be written.
 class DialogPrompter : public Prompter {
 public:
     QMessageBox::StandardButton information(QWidget* parent, const QString& title, const QString& text,

@@ -81,11 +81,14 @@ void OutLineSettingAdvanced::setupUi(QWidget* page) {
     radioButton_process_invalid_2 = make<QRadioButton>(groupBox_7, "radioButton_process_invalid_2");
     label_15 = make<QLabel>(groupBox_7, "label_15");
     pushButton_deadzone_advance = make<QPushButton>(groupBox_7, "pushButton_deadzone_advance");
+    // Two choices a row: three side by side do not fit the pane in English.
     deadGrid->addWidget(radioButton_process_invalid_0, 0, 0);
     deadGrid->addWidget(radioButton_process_invalid_1, 0, 1);
-    deadGrid->addWidget(radioButton_process_invalid_2, 0, 2);
-    deadGrid->addWidget(label_15, 1, 0, 1, 2);
-    deadGrid->addWidget(pushButton_deadzone_advance, 1, 2);
+    deadGrid->addWidget(radioButton_process_invalid_2, 1, 0);
+    auto* advanceRow = new QHBoxLayout();
+    advanceRow->addWidget(label_15, 1);
+    advanceRow->addWidget(pushButton_deadzone_advance);
+    deadGrid->addLayout(advanceRow, 1, 1);
     tabLayout->addWidget(groupBox_7);
 
     QGridLayout* formatGrid = new QGridLayout();

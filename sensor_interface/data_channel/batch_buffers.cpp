@@ -243,6 +243,19 @@ void BatchBuffers::saveFullBatch() {
     savedIntensity_.swap(intensity);
 }
 
+void BatchBuffers::dropSavedBatch() {
+    std::vector<int16_t> codes;
+    std::vector<int32_t> profiles;
+    std::vector<uint8_t> intensity;
+    {
+        std::lock_guard<std::shared_mutex> lock(mutex_);
+        codes.swap(savedCodes_);
+        profiles.swap(savedProfiles_);
+        intensity.swap(savedIntensity_);
+    }
+    // Freed outside the lock: giving a long batch back to the system takes a while.
+}
+
 size_t BatchBuffers::savedProfileValueCount() {
     std::shared_lock<std::shared_mutex> lock(mutex_);
     return savedProfiles_.size();

@@ -96,6 +96,8 @@ public:
     // Delivery.
     // Keeps the 16-bit, int32 and intensity buffers as the saved full batch.
     void saveFullBatch();
+    // Releases the saved full batch.
+    void dropSavedBatch();
     // Makes the batch exactly `frames` frames of `width` values: from the saved
     // full batch when it has exactly that size (true), else by padding or cutting
     // the live buffers (false). Frame-wise buffers get zero entries either way.

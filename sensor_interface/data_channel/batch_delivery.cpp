@@ -21,8 +21,6 @@ void ProfileReceiver::deliverBatch() {
     const int received = framesReceived_;
     const uint32_t code = data_channel::notifyCode(received, announced);
     notifyCode_ = code;
-    if (code == data_channel::kFullBatchCode && data_channel::savesFullBatch(fullBatches_++))
-        buffers_->saveFullBatch();
 
     // Handlers installed meanwhile take effect from the next batch.
     HVQ5_2_BatchCallback callback;
@@ -35,6 +33,19 @@ void ProfileReceiver::deliverBatch() {
         handler = oneTimeHandler_;
         handlerObject = oneTimeHandlerObject_;
         handlerList = handlerList_;
+    }
+
+    if (code == data_channel::kFullBatchCode && data_channel::savesFullBatch(fullBatches_++)) {
+        // A copy that no short batch can take is not made (a long batch is
+        // gigabytes, copied on this thread while the next batch waits), and
+        // an older one is dropped: it would stand in for the batch just ended.
+        const data_channel::BatchExtendValues now =
+            controller_ ? data_channel::read_batch_extend(*controller_) : data_channel::BatchExtendValues{};
+        if (data_channel::keepsSavedBatch(handler || handlerObject, startFrameTimeoutMs_, continuousFrameTimeoutMs_,
+                                          now.timeoutCallbackAmount))
+            buffers_->saveFullBatch();
+        else
+            buffers_->dropSavedBatch();
     }
 
     if (callback) {

@@ -46,6 +46,16 @@ inline bool prefersSavedBatch(int framesReceived, int framesPerBatch, int amount
     return amount == kAmountSavedBatch && framesReceived < framesPerBatch - 1;
 }
 
+// Whether a full batch on the saving rhythm is kept: only a short batch that
+// the installed handler sees brought to size can take its place, so without
+// a handler or without the extended values that ask for it a copy of a long
+// batch would only double the memory the batch takes.
+inline bool keepsSavedBatch(bool handlerInstalled, int startFrameTimeoutMs, int continuousFrameTimeoutMs,
+                            int amount) {
+    return handlerInstalled && completesBatch(startFrameTimeoutMs, continuousFrameTimeoutMs, amount) &&
+           amount == kAmountSavedBatch;
+}
+
 // Padding of the int32 profiles: the invalid height x100 when the row carries
 // heights (our own connection or no extended output width), else 0 (codes).
 constexpr int32_t kInvalidProfileValue = -999900000;

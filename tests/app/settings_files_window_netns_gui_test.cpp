@@ -17,6 +17,7 @@
 #include "app/settings_file.h"
 #include "sensor_interface/registry/device_functions.h"
 #include "tests/app/main_window_fixture.h"
+#include "tests/support/qt/file_dialog_driver.h"
 #include "tests/support/qt/qt_test_env.h"
 #include "tests/support/qt/scripted_prompter.h"
 #include "tests/support/simulated_sensor.h"
@@ -117,6 +118,34 @@ TEST_F(SettingsFilesWindowTest, ExportThenImportRestoresTheChangedSensor) {
     EXPECT_EQ(sensor().head().model().storedShapeBlock(), shape_);
     EXPECT_TRUE(storedPermanently());
     EXPECT_TRUE(hvq5_get_link_paused(0));
+    EXPECT_EQ(p->count(PromptKind::Critical) + p->count(PromptKind::Ask), 0);
+}
+
+// The real dialogs as a person meets them: a name typed without ".zps" is
+// saved as a settings file, and the import dialog (filter *.zps) lists it.
+TEST_F(SettingsFilesWindowTest, ANameTypedWithoutItsSuffixIsExportedAsZpsAndOfferedForImport) {
+    ScopedPrompter p;
+    p->useRealFileDialogs();
+    mirevo::test::FileDialogDriver dialog;
+    makeWindowAndConnect();
+
+    dialog.answerNext("mysettings");
+    trigger("action_export_settings");
+    ASSERT_TRUE(dialog.answered());
+    EXPECT_EQ(dialog.offeredFilters(), QStringList{"设定文件(*.zps)"});
+    ASSERT_TRUE(waitForJob());
+    window_->settingsProgressButton()->click();
+    SettingsBlockMap exported;
+    EXPECT_TRUE(zps::readFile(path("mysettings.zps"), &exported));
+    EXPECT_FALSE(QFile::exists(path("mysettings")));
+
+    sensor().head().model().setSettingsWords({1, 1, 1, 1, 1});
+    dialog.answerNext("mysettings.zps", QString(), "mysettings.zps");
+    trigger("action_import_settings");
+    ASSERT_TRUE(dialog.answered());
+    EXPECT_TRUE(dialog.listed()) << "the import dialog lists the exported file";
+    ASSERT_TRUE(waitForJob());
+    EXPECT_EQ(sensor().head().model().settingsWords(), words_);
     EXPECT_EQ(p->count(PromptKind::Critical) + p->count(PromptKind::Ask), 0);
 }
 

@@ -1,6 +1,7 @@
 // The sub-window manager on real MDI sub-windows, and the title bars the
 // style draws for their codes.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPainter>
@@ -11,6 +12,10 @@
 
 #include "app/myqss.h"
 #include "app/qmdi_sub_manage.h"
+#include "views/height/height_chart_view.h"
+#include "views/height/height_view.h"
+#include "views/profile/kx_outline_widget.h"
+#include "views/profile/outline_chart_widget.h"
 #include "tests/support/qt/qt_test_env.h"
 
 namespace {
@@ -173,6 +178,45 @@ TEST_F(SubWindows, RepaintsAddNothingToThePixmapCache) {
     mirevo::test::saveGrab(area, "mdi_plain_title_repainted");
     QPixmap found;
     EXPECT_TRUE(QPixmapCache::find(key, &found));
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* watched) { watched->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+// A profile a second refreshes the plots 20 times: their sub-windows (and so
+// the title bars the style draws, with the title printed each time) are not
+// painted again for it.
+TEST_F(SubWindows, PlotRefreshesLeaveTheTitleBarsAlone) {
+    auto* profileView = new OutlineChartWidget;
+    auto* heightView = new HeightView;
+    profile->setWidget(profileView);
+    height->setWidget(heightView);
+    // The first layouts and paints of the new contents.
+    QElapsedTimer settling;
+    settling.start();
+    while (settling.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    PaintCounter profileFrame(profile), heightFrame(height);
+    QVector<double> x(200), z(200);
+    for (int i = 0; i < x.size(); ++i) x[i] = i * 0.05 - 5.0, z[i] = (i % 40) * 0.1;
+    for (int refresh = 0; refresh < 20; ++refresh) {
+        z[refresh] += 0.5;
+        profileView->plot()->setOutlineData(x, z);
+        heightView->chart()->replot(QCustomPlot::rpQueuedReplot);
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    }
+    EXPECT_EQ(profileFrame.paints, 0);
+    EXPECT_EQ(heightFrame.paints, 0);
 }
 
 TEST_F(SubWindows, AWindowThatIsGoneIsForgotten) {

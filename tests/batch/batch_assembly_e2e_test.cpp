@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <thread>
+#include <type_traits>
 
 #include "tests/batch/batch_fixture.h"
 
@@ -219,6 +221,127 @@ TEST_F(BatchAssembly, YWindowNarrowsTheDeliveryAndThePointers) {
     extend().y_roi_first = 0;
     extend().y_roi_last = 0;
     EXPECT_EQ(start, receiver_.profilePointer(nullptr) + 10 * kWidth);
+}
+
+// A long batch of frames that differ from frame to frame, read through every
+// getter during the handler's call: whole, in order, every buffer telling the
+// same frames; and no second copy of it is kept when no short batch can take
+// its place.
+TEST_F(BatchAssembly, ALongBatchIsWholeInOrderAndKeptOnce) {
+    constexpr int kFrames = 3000;
+    constexpr int kVariants = 5;
+    // Heights of 10 + variant + a ramp over the columns, on a grid that the
+    // frame's columns cover: x = 2 (column - 1024), grid pitch 1.
+    hvq5_settings& s = controller_.settings();
+    s.set_regvals(285, 100);
+    s.set_regvals(350, 1000 * 256);
+    s.set_regvals(353, 65536);
+    s.set_regvals(357, 1000 * 256);
+    auto& head = controller_.laserParams;
+    head.z_range_reference = 1000;
+    head.z_range_lower = -100;
+    head.z_range_upper = 100;
+    const double xScale[3] = {0.0, 0.0, 2.0};
+    std::memcpy(reinterpret_cast<unsigned char*>(&head) + 90, xScale, sizeof(xScale));
+    sensor_sim::BatchPlan p = plan(kFrames);
+    for (int v = 0; v < kVariants; ++v) {
+        sensor_sim::DataFrame frame;
+        for (int c = 0; c < kPoints; ++c) {
+            frame.values.push_back(static_cast<uint32_t>(32768 + 10 + v + c % 13));
+            frame.intensity.push_back(static_cast<uint8_t>(40 + 20 * v + c % 7));
+        }
+        p.frameVariants.push_back(frame);
+    }
+    startSensor();
+
+    struct Seen {
+        HVQ5_2_STR_CALLBACK_INFO info{};
+        uint32_t batchNumber = 0;
+        std::vector<int32_t> taken, pointed;
+        std::vector<int16_t> codes;
+        std::vector<uint8_t> intensityTaken, intensityPointed;
+        std::vector<uint32_t> encoders, frameNumbers, encodersPointed;
+        std::vector<uint64_t> timestamps, timestampsPointed;
+    };
+    mirevo::test::WaitableList<Seen> seen;
+    receiver_.setOneTimeHandlerObject([&](const HVQ5_2_STR_CALLBACK_INFO* info, _HVQ5_2_Data*) {
+        Seen d;
+        d.info = *info;
+        const size_t frames = static_cast<size_t>(info->frames), values = frames * static_cast<size_t>(info->width);
+        d.taken.resize(values);
+        d.intensityTaken.resize(values);
+        d.encoders.resize(frames);
+        d.frameNumbers.resize(frames);
+        d.timestamps.resize(frames);
+        receiver_.takeBatch(0, &d.batchNumber, d.taken.data(), d.intensityTaken.data(), d.encoders.data(),
+                            d.frameNumbers.data(), d.timestamps.data(), info->frames);
+        int count = 0;
+        const int32_t* profiles = receiver_.profilePointer(&count);
+        d.pointed.assign(profiles, profiles + count);
+        const int16_t* codes = receiver_.profile16Pointer(&count);
+        d.codes.assign(codes, codes + count);
+        const uint8_t* intensity = receiver_.intensityPointer(&count);
+        d.intensityPointed.assign(intensity, intensity + count);
+        const uint32_t* encoders = receiver_.encoderPointer(&count);
+        d.encodersPointed.assign(encoders, encoders + count);
+        const uint64_t* stamps = receiver_.timestampPointer(&count);
+        d.timestampsPointed.assign(stamps, stamps + count);
+        seen.add(std::move(d));
+    });
+    stream(p);
+    ASSERT_TRUE(seen.waitFor(1));
+    const Seen d = seen.items().front();
+    ASSERT_EQ(d.info.frames, kFrames);
+    EXPECT_EQ(d.info.incomplete, 0);
+    EXPECT_EQ(d.batchNumber, 1u);
+    const size_t w = static_cast<size_t>(kWidth);
+    ASSERT_EQ(d.pointed.size(), kFrames * w);
+    ASSERT_EQ(d.codes.size(), kFrames * w);
+    EXPECT_EQ(d.pointed, d.taken);
+    EXPECT_EQ(d.intensityPointed, d.intensityTaken);
+    EXPECT_EQ(d.encodersPointed, d.encoders);
+    EXPECT_EQ(d.timestampsPointed, d.timestamps);
+    for (int k = 0; k < kFrames; ++k) {
+        ASSERT_EQ(d.frameNumbers[k], static_cast<uint32_t>(k));
+        ASSERT_EQ(d.encoders[k], static_cast<uint32_t>(10 * k));
+        ASSERT_EQ(d.timestamps[k], 1000000u + 1000u * k);
+    }
+    // Frame k of batch 1 is variant (1 + k) mod 5: the rows repeat with the
+    // variants and differ between neighbours, in every row format.
+    auto row = [w](const auto& values, int k) {
+        return std::vector<std::decay_t<decltype(values[0])>>(values.begin() + k * w, values.begin() + (k + 1) * w);
+    };
+    EXPECT_NE(row(d.pointed, 0), row(d.pointed, 1));
+    EXPECT_NE(row(d.codes, 0), row(d.codes, 1));
+    EXPECT_NE(row(d.intensityPointed, 0), row(d.intensityPointed, 1));
+    for (int k = kVariants; k < kFrames; ++k) {
+        ASSERT_EQ(row(d.pointed, k), row(d.pointed, k - kVariants)) << k;
+        ASSERT_EQ(row(d.codes, k), row(d.codes, k - kVariants)) << k;
+        ASSERT_EQ(row(d.intensityPointed, k), row(d.intensityPointed, k - kVariants)) << k;
+    }
+    // Valid heights: 32768 + 10 x height in the extended codes of the int32 rows.
+    EXPECT_GE(d.pointed[0], 32768 + 100);
+    EXPECT_EQ(receiver_.batchBuffers().savedProfileValueCount(), 0u);
+}
+
+TEST_F(BatchAssembly, AFullBatchIsKeptWhenAShortOneCanTakeItsPlaceAndDroppedWhenNoneCan) {
+    extend().continous_frame_timeout = 2000;
+    extend().timeout_callback_type = 2;
+    startSensor();
+    stream(plan(50));
+    ASSERT_TRUE(recorder_.waitFor(1));
+    EXPECT_EQ(receiver_.batchBuffers().savedProfileValueCount(), 50u * kWidth);
+    // The next full batch on the rhythm (the 6th) meets other settings: the
+    // saved one would stand in for an older batch, and goes.
+    extend().timeout_callback_type = 0;
+    ASSERT_TRUE(streamer_->waitIdle(5000));
+    sensor_sim::BatchPlan more = plan(50);
+    more.firstBatchNumber = 2;
+    more.batches = 5;
+    stream(more);
+    ASSERT_TRUE(recorder_.waitFor(6));
+    EXPECT_EQ(receiver_.fullBatchCount(), 6u);
+    EXPECT_EQ(receiver_.batchBuffers().savedProfileValueCount(), 0u);
 }
 
 // The client's batch thread copies the rows while batches arrive and are delivered.

@@ -42,6 +42,24 @@ TEST(BatchRules, ShortBatchTreatmentTable) {
     }
 }
 
+TEST(BatchRules, AFullBatchIsKeptOnlyForAHandlerThatCanBeGivenItInPlaceOfAShortOne) {
+    struct Case {
+        bool handler;
+        int startMs, continuousMs, amount;
+        bool kept;
+    } cases[] = {
+        {true, 0, 500, 2, true},
+        {true, 500, 0, 2, true},
+        {false, 0, 500, 2, false},  // the replacement is the installed handler's only
+        {true, 0, 0, 2, false},     // without time-outs short batches stay short
+        {true, 0, 500, 0, false},   // padded, never replaced
+        {true, 0, 500, 1, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(keepsSavedBatch(c.handler, c.startMs, c.continuousMs, c.amount), c.kept)
+            << c.handler << "/" << c.startMs << "/" << c.continuousMs << "/" << c.amount;
+}
+
 TEST(BatchRules, PaddingValueFollowsTheRowKind) {
     EXPECT_EQ(profilePadValue(true, 0), -999900000);
     EXPECT_EQ(profilePadValue(true, 640), -999900000);

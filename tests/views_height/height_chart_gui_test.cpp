@@ -4,7 +4,10 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QFontMetrics>
 #include <QSignalSpy>
+
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -72,6 +75,39 @@ TEST_F(HeightChart, TickLabelsFromTheSharedTable) {
     EXPECT_EQ(labels(chart.xAxis, 0, 1100), (QVector<QString>{"0", "256", "512"}));
 
     EXPECT_EQ(labels(chart.yAxis, -6500, 0), (QVector<QString>{"6000", "3000", "0"}));
+}
+
+// A sensor's coordinates ("-20.475" and the like) on narrower and narrower
+// charts: fewer ticks, never labels that run together, and the ticks stay on
+// the grid's eighths.
+TEST_F(HeightChart, TickLabelsKeepApartAtEveryWidth) {
+    HeightCahrtView chart;
+    chart.setXCoordinates(ramp(4096, -20.475, 0.01));
+    chart.resetRange();
+    const QFontMetrics metrics(chart.xAxis->tickLabelFont());
+    for (const int width : {900, 460, 300, 200, 120}) {
+        SCOPED_TRACE(width);
+        chart.resize(width, 400);
+        chart.show();
+        chart.replot(QCustomPlot::rpImmediateRefresh);
+        chart.replot(QCustomPlot::rpImmediateRefresh);  // the count found at the first layout
+        const QVector<double> ticks = chart.xAxis->tickVector();
+        const QVector<QString> texts = chart.xAxis->tickVectorLabels();
+        ASSERT_GE(ticks.size(), 1);
+        const double step = static_cast<QCPAxisTickerFixed*>(chart.xAxis->ticker().data())->tickStep();
+        const double divisions = chart.xAxis->range().size() / step;
+        if (ticks.size() > 1)
+            EXPECT_TRUE(std::abs(divisions - std::round(divisions)) < 1e-6 &&
+                        8 % static_cast<int>(std::round(divisions)) == 0)
+                << divisions;
+        if (width >= 900) EXPECT_EQ(std::lround(divisions), 8) << "room for all eight";
+        for (int i = 0; i + 1 < ticks.size(); ++i) {
+            const double rightEnd = chart.xAxis->coordToPixel(ticks[i]) + metrics.horizontalAdvance(texts[i]) / 2.0;
+            const double leftEnd = chart.xAxis->coordToPixel(ticks[i + 1]) - metrics.horizontalAdvance(texts[i + 1]) / 2.0;
+            EXPECT_GT(leftEnd - rightEnd, metrics.horizontalAdvance(QLatin1Char('0')))
+                << texts[i].toStdString() << " | " << texts[i + 1].toStdString();
+        }
+    }
 }
 
 TEST_F(HeightChart, XCoordinatesKeepTheLongestProfile) {

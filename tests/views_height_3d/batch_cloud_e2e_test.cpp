@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <mutex>
+#include <utility>
 
 #include "tests/support/qt/client_fixture.h"
 #include "views/height/view3d/batch_cloud.h"
@@ -71,6 +72,24 @@ TEST_F(BatchCloudTest, MultiplierScalesRangeHeightsAndNullsOfTheBatchRowsOnly) {
     EXPECT_FLOAT_EQ(cloud.z.at<float>(2, 9), 6.0f);
     EXPECT_FLOAT_EQ(cloud.z.at<float>(2, 10), -29997.0f) << "a shorter row is padded with the null height";
     EXPECT_EQ(cv::countNonZero(cloud.z == 21.0f), 0);
+}
+
+// An empty or reversed stored range (both 0 until the range dialog was used)
+// would colour the whole batch alike: the sensor's z range stands in, times
+// the multiplier like the heights.
+TEST_F(BatchCloudTest, AnEmptyStoredRangeColoursOverTheSensorsRange) {
+    ASSERT_LT(client().zLowerMm, client().zUpperMm);
+    setRows({std::vector<double>(static_cast<size_t>(points()), 1.0)});
+    View3dParams params;
+    params.zMultiplier = 2;
+    for (const auto& [low, high] : {std::pair{0.0, 0.0}, std::pair{3.0, 3.0}, std::pair{2.0, -1.0}}) {
+        client().displayRange.viewMin = low;
+        client().displayRange.viewMax = high;
+        kxCloud cloud;
+        ASSERT_TRUE(cloudFromBatch(client(), params, cloud));
+        EXPECT_FLOAT_EQ(cloud.zMin, static_cast<float>(client().zLowerMm) * 2) << low << ", " << high;
+        EXPECT_FLOAT_EQ(cloud.zMax, static_cast<float>(client().zUpperMm) * 2) << low << ", " << high;
+    }
 }
 
 TEST_F(BatchCloudTest, EmptyBatchLeavesTheCloudAlone) {

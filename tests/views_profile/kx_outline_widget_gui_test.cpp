@@ -212,6 +212,43 @@ TEST(KxOutlineWidget, GrabShowsTheCurveTheFrameAndTheCursorPair) {
     EXPECT_TRUE(black(at(image, px(-2), 100)));
 }
 
+// Invalid heights at both ends and in a gap of the middle: the line stops at
+// each gap instead of dropping off the bottom of the plot and coming back,
+// and a cursor over an invalid point still reads -9999.000.
+TEST(KxOutlineWidget, GrabShowsGapsNotDropsWhereHeightsAreInvalid) {
+    KxOutlineWidget plot;
+    plot.resize(667, 581);
+    plot.show();
+    QVector<double> x, z;
+    stepProfile(x, z);
+    auto invalid = [](double v) { return v < -7.0 || (v > -1.0 && v < -0.8) || v > 7.0; };
+    for (int i = 0; i < x.size(); ++i)
+        if (invalid(x[i])) z[i] = -9999.0;
+    plot.setOutlineData(x, z);
+    plot.showXCursors(true);
+    plot.updateCursorReadout(0, -7.5, 4.0);
+    EXPECT_EQ(label(plot, "label_t_11"), "(-7.500, -9999.000)");
+    const QImage image = mirevo::test::saveGrab(plot, "kx_outline_widget_invalid_heights");
+    const OutlineCanvas& c = plot.canvas();
+    auto px = [&](double v) { return static_cast<int>(c.toPixelX(static_cast<float>(v))); };
+    auto py = [&](double v) { return static_cast<int>(c.toPixelY(static_cast<float>(v))); };
+    const int left = static_cast<int>(c.plotLeft()) + 2, right = static_cast<int>(c.plotRight()) - 2;
+    const int top = static_cast<int>(c.plotTop()) + 2, bottom = static_cast<int>(c.plotBottom()) - 2;
+    ASSERT_TRUE(eitherPixel(image, px(-6), py(0) - 1, px(-6), py(0), yellowish)) << "the plane is drawn";
+    ASSERT_TRUE(eitherPixel(image, px(6), py(2) - 1, px(6), py(2), yellowish)) << "the step is drawn";
+    int below = 0, inGaps = 0;
+    for (int col = left; col <= right; ++col) {
+        const bool gap = invalid(c.toDataX(col - 2.0f)) && invalid(c.toDataX(col + 2.0f));
+        for (int row = top; row <= bottom; ++row) {
+            if (!yellowish(at(image, col, row))) continue;
+            if (row > py(0) + 2) ++below;
+            if (gap) ++inGaps;
+        }
+    }
+    EXPECT_EQ(below, 0) << "yellow below the profile: a line drops to the bottom";
+    EXPECT_EQ(inGaps, 0) << "yellow where every height is invalid";
+}
+
 TEST(KxOutlineWidget, ZeroSpansRenderTheBackgroundOnly) {
     KxOutlineWidget plot;
     plot.resize(300, 200);

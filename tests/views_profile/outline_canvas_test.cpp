@@ -1,7 +1,11 @@
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <functional>
+#include <vector>
 
 #include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -91,12 +95,112 @@ TEST(OutlineCanvas, ThinningSkipsOnlyPointsCloserThanThreePixelsBothWays) {
     // 12,11: 2 and 1 px from 10,10: skipped. 13,10: 3 px in x: drawn.
     // 14,12: 1 and 2 px: skipped. 14,15: 1 px in x but 5 in y: drawn.
     // 120: outside the visible x range.
-    const QVector<QPointF> kept = canvas.curvePixels();
+    const QVector<QPolygonF> runs = canvas.curveRuns();
+    ASSERT_EQ(runs.size(), 1);
+    const QPolygonF& kept = runs[0];
     ASSERT_EQ(kept.size(), 4);
     EXPECT_EQ(kept[0], QPointF(10, 90));
     EXPECT_EQ(kept[1], QPointF(13, 90));
     EXPECT_EQ(kept[2], QPointF(14, 85));
     EXPECT_EQ(kept[3], QPointF(20, 50));
+}
+
+TEST(OutlineCanvas, AnInvalidHeightBreaksTheLineAndIsDrawnNowhere) {
+    OutlineCanvas canvas;
+    setUnitCanvas(canvas);
+    // Invalid at both ends and twice in the middle; the point right after a
+    // gap starts a stretch even within three pixels of the last drawn one.
+    setPoints(canvas, {0, 10, 20, 21, 22, 23, 40, 50, 60, 70},
+              {-9999, 10, 10, -9999, 11, -9999, -9999, 30, 30, -9999});
+    const QVector<QPolygonF> runs = canvas.curveRuns();
+    ASSERT_EQ(runs.size(), 3);
+    EXPECT_EQ(runs[0], QPolygonF(QVector<QPointF>{QPointF(10, 90), QPointF(20, 90)}));
+    EXPECT_EQ(runs[1], QPolygonF(QVector<QPointF>{QPointF(22, 89)}));
+    EXPECT_EQ(runs[2], QPolygonF(QVector<QPointF>{QPointF(50, 70), QPointF(60, 70)}));
+    // A profile of invalid heights only draws no curve at all.
+    setPoints(canvas, {10, 20, 30}, {-9999, -9999, -9999});
+    EXPECT_TRUE(canvas.curveRuns().isEmpty());
+}
+
+// The point marks written straight into the pixels are the pixels QPainter's
+// aliased two-pixel points give, clipped alike, in the canvas's format and
+// the other 32-bit ones, also for a colour that is not opaque.
+TEST(PointMarks, PaintTheSamePixelsAsQPaintersTwoPixelPoints) {
+    const QVector<QPolygonF> runs = {QPolygonF(QVector<QPointF>{QPointF(0, 0), QPointF(1, 1), QPointF(10, 10), QPointF(11, 10)}),
+                                     QPolygonF(QVector<QPointF>{QPointF(20, 5), QPointF(39, 29), QPointF(40, 30), QPointF(25, 16)}),
+                                     QPolygonF(QVector<QPointF>{QPointF(-3, 4), QPointF(5, 45), QPointF(30, 31)})};
+    const QRect clips[] = {QRect(0, 0, 40, 30), QRect(5, 5, 20, 12), QRect(10, 10, 1, 1), QRect(50, 50, 5, 5)};
+    const QColor colours[] = {QColor(0, 0, 0), QColor(255, 255, 0), QColor(0, 128, 255, 100)};
+    for (QImage::Format format :
+         {QImage::Format_ARGB32_Premultiplied, QImage::Format_ARGB32, QImage::Format_RGB32}) {
+        for (const QRect& clip : clips) {
+            for (const QColor& colour : colours) {
+                QImage expected(40, 30, format);
+                expected.fill(QColor(10, 60, 110));
+                QImage marked = expected.copy();
+                {
+                    QPainter painter(&expected);
+                    painter.setClipRect(clip);
+                    painter.setPen(QPen(QBrush(colour), 2, Qt::SolidLine));
+                    for (const QPolygonF& run : runs) painter.drawPoints(run);
+                }
+                paintPointMarks(marked, clip, runs, colour);
+                EXPECT_TRUE(marked == expected) << "format " << format << ", clip " << clip.x() << "," << clip.y()
+                                            << ", colour " << colour.name(QColor::HexArgb).toStdString();
+            }
+        }
+    }
+}
+
+// The layer under the curve is drawn once and copied under later frames: a
+// canvas that drew other data, ranges, margins, flips and sizes before gives
+// the same pixels as a fresh one.
+TEST(OutlineCanvas, ACanvasThatDrewBeforeGivesTheSamePixelsAsAFreshOne) {
+    QVector<float> x, y;
+    for (int i = 0; i <= 800; ++i) {
+        x.append(-8 + i * 0.02f);
+        y.append(i % 97 < 3 ? -9999.0f : std::sin(i * 0.05f) * 4);
+    }
+    auto freshRender = [&](const std::function<void(OutlineCanvas&)>& set) {
+        OutlineCanvas fresh;
+        setPlotCanvas(fresh);
+        setPoints(fresh, x, y);
+        fresh.addXCursorPair(-2, 3);
+        set(fresh);
+        fresh.render();
+        return fresh.image().copy();
+    };
+    OutlineCanvas used;
+    setPlotCanvas(used);
+    setPoints(used, x, y);
+    used.addXCursorPair(-2, 3);
+    setPoints(used, y, x);  // other data first
+    used.render();
+    setPoints(used, x, y);
+    used.render();
+    EXPECT_TRUE(used.image() == freshRender([](OutlineCanvas&) {})) << "new data";
+
+    struct Step {
+        const char* name;
+        std::function<void(OutlineCanvas&)> change;
+    } steps[] = {
+        {"zoom", [](OutlineCanvas& c) { c.zoom(0.5f); }},
+        {"pan", [](OutlineCanvas& c) { c.pan(30, -12); }},
+        {"margins", [](OutlineCanvas& c) { c.setMargins(80, 10, 10, 40); }},
+        {"no margins", [](OutlineCanvas& c) { c.setMargins(0, 0, 1, 0); }},
+        {"flip", [](OutlineCanvas& c) { c.toggleYFlip(); }},
+        {"size", [](OutlineCanvas& c) { c.resize(QSize(500, 300)); }},
+    };
+    std::vector<std::function<void(OutlineCanvas&)>> applied;
+    for (const Step& step : steps) {
+        step.change(used);
+        used.render();
+        applied.push_back(step.change);
+        const QImage expected = freshRender([&](OutlineCanvas& c) {
+            for (const auto& change : applied) change(c);
+        });
+        EXPECT_TRUE(used.image() == expected) << step.name;
+    }
 }
 
 TEST(OutlineCanvas, DataShorterInHeightThanInXIsCutToTheShorter) {
@@ -295,6 +399,27 @@ TEST(OutlineCanvas, ZeroSpansDrawTheBackgroundOnlyAndIgnoreEveryGesture) {
         canvas.dragSelected(5, 5);
         EXPECT_EQ(canvas.xRange(), qMakePair(c.xmin, c.xmax)) << c.name;
         EXPECT_EQ(canvas.yRange(), qMakePair(c.ymin, c.ymax)) << c.name;
+    }
+}
+
+// The right margin is narrower than half a tick label: the last label stays
+// whole inside the image instead of running off its edge.
+TEST(OutlineCanvas, TheLastXTickLabelStaysInsideTheImage) {
+    for (const float half : {8.0f, 20.475f, 150.0f}) {
+        OutlineCanvas canvas;
+        setPlotCanvas(canvas);
+        canvas.setXLimits(-half, half);
+        canvas.setXRange(-half, half);
+        canvas.render();
+        const QImage& image = canvas.image();
+        // The labels' band below the tick marks, right of the last tick.
+        const int top = static_cast<int>(canvas.plotBottom()) + 6;
+        int rightmost = -1;
+        for (int y = top; y < std::min(image.height(), top + 20); ++y)
+            for (int x = static_cast<int>(canvas.plotRight()) + 1; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) > 100) rightmost = std::max(rightmost, x);
+        EXPECT_GT(rightmost, static_cast<int>(canvas.plotRight())) << half << ": the last label is drawn";
+        EXPECT_LT(rightmost, image.width() - 1) << half << ": the last label reaches the image's edge";
     }
 }
 

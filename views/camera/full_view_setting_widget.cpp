@@ -141,8 +141,10 @@ void Ui::FullViewSettingWidget::setupUi(QWidget* form) {
     g3->addWidget(label_34, 2, 0);
     g3->addWidget(comboBox_cmos_peak_selection, 2, 1);
     g3->addWidget(pushButton_peak, 2, 2);
-    g3->addWidget(label_33, 3, 0);
-    g3->addWidget(spinBox_cmos_auto_complete_num, 3, 1, 1, 2);
+    // The longest caption spans the first two columns, so that the label
+    // column stays as narrow as the other captions in any language.
+    g3->addWidget(label_33, 3, 0, 1, 2);
+    g3->addWidget(spinBox_cmos_auto_complete_num, 3, 2);
     g3->addWidget(label_5, 4, 0);
     g3->addWidget(comboBox_transparency, 4, 1, 1, 2);
     g3->addWidget(label_6, 5, 0);

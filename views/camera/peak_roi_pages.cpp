@@ -77,6 +77,9 @@ void Ui::PeakSettingWidget::setupUi(QWidget* form) {
         grid->addWidget(l, row, 0);
         grid->addWidget(c, row++, 1);
     }
+    // The longest caption takes two lines rather than push the page wider
+    // than its pane.
+    label_14->setWordWrap(true);
     for (QComboBox* c : {comboBox_peak_cont_combine, comboBox_single_peak_output, comboBox_single_peak_win_size})
         c->setCurrentIndex(-1);
     column->addWidget(groupBox);

@@ -1,5 +1,6 @@
 #include "views/height/height_chart_view.h"
 
+#include <QFontMetrics>
 #include <QResizeEvent>
 
 #include <algorithm>
@@ -18,12 +19,28 @@ int tableIndex(double value) {
     return static_cast<int>(std::clamp(value, 0.0, last));
 }
 
-}  // namespace
-
-QString HeightCahrtView_QCPAxisTickerFixed::getTickLabel(double tick, const QLocale&, QChar, int) {
+QString xTickLabel(double tick) {
     if (xCoordinateTable.isEmpty()) return QStringLiteral("0");
     const int decimals = xCoordinateTable.first() == 0.0 ? 0 : 3;
     return QString::number(xCoordinateTable[tableIndex(tick)], 'f', decimals);
+}
+
+// Of an axis's divisions, as many as leave room for their labels: a divisor of
+// the given count, so that the ticks stay on the grid lines; 0 when not even
+// the two end labels fit.
+int fittingDivisions(int divisions, double axisPixels, double labelPixels) {
+    for (int d = divisions; d > 0; --d)
+        if (divisions % d == 0 && axisPixels / d >= labelPixels) return d;
+    return 0;
+}
+
+// The tick step for a count of divisions; none fitting leaves the first tick alone.
+double tickStep(double size, int divisions) { return divisions > 0 ? size / divisions : 2 * size; }
+
+}  // namespace
+
+QString HeightCahrtView_QCPAxisTickerFixed::getTickLabel(double tick, const QLocale&, QChar, int) {
+    return xTickLabel(tick);
 }
 
 QString HeightCahrtView_Y_QCPAxisTickerFixed::getTickLabel(double tick, const QLocale&, QChar, int) {
@@ -85,6 +102,12 @@ void HeightCahrtView::setUpPlot() {
     yAxis->setTicker(yTicker_);
 
     lines_.reset(new qcustomplot_alline(this, false));
+
+    // The axes' lengths are known after each layout: a size that no longer
+    // fits the labels' count gets another count and one more replot.
+    connect(this, &QCustomPlot::afterLayout, this, [this] {
+        if (updateTickSteps()) replot(rpQueuedReplot);
+    });
 }
 
 void HeightCahrtView::setHeightPixmap(QPixmap picture, int rows) {
@@ -211,13 +234,34 @@ void HeightCahrtView::emitRangeY() {
                             defaultYUpper_);
 }
 
-void HeightCahrtView::updateTickSteps() {
+bool HeightCahrtView::updateTickSteps() {
     const QCPRange x = xAxis->range();
-    xTicker_->setTickStep(x.size() / xDivisions_);
-    xTicker_->setTickOrigin(x.lower);
     const QCPRange y = yAxis->range();
-    yTicker_->setTickStep(y.size() / yDivisions_);
+    // Labels that would run together are thinned out: a label and a gap of
+    // two digits per division at least.
+    const QFontMetrics xMetrics(xAxis->tickLabelFont());
+    int widest = 0;
+    for (int i = 0; i <= xDivisions_; ++i)
+        widest = std::max(widest, xMetrics.horizontalAdvance(xTickLabel(x.lower + i * x.size() / xDivisions_)));
+    const int xShown = fittingDivisions(xDivisions_, axisPixels(xAxis->axisRect()->width(), width()),
+                                        widest + 2 * xMetrics.horizontalAdvance(QLatin1Char('0')));
+    const QFontMetrics yMetrics(yAxis->tickLabelFont());
+    const int yShown = fittingDivisions(yDivisions_, axisPixels(yAxis->axisRect()->height(), height()),
+                                        1.5 * yMetrics.height());
+    const double xStep = tickStep(x.size(), xShown), yStep = tickStep(y.size(), yShown);
+    const bool changed = xTicker_->tickStep() != xStep || xTicker_->tickOrigin() != x.lower ||
+                         yTicker_->tickStep() != yStep || yTicker_->tickOrigin() != y.lower;
+    xTicker_->setTickStep(xStep);
+    xTicker_->setTickOrigin(x.lower);
+    yTicker_->setTickStep(yStep);
     yTicker_->setTickOrigin(y.lower);
+    return changed;
+}
+
+double HeightCahrtView::axisPixels(int laidOut, int widgetExtent) {
+    // Before the first layout the axis rectangle has no size yet: the widget's
+    // less the usual margins stands in for it.
+    return laidOut > 0 ? laidOut : std::max(0, widgetExtent - 80);
 }
 
 void HeightCahrtView::drawGridLines(int yDivisions, int xDivisions) {

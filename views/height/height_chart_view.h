@@ -75,7 +75,9 @@ protected:
 private:
     void setUpPlot();
     void drawGridLines(int yDivisions, int xDivisions);
-    void updateTickSteps();
+    // Tick steps for the current ranges and axis lengths; true when changed.
+    bool updateTickSteps();
+    static double axisPixels(int laidOut, int widgetExtent);
     void emitRangeX();
     void emitRangeY();
     void placeReadout();

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include <memory>
@@ -70,6 +71,29 @@ HeightExportStatus writeTif(LinelaserClient& client, const HeightExportTarget& t
     return writeTifImage(path, codes, intensity, params, batch.withIntensity);
 }
 
+// What went wrong, for the person who chose the file.
+QString exportFailureReason(const HeightExportResult& result) {
+    switch (result.status) {
+        case HeightExportStatus::UnknownType:
+            return QCoreApplication::translate("HeightView", "文件类型未知：请选择一种文件类型或输入其扩展名");
+        case HeightExportStatus::ZeroPrecision:
+            return QCoreApplication::translate("HeightView", "tif精度为0，请在高度范围设置中修改");
+        case HeightExportStatus::BadOutputWidth:
+            return QCoreApplication::translate("HeightView", "轮廓输出宽度不可用");
+        case HeightExportStatus::RegisterReadFailed:
+            return QCoreApplication::translate("HeightView", "读取传感器寄存器失败");
+        case HeightExportStatus::WriteFailed: {
+            const QFileInfo folder(QFileInfo(result.path).absolutePath());
+            if (!folder.isDir()) return QCoreApplication::translate("HeightView", "文件夹不存在");
+            if (!folder.isWritable()) return QCoreApplication::translate("HeightView", "没有写入该文件夹的权限");
+            return QCoreApplication::translate("HeightView", "无法写入文件");
+        }
+        case HeightExportStatus::Written:
+        case HeightExportStatus::NoData: break;
+    }
+    return QString();
+}
+
 void report(QWidget* owner, HeightExportOrigin origin, const HeightExportResult& result) {
     if (result.status == HeightExportStatus::Written) return;
     if (origin == HeightExportOrigin::AutoSave) {
@@ -78,10 +102,15 @@ void report(QWidget* owner, HeightExportOrigin origin, const HeightExportResult&
                            .arg(result.path, QLatin1String(heightExportStatusText(result.status))));
         return;
     }
-    const QString text = result.status == HeightExportStatus::NoData
-                             ? QCoreApplication::translate("HeightView", "没有数据!")
-                             : QCoreApplication::translate("HeightView", "导出失败!") + "\n" + result.path;
-    ui::prompter().question(owner, QCoreApplication::translate("HeightView", "提示"), text, QMessageBox::Ok);
+    if (result.status == HeightExportStatus::NoData) {
+        ui::prompter().question(owner, QCoreApplication::translate("HeightView", "提示"),
+                                QCoreApplication::translate("HeightView", "没有数据!"), QMessageBox::Ok);
+        return;
+    }
+    ui::prompter().warning(owner, QCoreApplication::translate("HeightView", "提示"),
+                           QCoreApplication::translate("HeightView", "导出失败!") + "\n" + result.path + "\n" +
+                               exportFailureReason(result),
+                           QMessageBox::Ok);
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 #include "views/profile/outline_canvas.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
+#include <iterator>
 
 #include <QFont>
 #include <QFontMetrics>
-#include <QPainterPath>
 #include <QPen>
 
 #include "views/profile/named_colors.h"
@@ -17,6 +19,9 @@ namespace {
 constexpr float kPixelLimit = 16777216.0f;
 
 const QString kPlotFontFamily = QStringLiteral("Microsoft YaHei");
+
+// A height without a measurement.
+constexpr float kInvalidHeight = -9999.0f;
 
 // Every pixel of the canvas is opaque (the background covers it first), so the
 // premultiplied form holds the same pixels as plain ARGB32; Qt blends into it
@@ -343,21 +348,52 @@ bool OutlineCanvas::zCursorLimits(ZCursorLimits* out) const {
     return true;
 }
 
+bool OutlineCanvas::UnderLayerKey::operator==(const UnderLayerKey& other) const {
+    return size == other.size && std::equal(std::begin(margins), std::end(margins), std::begin(other.margins)) &&
+           std::equal(std::begin(ranges), std::end(ranges), std::begin(other.ranges)) && yFlip == other.yFlip &&
+           background == other.background;
+}
+
+OutlineCanvas::UnderLayerKey OutlineCanvas::underLayerKey() const {
+    return UnderLayerKey{image_.size(),
+                         {marginLeft_, marginTop_, marginRight_, marginBottom_},
+                         {xmin_, xmax_, ymin_, ymax_},
+                         yFlip_,
+                         background_.rgba()};
+}
+
+void OutlineCanvas::paintUnderLayer() {
+    const UnderLayerKey key = underLayerKey();
+    if (!underLayer_.isNull() && key == underLayerKey_) return;
+    underLayerKey_ = key;
+    if (underLayer_.size() != image_.size()) underLayer_ = QImage(image_.size(), kImageFormat);
+    painter_.begin(&underLayer_);
+    painter_.setRenderHint(QPainter::Antialiasing, true);
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(QBrush(background_, Qt::SolidPattern));
+    painter_.fillRect(underLayer_.rect(), background_);
+    if (canMap() && marginSum() > 1) paintGrid();
+    painter_.end();
+}
+
 void OutlineCanvas::render() {
     if (image_.isNull()) return;
+    // Background, frame, grid and tick labels change only with the size,
+    // the margins or the ranges: drawn once, then copied under every frame.
+    paintUnderLayer();
+    std::memcpy(image_.bits(), underLayer_.constBits(), static_cast<size_t>(image_.sizeInBytes()));
+    // A range or plot without extent cannot be mapped: the background only.
+    if (!canMap()) return;
+    const QVector<QPolygonF> runs = curveRuns();
+    // The marks lie under the line, as if each were painted when kept.
+    paintPointMarks(image_, plotClip(), runs, pointColor_);
     painter_.begin(&image_);
     painter_.setRenderHint(QPainter::Antialiasing, true);
     painter_.setPen(Qt::NoPen);
     painter_.setBrush(QBrush(background_, Qt::SolidPattern));
-    painter_.fillRect(image_.rect(), background_);
-    // A range or plot without extent cannot be mapped: the background only.
-    if (canMap()) {
-        const bool withScales = marginSum() > 1;
-        if (withScales) paintGrid();
-        paintCurve();
-        paintShapes();
-        if (withScales) paintScaleLabels();
-    }
+    paintCurve(runs);
+    paintShapes();
+    if (marginSum() > 1) paintScaleLabels();
     painter_.end();
 }
 
@@ -403,58 +439,91 @@ void OutlineCanvas::paintGrid() {
         painter_.drawLine(ix, ibottom, ix, truncatePixel(bottom_ + 5));
         const QString label = QString::number(tick, 'f', 2);
         const int textWidth = metrics.horizontalAdvance(label);
-        painter_.drawText(ix - textWidth / 2, truncatePixel(bottom_ + 5 + textHeight), label);
+        // Centred under its tick, but the last labels stay inside the image:
+        // the right margin is narrower than half a label (and italics lean
+        // out of their advance by a pixel or two).
+        const int textX = std::min(ix - textWidth / 2, image_.width() - textWidth - 3);
+        painter_.drawText(textX, truncatePixel(bottom_ + 5 + textHeight), label);
     }
     painter_.restore();
 }
 
-QVector<QPointF> OutlineCanvas::curvePixels() const {
+QVector<QPolygonF> OutlineCanvas::curveRuns() const {
     // Points closer than three pixels to the last drawn one in both
     // directions are skipped: dense stretches cost only a few vertices.
     const float sx = (xmax_ - xmin_) * (3 / width_);
     const float sy = (ymax_ - ymin_) * (3 / height_);
     float lastX = FLT_MAX, lastY = FLT_MAX;
-    QVector<QPointF> kept;
+    QVector<QPolygonF> runs;
+    bool inRun = false;
     for (const PlotPoint& p : points_) {
+        // A point without a measurement is a gap in the line, not a drop to
+        // the bottom and back; the first point after it starts a new stretch.
+        if (p.y == kInvalidHeight) {
+            inRun = false;
+            lastX = lastY = FLT_MAX;
+            continue;
+        }
         if (p.x < xmin_ || p.x > xmax_) continue;
         if (std::fabs(p.x - lastX) < sx && std::fabs(p.y - lastY) < sy) continue;
         lastX = p.x;
         lastY = p.y;
-        // Invalid heights are not special: they fall outside the clip, so the
-        // line leaves the plot and comes back at each gap.
-        kept.append(QPointF(truncatePixel(toPixelX(p.x)), truncatePixel(toPixelY(p.y))));
+        if (!inRun) {
+            runs.append(QPolygonF());
+            inRun = true;
+        }
+        runs.last().append(QPointF(truncatePixel(toPixelX(p.x)), truncatePixel(toPixelY(p.y))));
     }
-    return kept;
+    return runs;
 }
 
-void OutlineCanvas::paintCurve() {
-    painter_.save();
-    painter_.setClipRect(QRect(truncatePixel(left_), truncatePixel(top_), truncatePixel(width_), truncatePixel(height_)),
-                         Qt::ReplaceClip);
-    const QVector<QPointF> kept = curvePixels();
-    QPainterPath path;
-    for (int i = 0; i < kept.size(); ++i) {
-        if (i == 0)
-            path.moveTo(kept[i]);
-        else
-            path.lineTo(kept[i]);
+QRect OutlineCanvas::plotClip() const {
+    return QRect(truncatePixel(left_), truncatePixel(top_), truncatePixel(width_), truncatePixel(height_));
+}
+
+void paintPointMarks(QImage& image, const QRect& clip, const QVector<QPolygonF>& runs, const QColor& color) {
+    const bool direct = color.alpha() == 255 && (image.format() == QImage::Format_ARGB32_Premultiplied ||
+                                                 image.format() == QImage::Format_ARGB32 ||
+                                                 image.format() == QImage::Format_RGB32);
+    if (!direct) {
+        QPainter painter(&image);
+        painter.setClipRect(clip);
+        painter.setPen(solidPen(color, 2));
+        for (const QPolygonF& run : runs) painter.drawPoints(run);
+        return;
     }
-    // One call for every kept point, before the line: the same pixels as
-    // painting each point as it is kept. A two-pixel point on whole pixel
-    // coordinates covers exactly a 2 x 2 block, which the aliased path draws
-    // many times faster (the antialiased one adds only a faint sliver).
-    painter_.setRenderHint(QPainter::Antialiasing, false);
-    painter_.setPen(solidPen(pointColor_, 2));
-    painter_.drawPoints(kept.constData(), kept.size());
-    painter_.setRenderHint(QPainter::Antialiasing, true);
-    painter_.strokePath(path, solidPen(lineColor_, 1));
+    const QRect area = clip.intersected(image.rect());
+    if (area.isEmpty()) return;
+    // Opaque: the same 32-bit value in all three formats.
+    const QRgb value = color.rgba();
+    for (const QPolygonF& run : runs) {
+        for (const QPointF& point : run) {
+            const int x = static_cast<int>(point.x());
+            const int y = static_cast<int>(point.y());
+            const int x0 = std::max(x - 1, area.left()), x1 = std::min(x, area.right());
+            const int y0 = std::max(y - 1, area.top()), y1 = std::min(y, area.bottom());
+            for (int row = y0; row <= y1; ++row) {
+                QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(row));
+                for (int column = x0; column <= x1; ++column) line[column] = value;
+            }
+        }
+    }
+}
+
+void OutlineCanvas::paintCurve(const QVector<QPolygonF>& runs) {
+    painter_.save();
+    painter_.setClipRect(plotClip(), Qt::ReplaceClip);
+    // Each stretch of valid heights is one polyline, stroked as a path of it
+    // would be, without building the path.
+    painter_.setPen(solidPen(lineColor_, 1));
+    painter_.setBrush(Qt::NoBrush);
+    for (const QPolygonF& run : runs) painter_.drawPolyline(run);
     painter_.restore();
 }
 
 void OutlineCanvas::paintShapes() {
     painter_.save();
-    painter_.setClipRect(QRect(truncatePixel(left_), truncatePixel(top_), truncatePixel(width_), truncatePixel(height_)),
-                         Qt::ReplaceClip);
+    painter_.setClipRect(plotClip(), Qt::ReplaceClip);
     const int itop = truncatePixel(top_), iheight = truncatePixel(height_);
     for (const tevu::Rectangle& rect : areas_) {
         const int a = truncatePixel(toPixelX(rect.left));

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPair>
 #include <QPointF>
+#include <QPolygonF>
 #include <QSize>
 #include <QString>
 #include <QVector>
@@ -96,8 +97,9 @@ public:
 
     void render();
     // The canvas pixels of the curve's points that survive the three-pixel
-    // thinning, in drawing order (what render draws and joins).
-    QVector<QPointF> curvePixels() const;
+    // thinning, in drawing order, one polyline per stretch of valid heights:
+    // an invalid height (-9999.0) ends a stretch and is drawn nowhere.
+    QVector<QPolygonF> curveRuns() const;
     const QImage& image() const { return image_; }
 
     // Plot rectangle in canvas pixels.
@@ -117,8 +119,22 @@ public:
     bool canMap() const;
 
 private:
+    // What the layer under the curve (background, frame, grid, ticks and
+    // their labels) depends on: it is drawn again only when one changes.
+    struct UnderLayerKey {
+        QSize size;
+        float margins[4];
+        float ranges[4];
+        bool yFlip;
+        QRgb background;
+        bool operator==(const UnderLayerKey& other) const;
+    };
+    UnderLayerKey underLayerKey() const;
+    void paintUnderLayer();
     void paintGrid();
-    void paintCurve();
+    void paintCurve(const QVector<QPolygonF>& runs);
+    // The plot rectangle in whole pixels, which the curve and shapes keep to.
+    QRect plotClip() const;
     void paintShapes();
     void paintScaleLabels();
     void updatePlotRect();
@@ -129,6 +145,8 @@ private:
 
     QImage image_;
     QPainter painter_;
+    QImage underLayer_;
+    UnderLayerKey underLayerKey_{};
     float marginLeft_ = 0, marginTop_ = 0, marginRight_ = 0, marginBottom_ = 0;
     float left_ = 0, top_ = 0, right_ = 0, bottom_ = 0, width_ = 0, height_ = 0;
     bool yFlip_ = false;
@@ -154,3 +172,9 @@ private:
 // Truncates toward zero like a cast to int, but saturates values far outside
 // any image (and NaN) instead of leaving them undefined.
 int truncatePixel(float v);
+
+// Paints two-pixel point marks as an aliased QPainter::drawPoints with a pen
+// of that colour and width 2 paints them (each mark on whole pixel
+// coordinates covers the 2 x 2 block up and left of it), clipped to clip;
+// an opaque colour is written straight into the pixels.
+void paintPointMarks(QImage& image, const QRect& clip, const QVector<QPolygonF>& runs, const QColor& color);

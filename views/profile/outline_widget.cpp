@@ -10,6 +10,9 @@
 
 OutlineWidget::OutlineWidget(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_MouseTracking);
+    // Every paint covers the whole widget: a refresh then repaints the plot
+    // alone, not the windows under it (a sub-window's title bar included).
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
 }
 

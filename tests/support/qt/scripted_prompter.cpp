@@ -46,6 +46,11 @@ void ScriptedPrompter::answerUnscriptedBoxesWith(QMessageBox::StandardButton but
     unscriptedAnswer_ = button;
 }
 
+void ScriptedPrompter::useRealFileDialogs() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    realFileDialogs_ = true;
+}
+
 std::vector<PromptRecord> ScriptedPrompter::prompts() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return prompts_;
@@ -142,14 +147,26 @@ QString ScriptedPrompter::file(PromptKind kind, const QString& caption, const QS
     return a.path;
 }
 
-QString ScriptedPrompter::getOpenFileName(QWidget*, const QString& caption, const QString& dir,
+QString ScriptedPrompter::getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
                                           const QString& filter, QString* selectedFilter) {
+    if (recordRealFileDialog(PromptKind::OpenFile, caption, dir, filter))
+        return dialogs_.getOpenFileName(parent, caption, dir, filter, selectedFilter);
     return file(PromptKind::OpenFile, caption, dir, filter, selectedFilter);
 }
 
-QString ScriptedPrompter::getSaveFileName(QWidget*, const QString& caption, const QString& dir,
+QString ScriptedPrompter::getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
                                           const QString& filter, QString* selectedFilter) {
+    if (recordRealFileDialog(PromptKind::SaveFile, caption, dir, filter))
+        return dialogs_.getSaveFileName(parent, caption, dir, filter, selectedFilter);
     return file(PromptKind::SaveFile, caption, dir, filter, selectedFilter);
+}
+
+bool ScriptedPrompter::recordRealFileDialog(PromptKind kind, const QString& caption, const QString& dir,
+                                            const QString& filter) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!realFileDialogs_) return false;
+    prompts_.push_back(PromptRecord{kind, caption, dir, QStringList{filter}});
+    return true;
 }
 
 QString ScriptedPrompter::getExistingDirectory(QWidget*, const QString& caption, const QString& dir) {

@@ -37,6 +37,10 @@ public:
     // still fail). For tests that only count boxes.
     void answerUnscriptedBoxesWith(QMessageBox::StandardButton button);
 
+    // File dialogs are the program's real ones (answered by a
+    // FileDialogDriver), still recorded; boxes stay scripted.
+    void useRealFileDialogs();
+
     std::vector<PromptRecord> prompts() const;
     int count(PromptKind kind) const;
     int count() const;
@@ -73,11 +77,15 @@ private:
     QString file(PromptKind kind, const QString& caption, const QString& dir, const QString& filter,
                  QString* selectedFilter);
     bool takeAnswer(Answer::Kind expected, const PromptRecord& prompt, Answer& out);
+    // Records a file dialog that goes to the real one; false when scripted.
+    bool recordRealFileDialog(PromptKind kind, const QString& caption, const QString& dir, const QString& filter);
 
     mutable std::mutex mutex_;
     std::deque<Answer> script_;
     std::vector<PromptRecord> prompts_;
     bool unscriptedBoxesAnswered_ = false;
+    bool realFileDialogs_ = false;
+    ui::DialogPrompter dialogs_;
     QMessageBox::StandardButton unscriptedAnswer_ = QMessageBox::NoButton;
 };
 

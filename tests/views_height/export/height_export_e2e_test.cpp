@@ -19,6 +19,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "sensor_client/app_settings.h"
@@ -26,6 +27,7 @@
 #include "sensor_client/settings_keys.h"
 #include "sensor_interface/registry/hvq5_setting_api.h"
 #include "tests/support/qt/client_fixture.h"
+#include "tests/support/qt/file_dialog_driver.h"
 #include "tests/support/qt/scripted_prompter.h"
 #include "tests/views_height/export/export_readers.h"
 #include "views/height/height_export.h"
@@ -442,12 +444,18 @@ TEST_F(HeightExportE2e, TheExportButtonOfTheHeightView) {
     EXPECT_EQ(settingsString(settings_keys::kHisOutCsv), chosen);
     EXPECT_EQ(applicationRunner()->pending(), 0);
 
-    // An unwritable path and a register that fails: an OK box each, once the
-    // worker has ended.
+    // An unwritable path, a register that fails and a name without a known
+    // suffix: a warning each, once the worker has ended, with the path and
+    // what failed.
     sensor_sim::Fault rejected;
     rejected.kind = sensor_sim::FaultKind::WrongAddressEcho;
     sensor().head().injectRegisterFault(353, rejected);
-    for (const QString& path : {outQ("missing/folder/p.txt"), outQ("codes.tif")}) {
+    const std::vector<std::pair<QString, QString>> failures = {
+        {outQ("missing/folder/p.txt"), "文件夹不存在"},
+        {outQ("codes.tif"), "读取传感器寄存器失败"},
+        {outQ("scan.xyz"), "文件类型未知：请选择一种文件类型或输入其扩展名"},
+    };
+    for (const auto& [path, reason] : failures) {
         prompter->clear();
         prompter->answerFile(path);
         prompter->answer(QMessageBox::Ok);
@@ -457,13 +465,54 @@ TEST_F(HeightExportE2e, TheExportButtonOfTheHeightView) {
         const std::string stderrText = ::testing::internal::GetCapturedStderr();
         ASSERT_EQ(prompter->count(), 2) << path.toStdString();
         const mirevo::test::PromptRecord box = prompter->prompts()[1];
-        EXPECT_EQ(box.kind, PromptKind::Question);
+        EXPECT_EQ(box.kind, PromptKind::Warning);
         EXPECT_EQ(box.title, "提示");
-        EXPECT_EQ(box.text, "导出失败!\n" + path);
+        EXPECT_EQ(box.text, "导出失败!\n" + path + "\n" + reason);
         EXPECT_FALSE(fs::exists(path.toStdString()));
         if (path.endsWith(".txt")) {
             EXPECT_NE(stderrText.find("无法打开目标文件\n"), std::string::npos);
         }
+    }
+}
+
+// The save dialog as a person meets it: the suggested name "heightline_mm"
+// kept as it stands, one file type chosen after the other; each export
+// writes the file of that type.
+TEST_F(HeightExportE2e, TheSuggestedNameInTheRealDialogWritesEveryType) {
+    ScopedPrompter prompter;
+    prompter->useRealFileDialogs();
+    mirevo::test::FileDialogDriver dialog;
+    HeightView view;
+    QPushButton* button = view.findChild<QPushButton*>("pushButton_outcsv");
+    ASSERT_NE(button, nullptr);
+    injectBatch();
+    setSettingsString(settings_keys::kHisOutCsv, folder_ + "/last.csv");
+
+    // Filter, the name the dialog returns, the file the export writes.
+    const std::vector<std::tuple<QString, std::string, std::string>> types = {
+        {"csv高度数据(毫米) (*.csv)", "heightline_mm.csv", "heightline_mm.csv"},
+        {"csv高度数据带行号(毫米) (*.row_csv)", "heightline_mm.row_csv", "heightline_mm_row.csv"},
+        {"tif数据 (*.tif)", "heightline_mm.tif", "heightline_mm.tif"},
+        {"定制tif数据 (*.customized.tif)", "heightline_mm.customized.tif", "heightline_mm.customized.tif"},
+        {"tiff数据 (*.tiff)", "heightline_mm.tiff", "heightline_mm.tiff"},
+        {"pcd点云数据 (*.pcd)", "heightline_mm.pcd", "heightline_mm.pcd"},
+        {"ascii_pcd点云数据 (*.ascii_pcd)", "heightline_mm.ascii_pcd", "heightline_mm_ascii.pcd"},
+        {"ply点云数据 (*.ply)", "heightline_mm.ply", "heightline_mm.ply"},
+        {"ascii_ply点云数据 (*.ascii_ply)", "heightline_mm.ascii_ply", "heightline_mm_ascii.ply"},
+        {"txt点云数据 (*.txt)", "heightline_mm.txt", "heightline_mm.txt"},
+        {"txt点云数据-使用点间距 (*.ypitch_txt)", "heightline_mm.ypitch_txt", "heightline_mm_ypitch.txt"},
+    };
+    for (const auto& [filter, chosen, written] : types) {
+        SCOPED_TRACE(filter.toStdString());
+        prompter->clear();
+        dialog.answerNext("heightline_mm", filter);
+        button->click();
+        ASSERT_TRUE(dialog.answered());
+        EXPECT_EQ(dialog.selectedFilter(), filter);
+        ASSERT_TRUE(waitUntil([&] { return applicationRunner()->pending() == 0; }));
+        EXPECT_EQ(settingsString(settings_keys::kHisOutCsv), outQ(chosen));
+        EXPECT_TRUE(fs::exists(out(written))) << written;
+        EXPECT_EQ(prompter->count(), 1) << "no failure box";
     }
 }
 

@@ -1,6 +1,5 @@
 // Heights as CSV text: the bytes cv::format(z, FMT_CSV) prints, plus one line
 // end, written row by row so that a large grid never exists twice as text.
-#include <charconv>
 #include <fstream>
 #include <mutex>
 #include <string>
@@ -8,20 +7,18 @@
 #include <opencv2/ml.hpp>
 
 #include "views/height/cloud/cloud_file_parts.h"
+#include "views/height/cloud/number_text.h"
 
 namespace kx::common {
 namespace {
 
 // One grid row of 32-bit floats as OpenCV's CSV formatter prints it: "%.8g"
-// values separated by ", ". to_chars with a precision is specified to give
-// printf's digits, at a fraction of its cost.
-void appendFloatRow(const float* values, int cols, std::string& text) {
-    char number[48];
+// values separated by ", ".
+void appendFloatRow(const float* values, int cols, std::string& line) {
+    char number[text::kMaxNumberText];
     for (int c = 0; c < cols; ++c) {
-        if (c > 0) text.append(", ");
-        const auto result = std::to_chars(number, number + sizeof number, static_cast<double>(values[c]),
-                                          std::chars_format::general, 8);
-        text.append(number, result.ptr);
+        if (c > 0) line.append(", ");
+        line.append(number, text::printFloat8(values[c], number));
     }
 }
 

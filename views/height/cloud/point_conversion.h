@@ -1,18 +1,15 @@
 #pragma once
 // The loop behind the kxCloud to point-cloud conversions, written once for
-// every point type and for two destinations: a pcl::PointCloud (the exported
-// conversions, the PCD writer) and the raw blob the PLY writer takes, so a
-// PLY file is written from one copy of the points instead of two.
+// every point type and for two kinds of destination: a pcl::PointCloud (the
+// exported conversions) and the PCD and PLY writers, which format each point
+// straight into their file.
 // Internal; includes PCL, so only the few files that convert include it.
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include <sys/mman.h>
 
-#include <pcl/PCLPointCloud2.h>
-#include <pcl/conversions.h>
 #include <pcl/point_cloud.h>
 #include <pcl/point_types.h>
 
@@ -20,9 +17,11 @@
 
 namespace kx::common::conversion {
 
-// A whole grid of points is hundreds of megabytes written once from start to
-// end; huge pages take one page fault per 2 MB instead of per 4 KB (about
-// twice as fast to fill on the machines measured). A refusal changes nothing.
+// Asks for huge pages for a large buffer that several threads fill at once
+// (the 3D view's mesh): fewer page faults contending for the process's memory
+// map. A single thread writing a fresh buffer is faster with ordinary pages on
+// the machines measured, so the conversions below do not ask. A refusal
+// changes nothing.
 inline void adviseHugePages(const void* data, size_t bytes) {
     constexpr uintptr_t kHuge = uintptr_t{2} << 20;
     const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
@@ -30,49 +29,24 @@ inline void adviseHugePages(const void* data, size_t bytes) {
     if (data && end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
+// A sink takes begin(width, height) once, before the first point (so a file
+// can state its size up front), then push(point) for each point in order,
+// then end(dense).
 template <class Point>
 class PointCloudSink {
 public:
     explicit PointCloudSink(pcl::PointCloud<Point>& out) : out_(out) {}
-    void begin(size_t capacity) {
+    void begin(uint32_t width, uint32_t height) {
         out_.points.clear();
-        out_.points.reserve(capacity);
-        adviseHugePages(out_.points.data(), out_.points.capacity() * sizeof(Point));
-    }
-    void push(const Point& point) { out_.points.push_back(point); }
-    void end(uint32_t width, uint32_t height, bool dense) {
+        out_.points.reserve(static_cast<size_t>(width) * height);
         out_.width = width;
         out_.height = height;
-        out_.is_dense = dense;
     }
+    void push(const Point& point) { out_.points.push_back(point); }
+    void end(bool dense) { out_.is_dense = dense; }
 
 private:
     pcl::PointCloud<Point>& out_;
-};
-
-template <class Point>
-class BlobSink {
-public:
-    explicit BlobSink(pcl::PCLPointCloud2& out) : out_(out) {}
-    void begin(size_t capacity) {
-        pcl::toPCLPointCloud2(pcl::PointCloud<Point>(), out_);  // fields and point step of the type
-        out_.data.clear();
-        out_.data.reserve(capacity * sizeof(Point));
-        adviseHugePages(out_.data.data(), out_.data.capacity());
-    }
-    void push(const Point& point) {
-        const auto* bytes = reinterpret_cast<const uint8_t*>(&point);
-        out_.data.insert(out_.data.end(), bytes, bytes + sizeof(Point));
-    }
-    void end(uint32_t width, uint32_t height, bool dense) {
-        out_.width = width;
-        out_.height = height;
-        out_.is_dense = dense;
-        out_.row_step = out_.point_step * width;
-    }
-
-private:
-    pcl::PCLPointCloud2& out_;
 };
 
 // The heights as CV_32FC1: z itself, or a converted copy of a single-channel
@@ -99,10 +73,17 @@ struct CellVisit {
     bool withOrigins = true;
 };
 
+// Whether the cell at z[c] (mask byte m, or none) becomes a point.
+inline bool keptCell(float z, const uchar* mask, int c, const CellVisit& visit, float zMin) {
+    if (mask && mask[c] == 0) return false;
+    return !(visit.unorganized && z < zMin);
+}
+
 // Visits the cells row by row (every step-th row and column), skips masked
 // cells and, for an unorganised cloud, heights below zMin, and hands one point
 // per visited cell to the sink. make(point, r, c) fills what the point type
-// carries beside x, y and z.
+// carries beside x, y and z. An unorganised or masked cloud is one row of the
+// cells kept, counted before the first point.
 template <class Point, class Sink, class Make>
 void convertCells(const kxCloud& cloud, const cv::Mat& heights, const CellVisit& visit, Sink& sink, Make make) {
     const int rows = heights.rows;
@@ -125,15 +106,24 @@ void convertCells(const kxCloud& cloud, const cv::Mat& heights, const CellVisit&
         finite = finite && std::isfinite(ys[r]);
     }
 
-    sink.begin(static_cast<size_t>(visitedRows) * static_cast<size_t>(visitedCols));
     const float zMin = cloud.zMin;
-    size_t count = 0;
+    if (visit.unorganized || visit.mask) {
+        size_t kept = 0;
+        for (int r = 0; r < rows; r += step) {
+            const float* z = heights.ptr<float>(r);
+            const uchar* mask = visit.mask ? visit.mask->ptr<uchar>(r) : nullptr;
+            for (int c = 0; c < cols; c += step) kept += keptCell(z[c], mask, c, visit, zMin) ? 1 : 0;
+        }
+        sink.begin(static_cast<uint32_t>(kept), 1);
+    } else {
+        // A thinned grid is still a grid: the visited rows and columns.
+        sink.begin(static_cast<uint32_t>(visitedCols), static_cast<uint32_t>(visitedRows));
+    }
     for (int r = 0; r < rows; r += step) {
         const float* z = heights.ptr<float>(r);
         const uchar* mask = visit.mask ? visit.mask->ptr<uchar>(r) : nullptr;
         for (int c = 0; c < cols; c += step) {
-            if (mask && mask[c] == 0) continue;
-            if (visit.unorganized && z[c] < zMin) continue;
+            if (!keptCell(z[c], mask, c, visit, zMin)) continue;
             Point point;
             point.x = xs[c];
             point.y = ys[r];
@@ -141,15 +131,9 @@ void convertCells(const kxCloud& cloud, const cv::Mat& heights, const CellVisit&
             finite = finite && std::isfinite(z[c]);
             make(point, r, c);
             sink.push(point);
-            ++count;
         }
     }
-    if (visit.unorganized || visit.mask) {
-        sink.end(static_cast<uint32_t>(count), 1, finite);
-    } else {
-        // A thinned grid is still a grid: the visited rows and columns.
-        sink.end(static_cast<uint32_t>(visitedCols), static_cast<uint32_t>(visitedRows), finite);
-    }
+    sink.end(finite);
 }
 
 inline int thinningStep(const cv::Mat& z, int maxPoints) {

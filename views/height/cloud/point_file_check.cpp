@@ -103,7 +103,8 @@ bool bodyStartsPlainly(std::ifstream& in, uint64_t bodyOffset) {
 
 }  // namespace
 
-bool pcdFileIsSound(const std::string& path) {
+bool pcdFileIsSound(const std::string& path, PcdHeader& header) {
+    header = PcdHeader();
     std::ifstream in(path, std::ios::binary);
     std::vector<std::string> lines;
     uint64_t bodyOffset = 0;
@@ -145,6 +146,7 @@ bool pcdFileIsSound(const std::string& path) {
         if (!integer && !floating) return false;
         pointBytes += size * repeat;
         values += repeat;
+        header.fields.push_back({fields[i], type[0], static_cast<uint32_t>(size), static_cast<uint32_t>(repeat)});
     }
 
     uint64_t width = 0;
@@ -155,15 +157,26 @@ bool pcdFileIsSound(const std::string& path) {
         !count(entries["POINTS"][0], points) || width * height != points)
         return false;
     if (entries.count("VIEWPOINT") && entries["VIEWPOINT"].size() != 7) return false;
+    header.width = static_cast<uint32_t>(width);
+    header.height = static_cast<uint32_t>(height);
+    header.pointBytes = pointBytes;
+    header.bodyOffset = bodyOffset;
 
     const uint64_t total = fileSize(path);
     if (total < bodyOffset) return false;
     const uint64_t body = total - bodyOffset;
     const std::vector<std::string>& data = entries["DATA"];
     if (data.size() != 1 || !bodyStartsPlainly(in, bodyOffset)) return false;
-    if (data[0] == "ascii") return asciiBodyHolds(body, points, values);
-    if (data[0] == "binary") return body >= points * pointBytes;
+    if (data[0] == "ascii") {
+        header.data = PcdHeader::Data::Ascii;
+        return asciiBodyHolds(body, points, values);
+    }
+    if (data[0] == "binary") {
+        header.data = PcdHeader::Data::Binary;
+        return body >= points * pointBytes;
+    }
     if (data[0] == "binary_compressed") {
+        header.data = PcdHeader::Data::Compressed;
         // Two little-endian sizes, then the compressed fields.
         uint32_t sizesOfBody[2] = {0, 0};
         in.clear();
@@ -177,9 +190,6 @@ bool pcdFileIsSound(const std::string& path) {
     return false;
 }
 
-namespace {
-
-// Bytes of a PLY scalar type; 0 for no such type.
 uint64_t plyTypeBytes(const std::string& type) {
     static const std::map<std::string, uint64_t> bytes = {
         {"char", 1},   {"uchar", 1},   {"int8", 1},   {"uint8", 1},   {"short", 2},  {"ushort", 2},
@@ -189,17 +199,16 @@ uint64_t plyTypeBytes(const std::string& type) {
     return found == bytes.end() ? 0 : found->second;
 }
 
+namespace {
+
 bool plyIntegerType(const std::string& type) {
     return plyTypeBytes(type) > 0 && type.find("float") == std::string::npos && type != "double";
 }
 
-struct PlyElement {
-    std::string name;
-    uint64_t count = 0;
+// What the body must hold for one element.
+struct ElementSize {
     uint64_t minimumBytes = 0;  // lists count as their length field alone
     uint64_t minimumValues = 0;
-    std::vector<std::pair<std::string, std::string>> scalars;  // type, name
-    bool hasList = false;
 };
 
 bool isByte(const std::string& type) { return type == "uchar" || type == "uint8"; }
@@ -208,44 +217,54 @@ bool isByte(const std::string& type) { return type == "uchar" || type == "uint8"
 // indexes past its points when they come in another order, partly or with
 // another type; vertex lists it does not expect either.
 bool vertexPropertiesPclCanLayOut(const PlyElement& vertex) {
-    if (vertex.hasList) return false;
     static const char* const colour[] = {"red", "green", "blue", "alpha"};
-    const auto& scalars = vertex.scalars;
+    const auto& scalars = vertex.properties;
     size_t first = scalars.size();
     for (size_t i = 0; i < scalars.size(); ++i) {
-        const std::string& name = scalars[i].second;
+        if (!scalars[i].listSizeType.empty()) return false;
+        const std::string& name = scalars[i].name;
         if (name.rfind("diffuse_", 0) == 0) return false;
         if (first == scalars.size() && (name == "red" || name == "green" || name == "blue" || name == "alpha"))
             first = i;
     }
     if (first == scalars.size()) return true;
     size_t k = 0;
-    while (k < 4 && first + k < scalars.size() && scalars[first + k].second == colour[k]) {
-        if (!isByte(scalars[first + k].first)) return false;
+    while (k < 4 && first + k < scalars.size() && scalars[first + k].name == colour[k]) {
+        if (!isByte(scalars[first + k].type)) return false;
         ++k;
     }
     if (k < 3) return false;
     for (size_t i = first + k; i < scalars.size(); ++i)
         for (const char* name : colour)
-            if (scalars[i].second == name) return false;
+            if (scalars[i].name == name) return false;
     return true;
 }
 
 }  // namespace
 
-bool plyFileIsSound(const std::string& path) {
+bool plyFileIsSound(const std::string& path, PlyHeader& header) {
+    header = PlyHeader();
     std::ifstream in(path, std::ios::binary);
     std::vector<std::string> lines;
     uint64_t bodyOffset = 0;
     if (!in || !headerLines(in, "end_header", lines, bodyOffset)) return false;
     if (lines.size() < 3 || lines.front() != "ply" || lines.back() != "end_header") return false;
+    header.bodyOffset = bodyOffset;
 
     const std::vector<std::string> format = tokens(lines[1]);
     if (format.size() != 3 || format[0] != "format" || format[2] != "1.0") return false;
     const bool ascii = format[1] == "ascii";
-    if (!ascii && format[1] != "binary_little_endian" && format[1] != "binary_big_endian") return false;
+    if (format[1] == "ascii")
+        header.format = PlyHeader::Format::Ascii;
+    else if (format[1] == "binary_little_endian")
+        header.format = PlyHeader::Format::BinaryLittleEndian;
+    else if (format[1] == "binary_big_endian")
+        header.format = PlyHeader::Format::BinaryBigEndian;
+    else
+        return false;
 
-    std::vector<PlyElement> elements;
+    std::vector<PlyElement>& elements = header.elements;
+    std::vector<ElementSize> sizes;
     std::set<std::string> elementNames;
     std::set<std::string> propertyNames;
     for (size_t i = 2; i + 1 < lines.size(); ++i) {
@@ -260,22 +279,24 @@ bool plyFileIsSound(const std::string& path) {
                 return false;
             element.name = words[1];
             elements.push_back(element);
+            sizes.emplace_back();
             propertyNames.clear();
         } else if (words[0] == "property") {
             if (elements.empty()) return false;
             PlyElement& element = elements.back();
+            ElementSize& size = sizes.back();
             if (words.size() == 3 && plyTypeBytes(words[1]) > 0 && name(words[2])) {
-                element.minimumBytes += plyTypeBytes(words[1]);
-                element.scalars.emplace_back(words[1], words[2]);
+                size.minimumBytes += plyTypeBytes(words[1]);
+                element.properties.push_back({words[2], words[1], ""});
             } else if (words.size() == 5 && words[1] == "list" && plyIntegerType(words[2]) &&
                        plyTypeBytes(words[3]) > 0 && name(words[4])) {
-                element.minimumBytes += plyTypeBytes(words[2]);
-                element.hasList = true;
+                size.minimumBytes += plyTypeBytes(words[2]);
+                element.properties.push_back({words[4], words[3], words[2]});
             } else {
                 return false;
             }
             if (!propertyNames.insert(words.back()).second) return false;
-            element.minimumValues += 1;
+            size.minimumValues += 1;
         } else {
             return false;
         }
@@ -289,13 +310,14 @@ bool plyFileIsSound(const std::string& path) {
     if (total < bodyOffset) return false;
     const uint64_t body = total - bodyOffset;
     uint64_t needed = 0;
-    for (const PlyElement& element : elements) {
+    for (size_t e = 0; e < elements.size(); ++e) {
+        const uint64_t items = elements[e].count;
         if (ascii) {
-            if (!asciiBodyHolds(body, element.count, element.minimumValues)) return false;
+            if (!asciiBodyHolds(body, items, sizes[e].minimumValues)) return false;
             continue;
         }
-        const uint64_t bytes = element.count * element.minimumBytes;
-        if (element.minimumBytes > 0 && bytes / element.minimumBytes != element.count) return false;
+        const uint64_t bytes = items * sizes[e].minimumBytes;
+        if (sizes[e].minimumBytes > 0 && bytes / sizes[e].minimumBytes != items) return false;
         needed += bytes;
     }
     return ascii || body >= needed;

@@ -71,8 +71,13 @@ bool cloudFromBatch(LinelaserClient& client, const View3dParams& params, kxCloud
     if (grid.empty()) return false;
 
     const int multiplier = params.zMultiplier;
-    const float zLow = static_cast<float>(client.displayRange.viewMin) * multiplier;
-    const float zHigh = static_cast<float>(client.displayRange.viewMax) * multiplier;
+    // An empty stored range (both 0 until the range dialog was used) would
+    // give every height one colour: the sensor's own range stands in for it.
+    const bool emptyRange = !(client.displayRange.viewMax > client.displayRange.viewMin);
+    const double low = emptyRange ? client.zLowerMm : client.displayRange.viewMin;
+    const double high = emptyRange ? client.zUpperMm : client.displayRange.viewMax;
+    const float zLow = static_cast<float>(low) * multiplier;
+    const float zHigh = static_cast<float>(high) * multiplier;
     if (params.denoise.enabled) denoise(grid, params.denoise, xPitch, yPitch, null);
     // Null heights are multiplied too: they stay far below the range.
     if (multiplier != 1) grid *= multiplier;

@@ -39,6 +39,8 @@ CloudView::CloudView(QWidget* parent)
     setRenderWindow(viewer_->getRenderWindow());
     viewer_->setupInteractor(interactor(), renderWindow());
     viewer_->setBackgroundColor(kBackgroundGrey, kBackgroundGrey, kBackgroundGrey);
+    // PCL shows a frame-rate text in the corner by default: the view has no use for it.
+    viewer_->setShowFPS(false);
 }
 
 CloudView::~CloudView() {
