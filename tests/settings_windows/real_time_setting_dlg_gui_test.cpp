@@ -8,6 +8,7 @@
 #include <QGraphicsRectItem>
 #include <QGraphicsView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -438,6 +440,55 @@ TEST_F(SettingsWindow, MenuEntriesChooseTheViewAndTheAcquisition) {
     EXPECT_EQ(leftView(), Dlg::kTriggerView);
     EXPECT_EQ(title(), QStringLiteral("触发设定"));
     EXPECT_EQ(sensor().writesTo(722).back(), 1u);
+    EXPECT_EQ(prompts->count(), 0);
+}
+
+// The camera settings page in the window: an exposure time chosen from the
+// list (here by the arrow key, as the list's popup chooses it) writes the
+// list index first and then the item's time; a typed time writes the time
+// alone.
+TEST_F(SettingsWindow, AnExposureChosenFromTheListWritesItsIndexThenItsTime) {
+    constexpr uint32_t kExposureIndexRegister = 286;
+    constexpr uint32_t kExposureTimeRegister = 162;  // the first of the time's registers
+    ScopedPrompter prompts;
+    Dlg& w = open();
+    w.show();
+    ui().pushButton_cameratSet->click();
+    ASSERT_EQ(rightPage(), Dlg::kCameraPage);
+    auto* exposure = ui().page_fullview_setting_1->findChild<QComboBox*>(QStringLiteral("comboBox_cmos_exposure_time"));
+    ASSERT_NE(exposure, nullptr);
+    ASSERT_TRUE(exposure->isEnabled());
+    const int row = exposure->currentIndex();
+    ASSERT_LT(row, exposure->count() - 1);
+    // Writes of the two settings in the order the sensor received them.
+    auto exposureWrites = [&] {
+        std::vector<uint32_t> order;
+        for (const auto& packet : sensor().packetLog()) {
+            const uint32_t reg = packet.address & 0xFFFF;
+            if (packet.opcode == 160 && (reg == kExposureIndexRegister || reg == kExposureTimeRegister))
+                order.push_back(reg);
+        }
+        return order;
+    };
+
+    exposure->setFocus();
+    sensor().clearPacketLog();
+    QTest::keyClick(exposure, Qt::Key_Down);
+    ASSERT_EQ(exposure->currentIndex(), row + 1);
+    const std::vector<uint32_t> chosen = exposureWrites();
+    ASSERT_FALSE(chosen.empty());
+    EXPECT_EQ(chosen.front(), kExposureIndexRegister) << "the index comes first";
+    EXPECT_EQ(chosen.back(), kExposureTimeRegister) << "then the item's time";
+    EXPECT_EQ(sensor().writesTo(kExposureIndexRegister), std::vector<uint32_t>{static_cast<uint32_t>(row + 1)});
+    EXPECT_EQ(sensor().writesTo(kExposureTimeRegister).back(), exposure->itemText(row + 1).toUInt());
+
+    sensor().clearPacketLog();
+    exposure->lineEdit()->selectAll();
+    QTest::keyClicks(exposure->lineEdit(), QStringLiteral("333"));
+    const std::vector<uint32_t> typed = exposureWrites();
+    ASSERT_FALSE(typed.empty());
+    EXPECT_EQ(std::count(typed.begin(), typed.end(), kExposureIndexRegister), 0) << "typing writes no index";
+    EXPECT_EQ(sensor().writesTo(kExposureTimeRegister).back(), 333u);
     EXPECT_EQ(prompts->count(), 0);
 }
 
