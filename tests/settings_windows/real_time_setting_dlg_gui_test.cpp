@@ -637,6 +637,54 @@ TEST_F(BatchWindow, TheWaitEndsAfterTheNewBatchNotOnTheLastOnesFlag) {
     EXPECT_EQ(prompts->count(), 0);
 }
 
+// Batch output with intensity: the trigger page offers the light view.
+class LightViewBatchWindow : public BatchWindow {
+protected:
+    ClientSensorOptions sensorOptions() const override {
+        ClientSensorOptions options = BatchWindow::sensorOptions();
+        options.preset.registers.push_back({233, 1});
+        return options;
+    }
+};
+
+// The start resets the trigger page's view to the profile view; from the
+// light view that reset runs the page's batch controls, which enable the
+// start again. The window stays locked until its batch's wait ends.
+TEST_F(LightViewBatchWindow, TheStartStaysLockedUntilItsBatchEndsWhenTheLightViewWasShown) {
+    ScopedPrompter prompts;
+    Dlg& w = open();
+    w.show();
+    auto* view = ui().page_camera_trigger_0->findChild<QComboBox*>(QStringLiteral("comboBox_bacthView"));
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(view->isEnabled()) << "batch output with intensity offers the light view";
+    view->setCurrentIndex(1);
+    ASSERT_EQ(leftView(), Dlg::kGrayView);
+    ASSERT_TRUE(ui().pushButton_content_right_2->isEnabled());
+
+    planBatch(1, 400);
+    int probesDuringWait = 0;
+    bool unlockedDuringWait = false;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, &w, [&] {
+        if (!w.waitingForBatch()) return;
+        ++probesDuringWait;
+        unlockedDuringWait |= ui().horizontalWidget_menu->isEnabled() || ui().stackedWidget_right->isEnabled() ||
+                              ui().pushButton_content_right_2->isEnabled();
+    });
+    probe.start(5);
+    ui().pushButton_content_right_2->click();
+    probe.stop();
+    EXPECT_GT(probesDuringWait, 0) << "the window waited for the batch's pause";
+    EXPECT_FALSE(unlockedDuringWait) << "a second start could nest a trigger and a wait";
+    EXPECT_EQ(view->currentIndex(), 0) << "the view is reset to the profile";
+    EXPECT_EQ(leftView(), Dlg::kBatchView);
+    EXPECT_EQ(sensor().writesTo(141), std::vector<uint32_t>{1}) << "one trigger";
+    EXPECT_TRUE(client().batchComplete.load());
+    EXPECT_TRUE(ui().horizontalWidget_menu->isEnabled());
+    EXPECT_TRUE(ui().pushButton_content_right_2->isEnabled());
+    EXPECT_EQ(prompts->count(), 0);
+}
+
 TEST_F(BatchWindow, AFailedTriggerDoesNotWait) {
     ScopedPrompter prompts;
     Dlg& w = open();
