@@ -212,7 +212,7 @@ TEST_F(TiltPages, SaveAndCloseWithThePageBShownEnablesK) {
     EXPECT_TRUE(sensor().writesTo(330).empty());
 }
 
-TEST_F(TiltPages, SaveConversionsTruncateTheirThreeDecimalTexts) {
+TEST_F(TiltPages, SaveConversionsKeepTheDigitsOfTheirThreeDecimalTexts) {
     ASSERT_NO_FATAL_FAILURE(startLive());
     host->openTilt(0);
     child<QLineEdit>("lineEdit_k_valshow")->setText("-0.123");
@@ -224,7 +224,7 @@ TEST_F(TiltPages, SaveConversionsTruncateTheirThreeDecimalTexts) {
     child<QLineEdit>("lineEdit_b_valshow")->setText("1.001");
     child<QPushButton>("pushButton_b_save")->setEnabled(true);
     child<QPushButton>("pushButton_b_save")->click();
-    EXPECT_EQ(reg(331), 100099);
+    EXPECT_EQ(reg(331), 100100) << "1.001 x 100000 lies just below 100100 in binary";
 }
 
 TEST_F(TiltPages, AnAreaBeyondTheProfileMeasuresNothing) {

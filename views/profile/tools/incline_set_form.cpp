@@ -9,6 +9,7 @@
 #include "sensor_client/prompter.h"
 #include "sensor_interface/processing/rotation.h"
 #include "sensor_interface/registry/hvq5_setting_api.h"
+#include "sensor_interface/settings/register_decimal.h"
 #include "ui_incline_set_form.h"
 
 namespace {
@@ -19,7 +20,7 @@ constexpr double kSmallestFactor = 0.001;
 constexpr double kLargestFactor = 2.0;
 
 // Values are stored x 100000, truncated toward zero.
-int scaled(double value) { return static_cast<int>(value * kScale); }
+int scaled(double value) { return mirevo::settings::register_from_decimal(value, kScale); }
 
 QString fixed3(double value) { return QString::number(value, 'f', 3); }
 
