@@ -516,6 +516,43 @@ TEST_F(HeightViewTest, NothingIsPaintedWhileRefreshIsOff) {
     ASSERT_TRUE(waitUntil([&] { return view.rowsDrawn() == 5; }));
 }
 
+// A batch that ends short of its size leaves its last rows' picture for a
+// later tick; when the painting stops first, the picture is handed over then.
+TEST_F(HeightViewOf20, TheLastRowsOfAShortBatchAreShownWhateverStopsThePainting) {
+    struct Case {
+        const char* name;
+        std::function<void(HeightView&)> stop;
+        std::function<void(HeightView&)> resume;
+    };
+    auto batchMode = [this](int on) { ASSERT_EQ(client().cfgRegister(1, 149, &on), 0); };
+    const Case cases[] = {
+        {"the settings window opens", [](HeightView& v) { v.setRefreshEnabled(false); },
+         [](HeightView& v) { v.setRefreshEnabled(true); }},
+        {"batch mode goes off", [&](HeightView&) { batchMode(0); }, [&](HeightView&) { batchMode(1); }},
+        // Last: the heartbeat ends with the link.
+        {"the sensor drops", [this](HeightView&) { client().connected = false; },
+         [this](HeightView&) { client().connected = true; }},
+    };
+    for (const Case& c : cases) {
+        HeightView view;
+        ASSERT_TRUE(waitUntil([&] { return !view.imageRebuildPending(); })) << c.name;
+        injectBatch(2, 0.0, true);
+        ASSERT_TRUE(waitUntil([&] { return view.stats().lastPictureRows == 2; })) << c.name;
+        // The third and last row comes right after a picture: its own picture waits.
+        {
+            std::lock_guard<std::mutex> lock(client().batchMutex);
+            client().batchHeights[2].assign(static_cast<size_t>(client().profilePointCount()), 0.0);
+            client().batchProfileCount = 3;
+        }
+        ASSERT_TRUE(waitUntil([&] { return view.rowsDrawn() == 3; })) << c.name;
+        c.stop(view);
+        EXPECT_TRUE(waitUntil([&] { return view.stats().lastPictureRows == 3; }, 5000)) << c.name;
+        EXPECT_EQ(qGray(view.lastPicture().toImage().pixel(100, 2)), 138) << c.name << ": row 2 in the picture";
+        c.resume(view);
+        clearBatch();
+    }
+}
+
 TEST_F(HeightViewTest, TheRangeButtonWithoutDataOnlyTellsSo) {
     ScopedPrompter prompts;
     prompts->answer(QMessageBox::Ok);
