@@ -3,13 +3,14 @@
 #include <QCoreApplication>
 #include <QDir>
 
-#include <opencv2/imgcodecs.hpp>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 
+#include "platform/image_codecs.h"
 #include "sensor_client/app_settings.h"
+#include "platform/thread_start.h"
 #include "sensor_client/batch_window.h"
 #include "sensor_client/linelaser_client.h"
 #include "sensor_client/log_helper.h"
@@ -54,7 +55,7 @@ bool LinelaserClient::startProfileAcquisition() {
     std::lock_guard<std::recursive_mutex> mode(modeMutex_);
     if (!stopAcquisition()) return false;
     acquiring = true;
-    profileThread = std::thread(&LinelaserClient::thread_get_outline, this);
+    profileThread = mirevo::platform::startThread(&LinelaserClient::thread_get_outline, this);
     return true;
 }
 
@@ -67,7 +68,7 @@ bool LinelaserClient::startStatusAcquisition() {
         ioStatus.batchCount = 0;
     }
     acquiring = true;
-    statusThread = std::thread(&LinelaserClient::thread_status, this);
+    statusThread = mirevo::platform::startThread(&LinelaserClient::thread_status, this);
     return true;
 }
 
@@ -78,7 +79,7 @@ int LinelaserClient::startBatchAcquisition(bool trigger) {
         hvq5_pri_startiomeasure(deviceId, 20, 1);
         if (stopAcquisition()) {
             acquiring = true;
-            batchThread = std::thread(&LinelaserClient::thread_batch, this);
+            batchThread = mirevo::platform::startThread(&LinelaserClient::thread_batch, this);
         }
     }
     return trigger ? HVQ5_2_TriggerOneBatch(deviceId) : 0;
@@ -206,7 +207,7 @@ void LinelaserClient::saveRawImage(cv::Mat image) {
     if (!QDir(folder).exists()) QDir().mkpath(folder);
     const std::string file =
         rawImageFileName(folder, QString::fromStdString(LogManager::timeStampText())).toStdString();
-    cv::imwrite(file, image);
+    mirevo::platform::imageWrite(file, image);
 }
 
 void LinelaserClient::copyRawImage(cv::Mat* out, float* peaks, int count) {

@@ -188,6 +188,10 @@ void HeightView::slot_ShowVedio() {
     // While the image waits for its rebuild, the rows wait in the client.
     if (!refreshEnabled_ || imageRebuildPending() || !client->connected ||
         client->cachedRegister(kBatchModeRegister) != 1) {
+        // Rows already painted are shown: no later tick may come to show them
+        // (the last rows of a short batch, before the settings window opens,
+        // batch mode goes off or the sensor drops).
+        if (picturePending_) handOverPicture();
         finishTick();
         return;
     }
@@ -253,6 +257,7 @@ void HeightView::slot_ShowVedio() {
     }
     if (overfull) {
         // More rows than the batch has: nothing is painted, the next rows start over.
+        if (picturePending_) handOverPicture();
         rowsDrawn_ = 0;
         finishTick();
         return;
