@@ -23,11 +23,6 @@
 namespace {
 
 constexpr unsigned int kGammaRegister = 741;
-constexpr unsigned int kExtendedWidthRegister = 752;
-constexpr unsigned int kExtendedZOffsetRegister = 754;
-// Constants of the extended codes of the int32 row: 32768 + 10 x (height + z offset).
-constexpr double kExtendedScale = 655360.0;
-constexpr double kExtendedOffset = 15872000.0;
 
 // Heads of these series send fixed-point peak rows instead of raw values.
 bool sendsFixedPoint(const SensorController* controller) {
@@ -246,33 +241,13 @@ void ProfileReceiver::logBatchSummary(const char* name) {
 void ProfileReceiver::appendRepairedFrame() {
     const std::shared_ptr<ProfileProcessor> processor = controller_ ? controller_->currentProcessor() : nullptr;
     if (!processor) return;
-    const int width = std::max(outputWidth(), 0);
-    repairedCodes_.assign(static_cast<size_t>(width), 0);
-    repairedProfiles_.assign(static_cast<size_t>(width), 0);
-    repairedGray_.assign(static_cast<size_t>(width), 0);
-    // The released rows are as wide as the processor's profile: nothing is read beyond it.
-    const int points = processor->points();
-    const int offset = std::clamp<int>(outputOffset_, 0, points);
-    const int window = std::min(width, points - offset);
-
-    hvq5_settings& settings = controller_->settings();
-    const int extendedWidth = static_cast<int32_t>(settings.get_vals(kExtendedWidthRegister));
-    if (ownConnection() || extendedWidth < 1) {
-        processor->heightsInt(repairedProfiles_.data(), std::min(width, points));
-    } else {
-        const double zOffset = static_cast<int32_t>(settings.get_vals(kExtendedZOffsetRegister)) / 100.0;
-        encode_heights16(processor->heightsOut() + offset, points - offset, repairedProfiles_.data(), window,
-                         kExtendedScale, kExtendedOffset, kExtendedOffset, kInvalidHeight, zOffset);
-    }
-    if (window > 0) {
-        processor->heights16(repairedCodes_.data(), window, offset);
-        const GraySwitches gray = graySwitches_;
-        processor->grayOut(repairedGray_.data(), window, offset, gray.gamma, gray.stretch, gray.lut);
-    }
-
+    const OutputRowRules rules = outputRowRules();
+    repairedRows_.fillReleased(*processor, processor->rows(), outputOffset_, rules,
+                               processor->grayTableFor(rules.gray.gamma, rules.gray.stretch, rules.gray.lut));
     std::lock_guard<data_channel::BatchBuffers> lock(*buffers_);
     if (!batchFinished_)
-        buffers_->appendRows(repairedCodes_.data(), repairedProfiles_.data(), repairedGray_.data(), width);
+        buffers_->appendRows(repairedRows_.codes(), repairedRows_.heights(), repairedRows_.gray(),
+                             repairedRows_.width());
 }
 
 void ProfileReceiver::stopAtRollLimit() {

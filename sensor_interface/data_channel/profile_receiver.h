@@ -234,6 +234,8 @@ private:
     FrameHeader beginFrameRecord(const uint8_t* frame);
     void endFrameRecord(const FrameHeader& header, ProfileProcessor* processor, int count);
     int binningFactor() const;
+    // How the batch rows of a frame are made, from the registers and the batch's gray switches.
+    OutputRowRules outputRowRules();
     bool ownConnection() const;
     // The frame path's run-log texts of this device, built when the id changes.
     struct FrameLogTexts {
@@ -289,9 +291,7 @@ private:
     std::condition_variable batchState_;
     // The frame area of kFrameAreaSize bytes, word-aligned for the value rows.
     std::vector<uint32_t> frameArea_ = std::vector<uint32_t>(kFrameAreaSize / sizeof(uint32_t));
-    std::vector<int16_t> repairedCodes_;
-    std::vector<int32_t> repairedProfiles_;
-    std::vector<uint8_t> repairedGray_;
+    FrameOutputRows repairedRows_;
     struct ConsumerTexts {
         std::string device, receivedData, receivedStart;
     } consumerTexts_;

@@ -54,6 +54,16 @@ int ProfileReceiver::outputWidth() {
                                 settings.getbinning_rate());
 }
 
+OutputRowRules ProfileReceiver::outputRowRules() {
+    hvq5_settings& settings = controller_->settings();
+    OutputRowRules rules;
+    rules.width = outputWidth();
+    rules.extendedCodes = !ownConnection() && static_cast<int32_t>(settings.get_vals(kExtendedWidthRegister)) > 0;
+    rules.zOffset = static_cast<int32_t>(settings.get_vals(kExtendedZOffsetRegister)) / 100.0;
+    rules.gray = graySwitches_;
+    return rules;
+}
+
 int ProfileReceiver::binningFactor() const {
     return ownConnection() ? 1 : static_cast<int>(1u << (controller_->getVals(kBinningRegister) % 32));
 }
@@ -138,14 +148,7 @@ void ProfileReceiver::appendFrame(const FrameHeader& header, ProfileProcessor* p
     log_->line(frameLogTexts().postprocessing, 2);
     const bool ready = processor && count >= 0 && processor->frameReady;
     if (ready) {
-        hvq5_settings& settings = controller_->settings();
-        OutputRowRules rules;
-        rules.width = outputWidth();
-        rules.extendedCodes =
-            !ownConnection() && static_cast<int32_t>(settings.get_vals(kExtendedWidthRegister)) > 0;
-        rules.zOffset = static_cast<int32_t>(settings.get_vals(kExtendedZOffsetRegister)) / 100.0;
-        rules.gray = graySwitches_;
-        outputRows_.fill(*processor, count, rules);
+        outputRows_.fill(*processor, count, outputRowRules());
         outputOffset_ = outputRows_.offset();
     }
 

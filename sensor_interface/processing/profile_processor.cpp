@@ -163,31 +163,51 @@ void ProfileProcessor::updateTemporalRepair(bool firstOfBatch, int count) {
 }
 
 void ProfileProcessor::runTemporalRepair(int count) {
-    frameReady = 1;
-    if (!repair_) return;
+    const Release release = repairFrame(*rows_, count, true);
+    frameReady = release.ready ? 1 : 0;
+    takeRelease(*rows_, release, count, true);
+}
+
+ProfileProcessor::Release ProfileProcessor::repairFrame(FrameRows& rows, int count, bool dumps) {
+    Release release;
+    release.ready = true;
+    if (!repair_) return release;
     count = std::clamp(count, 0, points_);
-    double* heightsOut = rows_->heights.data();
-    uint8_t* grayOut = rows_->gray.data();
-    dump_doubles("_outlines_before_fix.md", heightsOut, count);
-    dump_bytes("_grays_before_fix.md", grayOut, count);
+    if (dumps) {
+        dump_doubles("_outlines_before_fix.md", rows.heights.data(), count);
+        dump_bytes("_grays_before_fix.md", rows.gray.data(), count);
+    }
     double* heights = nullptr;
     uint8_t* gray = nullptr;
-    if (repair_->run(heightsOut, grayOut, count, &heights, &gray) ==
+    if (repair_->run(rows.heights.data(), rows.gray.data(), count, &heights, &gray) ==
         processTimeInvalid::kNothingReleased) {
-        frameReady = 0;
-        return;
+        release.ready = false;
+        return release;
     }
+    release.heights = heights;
+    release.gray = gray;
+    release.width = repair_->width();
+    return release;
+}
+
+void ProfileProcessor::takeRelease(FrameRows& rows, const Release& release, int count, bool dumps) const {
+    if (!release.heights) return;
+    count = std::clamp(count, 0, points_);
+    double* heightsOut = rows.heights.data();
+    uint8_t* grayOut = rows.gray.data();
     // The frame that comes out is as wide as the repair's first frame; points
     // this frame has beyond that width hold no released data.
-    const int released = std::min(repair_->width(), points_);
-    std::copy(heights, heights + released, heightsOut);
-    std::copy(gray, gray + released, grayOut);
+    const int released = std::min(release.width, points_);
+    std::copy(release.heights, release.heights + released, heightsOut);
+    std::copy(release.gray, release.gray + released, grayOut);
     if (count > released) {
         std::fill(heightsOut + released, heightsOut + count, kInvalidHeight);
         std::fill(grayOut + released, grayOut + count, 0);
     }
-    dump_doubles("_outlines_after_fix.md", heightsOut, count);
-    dump_bytes("_grays_after_fix.md", grayOut, count);
+    if (dumps) {
+        dump_doubles("_outlines_after_fix.md", heightsOut, count);
+        dump_bytes("_grays_after_fix.md", grayOut, count);
+    }
 }
 
 bool ProfileProcessor::flushRepair(int frames, std::function<void()> appendFrame) {
@@ -351,18 +371,20 @@ void ProfileProcessor::baseZeroAndScale(FrameRows& rows, int count) const {
                                       scale ? z_scale_factor(reg(331)) : 1.0);
 }
 
-int ProfileProcessor::binGridPoints(int count, int factor) {
+int ProfileProcessor::binGridPoints(int count, int factor) { return binGridPoints(*rows_, count, factor); }
+
+int ProfileProcessor::binGridPoints(FrameRows& rows, int count, int factor) const {
     count = std::clamp(count, 0, points_);
     if (factor < 2 || !settings_) return count;
-    return bin_profile(rows_->heights.data(), rows_->gray.data(), count, factor,
-                       settings_->getbinning_w(count));
+    return bin_profile(rows.heights.data(), rows.gray.data(), count, factor, settings_->getbinning_w(count));
 }
 
-void ProfileProcessor::applyZOffsets() {
+void ProfileProcessor::applyZOffsets() { applyZOffsets(*rows_, zOffsets_); }
+
+void ProfileProcessor::applyZOffsets(FrameRows& rows, ZOffsets& zOffsets) const {
     if (!settings_) return;
     const HVQ5_2_EXTEND* extend = settings_->get_sdk_extend();
-    if (extend->enable)
-        zOffsets_.apply(rows_->heights.data(), points_, extend->z_offset, extend->z_offset_count);
+    if (extend->enable) zOffsets.apply(rows.heights.data(), points_, extend->z_offset, extend->z_offset_count);
 }
 
 std::vector<double> ProfileProcessor::heights() const { return rows_->heights; }
@@ -382,12 +404,16 @@ int available_from(int offset, int count, int points) {
 }  // namespace
 
 void ProfileProcessor::heights16(int16_t* out, int count, int offset) const {
+    heights16(*rows_, out, count, offset);
+}
+
+void ProfileProcessor::heights16(const FrameRows& rows, int16_t* out, int count, int offset) const {
     if (count <= 0) return;
     const int available = available_from(offset, count, points_);
     auto* codes = reinterpret_cast<uint16_t*>(out);
     if (available > 0)
-        heights_to_u16(rows_->heights.data() + offset, codes, available, reg(353), reg(357),
-                       reg(350), kInvalidHeight);
+        heights_to_u16(rows.heights.data() + offset, codes, available, reg(353), reg(357), reg(350),
+                       kInvalidHeight);
     std::fill(codes + available, codes + count, 0);
 }
 
@@ -396,8 +422,11 @@ void ProfileProcessor::grayOut(uint8_t* out, int count, int offset, bool gamma, 
     const int available = available_from(offset, count, points_);
     if (available == 0) return;
     std::memcpy(out, rows_->gray.data() + offset, available);
-    if (!gamma && !stretch && !lut) return;
-    apply_gray_table(grayTable(gamma, stretch, lut), out, available);
+    if (const uint8_t* table = grayTableFor(gamma, stretch, lut)) apply_gray_table(table, out, available);
+}
+
+const uint8_t* ProfileProcessor::grayTableFor(bool gamma, bool stretch, bool lut) const {
+    return gamma || stretch || lut ? grayTable(gamma, stretch, lut) : nullptr;
 }
 
 const uint8_t* ProfileProcessor::grayTable(bool gamma, bool stretch, bool lut) const {
@@ -593,20 +622,45 @@ int ProfileProcessor::completeFrame(std::unique_ptr<FrameRows>& rows, int count,
                                     bool repairEnabled, bool firstOfBatch, int binning,
                                     const FrameOptions& options) {
     if (rows != rows_) rows_.swap(rows);
-    if (repairEnabled) updateTemporalRepair(firstOfBatch, count);
-    trace_step(9);
-    trace_step(10);
-    trace_step(11);
-    runTemporalRepair(count);
-    const int result = binning >= 2 ? binGridPoints(count, binning) : count;
-    applyZOffsets();
-
-    // Both rows hold points values, fewer than twice a wide frame's columns.
-    if (options.dumps) {
-        const int endValues = std::min(2 * rows_->frameColumns, points_);
-        dump_doubles("_outlines_end.md", rows_->heights.data(), endValues);
-        dump_bytes("gray_end.md", rows_->gray.data(), endValues);
-    }
+    FrameOptions traced = options;
+    traced.trace = true;
+    const Release release = orderFrame(*rows_, count, repairEnabled, firstOfBatch, traced);
+    frameReady = release.ready ? 1 : 0;
+    const int result = finishFrame(*rows_, release, count, binning, zOffsets_, traced);
     trace_step(12);
     return result;
+}
+
+ProfileProcessor::Release ProfileProcessor::orderFrame(FrameRows& rows, int count, bool repairEnabled,
+                                                       bool firstOfBatch, const FrameOptions& options) {
+    if (repairEnabled) updateTemporalRepair(firstOfBatch, count);
+    if (options.trace) {
+        trace_step(9);
+        trace_step(10);
+        trace_step(11);
+    }
+    return repairFrame(rows, count, options.dumps);
+}
+
+int ProfileProcessor::finishFrame(FrameRows& rows, const Release& release, int count, int binning,
+                                  ZOffsets& zOffsets, const FrameOptions& options) const {
+    takeRelease(rows, release, count, options.dumps);
+    const int result = binning >= 2 ? binGridPoints(rows, count, binning) : count;
+    applyZOffsets(rows, zOffsets);
+    // Both rows hold points values, fewer than twice a wide frame's columns.
+    if (options.dumps) {
+        const int endValues = std::min(2 * rows.frameColumns, points_);
+        dump_doubles("_outlines_end.md", rows.heights.data(), endValues);
+        dump_bytes("gray_end.md", rows.gray.data(), endValues);
+    }
+    return result;
+}
+
+void ProfileProcessor::adoptRows(std::unique_ptr<FrameRows>& rows, bool ready) {
+    if (rows != rows_) rows_.swap(rows);
+    frameReady = ready ? 1 : 0;
+}
+
+void ProfileProcessor::traceCompletion() {
+    for (int step = 9; step <= 12; ++step) trace_step(step);
 }

@@ -91,6 +91,29 @@ public:
                                       int n, const FrameOptions& options) const;
     int completeFrame(std::unique_ptr<FrameRows>& rows, int count, bool repairEnabled,
                       bool firstOfBatch, int binning, const FrameOptions& options);
+    // completeFrame in two steps, so that only the first runs in frame order
+    // and the second can run on other threads, each frame in rows of its own:
+    // - orderFrame (frame order): the temporal repair's set-up and the frame
+    //   of `count` grid points in `rows` through it. The frame the repair
+    //   releases stays in the repair's blocks, untouched for as long as the
+    //   repair takes 255 more frames.
+    // - finishFrame (any thread): the released frame in place of the frame's
+    //   own, binning and z offsets; returns what completeFrame returns.
+    // - adoptRows (frame order, after finishFrame): the rows become the
+    //   processor's own, as completeFrame leaves them.
+    struct Release {
+        bool ready = false;               // a frame comes out (frameReady)
+        const double* heights = nullptr;  // the frame released, null: the frame itself
+        const uint8_t* gray = nullptr;
+        int width = 0;                    // values of the frame released
+    };
+    Release orderFrame(FrameRows& rows, int count, bool repairEnabled, bool firstOfBatch,
+                       const FrameOptions& options);
+    int finishFrame(FrameRows& rows, const Release& release, int count, int binning, ZOffsets& zOffsets,
+                    const FrameOptions& options) const;
+    void adoptRows(std::unique_ptr<FrameRows>& rows, bool ready);
+    // The step lines of completeFrame, for a frame that ran without them.
+    static void traceCompletion();
     // The step lines that frameStages (and for a fixed-point frame its
     // preprocessing) writes when tracing, for a frame that ran without.
     static void traceFrameStages(bool fixedPoint);
@@ -148,11 +171,15 @@ public:
     // Per-point z offsets of the extended values, while their switch is on.
     void applyZOffsets();
 
-    // Output formats.
+    // Output formats, of the processor's own rows or of a frame's.
     std::vector<double> heights() const;
     void heightsInt(int32_t* out, int count) const;
     void heights16(int16_t* out, int count, int offset) const;
+    void heights16(const FrameRows& rows, int16_t* out, int count, int offset) const;
     void grayOut(uint8_t* out, int count, int offset, bool gamma, bool stretch, bool lut) const;
+    // The table grayOut applies for these treatments (null for none): valid
+    // until the next call, which may build it anew. Frame order only.
+    const uint8_t* grayTableFor(bool gamma, bool stretch, bool lut) const;
 
     int columns() const { return columns_; }
     int points() const { return points_; }
@@ -161,6 +188,7 @@ public:
     const CalibrationTable& calibration() const { return calibration_; }
     const cv::Mat& rowTable() const { return rowTable_; }
     const std::vector<double>& xGrid() const { return rows_->grid; }
+    const FrameRows& rows() const { return *rows_; }
     const std::shared_ptr<processTimeInvalid>& temporalRepair() const { return repair_; }
     const uint8_t* grayLut() const { return grayLut_; }
 
@@ -197,9 +225,15 @@ private:
     void resampleInner(FrameRows& rows, int n, int count) const;
     void mirrorAndNegate(FrameRows& rows, int count) const;
     void baseZeroAndScale(FrameRows& rows, int count) const;
+    int binGridPoints(FrameRows& rows, int count, int factor) const;
+    void applyZOffsets(FrameRows& rows, ZOffsets& zOffsets) const;
     // Steps 7 to 15 (but 13) after the distances and x positions of the frame.
     int columnStages(FrameRows& rows, int startColumn, int n, const FrameOptions& options) const;
     const uint8_t* grayTable(bool gamma, bool stretch, bool lut) const;
+    // The temporal repair's part of orderFrame, and finishFrame's taking of
+    // the frame it released.
+    Release repairFrame(FrameRows& rows, int count, bool dumps);
+    void takeRelease(FrameRows& rows, const Release& release, int count, bool dumps) const;
 
     CalibrationTable calibration_;
     cv::Mat rowTable_;  // kRowTableRows x calibration columns
