@@ -14,6 +14,7 @@
 #include "sensor_interface/data_channel/batch_buffers.h"
 #include "sensor_interface/data_channel/batch_rules.h"
 #include "sensor_interface/data_channel/profile_receiver.h"
+#include "sensor_interface/processing/debug_dump.h"
 #include "sensor_interface/processing/model_geometry.h"
 #include "sensor_interface/processing/output_formats.h"
 #include "sensor_interface/processing/profile_processor.h"
@@ -49,7 +50,7 @@ void ProfileReceiver::consumerLoop() {
         // without the pool.
         if (framesInPool() > 0) {
             if (!queue_.tryPop(message)) {
-                completeOldestFrame();
+                advanceFrames();
                 continue;
             }
         } else {
@@ -95,7 +96,7 @@ void ProfileReceiver::onSilence() {
     endBatch(true);
 }
 
-void ProfileReceiver::onMessage(const MessageQueue::Message& message) {
+void ProfileReceiver::onMessage(MessageQueue::Message& message) {
     const uint8_t* data = message.data();
     const size_t size = message.size();
     const data_channel::MessageTag tag = data_channel::messageTag(data, size);
@@ -131,7 +132,7 @@ void ProfileReceiver::onMessage(const MessageQueue::Message& message) {
     }
 }
 
-void ProfileReceiver::onFrame(const MessageQueue::Message& message, size_t payloadPos) {
+void ProfileReceiver::onFrame(MessageQueue::Message& message, size_t payloadPos) {
     const size_t size = message.size();
     const int mode = sendsFixedPoint(controller_) ? kFixedPointMode : (info_.value_width ? 1 : 0);
     // Fixed-point frames carry 4 bytes per value whatever the info message
@@ -139,7 +140,7 @@ void ProfileReceiver::onFrame(const MessageQueue::Message& message, size_t paylo
     const bool valid = isValidFrame(size, payloadPos, lastColumns.load(std::memory_order_relaxed)) &&
                        frameReadable(size, payloadPos, mode);
     const bool rolledOut = rollMode_ && rollState_ != kRollRunning;
-    if (valid && !rolledOut && submitFrame(mode, message.data(), size, payloadPos)) return;
+    if (valid && !rolledOut && submitFrame(mode, message, payloadPos)) return;
 
     // On the consumer itself, after the frames before it.
     drainFrames();
@@ -208,7 +209,12 @@ void ProfileReceiver::onBatchStart() {
 void ProfileReceiver::endBatch(bool timedOut) {
     logBatchSummary(timedOut ? "callback info" : "received stop");
     const std::shared_ptr<ProfileProcessor> processor = controller_ ? controller_->currentProcessor() : nullptr;
-    if (processor) processor->flushRepair(framesReceived_, [this] { appendRepairedFrame(); });
+    // The frames the temporal repair still holds, through the workers like
+    // every other frame (unless their dumps are written).
+    if (processor && pool_ && data_save_enabled.load() == 0)
+        releaseHeldFramesInPool(processor);
+    else if (processor)
+        processor->flushRepair(framesReceived_, [this] { appendRepairedFrame(); });
     if (batchFinished_) return;
 
     if (rollMode_) {
@@ -244,10 +250,12 @@ void ProfileReceiver::appendRepairedFrame() {
     const OutputRowRules rules = outputRowRules();
     repairedRows_.fillReleased(*processor, processor->rows(), outputOffset_, rules,
                                processor->grayTableFor(rules.gray.gamma, rules.gray.stretch, rules.gray.lut));
+    appendReleasedRows(repairedRows_);
+}
+
+void ProfileReceiver::appendReleasedRows(const FrameOutputRows& rows) {
     std::lock_guard<data_channel::BatchBuffers> lock(*buffers_);
-    if (!batchFinished_)
-        buffers_->appendRows(repairedRows_.codes(), repairedRows_.heights(), repairedRows_.gray(),
-                             repairedRows_.width());
+    if (!batchFinished_) buffers_->appendRows(rows.codes(), rows.heights(), rows.gray(), rows.width());
 }
 
 void ProfileReceiver::stopAtRollLimit() {

@@ -199,8 +199,9 @@ private:
     // Batch assembly (consumer_thread.cpp).
     void consumerLoop();
     void onSilence();
-    void onMessage(const MessageQueue::Message& message);
-    void onFrame(const MessageQueue::Message& message, size_t payloadPos);
+    // A frame's message may be handed to the pool (another message's storage comes back).
+    void onMessage(MessageQueue::Message& message);
+    void onFrame(MessageQueue::Message& message, size_t payloadPos);
     void onBatchStart();
     // A batch ends with "MESSTP" or, timedOut, with a silence (or the stop).
     void endBatch(bool timedOut);
@@ -213,26 +214,49 @@ private:
     void startFramePool();
     void stopFramePool();
     int framesInPool() const;
-    // Hands a valid frame to the pool; false when it is to be processed on the
-    // consumer instead.
-    bool submitFrame(int mode, const uint8_t* message, size_t size, size_t payloadPos);
+    // Hands a valid frame's message to the pool; false (message untouched)
+    // when the frame is to be processed on the consumer instead.
+    bool submitFrame(int mode, MessageQueue::Message& message, size_t payloadPos);
+    data_channel::FrameJob* takeFreeJob();
+    // The worker steps.
     void processJob(data_channel::FrameJob& job);
-    void completeOldestFrame();
+    void finishJob(data_channel::FrameJob& job);
+    void makeReleasedRows(data_channel::FrameJob& job);
+    void takeGrayTable(data_channel::FrameJob& job, const ProfileProcessor& processor);
+    // The consumer's next step with the pool's frames (waiting for one); false when none is in flight.
+    bool advanceFrames();
     // Completes every frame in the pool, oldest first.
     void drainFrames();
+    // Whether the frame goes through the order step and a worker's finish
+    // rather than being completed on the consumer alone.
+    bool completesInTurn(const data_channel::FrameJob& job);
+    void orderJob(data_channel::FrameJob& job);
+    // Completes every frame older than job.
+    void completeOlder(const data_channel::FrameJob& job);
     void completeJob(data_channel::FrameJob& job);
+    void completeInTurn(data_channel::FrameJob& job);
+    void completeAlone(data_channel::FrameJob& job);
+    void afterCompletion(const data_channel::FrameJob& job);
+    // The end of a batch's release of the frames the temporal repair holds,
+    // made into rows by the workers; returns what flushRepair returns.
+    bool releaseHeldFramesInPool(const std::shared_ptr<ProfileProcessor>& processor);
+    void appendReleasedRows(const FrameOutputRows& rows);
     // Frames of the Y window skipped by the pointer getters.
     size_t yWindowFirstFrame();
     // Parts of processFrame (profile_receiver_frame.cpp).
     int runProcessor(ProfileProcessor& processor, int mode, const uint8_t* frame, int binning);
-    void appendFrame(const FrameHeader& header, ProfileProcessor* processor, int count);
+    void appendFrame(const FrameHeader& header, ProfileProcessor* processor, int count,
+                     const FrameOutputRows* madeRows, bool rowsMade);
     void handToMergeHook(const FrameMergeHook& hook, const FrameHeader& header,
                          ProfileProcessor* processor, int count);
     void recordFrame(const FrameHeader& header);
     // The per-frame record around the processing: time stamps and the first
     // log line, then the batch rows (or merge hook) and the last line.
     FrameHeader beginFrameRecord(const uint8_t* frame);
-    void endFrameRecord(const FrameHeader& header, ProfileProcessor* processor, int count);
+    // rowsMade: the batch rows come made (null: the frame brings none);
+    // otherwise they are made here from the processor.
+    void endFrameRecord(const FrameHeader& header, ProfileProcessor* processor, int count,
+                        const FrameOutputRows* madeRows = nullptr, bool rowsMade = false);
     int binningFactor() const;
     // How the batch rows of a frame are made, from the registers and the batch's gray switches.
     OutputRowRules outputRowRules();
@@ -272,7 +296,6 @@ private:
     std::atomic<int> outputOffset_{0};
     // Reused frame after frame, so that the frame path does not allocate.
     FrameOutputRows outputRows_;
-    std::vector<double> fixedRows_ = std::vector<double>(kMaxFramePoints);
     std::vector<double> mergeHeights_;
     std::vector<uint8_t> mergeGray_;
     FrameLogTexts frameLogTexts_;
@@ -308,6 +331,11 @@ private:
     int frameWorkers_ = defaultFrameWorkers();
     std::unique_ptr<data_channel::FramePool> pool_;
     std::atomic<uint64_t> framesFromPool_{0};
+    // Frames past the order step and not yet completed (consumer thread).
+    int completionsAhead_ = 0;
+    // What the last frame left beyond the width of the frames released at a batch end.
+    std::vector<double> releasedTailHeights_;
+    std::vector<uint8_t> releasedTailGray_;
     std::thread reader_;
     std::thread consumer_;
 };

@@ -89,7 +89,7 @@ void ProfileReceiver::processFrame(int mode, const uint8_t* frame) {
 }
 
 void ProfileReceiver::endFrameRecord(const FrameHeader& header, ProfileProcessor* processor,
-                                     int count) {
+                                     int count, const FrameOutputRows* madeRows, bool rowsMade) {
     std::shared_ptr<const FrameMergeHook> hook;
     {
         std::lock_guard<std::mutex> lock(handlerMutex_);
@@ -98,7 +98,7 @@ void ProfileReceiver::endFrameRecord(const FrameHeader& header, ProfileProcessor
     if (hook)
         handToMergeHook(*hook, header, processor, count);
     else
-        appendFrame(header, processor, count);
+        appendFrame(header, processor, count, madeRows, rowsMade);
 
     // Built in place: the line's storage is kept from frame to frame.
     std::string& line = frameLogLine_;
@@ -130,9 +130,11 @@ int ProfileReceiver::runProcessor(ProfileProcessor& processor, int mode, const u
 
     // Fixed-point frames carry 4 bytes per point whatever the value width says.
     dump_words32("fvals0.md", reinterpret_cast<const uint32_t*>(values), n);
+    // The peak rows go straight into the processor's own row of them (rows
+    // beyond its camera columns are not used).
     const int cameraRows = controller_->rows;
-    frame_kernels().peakRows(values, fixedRows_.data(), n, cameraRows, kNoPeak);
-    const double* distances = processor.preprocessFixed(fixedRows_.data(), startColumn, n);
+    frame_kernels().peakRows(values, processor.peakRows(), std::min(n, processor.columns()), cameraRows, kNoPeak);
+    const double* distances = processor.preprocessFixed(processor.peakRows(), startColumn, n);
     if (!distances) return -1;
     return processor.processFixed(kFixedPointMode, distances, intensity, startColumn, n, true,
                                   false, firstOfBatch, binning);
@@ -144,13 +146,18 @@ void ProfileReceiver::recordFrame(const FrameHeader& header) {
 }
 
 void ProfileReceiver::appendFrame(const FrameHeader& header, ProfileProcessor* processor,
-                                  int count) {
+                                  int count, const FrameOutputRows* madeRows, bool rowsMade) {
     log_->line(frameLogTexts().postprocessing, 2);
-    const bool ready = processor && count >= 0 && processor->frameReady;
-    if (ready) {
-        outputRows_.fill(*processor, count, outputRowRules());
-        outputOffset_ = outputRows_.offset();
+    const FrameOutputRows* rows = madeRows;
+    if (!rowsMade) {
+        rows = nullptr;
+        if (processor && count >= 0 && processor->frameReady) {
+            outputRows_.fill(*processor, count, outputRowRules());
+            rows = &outputRows_;
+        }
     }
+    const bool ready = rows != nullptr;
+    if (ready) outputOffset_ = rows->offset();
 
     if (!batchRows_) {
         if (!batchFinished_) recordFrame(header);
@@ -159,9 +166,7 @@ void ProfileReceiver::appendFrame(const FrameHeader& header, ProfileProcessor* p
     }
     std::lock_guard<data_channel::BatchRows> lock(*batchRows_);
     if (!batchFinished_) {
-        if (ready)
-            batchRows_->appendRows(outputRows_.codes(), outputRows_.heights(), outputRows_.gray(),
-                                   outputRows_.width());
+        if (ready) batchRows_->appendRows(rows->codes(), rows->heights(), rows->gray(), rows->width());
         batchRows_->appendFrameInfo(header.encoder, header.frame, header.timestamp);
         recordFrame(header);
     }

@@ -62,8 +62,7 @@ FrameRows::FrameRows(int columns, int points)
       peakRows(std::max(columns, 0), 0.0),
       x(std::max(columns, 0), 0.0),
       z(std::max(columns, 0), 0.0),
-      marks(std::max(columns, 0), 0),
-      distances(std::max(columns, 0), kNoPeak) {}
+      marks(std::max(columns, 0), 0) {}
 
 ProfileProcessor::ProfileProcessor(int columns, int points, double pointsPerColumn)
     // Zeroed, so that a fixed-point frame before the calibration reads no garbage.
@@ -163,12 +162,12 @@ void ProfileProcessor::updateTemporalRepair(bool firstOfBatch, int count) {
 }
 
 void ProfileProcessor::runTemporalRepair(int count) {
-    const Release release = repairFrame(*rows_, count, true);
+    const Release release = repairFrame(*rows_, count, true, false);
     frameReady = release.ready ? 1 : 0;
     takeRelease(*rows_, release, count, true);
 }
 
-ProfileProcessor::Release ProfileProcessor::repairFrame(FrameRows& rows, int count, bool dumps) {
+ProfileProcessor::Release ProfileProcessor::repairFrame(FrameRows& rows, int count, bool dumps, bool storeLater) {
     Release release;
     release.ready = true;
     if (!repair_) return release;
@@ -177,17 +176,25 @@ ProfileProcessor::Release ProfileProcessor::repairFrame(FrameRows& rows, int cou
         dump_doubles("_outlines_before_fix.md", rows.heights.data(), count);
         dump_bytes("_grays_before_fix.md", rows.gray.data(), count);
     }
-    double* heights = nullptr;
-    uint8_t* gray = nullptr;
-    if (repair_->run(rows.heights.data(), rows.gray.data(), count, &heights, &gray) ==
-        processTimeInvalid::kNothingReleased) {
+    release.blocks = repair_;
+    release.slot = repair_->take(false);
+    release.stores = true;
+    if (!storeLater) storeHeld(release, rows, count);
+    if (release.slot.state == processTimeInvalid::kNothingReleased) {
         release.ready = false;
         return release;
     }
-    release.heights = heights;
-    release.gray = gray;
+    release.heights = release.slot.outHeights;
+    release.gray = release.slot.outGray;
     release.width = repair_->width();
     return release;
+}
+
+void ProfileProcessor::storeHeld(Release& release, const FrameRows& rows, int count) {
+    if (!release.stores) return;
+    release.blocks->store(release.slot, rows.heights.data(), rows.gray.data(), std::clamp(count, 0, points_));
+    if (release.slot.repairsWindow) release.blocks->repairWindow(release.slot);
+    release.stores = false;
 }
 
 void ProfileProcessor::takeRelease(FrameRows& rows, const Release& release, int count, bool dumps) const {
@@ -211,23 +218,41 @@ void ProfileProcessor::takeRelease(FrameRows& rows, const Release& release, int 
 }
 
 bool ProfileProcessor::flushRepair(int frames, std::function<void()> appendFrame) {
+    return releaseHeldFrames(frames, true, [&](const Release&) {
+        if (appendFrame) appendFrame();
+    });
+}
+
+bool ProfileProcessor::flushReleases(int frames, const std::function<void(const Release&)>& take) {
+    return releaseHeldFrames(frames, false, take);
+}
+
+bool ProfileProcessor::releaseHeldFrames(int frames, bool intoRows, const std::function<void(const Release&)>& take) {
     if (!repair_) return false;
     repair_->setEndCount(frames);
     const int width = std::min(repair_->width(), points_);
     constexpr int kMaxFlushCalls = 1000;
     int state = processTimeInvalid::kNothingReleased;
+    Release last;
     for (int call = 0; call < kMaxFlushCalls; ++call) {
         double* heights = nullptr;
         uint8_t* gray = nullptr;
         state = repair_->run(nullptr, nullptr, 0, &heights, &gray);
         if (state != processTimeInvalid::kNothingReleased) {
-            std::copy(heights, heights + width, rows_->heights.begin());
-            std::copy(gray, gray + width, rows_->gray.begin());
-            dump_doubles("_outlines_after_fix.md", rows_->heights.data(), width);
-            dump_bytes("_grays_after_fix.md", rows_->gray.data(), width);
-            if (appendFrame) appendFrame();
+            last = Release{true, heights, gray, width, repair_};
+            if (intoRows) {
+                std::copy(heights, heights + width, rows_->heights.begin());
+                std::copy(gray, gray + width, rows_->gray.begin());
+                dump_doubles("_outlines_after_fix.md", rows_->heights.data(), width);
+                dump_bytes("_grays_after_fix.md", rows_->gray.data(), width);
+            }
+            take(last);
         }
         if (state == processTimeInvalid::kLastReleased) break;
+    }
+    if (!intoRows && last.heights) {
+        std::copy(last.heights, last.heights + width, rows_->heights.begin());
+        std::copy(last.gray, last.gray + width, rows_->gray.begin());
     }
     return state == processTimeInvalid::kLastReleased;
 }
@@ -498,11 +523,12 @@ const double* ProfileProcessor::preprocessFixedInto(FrameRows& rows, const doubl
     if (!settings_) return nullptr;
     n = peakRows ? std::clamp(n, 0, columns_) : 0;
     if (peakRows != rows.peakRows.data()) std::copy(peakRows, peakRows + n, rows.peakRows.begin());
-    interpolate_row_lut(rowTable_, rows.peakRows.data(), startColumn, n, rows.distances.data());
+    // Straight into the z row, where the pipeline takes the distances from.
+    interpolate_row_lut(rowTable_, rows.peakRows.data(), startColumn, n, rows.z.data());
     if (options.trace) trace_preprocess(1);
-    limit_distances(rows.distances.data(), n, reg(356) >> 8, reg(355) >> 8);
+    limit_distances(rows.z.data(), n, reg(356) >> 8, reg(355) >> 8);
     if (options.trace) trace_preprocess(2);
-    return rows.distances.data();
+    return rows.z.data();
 }
 
 int ProfileProcessor::frameStages(FrameRows& rows, int wordMode, const uint32_t* words,
@@ -639,11 +665,14 @@ ProfileProcessor::Release ProfileProcessor::orderFrame(FrameRows& rows, int coun
         trace_step(10);
         trace_step(11);
     }
-    return repairFrame(rows, count, options.dumps);
+    return repairFrame(rows, count, options.dumps, options.storeLater);
 }
 
 int ProfileProcessor::finishFrame(FrameRows& rows, const Release& release, int count, int binning,
                                   ZOffsets& zOffsets, const FrameOptions& options) const {
+    // The frame into its row (before the released frame takes its place in the rows).
+    if (release.stores && !release.slot.repairsWindow)
+        release.blocks->store(release.slot, rows.heights.data(), rows.gray.data(), std::clamp(count, 0, points_));
     takeRelease(rows, release, count, options.dumps);
     const int result = binning >= 2 ? binGridPoints(rows, count, binning) : count;
     applyZOffsets(rows, zOffsets);

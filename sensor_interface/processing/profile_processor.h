@@ -26,6 +26,9 @@ struct FrameOptions {
     bool dumps = true;
     // Stop after the gap repair, which then covers every point and the peak rows.
     bool runsOnly = false;
+    // orderFrame leaves the copy of the frame into the temporal repair's row
+    // to finishFrame (or storeHeld, for a row that ends a block).
+    bool storeLater = false;
     // The reference rows of the narrow-frame alignment. Null: set from the
     // model into the extended values first and read from there.
     const int* referenceRows = nullptr;  // two rows
@@ -106,12 +109,22 @@ public:
         const double* heights = nullptr;  // the frame released, null: the frame itself
         const uint8_t* gray = nullptr;
         int width = 0;                    // values of the frame released
+        // Keeps the repair's blocks while the frame is read from them.
+        std::shared_ptr<processTimeInvalid> blocks;
+        // With storeLater: the frame's row in the repair, still to be filled.
+        bool stores = false;
+        processTimeInvalid::Slot slot;
     };
     Release orderFrame(FrameRows& rows, int count, bool repairEnabled, bool firstOfBatch,
                        const FrameOptions& options);
     int finishFrame(FrameRows& rows, const Release& release, int count, int binning, ZOffsets& zOffsets,
                     const FrameOptions& options) const;
     void adoptRows(std::unique_ptr<FrameRows>& rows, bool ready);
+    // The store left for later of a frame whose row ends a block, with the
+    // window repair it brings: frame order, once every frame before it is
+    // finished.
+    bool storeEndsBlock(const Release& release) const { return release.stores && release.slot.repairsWindow; }
+    void storeHeld(Release& release, const FrameRows& rows, int count);
     // The step lines of completeFrame, for a frame that ran without them.
     static void traceCompletion();
     // The step lines that frameStages (and for a fixed-point frame its
@@ -134,6 +147,10 @@ public:
     // appendFrame call per frame (with the frame in the output rows). True when
     // the last held frame came out.
     bool flushRepair(int frames, std::function<void()> appendFrame);
+    // The same, handing out each frame where the repair holds it (valid for
+    // as long as orderFrame says) rather than in the output rows; only the
+    // last one is left in the output rows, as flushRepair leaves it.
+    bool flushReleases(int frames, const std::function<void(const Release&)>& take);
 
     // Frame stages driven by this frame's registers, on the processor's own
     // rows. n is the frame's number of columns (at most the sensor's), count its
@@ -232,8 +249,9 @@ private:
     const uint8_t* grayTable(bool gamma, bool stretch, bool lut) const;
     // The temporal repair's part of orderFrame, and finishFrame's taking of
     // the frame it released.
-    Release repairFrame(FrameRows& rows, int count, bool dumps);
+    Release repairFrame(FrameRows& rows, int count, bool dumps, bool storeLater);
     void takeRelease(FrameRows& rows, const Release& release, int count, bool dumps) const;
+    bool releaseHeldFrames(int frames, bool intoRows, const std::function<void(const Release&)>& take);
 
     CalibrationTable calibration_;
     cv::Mat rowTable_;  // kRowTableRows x calibration columns
