@@ -246,17 +246,19 @@ private:
     // Parts of processFrame (profile_receiver_frame.cpp).
     int runProcessor(ProfileProcessor& processor, int mode, const uint8_t* frame, int binning);
     void appendFrame(const FrameHeader& header, ProfileProcessor* processor, int count,
-                     const FrameOutputRows* madeRows, bool rowsMade);
+                     const FrameOutputRows* madeRows, bool rowsMade, data_channel::FrameLines& lines);
     void handToMergeHook(const FrameMergeHook& hook, const FrameHeader& header,
-                         ProfileProcessor* processor, int count);
+                         ProfileProcessor* processor, int count, data_channel::FrameLines& lines);
     void recordFrame(const FrameHeader& header);
     // The per-frame record around the processing: time stamps and the first
-    // log line, then the batch rows (or merge hook) and the last line.
-    FrameHeader beginFrameRecord(const uint8_t* frame);
+    // log line, then the batch rows (or merge hook) and the last lines, all
+    // added to `lines` for the caller to write.
+    FrameHeader beginFrameRecord(const uint8_t* frame, data_channel::FrameLines& lines);
     // rowsMade: the batch rows come made (null: the frame brings none);
     // otherwise they are made here from the processor.
     void endFrameRecord(const FrameHeader& header, ProfileProcessor* processor, int count,
-                        const FrameOutputRows* madeRows = nullptr, bool rowsMade = false);
+                        data_channel::FrameLines& lines, const FrameOutputRows* madeRows = nullptr,
+                        bool rowsMade = false);
     int binningFactor() const;
     // How the batch rows of a frame are made, from the registers and the batch's gray switches.
     OutputRowRules outputRowRules();
@@ -299,7 +301,6 @@ private:
     std::vector<double> mergeHeights_;
     std::vector<uint8_t> mergeGray_;
     FrameLogTexts frameLogTexts_;
-    std::string frameLogLine_;
 
     // Batch assembly and delivery.
     std::shared_ptr<data_channel::BatchBuffers> buffers_;

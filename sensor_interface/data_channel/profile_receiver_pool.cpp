@@ -263,15 +263,21 @@ void ProfileReceiver::completeJob(data_channel::FrameJob& job) {
 
 void ProfileReceiver::completeInTurn(data_channel::FrameJob& job) {
     ++framesFromPool_;
-    log_->line(consumerTexts_.receivedData, 2);
+    // Every line of the frame at once, in the order the consumer alone writes them.
+    data_channel::FrameLines lines;
+    lines.add(consumerTexts_.receivedData);
     const uint8_t* frame = reinterpret_cast<const uint8_t*>(job.area.data());
-    const FrameHeader header = beginFrameRecord(frame);
+    const FrameHeader header = beginFrameRecord(frame, lines);
+    if (job.mode == kFixedPointMode) {
+        lines.addStep(ProfileProcessor::preprocessLine(1));
+        lines.addStep(ProfileProcessor::preprocessLine(2));
+    }
+    for (int step = 1; step <= 12; ++step) lines.addStep(ProfileProcessor::stepLine(step));
     ProfileProcessor& processor = *job.processor;
-    ProfileProcessor::traceFrameStages(job.mode == kFixedPointMode);
-    ProfileProcessor::traceCompletion();
     processor.adoptRows(job.rows, job.release.ready);
     const bool ready = job.result >= 0 && job.release.ready;
-    endFrameRecord(header, &processor, job.result, ready ? &job.output : nullptr, true);
+    endFrameRecord(header, &processor, job.result, lines, ready ? &job.output : nullptr, true);
+    log_->frameLines(lines);
     afterCompletion(job);
 }
 
@@ -282,7 +288,9 @@ void ProfileReceiver::completeAlone(data_channel::FrameJob& job) {
     if (rollMode_ && rollState_ != kRollRunning) return;
 
     const uint8_t* frame = reinterpret_cast<const uint8_t*>(job.area.data());
-    const FrameHeader header = beginFrameRecord(frame);
+    data_channel::FrameLines before;
+    const FrameHeader header = beginFrameRecord(frame, before);
+    log_->frameLines(before);
     ProfileProcessor* processor = job.processor.get();
     int count = -1;
     if (processor && job.count >= 0) {
@@ -291,7 +299,9 @@ void ProfileReceiver::completeAlone(data_channel::FrameJob& job) {
         ProfileProcessor::traceFrameStages(job.mode == kFixedPointMode);
         count = processor->completeFrame(job.rows, job.count, true, firstOfBatch, binningFactor(), FrameOptions{});
     }
-    endFrameRecord(header, processor, count);
+    data_channel::FrameLines after;
+    endFrameRecord(header, processor, count, after);
+    log_->frameLines(after);
     afterCompletion(job);
 }
 

@@ -35,22 +35,10 @@ std::string model_text(const zp_laser_reg::laser_params& params) {
     return std::string(model, strnlen(model, sizeof(params.model)));
 }
 
-// Level-2 traces of the pipeline's progress; the texts are built once so that a
-// frame does not format them.
-void trace_step(int step) {
-    static const std::array<std::string, 13> texts = [] {
-        std::array<std::string, 13> built;
-        for (size_t i = 0; i < built.size(); ++i) built[i] = "processed data " + std::to_string(i);
-        return built;
-    }();
-    LogManager::instance().log(texts[static_cast<size_t>(step)], 2);
-}
+// Level-2 traces of the pipeline's progress.
+void trace_step(int step) { LogManager::instance().log(ProfileProcessor::stepLine(step), 2); }
 
-void trace_preprocess(int step) {
-    static const std::array<std::string, 3> texts = {"", "preprocessed data 1",
-                                                     "preprocessed data 2"};
-    LogManager::instance().log(texts[static_cast<size_t>(step)], 2);
-}
+void trace_preprocess(int step) { LogManager::instance().log(ProfileProcessor::preprocessLine(step), 2); }
 
 }  // namespace
 
@@ -690,6 +678,18 @@ void ProfileProcessor::adoptRows(std::unique_ptr<FrameRows>& rows, bool ready) {
     frameReady = ready ? 1 : 0;
 }
 
-void ProfileProcessor::traceCompletion() {
-    for (int step = 9; step <= 12; ++step) trace_step(step);
+const std::string& ProfileProcessor::stepLine(int step) {
+    // Built once, so that a frame does not format them.
+    static const std::array<std::string, 13> texts = [] {
+        std::array<std::string, 13> built;
+        for (size_t i = 0; i < built.size(); ++i) built[i] = "processed data " + std::to_string(i);
+        return built;
+    }();
+    return texts[static_cast<size_t>(std::clamp(step, 0, 12))];
 }
+
+const std::string& ProfileProcessor::preprocessLine(int step) {
+    static const std::array<std::string, 3> texts = {"", "preprocessed data 1", "preprocessed data 2"};
+    return texts[static_cast<size_t>(std::clamp(step, 0, 2))];
+}
+

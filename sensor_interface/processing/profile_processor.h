@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <opencv2/core/mat.hpp>
@@ -125,8 +126,10 @@ public:
     // finished.
     bool storeEndsBlock(const Release& release) const { return release.stores && release.slot.repairsWindow; }
     void storeHeld(Release& release, const FrameRows& rows, int count);
-    // The step lines of completeFrame, for a frame that ran without them.
-    static void traceCompletion();
+    // The texts of the step lines: "processed data <step>" (1 to 12) and
+    // "preprocessed data <step>" (1 and 2), alive for the whole process.
+    static const std::string& stepLine(int step);
+    static const std::string& preprocessLine(int step);
     // The step lines that frameStages (and for a fixed-point frame its
     // preprocessing) writes when tracing, for a frame that ran without.
     static void traceFrameStages(bool fixedPoint);
