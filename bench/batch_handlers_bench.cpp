@@ -38,11 +38,11 @@ void BM_MergeSlotFrame(benchmark::State& state) {
     MergeSlot slot;
     const std::vector<double> z = profile(10.0);
     const std::vector<uint8_t> gray(kPoints, 100);
-    MergeFrame frame;
+    MergeEvent event;
     for (auto _ : state) {
         slot.push(z, gray);
-        slot.pop(frame);
-        slot.recycle(std::move(frame));
+        slot.pop(event);
+        slot.recycle(std::move(event));
     }
     state.SetItemsProcessed(state.iterations());
 }

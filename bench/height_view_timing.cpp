@@ -4,7 +4,9 @@
 // the first frame sent to the first picture with rows and to the complete
 // picture, the delay of the complete picture after the last row was copied,
 // pictures per second and the GUI thread's load while rows arrive, the time
-// per painting tick and the longest hold of (and wait for) the batch lock.
+// per painting tick and the longest hold of (and wait for) the batch lock,
+// and the longest any one event kept the GUI thread (the view's ticks, the
+// chart's replots, everything else), with the events above 16 ms.
 //   height_view_timing [rows] [rounds]
 #include <QApplication>
 #include <QElapsedTimer>
@@ -25,6 +27,7 @@
 #include "tests/support/client_sensor.h"
 #include "tests/support/temp_dir.h"
 #include "views/height/height_view.h"
+#include "views/height/height_chart_view.h"
 
 namespace {
 
@@ -42,6 +45,48 @@ int64_t threadCpuNs() {
 
 double ms(int64_t ns) { return ns / 1e6; }
 
+// Times every event the GUI thread delivers from its event loop (nested
+// deliveries count within the outer one).
+class TimedApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        if (depth_++ > 0) {
+            const bool done = QApplication::notify(receiver, event);
+            --depth_;
+            return done;
+        }
+        const int64_t start = nowNs();
+        const int64_t cpuStart = threadCpuNs();
+        const bool done = QApplication::notify(receiver, event);
+        const int64_t spent = nowNs() - start;
+        const int64_t cpu = threadCpuNs() - cpuStart;
+        --depth_;
+        if (spent > longestNs) {
+            longestNs = spent;
+            longestWhat = QString("%1 (%2)").arg(receiver->metaObject()->className()).arg(event->type());
+        }
+        longestCpuNs = std::max(longestCpuNs, cpu);
+        if (spent > 16000000) ++over16;
+        return done;
+    }
+    void resetEvents() {
+        longestNs = 0;
+        longestCpuNs = 0;
+        over16 = 0;
+        longestWhat.clear();
+    }
+
+    int64_t longestNs = 0;
+    int64_t longestCpuNs = 0;  // the GUI thread's own time in its longest event by that measure
+    int over16 = 0;
+    QString longestWhat;
+
+private:
+    int depth_ = 0;
+};
+
 // Times seen from a thread of its own, so the GUI thread's load does not blur them.
 struct Watcher {
     std::atomic<bool> run{true};
@@ -50,6 +95,7 @@ struct Watcher {
     std::atomic<int64_t> lastRowCopied{-1};
     std::atomic<int64_t> lastFrameSent{-1};
     std::atomic<int> lastFrameCount{0};
+    std::atomic<int> copies{0};  // times the client's row count of the batch grew
     std::thread thread;
 
     // Frames are counted from what the streamer had sent before; rows once
@@ -57,6 +103,7 @@ struct Watcher {
     void start(sensor_sim::BatchStreamer& streamer, LinelaserClient& client, int rows, int batchNumber) {
         const uint64_t sentBefore = streamer.framesSent();
         thread = std::thread([this, &streamer, &client, rows, batchNumber, sentBefore] {
+            int lastCount = 0;
             while (run) {
                 const int64_t t = nowNs();
                 const uint64_t sentNow = streamer.framesSent() - sentBefore;
@@ -65,6 +112,8 @@ struct Watcher {
                 const int count = client.batchNumber == batchNumber ? client.batchProfileCount.load() : 0;
                 if (firstRowCopied < 0 && count > 0) firstRowCopied = t;
                 if (lastRowCopied < 0 && count >= rows) lastRowCopied = t;
+                if (count > lastCount) ++copies;
+                lastCount = count;
                 std::this_thread::sleep_for(std::chrono::microseconds(100));
             }
         });
@@ -81,7 +130,7 @@ int main(int argc, char** argv) {
     const int rows = argc > 1 ? std::max(10, std::atoi(argv[1])) : 10000;
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    TimedApplication app(argc, argv);
 
     mirevo::test::TempDir work;
     mirevo::test::ScopedWorkingDir inWork(work.path());
@@ -133,6 +182,7 @@ int main(int argc, char** argv) {
         sensor.streamer().setPlan(plan);
         QApplication::processEvents();
         view.resetStats();
+        app.resetEvents();
         Watcher watcher;
         watcher.start(sensor.streamer(), client, rows, round + 1);
         const int64_t cpuStart = threadCpuNs();
@@ -169,8 +219,9 @@ int main(int argc, char** argv) {
         std::printf("  first frame sent -> last row copied         %8.1f ms\n", ms(watcher.lastRowCopied - sent));
         std::printf("  first frame sent -> complete picture        %8.1f ms\n", ms(s.lastPictureAt - sent));
         std::printf("  last row copied  -> complete picture        %8.1f ms\n", ms(s.lastPictureAt - watcher.lastRowCopied));
-        std::printf("  pictures %lld, %.1f per second while rows arrived\n", static_cast<long long>(s.pictures),
-                    s.pictures / (arriving / 1e9));
+        std::printf("  pictures %lld, %.1f per second while rows arrived (the client copied rows %d times, %.1f per second)\n",
+                    static_cast<long long>(s.pictures), s.pictures / (arriving / 1e9), watcher.copies.load(),
+                    watcher.copies / (arriving / 1e9));
         std::printf("  GUI thread CPU %.1f ms over %.1f ms (%.0f %%); in painting ticks %.1f ms\n", ms(cpu),
                     ms(s.lastPictureAt - wallStart),
                     100.0 * cpu / std::max<int64_t>(1, s.lastPictureAt - wallStart), ms(s.busyNs));
@@ -179,6 +230,8 @@ int main(int argc, char** argv) {
                     s.paintingTicks ? ms(s.busyNs) / s.paintingTicks : 0.0);
         std::printf("  batch lock: longest hold by the view %.2f ms, longest wait for it %.2f ms\n",
                     ms(s.longestLockNs), ms(s.longestLockWaitNs));
+        std::printf("  GUI events: longest %.2f ms (%s), %d above 16 ms; longest in the thread's own CPU time %.2f ms\n",
+                    ms(app.longestNs), app.longestWhat.toLatin1().constData(), app.over16, ms(app.longestCpuNs));
     }
     client.stopAcquisition();
     client.close();

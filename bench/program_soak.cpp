@@ -68,6 +68,8 @@ constexpr int kCycleSeconds = 60;
 constexpr int kProfileSecondsPerCycle = 10;
 constexpr int kStallProbeMs = 10;
 constexpr int kStallBoundMs = 200;
+// Below the bound, so that the stalls that come near it are traced as well.
+constexpr int kTraceAfterMs = 150;
 constexpr const char* kInNamespaceFlag = "--in-private-network";
 // The simulator's frames carry 10 encoder counts per frame of the batch.
 constexpr uint32_t kEncoderPerFrame = 10;
@@ -189,7 +191,7 @@ private:
 };
 
 // With SOAK_TRACE set: where the GUI thread is while it stalls. A watcher
-// thread signals it once it has not come round for 400 ms; the handler
+// thread signals it once it has not come round for kTraceAfterMs; the handler
 // prints its stack (diagnostics only: backtrace is loaded beforehand).
 std::atomic<long long> guiAliveMs{0};
 std::atomic<bool> watching{false};
@@ -208,9 +210,9 @@ std::thread startStallWatcher(pthread_t gui, const QElapsedTimer& clock) {
     return std::thread([gui, &clock] {
         long long signalled = -1;
         while (watching) {
-            usleep(50000);
+            usleep(10000);
             const long long alive = guiAliveMs.load();
-            if (clock.elapsed() - alive > 400 && signalled != alive) {
+            if (clock.elapsed() - alive > kTraceAfterMs && signalled != alive) {
                 signalled = alive;
                 pthread_kill(gui, SIGUSR1);
             }
@@ -232,10 +234,11 @@ public:
                 longestMs = stall;
                 longestAtS = now / 1000.0;
             }
+            if (stall > kTraceAfterMs && std::getenv("SOAK_TRACE"))
+                std::printf("trace %.3f stall %lld ms\n", now / 1000.0, static_cast<long long>(stall));
             if (stall > kStallBoundMs) {
                 ++over;
                 long_.push_back({now - stall - kStallProbeMs, now});
-                if (std::getenv("SOAK_TRACE")) std::printf("trace %.3f stall %lld ms\n", now / 1000.0, static_cast<long long>(stall));
             }
             last_ = now;
         });

@@ -118,6 +118,19 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME mirevo)
+# OpenCV's image codecs are loaded when first used (platform/image_codecs.cpp),
+# so no linked library names them: the runtime package names their package.
+get_target_property(MIREVO_IMGCODECS_FILE opencv_imgcodecs IMPORTED_LOCATION_RELEASE)
+set(MIREVO_IMGCODECS_PACKAGE "libopencv-imgcodecs${OpenCV_VERSION_MAJOR}${OpenCV_VERSION_MINOR}")
+find_program(MIREVO_DPKG_QUERY dpkg-query)
+if(MIREVO_DPKG_QUERY AND MIREVO_IMGCODECS_FILE)
+  execute_process(COMMAND ${MIREVO_DPKG_QUERY} -S ${MIREVO_IMGCODECS_FILE}
+    OUTPUT_VARIABLE MIREVO_IMGCODECS_OWNER ERROR_QUIET RESULT_VARIABLE MIREVO_IMGCODECS_QUERY)
+  if(MIREVO_IMGCODECS_QUERY EQUAL 0 AND MIREVO_IMGCODECS_OWNER MATCHES "^([^:]+):")
+    set(MIREVO_IMGCODECS_PACKAGE ${CMAKE_MATCH_1})
+  endif()
+endif()
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS ${MIREVO_IMGCODECS_PACKAGE})
 # Descriptions: the first line is the summary.
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "Line-laser 3D profile sensors on Ethernet
 Mirevo finds and connects line-laser profile sensors, edits their settings,

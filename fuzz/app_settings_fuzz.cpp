@@ -3,43 +3,71 @@
 // through the typed helpers, and the values the windows rely on must come out
 // usable: a program list with at least one name (the default list when the
 // stored one is too short), a selected row that is a number, a language index
-// of 0 or 1 unless one is stored.
+// of 0 or 1 unless one is stored, a stored sensor address that is either
+// refused or four bytes.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
+
+#include <unistd.h>
 
 #include <QDir>
 #include <QLocale>
 #include <QSettings>
 #include <QStringList>
 
+#include "app/net_address_text.h"
 #include "fuzz/fuzz_support.h"
 #include "sensor_client/app_settings.h"
 
 namespace {
 
-char scratchFolder[] = "/tmp/fuzz_app_settings_XXXXXX";
+std::string& scratchFolder() {
+    static std::string folder;
+    return folder;
+}
 
 void removeScratchFolder() {
     std::error_code ignored;
-    std::filesystem::remove_all(scratchFolder, ignored);
+    std::filesystem::remove_all(scratchFolder(), ignored);
 }
 
-// A folder of the fuzzer's own, made once. The settings live in
-// "settings.ini" of the working folder of the moment they are opened, so the
-// target steps into the folder only to open them: libFuzzer keeps its corpus
-// under relative paths of the real working folder.
+// A folder of the fuzzer's own, made once, in memory (/dev/shm) unless TMPDIR
+// says otherwise: the program writes its default program list back at once,
+// and a file on disk synced thousands of times a second would make the disk
+// the bottleneck. The settings live in "settings.ini" of the working folder of
+// the moment they are opened, so the target steps into the folder only to open
+// them: libFuzzer keeps its corpus under relative paths of the real working
+// folder.
 const char* scratchFolderMade() {
-    static bool made = false;
-    if (!made) {
-        FUZZ_CHECK(mkdtemp(scratchFolder) != nullptr);
+    std::string& folder = scratchFolder();
+    if (folder.empty()) {
+        const char* base = std::getenv("TMPDIR");
+        std::string parent = base && *base ? base : "";
+        if (parent.empty()) parent = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        std::string pattern = parent + "/fuzz_app_settings_XXXXXX";
+        FUZZ_CHECK(mkdtemp(pattern.data()) != nullptr);
+        folder = pattern;
         std::atexit(removeScratchFolder);
-        made = true;
     }
-    return scratchFolder;
+    return folder.c_str();
+}
+
+// The stored address of the sensor's first head, as the head switch and the
+// connection read it: accepted only as four numbers 0..255, which read back
+// from their own text as the same bytes.
+void checkStoredAddress() {
+    const QString text = settingsString(settings_keys::kConnectIp);
+    const std::optional<std::array<uint8_t, 4>> bytes = parseNetAddressText(text);
+    if (!bytes) return;
+    FUZZ_CHECK(text.count(QLatin1Char('.')) == 3 && text.size() <= 15);
+    const QString written = netAddressText(bytes->data());
+    FUZZ_CHECK(parseNetAddressText(written) == bytes);
 }
 
 void openSettingsIn(const char* folder) {
@@ -79,6 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (storedList.size() >= 10) FUZZ_CHECK(names.join(QLatin1Char(',')) == storedList);
     else FUZZ_CHECK(names.size() == 16);
 
+    checkStoredAddress();
     (void)selectedProgram();
     const int stored = settingsInt(settings_keys::kLanguageIndex);
     const int language = languageIndex();

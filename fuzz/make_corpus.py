@@ -259,6 +259,45 @@ cloud("cloud_csv", "grid", Z | PITCH, b"1, 2, 3\n4, 5, 6\n\n")
 cloud("cloud_csv", "one_row", INTENSITY | PITCH, b"-9999, 0.5, 1e-10, nan, -inf\n")
 cloud("cloud_csv", "ragged_and_missing", Z | PITCH, b"1, ?, 3\n4, 5\n# note\n7,8,9\n")
 cloud("cloud_csv", "words", COLOR | PITCH | EQUAL, b"a, b, c\n1, 2, 3\n")
+cloud("cloud_csv", "no_pitch", Z, b"1, 2\r\n3, 4\r\n")
+cloud("cloud_csv", "equal_range_crlf_tabs", Z | PITCH | EQUAL, b"1.5\t, -2e3 ,\t3\r\n4,5,6,\r\n")
+cloud("cloud_csv", "beyond_float_and_quotes", INTENSITY | PITCH, b"1e39, -1e39, \"7\", 1e-46\n,,\n")
+cloud("cloud_csv", "empty", Z | PITCH, b"")
+
+
+def bmp_gray(cols, rows, levels):
+    """An 8-bit BMP with a gray palette, bottom-up rows padded to 4 bytes."""
+    stride = (cols + 3) // 4 * 4
+    pixels = b"".join(bytes(levels[r * cols:(r + 1) * cols]).ljust(stride, b"\0") for r in reversed(range(rows)))
+    palette = b"".join(bytes([i, i, i, 0]) for i in range(256))
+    offset = 14 + 40 + len(palette)
+    header = b"BM" + struct.pack("<IHHI", offset + len(pixels), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, cols, rows, 1, 8, 0, len(pixels), 2835, 2835, 256, 0)
+    return header + info + palette + pixels
+
+
+# Companion images beside the CSV file (bit 5 name.bmp, bit 6 name.jpg): the
+# CSV text behind a two-byte length, then the image.
+GRID_CSV = b"1, 2, 3\n4, 5, 6\n"
+BMP_BESIDE, JPG_BESIDE = 32, 64
+cloud("cloud_csv", "intensity_beside", INTENSITY | PITCH | BMP_BESIDE,
+      struct.pack(">H", len(GRID_CSV)) + GRID_CSV + bmp_gray(3, 2, [10, 20, 30, 40, 50, 60]))
+cloud("cloud_csv", "intensity_beside_other_size", INTENSITY | PITCH | BMP_BESIDE,
+      struct.pack(">H", len(GRID_CSV)) + GRID_CSV + bmp_gray(2, 2, [10, 20, 30, 40]))
+cloud("cloud_csv", "intensity_not_a_bitmap", COLOR | PITCH | BMP_BESIDE,
+      struct.pack(">H", len(GRID_CSV)) + GRID_CSV + b"BMnot an image")
+try:
+    import io
+    from PIL import Image
+    image = Image.new("RGB", (3, 2))
+    image.putdata([(200, 10, 10), (10, 200, 10), (10, 10, 200), (90, 90, 90), (0, 0, 0), (255, 255, 255)])
+    jpeg = io.BytesIO()
+    image.save(jpeg, "JPEG", quality=100)
+    beside = bmp_gray(3, 2, [1, 2, 3, 4, 5, 6])
+    cloud("cloud_csv", "color_and_intensity_beside", COLOR | PITCH | BMP_BESIDE | JPG_BESIDE,
+          struct.pack(">H", len(GRID_CSV)) + GRID_CSV + struct.pack(">H", len(beside)) + beside + jpeg.getvalue())
+except ImportError:
+    pass  # the colour seed stays as it was written where Pillow is installed
 
 put("cloud_header", "pcd", b"\x00" + pcd_header(INTENSITY, 5, 4, "binary") + b"\x00\x01WIDTH 7\n")
 put("cloud_header", "pcd_bad_number", b"\x00VERSION 0.7\nWIDTH 5x\nHEIGHT 4\n")
@@ -379,6 +418,133 @@ put("app_settings", "as_written", (
 put("app_settings", "short_list", b"[SETTINGPATH]\nselectList=a,b\nselect=-7\n[SHOWLANGUAGE]\nIndex=-1\n")
 put("app_settings", "odd_values", "[SHOWLANGUAGE]\nIndex=abc\n[HeightDisplay]\nheight_max=1e400\n"
     "[SETTINGPATH]\nselectList=程序一,,程序三,程序四,程序五\nselect=99999999999\nloose=1\n".encode("utf-8"))
+
+
+# Device search: datagrams one after another, each behind a length byte.
+def search_reply(address, model=None, length=None, register=167):
+    packet = struct.pack(">BI", 161, register) + bytes(int(part) for part in address.split(".")) + b"\r\n"
+    if model is not None:
+        packet += model.encode().ljust(16, b"\0")
+    if length is not None:
+        packet = packet[:length].ljust(length, b"\0")
+    return bytes([len(packet)]) + packet
+
+
+put("search_reply", "sensors_and_four_heads",
+    search_reply("192.168.1.10", "ZP5160") + search_reply("10.0.0.21", "ZP7160F") + search_reply("10.0.0.20", "ZP7160F")
+    + search_reply("192.168.1.11") + search_reply("192.168.1.12", "ZP7160F", length=26))
+put("search_reply", "refused_and_long",
+    search_reply("192.168.1.10", length=8) + search_reply("192.168.1.10", register=166)
+    + search_reply("0.0.0.0", "ZP5160") + search_reply("192.168.1.13", "ZP5160F", length=40))
+put("search_reply", "full_table", b"".join(search_reply("10.1.0.%d" % i) for i in range(1, 23)))
+
+
+# Command-channel blocks: a byte picks the block (0 parameter halves, 1
+# settings block, 2 measured values, 3 memory blocks, 4 status reply).
+def echo(address, block=b""):
+    return struct.pack(">BII", 161, address, 0) + b"\r\n" + block
+
+
+put("command_blocks", "parameter_halves", b"\x00" + bytes([114]) + bytes(200) + struct.pack(">64i", *range(64))
+    + struct.pack(">64i", *range(-64, 0)))
+put("command_blocks", "settings_block", b"\x01" + echo(0, struct.pack(">8I", *range(0, 24, 3)) + b"\x07"))
+put("command_blocks", "measured_values", b"\x02" + bytes([10]) + echo(0, struct.pack(">4i", 1000, -2000, 3000, 0)))
+put("command_blocks", "measured_values_odd", b"\x02" + bytes([10]) + echo(0, bytes(6)))
+put("command_blocks", "memory_blocks", b"\x03" + bytes([134]) + echo(256, bytes(range(256)) + b"\xff")
+    + bytes([134]) + echo(256, bytes(257)) + bytes([5]) + echo(257)[:10])
+put("command_blocks", "status_reply", b"\x04" + struct.pack("<BHHIBB", 161, 0x6100, 0, 12345, 13, 10))
+
+
+# Head information: registers 350 to 352, the four head records (each behind a
+# length byte), then a profile: options, first column, words.
+def head_records(model, optics=(0.0, 0.0, 20.0, 0.0, 0.0)):
+    r176 = b"ZP-H" + model.encode().ljust(16, b"\0") + b"\r\n" + b"ZP" + model.encode()[4:].ljust(18, b"\0")
+    r182 = b"ZP-H" + b"H123456789".ljust(16, b"\0") + b"\r\n"
+    r184 = b"ZP-C" + b"C987654321".ljust(16, b"\0") + b"\r\n"
+    r183 = b"ZP-H" + struct.pack("<5d", *optics) + b"\r\n"
+    return b"".join(bytes([len(r)]) + r for r in (r176, r182, r184, r183))
+
+
+RANGE = struct.pack(">3I", 50000 << 8, 80000 << 8, 20000 << 8)
+put("head_info", "series4_fixed_point", RANGE + head_records("ZP4160") + b"\x01\x00\x00"
+    + b"".join(struct.pack("<I", (100 + i % 30) << 16) for i in range(64)))
+put("head_info", "series6_narrow", RANGE + head_records("ZP6160") + b"\x00\x03\x00"
+    + b"".join(struct.pack("<H", 32768 + 20 * i) for i in range(96)))
+put("head_info", "series5_wide_display_name", RANGE + head_records("ZP5060>Wide") + b"\x01\x00\x10"
+    + b"".join(struct.pack("<I", 0x80000000 + 256 * i) for i in range(48)))
+put("head_info", "series3_model_5600", RANGE + head_records("ZP5600") + b"\x00\x00\x00"
+    + bytes(40))
+put("head_info", "not_a_number_optics", RANGE + head_records("ZP6160D", (float("nan"), 0.0, float("inf"), 1e308, -1e308))
+    + b"\x00\x00\x20" + b"".join(struct.pack("<H", 32768 - 7 * i) for i in range(80)))
+# Inputs a fuzzer once broke the code with are kept in files named
+# regression_*: as they were found (this script does not write those), or, where
+# that was not kept, as the smallest input that does the same.
+put("head_info", "unknown_series", RANGE + head_records("ZP7160F"))
+put("head_info", "short_records", RANGE + b"\x05ZP-H6" + b"\x00" * 3)
+
+
+# Calibration table: options (bit 0 peak rows, bit 1 stream cut or lengthened),
+# camera columns, camera rows, then patches to a sound stream: a double's place
+# (three bytes) and its eight bytes.
+def calibration_patch(column, coefficient, value):
+    return struct.pack(">I", coefficient * 2048 + column)[1:] + struct.pack(">d", value)
+
+
+put("calibration", "sound_fixed_point", bytes([1, 63]) + struct.pack(">H", 608))
+put("calibration", "sound_distance_head", bytes([0, 63]) + struct.pack(">H", 1024))
+put("calibration", "not_a_number", bytes([0, 10]) + struct.pack(">H", 1024) + calibration_patch(7, 3, float("nan")))
+put("calibration", "falling_column", bytes([1, 20]) + struct.pack(">H", 640) + calibration_patch(12, 8, -40.0))
+put("calibration", "turning_beyond_camera", bytes([1, 3]) + struct.pack(">H", 608) + calibration_patch(1, 7, -1.0)
+    + calibration_patch(1, 8, 1216.0) + calibration_patch(2, 0, 1e300))
+put("calibration", "one_byte_short", bytes([3, 5]) + struct.pack(">H", 608) + b"\xff")
+
+
+# Command-channel batch read: options (bit 0 batch mode off, bits 1-2 series
+# 3 to 6), block index, time limit in tenths of a second; then the sensor's
+# answers as the walk asks for them (clear or state byte, blocks as a record
+# length, the record and the data through "MESSTP,OK,end\r\n").
+def memory_block(frames, points, intensity, wide, before=0, batch_frames=None, complete=1, index=9, announced=None):
+    announced = frames if announced is None else announced
+    record = struct.pack(">IHIHIHHHBBBHHHBH", 1, 2, 3, 4, index, announced if batch_frames is None else batch_frames,
+                         before, announced, 0, complete, intensity, points, 0, points, wide, 100)
+    data = b"MESSTA,OK,end\r\n" + b"".join(batch_frame(n, points, intensity, wide) for n in range(frames))
+    return bytes([len(record)]) + record + data + b"MESSTP,OK,end\r\n"
+
+
+put("command_batch", "first_batch_whole", bytes([2, 0, 0]) + b"\x00" + memory_block(3, 16, 1, 1))
+put("command_batch", "two_blocks_series6", bytes([6, 9, 5]) + b"\x00" * 5
+    + memory_block(2, 24, 0, 0, batch_frames=4, complete=0) + b"\x00"
+    + memory_block(2, 24, 0, 0, before=2, batch_frames=4, index=10))
+put("command_batch", "empty_blocks_until_limit", bytes([4, 3, 1]) + b"\x01\x00"
+    + b"".join(bytes([34]) + struct.pack(">IHIHIHHHBBBHHHBH", 0, 0, 0, 0, 3, 5, 0, 0, 0, 0, 0, 8, 0, 8, 0, 0)
+               for _ in range(4)))
+put("command_batch", "record_refused_and_mode_off", bytes([1, 0, 0]) + b"\x00" + bytes([65]) + bytes(65))
+put("command_batch", "fewer_frames_than_announced", bytes([0, 0, 0]) + b"\x00" + memory_block(1, 8, 0, 1, announced=5))
+
+# What Qt's INI reader does beyond plain lines: quoted values with commas,
+# lists, escapes (\\x, \\t, \\;), line continuations, percent-encoded keys,
+# @Variant/@ByteArray/@Rect values, the General group; and stored addresses
+# that are and are not four numbers 0..255.
+put("app_settings", "quoting_and_escapes", (
+    "; comment\n# another\n[ConnectSetDialog]\nip=\"192.168.1.10\"\nport=\"7\" ; trailing\n"
+    "[SETTINGPATH]\nselectList=\"a,b\", c\\, d, \\x4e2d\\x6587, tab\\there, semi\\;colon\n"
+    "select=\"12\"\n[SHOWLANGUAGE]\nIndex=\\x31\n").encode())
+put("app_settings", "lists_and_variants", (
+    "[General]\nloose=@Invalid()\n[%General]\nk=v\n"
+    "[HeightDisplay]\nheight_precision=@Variant(\\0\\0\\0\\x6\\x3\\xe8)\nheight_min=@ByteArray(-5)\n"
+    "height_max=@Rect(1 2 3 4)\nsize=@Size(3 4)\npoint=@Point(5 6)\n"
+    "[ConnectSetDialog]\nip=192.168.1.1, 10.0.0.1\n").encode())
+put("app_settings", "continuations_and_encoded_keys", (
+    "[d3dy]\nlong=first\\\n  second\\\r\n  third\n%U4E2D%U6587=1\nslash%2Fkey=2\n"
+    "[2.5D]\nmvalue_save=true\n[ConnectSetDialog]\nip=010.000.001.255\n").encode())
+# Regression: Qt deserializes "@Variant(" values, and a QStringList announcing
+# 0x7FFFFFFF strings made it throw while it opened the file.
+put("app_settings", "regression_serialized_string_list",
+    b"[SETTINGPATH]\nselectList=@Variant(\\0\\0\\0\\xb\\x7f\\xff\\xff\\xff)\nselect=4\n")
+for name, address in (("address_out_of_range", "256.1.1.1"), ("address_five_parts", "1.2.3.4.5"),
+                      ("address_empty_part", "1..3.4"), ("address_spaces", " 1.2.3.4"),
+                      ("address_sign", "+1.2.3.4")):
+    put("app_settings", name, ("[ConnectSetDialog]\r\nip=%s\r\nport=7\r\n" % address).encode())
 
 if PACKAGE_ONLY:
     package_main(sys.argv[2:])

@@ -2720,7 +2720,7 @@
     </message>
     <message>
         <source>亮度补偿上限</source>
-        <translation>Brightness compensation upper limit</translation>
+        <translation>Light offset upper limit</translation>
     </message>
     <message>
         <source>低灰度阈值</source>
@@ -2744,7 +2744,7 @@
     </message>
     <message>
         <source>单头数据有效时输出</source>
-        <translation>Output when one head is valid</translation>
+        <translation>One head valid: output</translation>
     </message>
     <message>
         <source>双头</source>
@@ -2752,11 +2752,11 @@
     </message>
     <message>
         <source>双头数据均有效时高度差内输出</source>
-        <translation>Output when both are valid within the difference</translation>
+        <translation>Both valid, within: output</translation>
     </message>
     <message>
         <source>双头数据均有效时高度差外输出</source>
-        <translation>Output when both are valid beyond the difference</translation>
+        <translation>Both valid, beyond: output</translation>
     </message>
     <message>
         <source>双头点云对齐</source>
@@ -2764,7 +2764,7 @@
     </message>
     <message>
         <source>双头高度差阈值</source>
-        <translation>Dual head height difference threshold</translation>
+        <translation>Height difference threshold</translation>
     </message>
     <message>
         <source>取消</source>
@@ -2956,7 +2956,7 @@
     </message>
     <message>
         <source>轮廓输出宽度(0-不限制)</source>
-        <translation>Profile output width(0-unlimited)</translation>
+        <translation>Output width(0: unlimited)</translation>
     </message>
     <message>
         <source>较大值</source>
@@ -3020,11 +3020,11 @@
     </message>
     <message>
         <source>高度差低阈值(0.01um)</source>
-        <translation>Height difference low threshold(0.01um)</translation>
+        <translation>Low threshold(0.01um)</translation>
     </message>
     <message>
         <source>高度差高阈值(0.01um)</source>
-        <translation>Height difference high threshold(0.01um)</translation>
+        <translation>High threshold(0.01um)</translation>
     </message>
     <message>
         <source>高度过滤</source>
@@ -3111,7 +3111,7 @@
     </message>
     <message>
         <source>关闭</source>
-        <translation>Close</translation>
+        <translation>Off</translation>
     </message>
     <message>
         <source>单帧模式</source>

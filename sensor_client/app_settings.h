@@ -5,26 +5,38 @@
 // the group of one thread's access never leaks into another thread's; code
 // that works on appSettings() directly holds an AppSettingsLock meanwhile.
 // Values are written as text and read back with a typed default.
+#include <QByteArray>
 #include <QLocale>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <mutex>
 
 #include "sensor_client/settings_keys.h"
 
-// The holder of the settings object over the file name "settings.ini".
+// The holder of the settings object over the file name "settings.ini". A file
+// holding a value Qt would deserialize (see holdsSerializedValue) is not read:
+// the settings are then held in memory only, and the file is left as it is.
 class AppSettingsHolder {
 public:
     explicit AppSettingsHolder(const QString& fileName);
-    QSettings& settings() { return settings_; }
+    QSettings& settings() { return *settings_; }
     const QString& fileName() const { return fileName_; }
 
 private:
     QString fileName_;
-    QSettings settings_;
+    std::unique_ptr<QSettings> settings_;
 };
+
+// True when the text of an INI file holds a value that Qt's reader would
+// deserialize from a data stream ("@Variant(" or "@DateTime(" at the start of
+// a value or of a list element; "@@" is an escaped '@'). Qt trusts the counts
+// in those bytes: one that memory cannot hold makes it throw while it opens the
+// file, and it is not safe to go on from there. The program writes values as
+// text only, so its own files never hold one.
+bool holdsSerializedValue(const QByteArray& text);
 
 // Serialises every access of the shared settings object (recursive: the
 // helpers may be called while it is held).

@@ -3,12 +3,12 @@
 #include <QCoreApplication>
 #include <QDir>
 
-#include <opencv2/imgcodecs.hpp>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 
+#include "platform/image_codecs.h"
 #include "sensor_client/app_settings.h"
 #include "sensor_client/batch_window.h"
 #include "sensor_client/linelaser_client.h"
@@ -206,7 +206,7 @@ void LinelaserClient::saveRawImage(cv::Mat image) {
     if (!QDir(folder).exists()) QDir().mkpath(folder);
     const std::string file =
         rawImageFileName(folder, QString::fromStdString(LogManager::timeStampText())).toStdString();
-    cv::imwrite(file, image);
+    mirevo::platform::imageWrite(file, image);
 }
 
 void LinelaserClient::copyRawImage(cv::Mat* out, float* peaks, int count) {

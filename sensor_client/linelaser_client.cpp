@@ -16,6 +16,8 @@
 namespace {
 
 constexpr int kUpgradeNeededStatus = 5100;
+// open()'s result for a firmware combination it refuses.
+constexpr int kRefusedFirmwareResult = 5;
 
 // Joins a thread that runs (a thread may also be joined by the one that is
 // replacing it, so "runs" is "joinable").
@@ -115,7 +117,7 @@ int LinelaserClient::openSensor(const QString& ipText, int portNumber) {
 
     int result = 0;
     if ((headerVersion == 0x500 || headerVersion == 0x501 || headerVersion == 0x422) && firmware135 > 0x423) {
-        result = 5;
+        result = kRefusedFirmwareResult;
     } else {
         result = (headerVersion == 0 || headerVersion == 0xFFFF) ? 255 : 0;
         if (!hvq5_check_load_status(deviceId)) result = 254;
@@ -142,7 +144,9 @@ int LinelaserClient::openSensor(const QString& ipText, int portNumber) {
     xPitchMm = pitch / 100000.0;
     halfWidthMm = lastPoints.load() * xPitchMm * 0.5;
 
-    pushEvent(client_events::kOpen);
+    // A refused firmware closes the sensor again as open() returns: announced,
+    // the windows would read a closed sensor and tell a second, misleading story.
+    if (result != kRefusedFirmwareResult) pushEvent(client_events::kOpen);
 
     if (HVQ5_GetXpitch(deviceId, &pitch) == 0) {
         std::lock_guard<std::mutex> lock(profileMutex);

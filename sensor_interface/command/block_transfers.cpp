@@ -1,6 +1,7 @@
 // Fixed-size blocks and tables on the command channel: calibration table,
 // parameter blocks, head records, shape block, settings block, measured values
-// and memory blocks. Each block's framing and decoding lives here only.
+// and memory blocks. Their exchanges live here; what the bytes of each mean is
+// block_codec's.
 #include <cstring>
 
 #include "sensor_interface/command/register_packet.h"
@@ -22,35 +23,6 @@ constexpr uint8_t kMemoryOpcode = static_cast<uint8_t>(CommandOpcode::BlockRead)
 constexpr uint32_t kBlockAddress = 256;
 constexpr uint32_t kHeadRecordAddress = 1u << 16;
 constexpr uint32_t kShapeWriteAddress = (1u << 16) | 256;
-constexpr int kParameterValuesPerHalf = 64;
-
-struct HeadRecordPlace {
-    uint8_t opcode;
-    std::size_t offset;  // in the head information
-    std::size_t kept;    // bytes of the 256 that belong to the record
-};
-
-// In the order they are read.
-constexpr HeadRecordPlace kHeadRecords[] = {
-    {176, 0, 42},
-    {182, 42, 22},
-    {184, 64, 22},
-    {183, 86, 46},
-};
-
-const HeadRecordPlace* headRecordPlace(uint8_t opcode) {
-    for (const HeadRecordPlace& place : kHeadRecords)
-        if (place.opcode == opcode) return &place;
-    return nullptr;
-}
-
-double bigEndianDouble(const uint8_t* bytes) {
-    uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i) bits = (bits << 8) | bytes[i];
-    double value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
 
 }  // namespace
 
@@ -81,12 +53,9 @@ int SensorController::readCalibrationTable(CalibrationRows& table) {
     int status = transact(kCalibrationOpcode, 0u, value, 50);
     if (status != HVQ5_RC_OK) return status;
     Bytes held;
-    if (receiveFixed(held, kCalibrationBytes, kRxBufferSize) != HVQ5_RC_OK || held.size() != kCalibrationBytes)
+    if (receiveFixed(held, kCalibrationBytes, kRxBufferSize) != HVQ5_RC_OK ||
+        !block_codec::decodeCalibrationTable(held.data(), held.size(), table))
         return HVQ5_RC_MEMORY_NOT_READY;
-    // Column after column: double k belongs to row k mod 2048, column k div 2048.
-    table.assign(kCalibrationRows, std::vector<double>(kCalibrationColumns, 0.0));
-    for (std::size_t k = 0; k < kCalibrationBytes / 8; ++k)
-        table[k % kCalibrationRows][k / kCalibrationRows] = bigEndianDouble(held.data() + 8 * k);
     return HVQ5_RC_OK;
 }
 
@@ -99,10 +68,7 @@ int SensorController::readParamBlock(std::vector<int32_t>& values, int block) {
         Bytes held;
         status = receiveFixed(held, kSmallBlockBytes, kSmallBlockBytes);
         if (status != HVQ5_RC_OK) return status;
-        // Anything ahead of the last 256 bytes is left over from before.
-        const uint8_t* half_block = held.data() + held.size() - kSmallBlockBytes;
-        for (int i = 0; i < kParameterValuesPerHalf; ++i)
-            values.push_back(static_cast<int32_t>(RegisterPacket::get_be32(half_block + 4 * i)));
+        if (!block_codec::decodeParameterHalf(held.data(), held.size(), values)) return HVQ5_RC_TIMEOUT;
     }
     return HVQ5_RC_OK;
 }
@@ -116,8 +82,7 @@ int SensorController::readDefaultRegisters(hvq5_settings& target, int block) {
 }
 
 int SensorController::readHeadRecord(uint8_t opcode, uint8_t* target) {
-    const HeadRecordPlace* place = headRecordPlace(opcode);
-    if (target == nullptr || place == nullptr) return HVQ5_RC_BAD_ARGUMENT;
+    if (target == nullptr || block_codec::headRecordPlace(opcode) == nullptr) return HVQ5_RC_BAD_ARGUMENT;
     std::lock_guard<std::mutex> lock(transactionMutex_);
     uint32_t value = 0;
     int status = transact(opcode, kHeadRecordAddress, value, 40);
@@ -125,13 +90,12 @@ int SensorController::readHeadRecord(uint8_t opcode, uint8_t* target) {
     Bytes record;
     status = receiveBulk(&record, kSmallBlockBytes, false);
     if (status != HVQ5_RC_OK) return status;
-    std::memcpy(target, record.data(), place->kept);
-    return HVQ5_RC_OK;
+    return block_codec::copyHeadRecord(opcode, record.data(), record.size(), target);
 }
 
 int SensorController::readHeadInformation(zp_laser_reg::laser_params& target) {
     auto* bytes = reinterpret_cast<uint8_t*>(&target);
-    for (const HeadRecordPlace& place : kHeadRecords) {
+    for (const block_codec::HeadRecordPlace& place : block_codec::kHeadRecords) {
         int status = readHeadRecord(place.opcode, bytes + place.offset);
         if (status != HVQ5_RC_OK) return status;
     }
@@ -167,8 +131,7 @@ int SensorController::readSettingsBlock(std::vector<uint32_t>& words) {
     Bytes data;
     int status = transferBlock(kSettingsOpcode, 0, 0, 0, 500, data);
     if (status != HVQ5_RC_OK) return status;
-    words.clear();
-    for (std::size_t at = 0; at + 4 <= data.size(); at += 4) words.push_back(RegisterPacket::get_be32(data.data() + at));
+    words = block_codec::decodeSettingsWords(data.data(), data.size());
     return HVQ5_RC_OK;
 }
 
@@ -186,11 +149,7 @@ int SensorController::readMeasuredValues(std::vector<int32_t>& values) {
     Bytes data;
     int status = transferBlock(kMeasuredOpcode, 0, 0, 0, 5, data);
     if (status != HVQ5_RC_OK) return status;
-    if (data.size() % 4 != 0 || data.size() / 4 > values.size()) return HVQ5_RC_BAD_BLOCK;
-    values.resize(data.size() / 4);
-    for (std::size_t i = 0; i < values.size(); ++i)
-        values[i] = static_cast<int32_t>(RegisterPacket::get_be32(data.data() + 4 * i));
-    return HVQ5_RC_OK;
+    return block_codec::decodeMeasuredValues(data.data(), data.size(), values);
 }
 
 int SensorController::readMemoryBlocks(uint32_t start, uint32_t count, Bytes& out, const Progress& progress) {

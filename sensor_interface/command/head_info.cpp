@@ -3,42 +3,14 @@
 // profile processor, the user registers and the load status.
 #include "sensor_interface/command/head_info.h"
 
-#include <string>
-
 #include "sensor_interface/command/sensor_controller.h"
-#include "sensor_interface/log/log_manager.h"
-#include "sensor_interface/processing/model_geometry.h"
 #include "sensor_interface/processing/profile_processor.h"
-#include "sensor_interface/settings/setting_dispatcher_rules.h"
 #include "sensor_interface/status_codes.h"
-
-std::array<std::atomic<int32_t>, 4> roiRowTable{};
-
-namespace head_info {
 
 namespace {
 constexpr uint8_t kReadOpcode = 161;
 constexpr int kRejectedTailWaitMs = 10;
 }  // namespace
-
-void storeMeasuringRange(zp_laser_reg::laser_params& params, uint32_t reg350, uint32_t reg351,
-                         uint32_t reg352) {
-    const int32_t reference = static_cast<int32_t>(reg350 >> 8);
-    params.z_range_reference = reference;
-    params.z_range_lower = reference - static_cast<int32_t>(reg351) / 256;
-    params.z_range_upper = reference - static_cast<int32_t>(reg352) / 256;
-}
-
-void storeRoiRows(int rows) {
-    const std::array<int, 4> table = setting_rules::zRangeRowTable(rows);
-    for (std::size_t i = 0; i < table.size(); ++i) roiRowTable[i].store(table[i]);
-}
-
-void logBadLoadStatus(uint32_t status) {
-    LogManager::instance().log("load status error " + std::to_string(status), 0);
-}
-
-}  // namespace head_info
 
 int SensorController::readHeadInfo() {
     uint32_t range[3] = {};
@@ -57,8 +29,7 @@ int SensorController::readHeadInfo() {
     status = readRegister(head_info::kBinningRegister, binning, kRegisterReadWaitMs);
     if (status != HVQ5_RC_OK) return status;
 
-    const char series = reinterpret_cast<const char*>(&laserParams)[zp_laser_reg::series_offset];
-    const std::optional<ModelGeometry> geometry = model_geometry_for_series(series);
+    const std::optional<ModelGeometry> geometry = head_info::headGeometry(laserParams);
     if (!geometry) return HVQ5_RC_BAD_ARGUMENT;
     columns = geometry->columns;
     rows = geometry->rows;
@@ -89,12 +60,12 @@ int SensorController::loadUserRegisters() {
     uint32_t loadStatus = 0;
     {
         std::lock_guard<std::mutex> lock(transactionMutex_);
-        status = transact(head_info::kReadOpcode, head_info::kLoadStatusRegister, loadStatus,
+        status = transact(kReadOpcode, head_info::kLoadStatusRegister, loadStatus,
                           kRegisterReadWaitMs);
         if (status == HVQ5_RC_BAD_REPLY) {
             // A rejected request is followed by its "END" line: take it off the channel.
             Bytes tail;
-            receiveUntil(tail, "END\r\n", head_info::kRejectedTailWaitMs, 0);
+            receiveUntil(tail, "END\r\n", kRejectedTailWaitMs, 0);
         }
     }
     if (status != HVQ5_RC_OK) return HVQ5_RC_COMMAND_FAILED;

@@ -1,13 +1,16 @@
 #pragma once
 // What the head information step works out from the sensor's answers: the
-// measuring range words, the row table of the row-binning steps and the load
-// status rule. Pure functions, so the rules can be checked without a sensor.
+// measuring range words, the geometry the model text names, the row table of
+// the row-binning steps and the load status rule. Pure functions
+// (head_info_rules.cpp), so the rules can be checked without a sensor.
 // The steps themselves are SensorController::readHeadInfo, loadUserRegisters
 // and checkLoadStatus (head_info.cpp).
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <optional>
 
+#include "sensor_interface/processing/model_geometry.h"
 #include "sensor_interface/settings/hvq5_settings.h"
 
 // Row counts of the four row-binning steps of the sensor whose head
@@ -29,6 +32,10 @@ constexpr uint32_t kLoadStatusRegister = 705;
 // upper = reference - register 352 / 256 (signed divisions toward zero).
 void storeMeasuringRange(zp_laser_reg::laser_params& params, uint32_t reg350, uint32_t reg351,
                          uint32_t reg352);
+
+// The geometry of the head, by the series character of its model text; nothing
+// for a model text that names no known series (the head is refused).
+std::optional<ModelGeometry> headGeometry(const zp_laser_reg::laser_params& params);
 
 // Fills roiRowTable for a camera of the given rows.
 void storeRoiRows(int rows);

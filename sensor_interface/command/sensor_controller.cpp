@@ -357,17 +357,13 @@ int SensorController::transferBlock(uint8_t opcode, uint16_t hi, uint16_t lo, ui
     const std::size_t wanted = RegisterPacket::size + expectedPayload;
     const std::size_t needed = expectedPayload > 0 ? wanted : RegisterPacket::size;
     receiveRemainder(data.data(), have, std::max(have, needed));
-    if (have < RegisterPacket::size || RegisterPacket::addressOf(data.data()) != address) {
+    const block_codec::BlockReply reply = block_codec::readBlockReply(address, data.data(), have, expectedPayload);
+    if (reply.status != HVQ5_RC_OK) {
         data.clear();
-        return HVQ5_RC_BAD_REPLY;
+        if (reply.status == HVQ5_RC_TIMEOUT) reportReceiveTimeout();
+        return reply.status;
     }
-    if (have < needed) {
-        data.clear();
-        reportReceiveTimeout();
-        return HVQ5_RC_TIMEOUT;
-    }
-    if (expectedPayload > 0) have = wanted;
-    data.resize(have);
+    data.resize(RegisterPacket::size + reply.payloadSize);
     data.erase(data.begin(), data.begin() + RegisterPacket::size);
     return HVQ5_RC_OK;
 }

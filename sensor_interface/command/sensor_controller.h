@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/socket.h"
+#include "sensor_interface/command/block_codec.h"
 #include "sensor_interface/settings/batch_status.h"
 #include "sensor_interface/settings/hvq5_settings.h"
 
@@ -104,11 +105,11 @@ public:
 
     // Fixed-size blocks and tables (each under the transaction mutex from the
     // exchange to the end of its payload).
-    static constexpr std::size_t kCalibrationBytes = 0x28000;
-    static constexpr int kCalibrationRows = 2048;
-    static constexpr int kCalibrationColumns = 10;
-    static constexpr std::size_t kSmallBlockBytes = 256;
-    using CalibrationRows = std::vector<std::vector<double>>;
+    static constexpr std::size_t kCalibrationBytes = block_codec::kCalibrationBytes;
+    static constexpr int kCalibrationRows = block_codec::kCalibrationRows;
+    static constexpr int kCalibrationColumns = block_codec::kCalibrationColumns;
+    static constexpr std::size_t kSmallBlockBytes = block_codec::kSmallBlockBytes;
+    using CalibrationRows = block_codec::CalibrationRows;
     using Progress = std::function<bool(int percent)>;
 
     int readCalibrationTable(CalibrationRows& table);

@@ -10,8 +10,12 @@
 
 #if defined(__x86_64__)
 // Everything defined below is built for AVX2; the headers above keep their
-// baseline code.
+// baseline code. (clang takes the same as an attribute of every function.)
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC target("avx2")
+#endif
 
 namespace frame_kernels_avx2 {
 namespace {
@@ -19,6 +23,9 @@ constexpr const char* kKernelName = "avx2";
 #define FRAME_KERNELS_AVX2 1
 #include "sensor_interface/processing/frame_kernels_body.h"
 }  // namespace
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
 
 const FrameKernels* kernels() { return &kKernels; }
 }  // namespace frame_kernels_avx2

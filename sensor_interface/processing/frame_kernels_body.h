@@ -22,6 +22,8 @@ inline VD load(const double* p) {
 }
 inline void store(double* p, VD v) { std::memcpy(p, &v, sizeof v); }
 inline VD splat(double d) { return VD{d, d, d, d}; }
+// The largest finite double: a value whose magnitude is at most this is a number.
+constexpr double kLargestDouble = __DBL_MAX__;
 inline VD lane_index() { return VD{0.0, 1.0, 2.0, 3.0}; }
 inline VD abs_of(VD v) {
     VL bits;
@@ -42,7 +44,7 @@ inline VB low_bytes(VI lanes) {
     typedef uint8_t VB16 __attribute__((vector_size(16)));
     VB16 bytes;
     std::memcpy(&bytes, &lanes, sizeof bytes);
-    bytes = __builtin_shuffle(bytes, VB16{0, 4, 8, 12, 0, 4, 8, 12, 0, 4, 8, 12, 0, 4, 8, 12});
+    bytes = __builtin_shufflevector(bytes, bytes, 0, 4, 8, 12, 0, 4, 8, 12, 0, 4, 8, 12, 0, 4, 8, 12);
     VB out;
     std::memcpy(&out, &bytes, sizeof out);
     return out;
@@ -52,7 +54,7 @@ inline VW low_words(VI lanes) {
     typedef uint8_t VB16 __attribute__((vector_size(16)));
     VB16 bytes;
     std::memcpy(&bytes, &lanes, sizeof bytes);
-    bytes = __builtin_shuffle(bytes, VB16{0, 1, 4, 5, 8, 9, 12, 13, 0, 1, 4, 5, 8, 9, 12, 13});
+    bytes = __builtin_shufflevector(bytes, bytes, 0, 1, 4, 5, 8, 9, 12, 13, 0, 1, 4, 5, 8, 9, 12, 13);
     VW out;
     std::memcpy(&out, &bytes, sizeof out);
     return out;
@@ -154,7 +156,8 @@ void clip_heights(double* z, int n, double reference, double lower, double upper
     for (; i + kLanes <= n; i += kLanes) {
         const VD D = load(z + i);
         const VD h = reference - D;
-        const VL out = (D == noPeak) | (h < lower) | (h > upper);
+        // Written so that a distance that is no number is out as well.
+        const VL out = (D == noPeak) | ~((h >= lower) & (h <= upper));
         store(z + i, select(out, splat(invalid), h));
     }
     for (; i < n; ++i) {
@@ -163,7 +166,7 @@ void clip_heights(double* z, int n, double reference, double lower, double upper
             continue;
         }
         const double h = reference - z[i];
-        z[i] = (h < lower || h > upper) ? invalid : h;
+        z[i] = (h >= lower && h <= upper) ? h : invalid;
     }
 }
 
@@ -418,23 +421,28 @@ void interpolate_grid(const double* x, const double* z, const double* gray,
                       uint8_t* grayOut, int count, bool maskInvalid, double invalid) {
     // Pairs of points 0 and 2, and 1 and 3: interleaving them within each half
     // gives the four left ends in order, and the four right ends.
-    constexpr VL kLeft = {0, 4, 2, 6}, kRight = {1, 5, 3, 7};
     int i = 0;
     for (; i + kLanes <= count; i += kLanes) {
         const int s0 = segment[i], s1 = segment[i + 1], s2 = segment[i + 2], s3 = segment[i + 3];
         const VD xa = pairs(x, s0, s2), xb = pairs(x, s1, s3);
         const VD za = pairs(z, s0, s2), zb = pairs(z, s1, s3);
         const VD ga = pairs(gray, s0, s2), gb = pairs(gray, s1, s3);
-        const VD x0 = __builtin_shuffle(xa, xb, kLeft), x1 = __builtin_shuffle(xa, xb, kRight);
-        const VD z0 = __builtin_shuffle(za, zb, kLeft), z1 = __builtin_shuffle(za, zb, kRight);
-        const VD g0 = __builtin_shuffle(ga, gb, kLeft), g1 = __builtin_shuffle(ga, gb, kRight);
+        const VD x0 = __builtin_shufflevector(xa, xb, 0, 4, 2, 6), x1 = __builtin_shufflevector(xa, xb, 1, 5, 3, 7);
+        const VD z0 = __builtin_shufflevector(za, zb, 0, 4, 2, 6), z1 = __builtin_shufflevector(za, zb, 1, 5, 3, 7);
+        const VD g0 = __builtin_shufflevector(ga, gb, 0, 4, 2, 6), g1 = __builtin_shufflevector(ga, gb, 1, 5, 3, 7);
         const VD g = load(grid + i);
         const VD dx = x1 - x0;
         const VD wl = x1 - g;
         const VD wr = g - x0;
         const VL flat = dx == 0.0;
-        const VD h = select(flat, z0, (wr * z1 + wl * z0) / dx);
-        VI level = __builtin_convertvector(select(flat, g0, (wr * g1 + wl * g0) / dx), VI);
+        const VD interpolated = select(flat, z0, (wr * z1 + wl * z0) / dx);
+        // Ends too far apart for doubles (x beyond any camera) give no number:
+        // that grid point is invalid.
+        const VL number = abs_of(interpolated) <= kLargestDouble;
+        const VD h = select(number, interpolated, splat(invalid));
+        const VD levelValue = select(flat, g0, (wr * g1 + wl * g0) / dx);
+        const VL byteValue = number & (levelValue >= 0.0) & (levelValue < 256.0);
+        VI level = __builtin_convertvector(select(byteValue, levelValue, splat(0.0)), VI);
         if (maskInvalid) level &= ~narrow(abs_of(h - invalid) < kInvalidTolerance);
         store(heights + i, h);
         const VB bytes = low_bytes(level);
@@ -453,7 +461,12 @@ void interpolate_grid(const double* x, const double* z, const double* gray,
             const double wl = x1 - g;
             const double wr = g - x0;
             h = (wr * z[s + 1] + wl * z[s]) / dx;
-            level = static_cast<uint8_t>(static_cast<int>((wr * gray[s + 1] + wl * gray[s]) / dx));
+            const double levelValue = (wr * gray[s + 1] + wl * gray[s]) / dx;
+            const bool number = std::fabs(h) <= kLargestDouble;
+            level = number && levelValue >= 0.0 && levelValue < 256.0
+                        ? static_cast<uint8_t>(static_cast<int>(levelValue))
+                        : 0;
+            if (!number) h = invalid;
         }
         if (maskInvalid && invalid_at(h, invalid, kInvalidTolerance)) level = 0;
         heights[i] = h;
@@ -477,17 +490,15 @@ void mask_invalid_gray(const double* heights, uint8_t* gray, int n, double inval
 void reverse(double* heights, uint8_t* gray, int n) {
     // Blocks of four from both ends while they do not meet, then point by point.
     int front = 0, back = n - kLanes;
-    constexpr VL kBackwards = {3, 2, 1, 0};
-    constexpr VB kBackwardsBytes = {3, 2, 1, 0};
     for (; front + kLanes <= back; front += kLanes, back -= kLanes) {
         const VD low = load(heights + front), high = load(heights + back);
-        store(heights + front, __builtin_shuffle(high, kBackwards));
-        store(heights + back, __builtin_shuffle(low, kBackwards));
+        store(heights + front, __builtin_shufflevector(high, high, 3, 2, 1, 0));
+        store(heights + back, __builtin_shufflevector(low, low, 3, 2, 1, 0));
         VB lowGray, highGray;
         std::memcpy(&lowGray, gray + front, sizeof lowGray);
         std::memcpy(&highGray, gray + back, sizeof highGray);
-        lowGray = __builtin_shuffle(lowGray, kBackwardsBytes);
-        highGray = __builtin_shuffle(highGray, kBackwardsBytes);
+        lowGray = __builtin_shufflevector(lowGray, lowGray, 3, 2, 1, 0);
+        highGray = __builtin_shufflevector(highGray, highGray, 3, 2, 1, 0);
         std::memcpy(gray + front, &highGray, sizeof highGray);
         std::memcpy(gray + back, &lowGray, sizeof lowGray);
     }
@@ -543,9 +554,8 @@ void bin(double* heights, uint8_t* gray, int count, int factor, int kept) {
     int i = 0;
     if (factor == 2) {
         // Point i reads 2i and 2i + 1 ahead of every point written so far.
-        constexpr VL kEven = {0, 2, 4, 6};
         for (; i + kLanes <= kept && 2 * i + 2 * kLanes <= count; i += kLanes) {
-            const VD evens = __builtin_shuffle(load(heights + 2 * i), load(heights + 2 * i + kLanes), kEven);
+            const VD evens = __builtin_shufflevector(load(heights + 2 * i), load(heights + 2 * i + kLanes), 0, 2, 4, 6);
             store(heights + i, evens);
             for (int k = 0; k < kLanes; ++k) gray[i + k] = gray[2 * (i + k)];
         }

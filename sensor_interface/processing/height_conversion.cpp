@@ -35,30 +35,80 @@ double poly_eval(const double* coef, int count, double x) {
     return sum;
 }
 
+namespace {
+
+// The powers of one row are shared by every column: computed once per row with
+// the same double power the per-entry formula uses.
+void row_powers(int r, std::vector<double>& powers) {
+    for (size_t p = 0; p < powers.size(); ++p)
+        powers[p] = std::pow(static_cast<double>(r), static_cast<double>(p));
+}
+
+// A column's polynomial at the row whose powers are given.
+double row_value(const std::vector<double>& coef, const std::vector<double>& powers) {
+    const size_t k = coef.size();
+    double sum = 0.0;
+    for (size_t j = 0; j < k; ++j) sum += coef[j] * powers[k - 1 - j];
+    return sum;
+}
+
+size_t most_coefficients(const CalibrationTable& table) {
+    size_t most = 0;
+    for (const auto& coef : table) most = std::max(most, coef.size());
+    return most;
+}
+
+}  // namespace
+
 int build_row_lut(const CalibrationTable& table, cv::Mat& out) {
     if (table.empty()) return -1;
     const int columns = static_cast<int>(table.size());
-    size_t maxCount = 0;
-    for (const auto& coef : table) maxCount = std::max(maxCount, coef.size());
-
     cv::Mat result(kRowTableRows, columns, CV_64F);
-    // The powers of one row are shared by every column: compute them once per row
-    // with the same double power the per-entry formula uses.
-    std::vector<double> powers(maxCount);
+    std::vector<double> powers(most_coefficients(table));
     for (int r = 0; r < kRowTableRows; ++r) {
-        for (size_t p = 0; p < maxCount; ++p)
-            powers[p] = std::pow(static_cast<double>(r), static_cast<double>(p));
+        row_powers(r, powers);
         double* row = result.ptr<double>(r);
-        for (int c = 0; c < columns; ++c) {
-            const auto& coef = table[c];
-            const size_t k = coef.size();
-            double sum = 0.0;
-            for (size_t j = 0; j < k; ++j) sum += coef[j] * powers[k - 1 - j];
-            row[c] = sum;
-        }
+        for (int c = 0; c < columns; ++c) row[c] = row_value(table[c], powers);
     }
     out = result;
     return 0;
+}
+
+std::optional<CalibrationFault> find_calibration_fault(const CalibrationTable& table, int columns,
+                                                       int cameraRows, bool peakRows) {
+    columns = std::clamp(columns, 0, static_cast<int>(table.size()));
+    for (int c = 0; c < columns; ++c) {
+        const auto& coef = table[c];
+        for (size_t j = 0; j < coef.size(); ++j)
+            if (!std::isfinite(coef[j]))
+                return CalibrationFault{CalibrationFault::Kind::CoefficientNotFinite, c, static_cast<int>(j)};
+    }
+    if (!peakRows || columns == 0) return std::nullopt;
+    const int lastRow = std::clamp(cameraRows, 0, kRowTableRows - 1);
+    std::vector<double> powers(most_coefficients(table));
+    std::vector<double> previous(static_cast<size_t>(columns));
+    for (int r = 0; r <= lastRow; ++r) {
+        row_powers(r, powers);
+        for (int c = 0; c < columns; ++c) {
+            const double distance = row_value(table[c], powers);
+            if (!std::isfinite(distance)) return CalibrationFault{CalibrationFault::Kind::DistanceNotFinite, c, r};
+            if (r > 0 && distance <= previous[c]) return CalibrationFault{CalibrationFault::Kind::NotIncreasing, c, r};
+            previous[c] = distance;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string calibration_fault_text(const CalibrationFault& fault) {
+    const std::string column = "column " + std::to_string(fault.column) + ": ";
+    const std::string row = "distance at row " + std::to_string(fault.index);
+    switch (fault.kind) {
+    case CalibrationFault::Kind::CoefficientNotFinite:
+        return column + "coefficient " + std::to_string(fault.index) + " is not finite";
+    case CalibrationFault::Kind::DistanceNotFinite: return column + row + " is not finite";
+    case CalibrationFault::Kind::NotIncreasing: break;
+    }
+    return column + row + " is not above row " + std::to_string(fault.index - 1);
 }
 
 double res16_step(int v) { return v == 0 ? 0.0 : 256.0 / v; }

@@ -2,6 +2,7 @@
 // Raw sensor words to distances, heights and x positions, and the calibration
 // derived tables (row table, x grid and its alignment for narrow frames).
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include <opencv2/core/mat.hpp>
@@ -33,6 +34,28 @@ double poly_eval(const double* coef, int count, double x);
 // Entry (r, c) is column c's polynomial at integer row r, for kRowTableRows rows.
 // Returns -1 and leaves out untouched for an empty table.
 int build_row_lut(const CalibrationTable& table, cv::Mat& out);
+
+// Why a calibration table cannot be a sensor's: a coefficient that is no
+// finite number, or a row-table distance that is not, or is not above the
+// distance of the row before it.
+struct CalibrationFault {
+    enum class Kind { CoefficientNotFinite, DistanceNotFinite, NotIncreasing };
+    Kind kind;
+    int column;  // camera column
+    int index;   // the coefficient, or the camera row of the distance
+};
+
+// The first fault of a calibration table over the camera's first `columns`
+// columns (the others are never read). Every coefficient must be finite. Where
+// the table turns peak rows into distances (`peakRows`: the fixed-point heads),
+// it is their height look-up table: each column's row-table distance must be
+// finite and grow from row to row over the rows a peak can fall between,
+// 0 to cameraRows. The distances are those build_row_lut gives.
+std::optional<CalibrationFault> find_calibration_fault(const CalibrationTable& table, int columns,
+                                                       int cameraRows, bool peakRows);
+// "column <c>: coefficient <j> is not finite", "column <c>: distance at row
+// <r> is not finite" or "column <c>: distance at row <r> is not above row <r - 1>".
+std::string calibration_fault_text(const CalibrationFault& fault);
 
 // Height step of one 16-bit output code: 256 / v (0 when v is 0).
 double res16_step(int v);

@@ -44,14 +44,18 @@ public:
         : x0_(x[s]), x1_(x[s + 1]), z0_(z[s]), z1_(z[s + 1]), g0_(gray[s]), g1_(gray[s + 1]),
           dx_(x1_ - x0_), gray0_(gray[s]) {}
 
-    GridSample at(double g) const {
+    // Ends too far apart for doubles (x beyond any camera) give no number:
+    // invalid, as the grid kernels have it.
+    GridSample at(double g, double invalid) const {
         if (dx_ == 0.0) return {z0_, gray0_};
         const double wl = x1_ - g;
         const double wr = g - x0_;
         const DoublePair numerators = {wr * z1_ + wl * z0_, wr * g1_ + wl * g0_};
         const DoublePair divisors = {dx_, dx_};
         const DoublePair q = numerators / divisors;
-        return {q[0], static_cast<uint8_t>(static_cast<int>(q[1]))};
+        if (!std::isfinite(q[0])) return {invalid, 0};
+        const uint8_t gray = q[1] >= 0.0 && q[1] < 256.0 ? static_cast<uint8_t>(static_cast<int>(q[1])) : 0;
+        return {q[0], gray};
     }
 
 private:
@@ -59,8 +63,8 @@ private:
     uint8_t gray0_ = 0;
 };
 
-GridSample interpolate(const double* x, const double* z, const uint8_t* gray, int s, double g) {
-    return SegmentInterpolation(x, z, gray, s).at(g);
+GridSample interpolate(const double* x, const double* z, const uint8_t* gray, int s, double g, double invalid) {
+    return SegmentInterpolation(x, z, gray, s).at(g, invalid);
 }
 
 }  // namespace
@@ -98,7 +102,7 @@ GridSample uncertain_sample(const double* x, const double* z, const uint8_t* gra
     if (end_within_pitch(x, z, gray, s, g, pitch, invalid, &sample)) return sample;
     const bool bothValid = !is_invalid_height(z[s], invalid) && !is_invalid_height(z[s + 1], invalid);
     if (invalidEnd) return {invalid, 0};
-    if (mode == 1 && bothValid) return interpolate(x, z, gray, s, g);
+    if (mode == 1 && bothValid) return interpolate(x, z, gray, s, g, invalid);
     if (mode == 2) return {std::min(z[s], z[s + 1]), std::min(gray[s], gray[s + 1])};
     return {invalid, 0};
 }
@@ -228,7 +232,7 @@ void resample(const double* x, const double* z, const uint8_t* gray, int32_t* ru
         }
         const GridSample sample =
             kind == Kind::Interpolated
-                ? span.at(g)
+                ? span.at(g, invalidHeight)
                 : uncertain_sample(x, z, gray, s, g, pitch, invalidHeight,
                                    kind == Kind::InvalidEnd, mode);
         heights[p] = sample.height;

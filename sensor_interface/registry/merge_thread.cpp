@@ -90,7 +90,6 @@ int tandrel_zp_manager::install_merge_handler(int id, HVQ5_2_BatchHandler handle
             std::lock_guard<std::mutex> lock(merge_mutex);
             std::shared_ptr<MergeSlot>& slot = merge_slots[headId];
             if (!slot) slot = std::make_shared<MergeSlot>();
-            slot->setBatchEnded(false);
         }
         receiver.setStartHook([this](int head) { merge_start_feed(head); });
         receiver.setOneTimeHandlerObject(
@@ -153,7 +152,6 @@ void tandrel_zp_manager::merge_frame_feed(int id, const std::vector<double>& z, 
     auto it = merge_slots.find(id);
     if (it == merge_slots.end()) return;
     push_merge_frame(*it->second, z, gray);
-    it->second->setBatchEnded(false);
 }
 
 void tandrel_zp_manager::merge_batch_end_feed(const HVQ5_2_STR_CALLBACK_INFO* info, _HVQ5_2_Data* data) {
@@ -162,26 +160,24 @@ void tandrel_zp_manager::merge_batch_end_feed(const HVQ5_2_STR_CALLBACK_INFO* in
         std::lock_guard<std::mutex> lock(merge_mutex);
         auto it = merge_slots.find(data->device_id);
         if (it == merge_slots.end()) return;
-        MergeSlot& slot = *it->second;
-        slot.info = *info;
-        slot.data = *data;
-        slot.setBatchEnded(true);
+        it->second->pushBatchEnd(*info, *data);
     }
     wake_merge();
 }
 
 void tandrel_zp_manager::merge_start_feed(int id) {
-    std::lock_guard<std::mutex> lock(merge_mutex);
-    auto it = merge_slots.find(id);
-    if (it == merge_slots.end()) return;
-    it->second->setBatchEnded(false);
-    it->second->clearQueue();
-    ++merge_batch_starts;
+    {
+        std::lock_guard<std::mutex> lock(merge_mutex);
+        auto it = merge_slots.find(id);
+        if (it == merge_slots.end()) return;
+        it->second->pushBatchStart();
+    }
+    wake_merge();
 }
 
 bool tandrel_zp_manager::merge_round_ready(const std::vector<std::shared_ptr<MergeSlot>>& slots) const {
     for (const std::shared_ptr<MergeSlot>& slot : slots)
-        if (slot->count() == 0 && !slot->batchEnded()) return false;
+        if (slot->count() == 0) return false;
     return true;
 }
 
@@ -205,16 +201,20 @@ void tandrel_zp_manager::merge_loop(uint64_t generation) {
     }
     LogManager::instance().log("merge started.", 1);
 
+    using Kind = MergeEvent::Kind;
     MergeSlot& firstSlot = *slots[0];
     MergeSlot& secondSlot = *slots[1];
     MergeScratch scratch;
+    MergeEvent first, second;
     int width = -1;  // the merged row width, fixed by the first pair of a batch
     int frames = 0;
-    uint64_t batchStarts = 0;  // the heads' batch starts the merged rows belong to
-    {
-        std::lock_guard<std::mutex> lock(merge_mutex);
-        batchStarts = merge_batch_starts;
-    }
+    // The rows merged so far belong to no batch any more.
+    auto dropMergedBatch = [&] {
+        merged_profile.clear();
+        merged_intensity.clear();
+        width = -1;
+        frames = 0;
+    };
     while (merge_should_run(generation)) {
         {
             std::unique_lock<std::mutex> wait(merge_wake_mutex_);
@@ -222,22 +222,18 @@ void tandrel_zp_manager::merge_loop(uint64_t generation) {
         }
         if (!merge_should_run(generation)) break;
 
+        // Each head's events in its order. Only this thread takes events out,
+        // and the feeds wait for the merge mutex: the heads stay as seen here.
         std::unique_lock<std::mutex> lock(merge_mutex);
-        if (batchStarts != merge_batch_starts) {
-            // A head started a new batch before the merged one was complete
-            // (the other head's batch broke off): its rows are dropped, not
-            // put in front of the new batch.
-            batchStarts = merge_batch_starts;
-            merged_profile.clear();
-            merged_intensity.clear();
-            width = -1;
-            frames = 0;
-        }
-        // One frame of each head, in arrival order. A head without a frame
-        // here has ended its batch: the other head's frame is surplus and dropped.
-        const bool tookFirst = firstSlot.pop(scratch.first);
-        const bool tookSecond = secondSlot.pop(scratch.second);
-        if (tookFirst && tookSecond) {
+        Kind a = Kind::Frame, b = Kind::Frame;
+        if (!firstSlot.frontKind(&a) || !secondSlot.frontKind(&b)) continue;
+
+        if (a == Kind::Frame && b == Kind::Frame) {
+            // One frame of each head, in arrival order.
+            firstSlot.pop(first);
+            secondSlot.pop(second);
+            scratch.first = std::move(first.frame);
+            scratch.second = std::move(second.frame);
             if (const std::shared_ptr<tandrel_zp_clients> device = find(deviceId))
                 params = merge_params_of(*device->controller.settings().get_sdk_extend());
             if (width < 0) {
@@ -252,20 +248,43 @@ void tandrel_zp_manager::merge_loop(uint64_t generation) {
             append_merged_row(scratch.zOut.data(), scratch.grayOut.data(), width, merged_profile,
                               merged_intensity);
             ++frames;
+            first.frame = std::move(scratch.first);
+            second.frame = std::move(scratch.second);
+            firstSlot.recycle(std::move(first));
+            secondSlot.recycle(std::move(second));
+            continue;
         }
-        if (tookFirst) firstSlot.recycle(std::move(scratch.first));
-        if (tookSecond) secondSlot.recycle(std::move(scratch.second));
-
-        const bool complete = firstSlot.batchEnded() && secondSlot.batchEnded() && firstSlot.count() == 0 &&
-                              secondSlot.count() == 0;
-        if (!complete) continue;
-
-        HVQ5_2_STR_CALLBACK_INFO info = merged_batch_info(firstSlot.info, std::max(width, 0), frames);
-        _HVQ5_2_Data data = firstSlot.data;
-        for (const std::shared_ptr<MergeSlot>& slot : slots) {
-            slot->setBatchEnded(false);
-            slot->clearQueue();
+        if (a == Kind::Frame || b == Kind::Frame) {
+            // The other head's batch has ended (or broken off): a frame
+            // without a partner is surplus.
+            MergeSlot& surplus = a == Kind::Frame ? firstSlot : secondSlot;
+            MergeEvent& event = a == Kind::Frame ? first : second;
+            surplus.pop(event);
+            surplus.recycle(std::move(event));
+            continue;
         }
+        if (a == Kind::BatchStart && b == Kind::BatchStart) {
+            // Both heads begin their next batch; rows of one that broke off on
+            // both go with it.
+            firstSlot.pop(first);
+            secondSlot.pop(second);
+            dropMergedBatch();
+            continue;
+        }
+        if (a != b) {
+            // One head ended its batch, the other began its next one without
+            // ending this one: the merged batch broke off and its rows are
+            // dropped, not put in front of the next batch.
+            (a == Kind::BatchEnd ? firstSlot : secondSlot).pop(a == Kind::BatchEnd ? first : second);
+            dropMergedBatch();
+            continue;
+        }
+
+        // Both heads ended their batch and every pair is merged.
+        firstSlot.pop(first);
+        secondSlot.pop(second);
+        HVQ5_2_STR_CALLBACK_INFO info = merged_batch_info(first.info, std::max(width, 0), frames);
+        _HVQ5_2_Data data = first.data;
         // The handler runs without the merge mutex, so that the heads'
         // consumer threads go on meanwhile and the handler may ask for the
         // merged buffers (their getters take the mutex); only this thread
@@ -276,10 +295,6 @@ void tandrel_zp_manager::merge_loop(uint64_t generation) {
         // A handler that installed the merge anew leaves the buffers to the new thread.
         if (!merge_should_run(generation)) break;
         lock.lock();
-        merged_profile.clear();
-        merged_intensity.clear();
-        lock.unlock();
-        width = -1;
-        frames = 0;
+        dropMergedBatch();
     }
 }

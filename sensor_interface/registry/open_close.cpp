@@ -7,8 +7,10 @@
 #include <sstream>
 
 #include "sensor_interface/log/log_manager.h"
+#include "sensor_interface/processing/height_conversion.h"
 #include "sensor_interface/processing/profile_processor.h"
 #include "sensor_interface/registry/device_functions.h"
+#include "sensor_interface/registry/device_functions_rules.h"
 #include "sensor_interface/registry/model_table.h"
 #include "sensor_interface/registry/setting_exports_dispatch.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
@@ -45,13 +47,26 @@ std::string runInfoLine(int id, const std::string& address, uint32_t reg134, uin
            ", firmware " + firmware;
 }
 
-int installCalibration(ProfileProcessor* processor, const SensorController::CalibrationRows& table) {
+CalibratedCamera calibratedCamera(const SensorController& controller) {
+    const char series = controller.laserParams.model[2];
+    return CalibratedCamera{controller.columns, controller.rows, !device_rules::isNewSeries(series)};
+}
+
+int installCalibration(ProfileProcessor* processor, const SensorController::CalibrationRows& table,
+                       const CalibratedCamera& camera, int id) {
     if (processor == nullptr) return HVQ5_RC_BAD_BLOCK;
     if (table.size() != static_cast<std::size_t>(SensorController::kCalibrationRows))
         return HVQ5_RC_BAD_BLOCK;
     for (const std::vector<double>& row : table)
         if (row.size() != static_cast<std::size_t>(SensorController::kCalibrationColumns))
             return HVQ5_RC_BAD_BLOCK;
+    // A table of NaNs, or one that maps two peak rows to one distance, would
+    // only turn every profile into wrong heights: the sensor is not opened.
+    if (const auto fault = find_calibration_fault(table, camera.columns, camera.rows, camera.peakRows)) {
+        LogManager::instance().log(
+            "invalid calibration[" + std::to_string(id) + "]: " + calibration_fault_text(*fault), 0);
+        return HVQ5_RC_BAD_BLOCK;
+    }
     return processor->setCalibration(table) ? HVQ5_RC_OK : HVQ5_RC_BAD_BLOCK;
 }
 
@@ -133,7 +148,8 @@ private:
         SensorController::CalibrationRows table;
         const int status = controller_.readCalibrationTable(table);
         if (status != HVQ5_RC_OK) return status;
-        return open_close::installCalibration(controller_.currentProcessor().get(), table);
+        return open_close::installCalibration(controller_.currentProcessor().get(), table,
+                                              open_close::calibratedCamera(controller_), id_);
     }
 
     int applyStartupRegisters() {

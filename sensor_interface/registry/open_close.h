@@ -30,9 +30,22 @@ double referenceVoltage(uint32_t reg134);
 // "sensor[<id>]: ip <address>, sdk 1.6.31, firmware <134>.<135>.<166>" (hex).
 std::string runInfoLine(int id, const std::string& address, uint32_t reg134, uint32_t reg135,
                         uint32_t reg166);
+// The camera a calibration table is checked against: its columns and rows, and
+// whether its frames carry peak rows that the table turns into distances.
+struct CalibratedCamera {
+    int columns = 0;
+    int rows = 0;
+    bool peakRows = false;
+};
+// The camera of a controller whose head information has been read.
+CalibratedCamera calibratedCamera(const SensorController& controller);
 // Installs the calibration table into the processor: 4103 for any shape but
-// 2048 rows of 10 values, or when there is no processor to take it.
-int installCalibration(ProfileProcessor* processor, const SensorController::CalibrationRows& table);
+// 2048 rows of 10 values, when there is no processor to take it, and for a
+// table that cannot be the camera's calibration (non-finite, or not
+// increasing where it turns peak rows into distances), which writes
+// "invalid calibration[<id>]: " and the fault to the run log.
+int installCalibration(ProfileProcessor* processor, const SensorController::CalibrationRows& table,
+                       const CalibratedCamera& camera, int id);
 // The numbers of a dotted version text with a 0 appended; {0, 0, 0, 0} unless
 // that makes exactly four.
 HVQ5_VERSION versionFromText(const std::string& text);

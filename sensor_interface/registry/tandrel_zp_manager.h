@@ -46,9 +46,6 @@ public:
     int merge_device_id = 0;
     std::vector<int32_t> merged_profile;
     std::vector<uint8_t> merged_intensity;
-    // Batch starts of the heads (under merge_mutex): a start ends the merged
-    // batch in progress, whose rows then belong to no batch.
-    uint64_t merge_batch_starts = 0;
     // Slots by head id and the caller's handler (under merge_mutex).
     std::map<int, std::shared_ptr<MergeSlot>> merge_slots;
     HVQ5_2_BatchHandler merge_handler = nullptr;
@@ -78,7 +75,7 @@ private:
     void wake_merge();
     void end_merge_thread();
     bool merge_should_run(uint64_t generation) const;
-    // The merge thread's wait: every slot has a frame or has ended its batch.
+    // The merge thread's wait: every slot has something queued.
     bool merge_round_ready(const std::vector<std::shared_ptr<MergeSlot>>& slots) const;
 
     struct SocketLayer {

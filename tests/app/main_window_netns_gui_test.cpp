@@ -277,18 +277,27 @@ TEST_F(UnconnectedWindowTest, ActionsThatNeedASensorSaySo) {
 TEST_F(BatchModeWindowTest, StartTriggersOneBatchAndWaitsForIt) {
     QtLineLaserClient& window = makeWindowAndConnect();
     sensor().clearPacketLog();
-    bool disabledDuringBatch = false;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (!button("pushButton_start")->isEnabled() && button("pushButton_end")->isEnabled())
-            disabledDuringBatch = true;
-    });
-    watch.start(5);
+    // The client announces the batch's start and end from its event timer,
+    // during the click's wait or, for a batch complete by the time the
+    // trigger returned, after it. Connected after the window's own slot, this
+    // sees the buttons as the window left them on the start.
+    bool started = false, ended = false, disabledDuringBatch = false;
+    const QMetaObject::Connection announced =
+        QObject::connect(&client(), &LinelaserClient::signal_laser_batch_state, [&](int val) {
+            if (val == 1) {
+                started = true;
+                disabledDuringBatch = !button("pushButton_start")->isEnabled() && button("pushButton_end")->isEnabled();
+            } else if (started) {
+                ended = true;
+            }
+        });
     button("pushButton_start")->click();
     // The click returns when the batch is complete.
     EXPECT_TRUE(client().batchComplete);
     EXPECT_FALSE(window.waitingForBatch());
     EXPECT_EQ(sensor().writesTo(141), std::vector<uint32_t>{1});
+    EXPECT_TRUE(waitUntil([&] { return ended; })) << "the batch's start and end announced";
+    QObject::disconnect(announced);
     EXPECT_TRUE(disabledDuringBatch);
     EXPECT_TRUE(button("pushButton_start")->isEnabled());
     EXPECT_FALSE(button("pushButton_end")->isEnabled());

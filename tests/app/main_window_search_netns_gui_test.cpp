@@ -19,6 +19,7 @@
 
 #include "tests/app/searched_window_fixture.h"
 #include "tests/support/qt/qt_test_env.h"
+#include "tests/support/qt/scripted_prompter.h"
 #include "views/height/height_chart_view.h"
 #include "views/height/height_view.h"
 #include "views/profile/kx_outline_widget.h"
@@ -177,6 +178,52 @@ TEST_F(ProgramEndToEnd, FindConnectWatchTheProfileTakeABatchAndDisconnect) {
     EXPECT_EQ(child<QLabel>("label_sb_lmodel")->text(), QStringLiteral("-"));
     EXPECT_TRUE(window.isVisible());
     grabWindow(QStringLiteral("program_disconnected"));
+}
+
+// A sensor whose firmware combination the program refuses: the connection
+// dialog says so in its one box, and nothing after it tells of a connection.
+class RefusedFirmwareWindow : public mirevo::test::SearchedWindowFixture {
+protected:
+    ClientSensorOptions sensorOptions() const override {
+        ClientSensorOptions options;
+        options.preset.firmware134 = 0x501;
+        options.preset.firmware135 = 0x424;
+        return options;
+    }
+};
+
+TEST_F(RefusedFirmwareWindow, TheRefusalShowsItsOneBoxAndTheWindowStaysUnconnected) {
+    mirevo::test::ScopedPrompter prompts;
+    prompts->answerUnscriptedBoxesWith(QMessageBox::Ok);
+    const QString refused = QStringLiteral("下位机版本不兼容，请联系客服!");
+    auto refusalShown = [&] {
+        for (const auto& shown : prompts->prompts())
+            if (shown.text == refused) return true;
+        return false;
+    };
+    // The dialog is left once the refusal is shown and every word the client
+    // had for the windows has been handed over (the client's timer emits a
+    // word's signal as it takes the word).
+    QString modelWhileRefused, firmwareWhileRefused;
+    connectToTheListedSensor([&](ConnectSetDialog& dialog) {
+        if (!refusalShown() || client().events.size() != 0 || dialog.jobRunning()) return;
+        modelWhileRefused = child<QLabel>("label_sb_lmodel")->text();
+        firmwareWhileRefused = child<QLabel>("label_sb_fpga_version")->text();
+        dialog.reject();
+    });
+    makeWindowAndConnect();
+    ASSERT_TRUE(pressedConnect_) << "the search did not list the simulated sensor";
+    const auto shown = prompts->prompts();
+    ASSERT_EQ(shown.size(), 1u) << "a second box: " << shown.back().text.toStdString();
+    EXPECT_EQ(shown[0].text, refused);
+    // The status bar never named the refused sensor.
+    EXPECT_FALSE(modelWhileRefused.contains(QString::fromStdString(sensorOptions().preset.model)))
+        << modelWhileRefused.toStdString();
+    EXPECT_FALSE(firmwareWhileRefused.startsWith(QLatin1String("501."))) << firmwareWhileRefused.toStdString();
+    EXPECT_FALSE(client().connected);
+    EXPECT_EQ(child<QLabel>("label_sb_connstr")->text(), QStringLiteral("未连接"));
+    EXPECT_EQ(child<QLabel>("label_sb_lmodel")->text(), QStringLiteral("-"));
+    EXPECT_EQ(child<QLabel>("label_sb_fpga_version")->text(), QStringLiteral("-"));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -54,12 +55,14 @@ protected:
     }
 
     // Acts like a person in the connection dialog: once the search lists the
-    // sensor, select its row and press "连接" (once).
-    void connectToTheListedSensor() {
+    // sensor, select its row and press "连接" (once); afterwards `then` acts
+    // on the dialog while it shows.
+    void connectToTheListedSensor(std::function<void(ConnectSetDialog&)> then = {}) {
         pressedConnect_ = false;
-        onDialog([this](ConnectSetDialog& dialog) {
+        onDialog([this, then](ConnectSetDialog& dialog) {
             auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("tableWidget_tcpconn"));
             auto* refresh = dialog.findChild<QPushButton*>(QStringLiteral("pushButton_refresh"));
+            if (pressedConnect_ && then) then(dialog);
             if (pressedConnect_ || dialog.jobRunning() || !refresh->isEnabled()) return;
             for (int row = 0; row < table->rowCount(); ++row) {
                 const QTableWidgetItem* item = table->item(row, 0);

@@ -142,6 +142,12 @@ TEST_F(DataBatchExports, ReceiveDataTimesOutWhenTheSensorFallsSilentInMidBatch) 
     plan.gapMs = 60000;
     streamer->setPlan(plan);
     ASSERT_EQ(HVQ5_2_TriggerOneBatch(kId), 0);
+    // Called between the batch's info and its start, the wait reads the batch
+    // as ended (its frame count is in, the finished flag not yet cleared): it
+    // begins once the batch's first frames are in.
+    for (int i = 0; i < 500 && device->receiver.framesReceived() < 5; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(device->receiver.framesReceived(), 5);
     EXPECT_EQ(HVQ5_2_ReceiveData(kId), HVQ5_RC_TIMEOUT);
     EXPECT_EQ(HVQ5_2_ProfilePointCount(kId), 5);
     streamer->stopStream();

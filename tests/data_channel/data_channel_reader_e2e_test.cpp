@@ -112,9 +112,14 @@ TEST_F(DataChannelReaderTest, SensorClosingTheConnectionIsLoggedOnceAndStreaming
 TEST_F(DataChannelReaderTest, RefusedReconnectsAreCountedInTheReconnectedLine) {
     connectAt("127.62.0.4");
     if (!sensor_.refuseConnections(2)) GTEST_SKIP() << "counting refused connects needs CAP_NET_RAW";
-    ASSERT_TRUE(log_.waitForLine("0:reconnected[3] successfully(2)"))
-        << joined(log_.lines()) << "refused " << sensor_.refusedAttempts();
-    EXPECT_EQ(sensor_.refusedAttempts(), 2);
+    const std::string reconnected = log_.waitForLineStarting("0:reconnected[3] successfully(");
+    ASSERT_FALSE(reconnected.empty()) << joined(log_.lines());
+    // A loaded machine can run a third try before the sensor listens again:
+    // the line counts every refusal the sensor made.
+    ASSERT_TRUE(sensor_.waitRefusalOver(5000));
+    EXPECT_GE(sensor_.refusedAttempts(), 2);
+    EXPECT_EQ(reconnected, "0:reconnected[3] successfully(" + std::to_string(sensor_.refusedAttempts()) + ")")
+        << joined(log_.lines());
     EXPECT_EQ(log_.reconnections(), std::vector<std::string>{"reconnecting[3]..."});
     ASSERT_TRUE(sensor_.waitForConnection(2, 5000));
     ASSERT_TRUE(sensor_.send(sensor_sim::encodeBatchStart()));

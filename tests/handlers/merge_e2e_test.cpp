@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "sensor_interface/processing/dual_merge.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
@@ -114,6 +118,71 @@ INSTANTIATE_TEST_SUITE_P(Heads, MergedFrames,
                              return "First" + std::to_string(info.param.first) + "Second" +
                                     std::to_string(info.param.second);
                          });
+
+// Batches of a head whose frames are valid on its own half of the profile
+// only (head 0 the left half, head 1 the right), frame f at the height
+// f - 90: a merged row of a pair shows one height across the profile, a
+// row of two different frames two heights.
+sensor_sim::BatchPlan halfProfilePlan(int head, int frames, int batches) {
+    sensor_sim::BatchPlan plan = scenePlan(frames);
+    plan.batches = batches;
+    plan.frameRateHz = 1000;
+    plan.frameSource = [head](const sensor_sim::DataInfo& info, uint32_t, uint32_t frame) {
+        sensor_sim::DataFrame out;
+        out.values.assign(info.points, 0);  // no measurement
+        out.intensity.assign(info.points, 0);
+        const int half = info.points / 2;
+        const int first = head == 0 ? 0 : half;
+        const int end = head == 0 ? half : info.points;
+        for (int i = first; i < end; ++i) {
+            out.values[static_cast<size_t>(i)] =
+                processor_test::scene_word(processor_test::Words::Bits16, -90.0 + static_cast<double>(frame));
+            out.intensity[static_cast<size_t>(i)] = 100;
+        }
+        return out;
+    };
+    return plan;
+}
+
+// Consecutive batches with the second head a fifth of a batch behind the
+// first: the first head starts each next batch while frames of the last one
+// are still to come from the second. Every batch is merged whole, each row of
+// two frames of the same number.
+TEST_F(DualMerge, FramesPairWithinTheirBatchWhileOneHeadRunsAhead) {
+    constexpr int kFrames = 100;
+    constexpr int kBatches = 6;
+    openHeads();
+    install();
+    waitConnected(1);
+    for (int head = 0; head < 2; ++head) heads_->setPlan(head, halfProfilePlan(head, kFrames, kBatches));
+    heads_->streamer(0).startStream();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (heads_->streamer(0).framesSent() < kFrames / 5 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_GE(heads_->streamer(0).framesSent(), static_cast<uint64_t>(kFrames / 5));
+    heads_->streamer(1).startStream();
+    ASSERT_TRUE(heads_->waitIdle(20000));
+    EXPECT_TRUE(g_merged.waitFor(kBatches, 5000)) << g_merged.size() << " merged batches";
+
+    const std::vector<Delivery> merged = g_merged.items();
+    ASSERT_EQ(merged.size(), static_cast<size_t>(kBatches));
+    for (size_t b = 0; b < merged.size(); ++b) {
+        const Delivery& d = merged[b];
+        SCOPED_TRACE("merged batch " + std::to_string(b));
+        EXPECT_EQ(d.info.batch_number, static_cast<int32_t>(b + 1));
+        ASSERT_EQ(d.info.frames, kFrames);
+        const size_t width = static_cast<size_t>(d.info.width);
+        ASSERT_GT(width, 400u);
+        ASSERT_EQ(d.profile.size(), static_cast<size_t>(kFrames) * width);
+        auto at = [&](int row, size_t column) { return d.profile[static_cast<size_t>(row) * width + column]; };
+        const int32_t step = at(1, width / 4) - at(0, width / 4);
+        ASSERT_NE(step, 0);
+        for (int row = 0; row < kFrames; ++row) {
+            EXPECT_EQ(at(row, width / 4), at(row, 3 * width / 4)) << "row " << row << " pairs two frames";
+            EXPECT_EQ(at(row, width / 4), at(0, width / 4) + row * step) << "row " << row << " is frame " << row;
+        }
+    }
+}
 
 TEST_F(DualMerge, NarrowerSecondHeadIsReadOnlyAsFarAsItReaches) {
     openHeads();

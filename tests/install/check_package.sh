@@ -91,7 +91,8 @@ dpkg-deb -I "$runtime"
 dpkg-deb -I "$dev" control
 depends=$(dpkg-deb -f "$runtime" Depends)
 for needed in 'libc6' 'libstdc\+\+6' 'libqt5widgets5' 'libqt5charts5' 'libqcustomplot[0-9.]+' 'libvtk9[0-9.]*-qt' \
-    'libpcl-common[0-9.]+' 'libpcl-io[0-9.]+' 'libopencv-core[0-9]+' 'libopencv-imgproc[0-9]+' 'libgomp1'; do
+    'libpcl-common[0-9.]+' 'libpcl-io[0-9.]+' 'libopencv-core[0-9]+' 'libopencv-imgproc[0-9]+' 'libgomp1' \
+    'libopencv-imgcodecs[0-9]+'; do
     grep -q -E "(^|, )$needed( |,|$)" <<<"$depends" || fail "the runtime package does not depend on $needed: $depends"
 done
 [[ $(dpkg-deb -f "$dev" Depends) == *"mirevo (= $version)"* ]] || fail "mirevo-dev does not depend on mirevo $version"

@@ -128,7 +128,8 @@ TEST(FrameKernelsExactness, XPositionsHeightsRotationAndPeaks) {
         k.clipHeights(clipped.data(), n, reference, lower, upper, kNoPeak, kInvalidHeight);
         for (int i = 0; i < n; ++i) {
             const double h = reference - z[i];
-            expected[i] = z[i] == kNoPeak || h < lower || h > upper ? kInvalidHeight : h;
+            // A height that is no number lies within no bounds: invalid too.
+            expected[i] = z[i] == kNoPeak || !(h >= lower && h <= upper) ? kInvalidHeight : h;
         }
         ASSERT_TRUE(same(clipped, expected));
 
@@ -301,6 +302,34 @@ TEST(FrameKernelsExactness, GridCountsAndInterpolation) {
         k.widenBytes(bytes.data(), widened.data(), n);
         ASSERT_TRUE(same(widened, expectedWide));
     });
+}
+
+// A head whose polynomials put the columns beyond the doubles, or a distance
+// that is no number, gives invalid points rather than NaN heights or gray
+// levels converted from NaN.
+TEST(FrameKernelsExactness, PointsBeyondTheDoublesAreInvalid) {
+    for (const FrameKernels* k : builds()) {
+        SCOPED_TRACE(k->name);
+        const double x[] = {-1.7e308, 1.7e308};
+        const double z[] = {1.0, 2.0};
+        const double gray[] = {10.0, 20.0};
+        // Five points: one block of four lanes and one point after it.
+        const int32_t segment[5] = {};
+        const double points[5] = {0.0, 1.0, -1.0, 1e307, 0.0};
+        double heights[5];
+        uint8_t levels[5];
+        k->interpolateGrid(x, z, gray, segment, points, heights, levels, 5, false, kInvalidHeight);
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(heights[i], kInvalidHeight) << i;
+            EXPECT_EQ(levels[i], 0) << i;
+        }
+
+        double distances[5] = {std::numeric_limits<double>::quiet_NaN(), 5.0, std::numeric_limits<double>::quiet_NaN(),
+                               5.0, std::numeric_limits<double>::quiet_NaN()};
+        k->clipHeights(distances, 5, 10.0, -50.0, 50.0, kNoPeak, kInvalidHeight);
+        EXPECT_EQ(std::vector<double>(distances, distances + 5),
+                  (std::vector<double>{kInvalidHeight, 5.0, kInvalidHeight, 5.0, kInvalidHeight}));
+    }
 }
 
 TEST(FrameKernelsExactness, GridPointStages) {

@@ -82,6 +82,28 @@ TEST(Calibration, EmptyTableLeavesTheRowTableAlone) {
     EXPECT_DOUBLE_EQ(out.at<double>(1, 1), 5.0);
 }
 
+// The peak rows a fixed-point head reports fall between rows 0 and its camera
+// rows: the distance must grow over exactly those.
+TEST(Calibration, DistancesMustGrowOverTheRowsPeaksFallBetween) {
+    // Column 1: (r - 100)^2 + 5, falling until row 100, then growing.
+    CalibrationTable table(2, std::vector<double>(10, 0.0));
+    table[0][8] = 1.0;
+    table[1][7] = 1.0, table[1][8] = -200.0, table[1][9] = 10005.0;
+    const auto fault = find_calibration_fault(table, 2, 50, true);
+    ASSERT_TRUE(fault.has_value());
+    EXPECT_EQ(fault->kind, CalibrationFault::Kind::NotIncreasing);
+    EXPECT_EQ(fault->column, 1);
+    EXPECT_EQ(fault->index, 1);
+    EXPECT_FALSE(find_calibration_fault(table, 1, 50, true).has_value());
+    EXPECT_FALSE(find_calibration_fault(table, 2, 50, false).has_value());
+
+    // Falling only beyond the camera's last row: no peak lies there.
+    CalibrationTable turning(1, std::vector<double>(10, 0.0));
+    turning[0][7] = -1.0, turning[0][8] = 2.0 * 608;  // -(r - 608)^2 + 608^2
+    EXPECT_FALSE(find_calibration_fault(turning, 1, 608, true).has_value());
+    EXPECT_TRUE(find_calibration_fault(turning, 1, 609, true).has_value());
+}
+
 TEST(Calibration, Res16StepAndItsZeroGuard) {
     EXPECT_DOUBLE_EQ(res16_step(256), 1.0);
     EXPECT_DOUBLE_EQ(res16_step(1024), 0.25);

@@ -119,6 +119,53 @@ TEST_F(AppSettingsTest, ADamagedFileGivesDefaults) {
     EXPECT_EQ(settingsString(settings_keys::kConnectPort), "7");
 }
 
+// Qt deserializes "@Variant(" values trusting the counts in them; a count that
+// memory cannot hold made it throw while it opened the file, and the program
+// ended. Such a file is not read and stays as it is.
+TEST_F(AppSettingsTest, AFileWithASerializedValueIsNotReadNorWritten) {
+    // A QStringList (QVariant type 11) of 0x7FFFFFFF strings.
+    const std::string file = "[ConnectSetDialog]\nip=10.0.0.9\n"
+                             "[SETTINGPATH]\nselectList=@Variant(\\0\\0\\0\\xb\\x7f\\xff\\xff\\xff)\nselect=4\n";
+    {
+        std::ofstream out(work_.path() / "settings.ini", std::ios::binary);
+        out << file;
+    }
+    reopenAppSettings();
+    EXPECT_EQ(selectedProgram(), 0);
+    EXPECT_EQ(settingsString(settings_keys::kConnectIp), "");
+    EXPECT_EQ(programNames().size(), 16);
+    setSelectedProgram(3);
+    EXPECT_EQ(selectedProgram(), 3);
+    reopenAppSettings();
+    EXPECT_EQ(fileBytes().toStdString(), file);
+}
+
+TEST(SerializedIniValues, AreToldAsQtUnescapesThem) {
+    struct Case {
+        const char* text;
+        bool serialized;
+    };
+    const Case cases[] = {
+        {"k=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x1)\n", true},
+        {"k=@DateTime(\\0\\0)\n", true},
+        {"k = \"@Variant(x)\"\n", true},
+        {"k=a, @Variant(x)\n", true},
+        {"k=\\x40Variant(x)\n", true},      // '@' escaped
+        {"k=\\100Variant(x)\n", true},      // in octal
+        {"k=\\x10040Variant(x)\n", true},   // only the low 16 bits count
+        {"k=@\\x56\\x61riant(x)\n", true},  // later characters escaped
+        {"k=@Var\\\n  iant(x)\n", false},   // a continuation keeps the spaces of the next line
+        {"k=@Var\\\niant(x)\r\n", true},
+        {"k=@@Variant(x)\n", false},  // an escaped '@': the text "@Variant(x)"
+        {"k=x@Variant(x)\n", false},
+        {"k=@ByteArray(abc)\n", false},
+        {"; k=@Variant(x)\n", false},
+        {"[@Variant(x)]\n", false},
+        {"selectList=\\x7a0b\\x5e8f, SettingNo.1\nip=192.168.1.10\n", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(holdsSerializedValue(QByteArray(c.text)), c.serialized) << c.text;
+}
+
 // Each helper is one locked step: a thread that works inside a group of its
 // own on the shared object never makes another thread's read land there.
 TEST_F(AppSettingsTest, ThreadsReadingAndWritingDifferentGroupsNeverMixThem) {

@@ -2,6 +2,7 @@
 // reads, and the link it leaves behind.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QSignalSpy>
 
 #include "sensor_interface/registry/device_functions.h"
@@ -81,9 +82,14 @@ TEST_F(ClientOpenTest, SettingsThatFailedToLoadGive254WithTheLinkUp) {
 TEST_F(ClientOpenTest, AnIncompatibleFirmwareCombinationGives5AndClosesAgain) {
     options.preset.firmware134 = 0x501;
     options.preset.firmware135 = 0x424;
+    QSignalSpy opened(&client(), &LinelaserClient::signal_laser_conn);
     EXPECT_EQ(openWithOptions(), 5);
     EXPECT_FALSE(client().connected);
     EXPECT_EQ(client().cachedRegister(149), -1);  // the sensor is closed
+    // Nothing announces a link that is already gone again.
+    ASSERT_TRUE(waitUntil([&] { return client().events.size() == 0; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(opened.count(), 0);
 }
 
 TEST_F(ClientOpenTest, TheNewestCompatibleFirmwareOpens) {

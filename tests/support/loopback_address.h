@@ -3,28 +3,76 @@
 // test's name and the program's path), so that simulated sensors of tests
 // running in parallel never share a port, not even with the same tests run
 // from another build folder at the same time.
+//
+// Two names can hash to the same x.y: each address is claimed with a lock
+// file (under /tmp/mirevo-loopback, held until the process ends, whichever
+// build folder or worktree it runs from), and a test whose address another
+// process holds takes the next free one. Within a process a test gets the
+// same address on every call.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <system_error>
 #include <string>
+#include <utility>
 
 namespace mirevo::test {
 
+namespace loopback_detail {
+
+// Holds the address's lock file open for the rest of the process; false
+// while another process holds it.
+inline bool claim(const std::string& address) {
+    static const char kFolder[] = "/tmp/mirevo-loopback";
+    if (::mkdir(kFolder, 01777) == 0) ::chmod(kFolder, 01777);
+    const std::string path = std::string(kFolder) + "/" + address;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return true;  // no claims possible here: the hashed address as before
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+    ::close(fd);
+    return false;
+}
+
+}  // namespace loopback_detail
+
 inline std::string loopbackAddressForTest(int area) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string test = info ? std::string(info->test_suite_name()) + "." + info->name() : std::string();
+    static std::mutex mutex;
+    static std::map<std::pair<int, std::string>, std::string> claimed;
+    std::lock_guard<std::mutex> lock(mutex);
+    const auto known = claimed.find({area, test});
+    if (known != claimed.end()) return known->second;
+
     std::error_code ignored;
     const std::string program = std::filesystem::read_symlink("/proc/self/exe", ignored).string();
-    const std::string name = program + ":" + info->test_suite_name() + "." + info->name();
+    const std::string name = program + ":" + test;
     uint32_t hash = 2166136261u;
     for (unsigned char c : name) hash = (hash ^ c) * 16777619u;
-    int x = static_cast<int>((hash >> 8) & 0xFF);
-    int y = static_cast<int>(hash & 0xFF);
-    if (y == 0 || y == 255) y = 1;
-    return "127." + std::to_string(area) + "." + std::to_string(x) + "." + std::to_string(y);
+    std::string address;
+    for (uint32_t step = 0; step <= 0xFFFF; ++step) {
+        const uint32_t slot = (hash + step) & 0xFFFF;
+        const int x = static_cast<int>(slot >> 8);
+        int y = static_cast<int>(slot & 0xFF);
+        if (y == 0 || y == 255) {
+            if (step > 0) continue;
+            y = 1;
+        }
+        address = "127." + std::to_string(area) + "." + std::to_string(x) + "." + std::to_string(y);
+        if (loopback_detail::claim(address)) break;
+    }
+    claimed[{area, test}] = address;
+    return address;
 }
 
 // The four bytes of a dotted IPv4 address, in the order written.

@@ -8,11 +8,13 @@
 #include <QGraphicsScene>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <cmath>
 #include <vector>
 
 #include "tests/support/qt/qt_test_env.h"
@@ -294,6 +296,46 @@ TEST_F(ImageSceneTest, WheelZooms) {
                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(view.viewport(), &down);
     EXPECT_EQ(scene().zoomLevel(), 1);
+}
+
+// The peak items paint nothing themselves; one item paints them all for the
+// view. What the view shows is what it showed when each item painted itself:
+// at every zoom level, with the rectangle and cursors, and after frames of
+// another width rebuilt the items behind the rectangle and cursors.
+TEST_F(ImageSceneTest, PeaksPaintedTogetherGiveThePixelsOfEachItemPaintingItself) {
+    auto frame = [&](int width, int height, double phase) {
+        std::vector<float> peaks(static_cast<size_t>(width));
+        for (int c = 0; c < width; ++c)
+            peaks[static_cast<size_t>(c)] = static_cast<float>(height / 2 + height / 3 * std::sin(c / 37.0 + phase));
+        scene().setImage(rampPixmap(width, height), peaks);
+    };
+    auto render = [&](bool together) {
+        for (QGraphicsItem* item : scene().peakSquares()) item->setFlag(QGraphicsItem::ItemHasNoContents, together);
+        for (QGraphicsItem* item : scene().peakLines()) item->setFlag(QGraphicsItem::ItemHasNoContents, together);
+        scene().peakPainter()->setVisible(together);
+        QImage image(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        view.render(&painter, QRectF(), view.viewport()->rect());
+        return image;
+    };
+    frame(2032, 400, 0.0);
+    scene().fitView();
+    scene().setRectStart(QPoint(100, 50));
+    scene().setRectEnd(QPoint(900, 300));
+    scene().setCursors(200, 300, 1200, 1250, 1000);
+    for (int level = 0; level <= kMaxZoomLevel; ++level) {
+        frame(2032, 400, level);  // the pens of the level reach the items
+        view.centerOn(QPointF(1016 * kScale, 200 * kScale));
+        EXPECT_TRUE(render(true) == render(false)) << "zoom level " << level;
+        scene().zoomIn();
+    }
+    scene().fitView();
+    frame(832, 300, 1.0);  // rebuilt: now after the rectangle and the cursors
+    frame(832, 300, 2.0);
+    const QImage together = render(true);
+    EXPECT_TRUE(together == render(false)) << "after a rebuild";
+    mirevo::test::saveImage(together, QStringLiteral("image_scene_peaks_together"));
 }
 
 TEST_F(ImageSceneTest, GrabShowsImagePeaksAndCursors) {

@@ -4,6 +4,7 @@
 // is not; the range, 3D and cursor buttons.
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QDoubleSpinBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -13,7 +14,9 @@
 
 #include <cmath>
 #include <functional>
+#include <chrono>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include <opencv2/core.hpp>
@@ -357,6 +360,78 @@ TEST_F(HeightViewTest, ALargeBatchIsHandedToTheChartReduced) {
     }
 }
 
+// Rows that come while the window is busy elsewhere wait in the client: the
+// ticks after it paint every one of them exactly once, wherever a tick stops
+// and the next goes on, and the last picture shows them all.
+TEST_F(HeightViewTest, EveryRowOfABatchArrivingWhileTheWindowIsBusyIsShown) {
+    HeightView view;
+    constexpr int kRows = 2400;  // x 4096 points: more than a tick paints
+    int rows = kRows;
+    ASSERT_EQ(client().cfgRegister(1, 138, &rows), 0);
+    view.slot_laser_batch_state(1);
+    ASSERT_TRUE(waitUntil([&] { return !view.imageRebuildPending(); }));
+    ASSERT_EQ(view.heightImage().rows, kRows);
+    LinelaserClient& c = client();
+    GreyScale scale;
+    scale.zLower = c.zLowerMm;
+    scale.zUpper = c.zUpperMm;
+    // Each block of three rows (one row of the reduced picture) its own height.
+    auto height = [&](int row) { return ((row / 3) % 200 - 100) / 100.0 * c.zUpperMm; };
+    {
+        std::lock_guard<std::mutex> lock(c.batchMutex);
+        c.batchNumber = 44;
+        c.batchShownNumber = 44;
+        c.batchProfileCount = 0;
+    }
+    // The client's batch thread: rows in bursts of a hundred.
+    std::thread feeder([&] {
+        const size_t width = static_cast<size_t>(c.profilePointCount());
+        for (int first = 0; first < kRows; first += 100) {
+            {
+                std::lock_guard<std::mutex> lock(c.batchMutex);
+                for (int r = first; r < first + 100; ++r) c.batchHeights[static_cast<size_t>(r)].assign(width, height(r));
+                c.batchProfileCount = first + 100;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    // Meanwhile the window is busy for 30 ms out of every 50.
+    QTimer busy;
+    QObject::connect(&busy, &QTimer::timeout, [] {
+        QElapsedTimer spent;
+        spent.start();
+        while (spent.elapsed() < 30) {
+        }
+    });
+    busy.start(20);
+    const bool shown = waitUntil([&] { return view.stats().lastPictureRows == kRows; });
+    busy.stop();
+    feeder.join();
+    ASSERT_TRUE(shown) << view.rowsDrawn() << " rows painted";
+
+    EXPECT_EQ(view.stats().rowsPainted, kRows) << "each row painted once";
+    EXPECT_GT(view.stats().paintingTicks, 1);
+    const cv::Mat& image = view.heightImage();
+    int wrongRows = 0;
+    for (int r = 0; r < kRows; ++r) {
+        const uint8_t expected = greyLevel(height(r), scale);
+        const uint8_t* row = image.ptr<uint8_t>(r);
+        bool right = true;
+        for (int col = 0; col < image.cols; col += 97) right = right && row[col] == expected;
+        if (!right && ++wrongRows <= 5) ADD_FAILURE() << "row " << r << " shows " << int(row[0]) << ", not " << int(expected);
+    }
+    EXPECT_EQ(wrongRows, 0);
+    // 4096 x 2400 image rows reduced to 1024 x 800: one picture row per block.
+    const QImage picture = view.lastPicture().toImage();
+    ASSERT_EQ(picture.size(), QSize(1024, 800));
+    for (int p = 0; p < picture.height(); ++p)
+        ASSERT_EQ(qGray(picture.pixel(512, p)), greyLevel(height(3 * p), scale)) << "picture row " << p;
+    {
+        std::lock_guard<std::mutex> lock(c.batchMutex);
+        for (int r = 64; r < kRows; ++r) c.batchHeights[static_cast<size_t>(r)].clear();
+    }
+}
+
 // A batch start reads the batch size over the command channel, which may
 // answer late (another job holds it, the sensor is slow): the event loop
 // keeps running meanwhile, the rows that arrive wait in the client instead of
@@ -439,6 +514,43 @@ TEST_F(HeightViewTest, NothingIsPaintedWhileRefreshIsOff) {
     EXPECT_EQ(view.rowsDrawn(), 0);
     view.setRefreshEnabled(true);
     ASSERT_TRUE(waitUntil([&] { return view.rowsDrawn() == 5; }));
+}
+
+// A batch that ends short of its size leaves its last rows' picture for a
+// later tick; when the painting stops first, the picture is handed over then.
+TEST_F(HeightViewOf20, TheLastRowsOfAShortBatchAreShownWhateverStopsThePainting) {
+    struct Case {
+        const char* name;
+        std::function<void(HeightView&)> stop;
+        std::function<void(HeightView&)> resume;
+    };
+    auto batchMode = [this](int on) { ASSERT_EQ(client().cfgRegister(1, 149, &on), 0); };
+    const Case cases[] = {
+        {"the settings window opens", [](HeightView& v) { v.setRefreshEnabled(false); },
+         [](HeightView& v) { v.setRefreshEnabled(true); }},
+        {"batch mode goes off", [&](HeightView&) { batchMode(0); }, [&](HeightView&) { batchMode(1); }},
+        // Last: the heartbeat ends with the link.
+        {"the sensor drops", [this](HeightView&) { client().connected = false; },
+         [this](HeightView&) { client().connected = true; }},
+    };
+    for (const Case& c : cases) {
+        HeightView view;
+        ASSERT_TRUE(waitUntil([&] { return !view.imageRebuildPending(); })) << c.name;
+        injectBatch(2, 0.0, true);
+        ASSERT_TRUE(waitUntil([&] { return view.stats().lastPictureRows == 2; })) << c.name;
+        // The third and last row comes right after a picture: its own picture waits.
+        {
+            std::lock_guard<std::mutex> lock(client().batchMutex);
+            client().batchHeights[2].assign(static_cast<size_t>(client().profilePointCount()), 0.0);
+            client().batchProfileCount = 3;
+        }
+        ASSERT_TRUE(waitUntil([&] { return view.rowsDrawn() == 3; })) << c.name;
+        c.stop(view);
+        EXPECT_TRUE(waitUntil([&] { return view.stats().lastPictureRows == 3; }, 5000)) << c.name;
+        EXPECT_EQ(qGray(view.lastPicture().toImage().pixel(100, 2)), 138) << c.name << ": row 2 in the picture";
+        c.resume(view);
+        clearBatch();
+    }
 }
 
 TEST_F(HeightViewTest, TheRangeButtonWithoutDataOnlyTellsSo) {

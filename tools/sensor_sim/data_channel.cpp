@@ -18,36 +18,41 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A TCP SYN (without ACK) to address:port in an IPv4 packet seen on loopback.
-bool isConnectAttempt(const uint8_t* packet, size_t size, uint32_t address, uint16_t port) {
+// The reset with which the TCP stack refuses a connect to address:port, in an
+// IPv4 packet seen on loopback: RST and ACK from address:port with sequence
+// number 0 (a SYN carries no acknowledgement to take one from; the reset
+// that aborts a live connection carries that connection's sequence number).
+bool isRefusal(const uint8_t* packet, size_t size, uint32_t address, uint16_t port) {
     if (size < 20 || (packet[0] >> 4) != 4 || packet[9] != IPPROTO_TCP) return false;
     const size_t ipHeader = static_cast<size_t>(packet[0] & 0x0F) * 4;
     if (ipHeader < 20 || size < ipHeader + 14) return false;
-    uint32_t destination;
-    std::memcpy(&destination, packet + 16, 4);
+    uint32_t source;
+    std::memcpy(&source, packet + 12, 4);
     const uint8_t* tcp = packet + ipHeader;
-    const uint16_t destinationPort = static_cast<uint16_t>((tcp[2] << 8) | tcp[3]);
+    const uint16_t sourcePort = static_cast<uint16_t>((tcp[0] << 8) | tcp[1]);
+    const uint32_t sequence = static_cast<uint32_t>(tcp[4] << 24 | tcp[5] << 16 | tcp[6] << 8 | tcp[7]);
     const uint8_t flags = tcp[13];
-    const bool syn = flags & 0x02;
+    const bool reset = flags & 0x04;
     const bool ack = flags & 0x10;
-    return destination == address && destinationPort == port && syn && !ack;
+    return source == address && sourcePort == port && reset && ack && sequence == 0;
 }
 
-// Lets only TCP SYNs to address:port through, so the watcher keeps up however
-// busy loopback is (IP header without options, as in every SYN Linux sends).
+// Lets only TCP resets from address:port through, so the watcher keeps up
+// however busy loopback is (IP header without options, as in every reset
+// Linux sends).
 constexpr uint32_t netOffset(int offset) { return static_cast<uint32_t>(SKF_NET_OFF + offset); }
 
-bool attachSynFilter(int fd, uint32_t address, uint16_t port) {
+bool attachResetFilter(int fd, uint32_t address, uint16_t port) {
     sock_filter code[] = {
         BPF_STMT(BPF_LD | BPF_B | BPF_ABS, netOffset(9)),
         BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, IPPROTO_TCP, 0, 7),
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, netOffset(16)),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, netOffset(12)),
         BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, ntohl(address), 0, 5),
-        BPF_STMT(BPF_LD | BPF_H | BPF_ABS, netOffset(22)),
+        BPF_STMT(BPF_LD | BPF_H | BPF_ABS, netOffset(20)),
         BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, port, 0, 3),
         BPF_STMT(BPF_LD | BPF_B | BPF_ABS, netOffset(33)),
-        BPF_STMT(BPF_ALU | BPF_AND | BPF_K, 0x12),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, 0x02, 1, 0),
+        BPF_STMT(BPF_ALU | BPF_AND | BPF_K, 0x04),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, 0x04, 1, 0),
         BPF_STMT(BPF_RET | BPF_K, 0),
         BPF_STMT(BPF_RET | BPF_K, 256),
     };
@@ -62,7 +67,7 @@ int openLoopbackWatcher(uint32_t address, uint16_t port) {
     local.sll_family = AF_PACKET;
     local.sll_protocol = htons(ETH_P_IP);
     local.sll_ifindex = static_cast<int>(if_nametoindex("lo"));
-    if (local.sll_ifindex == 0 || !attachSynFilter(fd, address, port) ||
+    if (local.sll_ifindex == 0 || !attachResetFilter(fd, address, port) ||
         ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
         ::close(fd);
         return -1;
@@ -199,45 +204,62 @@ bool DataChannelService::refuseConnections(int attempts) {
     inet_pton(AF_INET, address_.c_str(), &address);
     const int watcher = openLoopbackWatcher(address, port_);
     if (watcher < 0) return false;
+    size_t openedBefore = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        openedBefore = opened_;
+        refused_ = 0;
+    }
     {
         std::lock_guard<std::mutex> lock(controlMutex_);
         refusing_ = true;
         server_.stop();
     }
-    refusalWatcher_ = std::thread([this, watcher, attempts] { watchRefusals(watcher, attempts); });
+    refusalWatcher_ =
+        std::thread([this, watcher, attempts, openedBefore] { watchRefusals(watcher, attempts, openedBefore); });
     return true;
 }
 
-void DataChannelService::watchRefusals(int packetSocket, int attempts) {
+void DataChannelService::watchRefusals(int packetSocket, int attempts, size_t openedBefore) {
     uint32_t address = 0;
     inet_pton(AF_INET, address_.c_str(), &address);
-    uint8_t packet[256];
-    int seen = 0;
-    while (seen < attempts && !stopping_.load()) {
-        pollfd pfd{packetSocket, POLLIN, 0};
-        if (::poll(&pfd, 1, 20) <= 0) continue;
-        sockaddr_ll from{};
-        socklen_t fromSize = sizeof from;
-        const ssize_t n = ::recvfrom(packetSocket, packet, sizeof packet, 0, reinterpret_cast<sockaddr*>(&from), &fromSize);
-        // Loopback shows each packet twice: once leaving and once arriving.
-        if (n <= 0 || from.sll_pkttype == PACKET_OUTGOING) continue;
-        if (isConnectAttempt(packet, static_cast<size_t>(n), address, port_)) {
-            ++seen;
-            ++refused_;
+    // Counts the refusals queued on the packet socket. A reset is queued here
+    // as loopback delivers it, before the host's TCP stack takes it: before
+    // the host can know of the refusal and try again.
+    auto countQueued = [&] {
+        uint8_t packet[256];
+        for (;;) {
+            sockaddr_ll from{};
+            socklen_t fromSize = sizeof from;
+            const ssize_t n = ::recvfrom(packetSocket, packet, sizeof packet, MSG_DONTWAIT,
+                                         reinterpret_cast<sockaddr*>(&from), &fromSize);
+            if (n <= 0) return;
+            if (from.sll_pkttype != PACKET_OUTGOING && isRefusal(packet, static_cast<size_t>(n), address, port_))
+                ++refused_;
         }
+    };
+    auto accepted = [&] {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return opened_ > openedBefore;
+    };
+    while (refused_.load() < attempts && !stopping_.load()) {
+        pollfd pfd{packetSocket, POLLIN, 0};
+        if (::poll(&pfd, 1, 20) > 0) countQueued();
     }
-    ::close(packetSocket);
-    // The watcher sees a packet before the TCP stack has answered it: give the
-    // last refusal time to happen (the host retries only after 50 ms).
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    endRefusal();
-}
-
-void DataChannelService::endRefusal() {
     {
         std::lock_guard<std::mutex> lock(controlMutex_);
         if (!stopping_.load()) listen();
     }
+    // A busy machine may run the host's next try before the listening is
+    // back: that try is refused as well, and counted, up to the connection
+    // that is accepted (every refusal left before it is queued by then).
+    const auto giveUp = Clock::now() + std::chrono::seconds(10);
+    while (!stopping_.load() && !accepted() && Clock::now() < giveUp) {
+        pollfd pfd{packetSocket, POLLIN, 0};
+        if (::poll(&pfd, 1, 20) > 0) countQueued();
+    }
+    countQueued();
+    ::close(packetSocket);
     {
         std::lock_guard<std::mutex> lock(mutex_);
         refusing_ = false;

@@ -47,11 +47,14 @@ public:
     // Ends the newest connection from the sensor's side.
     void closeConnection();
     // Stops listening until `attempts` connection attempts have been refused,
-    // then listens again. The attempts are counted by watching the loopback
+    // then listens again. The refusals are counted by watching the loopback
     // interface, which needs CAP_NET_RAW: false when that is not possible.
+    // A try that comes before the listening is back is refused and counted
+    // too, up to the next connection accepted.
     bool refuseConnections(int attempts);
     int refusedAttempts() const { return refused_.load(); }
-    // Waits until the refusal is over (listening again); false after timeoutMs.
+    // Waits until the refusal is over (the next connection accepted, so the
+    // count is final); false after timeoutMs.
     bool waitRefusalOver(int timeoutMs);
 
     // A heartbeat every intervalMs on the open connection; 0 keeps the sensor silent.
@@ -60,8 +63,7 @@ public:
 private:
     void serve(SimConnection& connection);
     bool listen();
-    void watchRefusals(int packetSocket, int attempts);
-    void endRefusal();
+    void watchRefusals(int packetSocket, int attempts, size_t openedBefore);
     bool sendLocked(const void* data, size_t size);
     SimConnection* newestLocked() const;
 

@@ -48,6 +48,9 @@ void Ui::FullViewSettingWidget::setupUi(QWidget* form) {
     auto* contents = named<QWidget>(nullptr, "scrollAreaWidgetContents");
     scrollArea->setWidget(contents);
     auto* column = new QVBoxLayout(contents);
+    // Narrow margins: the page fits its pane in English without a horizontal
+    // scroll bar.
+    column->setContentsMargins(4, 4, 4, 4);
     groupBox_21 = named<QGroupBox>(contents, "groupBox_21");
     groupBox_21->setTitle(QCoreApplication::translate("FullViewSettingWidget", "测量范围"));
     groupBox_21->setMaximumHeight(90);
@@ -94,6 +97,8 @@ void Ui::FullViewSettingWidget::setupUi(QWidget* form) {
     groupBox_18->setTitle(QCoreApplication::translate("FullViewSettingWidget", "峰值处理"));
     groupBox_18->setMaximumHeight(209);
     auto* g3 = new QGridLayout(groupBox_18);
+    g3->setContentsMargins(6, 6, 6, 6);
+    g3->setHorizontalSpacing(4);
     label_3 = label(groupBox_18, "label_3", QCoreApplication::translate("FullViewSettingWidget", "低灰度阈值"));
     spinBox_peak_1 = named<QSpinBox>(groupBox_18, "spinBox_peak_1");
     spinBox_peak_1->setRange(10, 254);

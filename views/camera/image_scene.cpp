@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPathStroker>
 #include <QScrollBar>
+#include <QStyleOptionGraphicsItem>
 #include <QTimer>
 #include <QToolTip>
 
@@ -104,12 +105,14 @@ public:
         const QRectF r = rect();
         // A pen at least as wide as the square covers its inside.
         if (pen().widthF() < std::min(r.width(), r.height())) painter->fillRect(r, brush());
+        // Back to the very transform it came with, not one moved there and back.
+        const QTransform before = painter->transform();
         painter->translate(r.topLeft());
         painter->fillPath(outline(r.size()), pen().brush());
-        painter->translate(-r.topLeft());
+        painter->setTransform(before);
     }
 
-private:
+    // The pen's outline of a square of this size at the origin.
     const QPainterPath& outline(QSizeF size) {
         if (outline_.isEmpty() || outlinePen_ != pen() || outlineSize_ != size) {
             QPainterPathStroker stroker(pen());
@@ -122,12 +125,91 @@ private:
         return outline_;
     }
 
+private:
     QPainterPath outline_;
     QPen outlinePen_;
     QSizeF outlineSize_;
 };
 
 }  // namespace
+
+// The peak items carry no contents of their own: the view would otherwise
+// prepare, clip and paint each of some four thousand items every frame. This
+// item paints them all for it, each with its own paint and in their order
+// (lines, then squares), skipping those outside the exposed area as the view
+// does: the same calls, so the same pixels.
+class PeakPainterItem : public QGraphicsItem {
+public:
+    PeakPainterItem() { setFlag(ItemUsesExtendedStyleOption); }
+
+    void setPeakItems(const QVector<QGraphicsLineItem*>& lines, const QVector<QGraphicsRectItem*>& squares) {
+        lines_ = lines;
+        squares_ = squares;
+    }
+    void setBounds(const QRectF& bounds) {
+        if (bounds == bounds_) return;
+        prepareGeometryChange();
+        bounds_ = bounds;
+    }
+
+    QRectF boundingRect() const override { return bounds_; }
+
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override {
+        if (!drawLinesAtOnce(painter, option)) paintEach(lines_, painter, option, widget);
+        if (!fillSquaresAtOnce(painter, option)) paintEach(squares_, painter, option, widget);
+    }
+
+private:
+    // Lines of one pen drawn in one call: each is drawn as on its own.
+    bool drawLinesAtOnce(QPainter* painter, const QStyleOptionGraphicsItem* option) {
+        if (lines_.isEmpty()) return true;
+        const QPen pen = lines_.first()->pen();
+        exposedLines_.clear();
+        for (QGraphicsLineItem* line : lines_) {
+            if (line->pen() != pen) return false;
+            if (line->boundingRect().intersects(option->exposedRect)) exposedLines_.append(line->line());
+        }
+        painter->setPen(pen);
+        painter->drawLines(exposedLines_);
+        return true;
+    }
+
+    // Squares whose one pen is wider than a device pixel and than the square
+    // are each filled with that pen's outline, opaque and aliased: filled
+    // together as one path they cover the same pixels (each pixel whose
+    // centre one of them covers) for one rasterisation instead of thousands.
+    bool fillSquaresAtOnce(QPainter* painter, const QStyleOptionGraphicsItem* option) const {
+        if (squares_.isEmpty() || painter->testRenderHint(QPainter::Antialiasing)) return false;
+        const QPen pen = squares_.first()->pen();
+        const QSizeF size = squares_.first()->rect().size();
+        const qreal deviceWidth = pen.widthF() * std::sqrt(std::abs(painter->transform().determinant()));
+        if (deviceWidth <= 1.0 || pen.style() != Qt::SolidLine || pen.color().alpha() != 255 ||
+            pen.widthF() < std::min(size.width(), size.height()))
+            return false;
+        const QPainterPath& outline = static_cast<PeakSquareItem*>(squares_.first())->outline(size);
+        QPainterPath all;
+        all.setFillRule(outline.fillRule());
+        for (QGraphicsRectItem* square : squares_) {
+            if (square->pen() != pen || square->rect().size() != size) return false;
+            if (square->boundingRect().intersects(option->exposedRect))
+                all.addPath(outline.translated(square->rect().topLeft()));
+        }
+        painter->fillPath(all, pen.brush());
+        return true;
+    }
+
+    template <typename Item>
+    static void paintEach(const QVector<Item*>& items, QPainter* painter, const QStyleOptionGraphicsItem* option,
+                          QWidget* widget) {
+        for (Item* item : items)
+            if (item->boundingRect().intersects(option->exposedRect)) item->paint(painter, option, widget);
+    }
+
+    QVector<QGraphicsLineItem*> lines_;
+    QVector<QGraphicsRectItem*> squares_;
+    QVector<QLineF> exposedLines_;
+    QRectF bounds_;
+};
 
 showfullimg::showfullimg(QGraphicsView* view, QObject* parent)
     : QObject(parent),
@@ -172,6 +254,8 @@ void showfullimg::setImage(const QPixmap& pixmap, std::vector<float> peakRows) {
     redraw();
 }
 
+QGraphicsItem* showfullimg::peakPainter() const { return peakPainter_; }
+
 std::vector<float> showfullimg::peakRows() const {
     std::lock_guard<std::mutex> lock(peakLock_);
     return peakRows_;
@@ -205,6 +289,7 @@ void showfullimg::placeItems(QVector<Item*>& items, int count, PenSetting& pen, 
             item = new PeakSquareItem();
         else
             item = new PeakLineItem();
+        item->setFlag(QGraphicsItem::ItemHasNoContents);  // the peak painter paints it
         item->setPen(pen.pen);
         if constexpr (std::is_same_v<Item, QGraphicsRectItem>) {
             if (brush) item->setBrush(*brush);
@@ -241,6 +326,7 @@ void showfullimg::redraw() {
     }
     const int n = peakPoints_.size();
     const QPointF half(2.5, 2.5);
+    const bool rebuilt = peakSquares_.size() != n;
     placeItems(
         peakLines_, std::max(0, n - 1), linePen_,
         [&](int k, QGraphicsLineItem* item) { item->setLine(QLineF(peakPoints_[k] + half, peakPoints_[k + 1] + half)); },
@@ -248,6 +334,17 @@ void showfullimg::redraw() {
     placeItems(
         peakSquares_, n, peakPen_,
         [&](int i, QGraphicsRectItem* item) { item->setRect(QRectF(peakPoints_[i], QSizeF(5, 5))); }, &peakBrush_);
+    if (!peakPainter_) peakPainter_ = new PeakPainterItem();
+    if (rebuilt || !peakPainter_->scene()) {
+        // Painted where the items stand in the scene's order: after the new ones.
+        if (peakPainter_->scene()) scene_->removeItem(peakPainter_);
+        peakPainter_->setPeakItems(peakLines_, peakSquares_);
+        scene_->addItem(peakPainter_);
+    }
+    // Every pen reaches at most its base width beyond a peak.
+    const qreal reach = std::max({kPeakPenBase, kLinePenBase, kRectPenBase});
+    peakPainter_->setBounds(imageRect.adjusted(-reach, -reach, reach, reach));
+    peakPainter_->update();
 
     const QRectF rect = rectangleGeometry(rectStart_, rectEnd_);
     if (!rectItem_) {

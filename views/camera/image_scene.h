@@ -25,6 +25,7 @@ class QGraphicsItem;
 class QGraphicsPixmapItem;
 class QGraphicsRectItem;
 class QGraphicsLineItem;
+class PeakPainterItem;
 
 // A pen whose width follows the zoom level. A new width reaches the items
 // only at the next redraw (appliedWidth is what they carry).
@@ -110,6 +111,8 @@ public:
     QGraphicsPixmapItem* pixmapItem() const { return pixmapItem_; }
     const QVector<QGraphicsRectItem*>& peakSquares() const { return peakSquares_; }
     const QVector<QGraphicsLineItem*>& peakLines() const { return peakLines_; }
+    // Paints the peak lines and squares, which paint nothing themselves.
+    QGraphicsItem* peakPainter() const;
     QGraphicsRectItem* rectangleItem() const { return rectItem_; }
     QGraphicsRectItem* cursorItem(int index) const { return cursorItems_[index]; }
     QGraphicsLineItem* boundaryItem() const { return boundaryItem_; }
@@ -139,6 +142,7 @@ private:
     QVector<QPointF> peakPoints_;  // built under the lock, used after it
     QVector<QGraphicsRectItem*> peakSquares_;
     QVector<QGraphicsLineItem*> peakLines_;
+    PeakPainterItem* peakPainter_ = nullptr;
 
     PenSetting peakPen_;
     PenSetting linePen_;

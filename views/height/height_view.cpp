@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <mutex>
+#include <new>
 
 #include <opencv2/imgproc.hpp>
 
@@ -35,25 +37,7 @@ constexpr int kBatchModeRegister = 149;
 constexpr int kBatchSizeRegister = 138;
 constexpr double kInvalidHeight = -9999.0;
 
-uint8_t clampLevel(double g) {
-    if (!(g > 0)) return 0;  // also NaN
-    if (g >= 255) return 255;
-    return static_cast<uint8_t>(static_cast<int>(g));
-}
-
 }  // namespace
-
-uint8_t greyLevel(double d, const GreyScale& s) {
-    if (s.fixedRange) {
-        if (d <= s.zLower) return 30;
-        if (d > s.zUpper) return 220;
-        // A range without width takes its limit.
-        if (s.fixedMax == s.fixedMin) return d <= s.fixedMin ? 0 : 255;
-        return clampLevel(std::trunc((d - s.fixedMin) / (s.fixedMax - s.fixedMin) * 236));
-    }
-    if (s.zUpper == 0) return d > 0 ? 255 : (d < 0 ? 0 : 138);
-    return clampLevel(std::trunc(d / s.zUpper * 118 + 138));
-}
 
 HeightView::HeightView(QWidget* parent)
     : QWidget(parent),
@@ -98,7 +82,17 @@ void HeightView::setTooltips() {
 }
 
 void HeightView::rebuildImage(int rows, int columns) {
-    heightImage_ = cv::Mat::zeros(rows, columns, CV_8UC1);
+    // calloc hands out a large block as fresh pages that the system zeroes
+    // when they are first written, so a new image of a big batch costs the
+    // GUI thread no pass over its bytes here: its rows are touched as they
+    // are painted.
+    pictureImage_.release();
+    heightImage_.release();
+    imageStore_.reset();
+    const size_t bytes = static_cast<size_t>(rows) * static_cast<size_t>(columns);
+    imageStore_.reset(static_cast<uint8_t*>(std::calloc(std::max<size_t>(1, bytes), 1)));
+    if (!imageStore_) throw std::bad_alloc();
+    heightImage_ = cv::Mat(rows, columns, CV_8UC1, imageStore_.get());
     pictureFactorX_ = std::max(1, (columns + kMaxPictureColumns - 1) / kMaxPictureColumns);
     pictureFactorY_ = std::max(1, (rows + kMaxPictureRows - 1) / kMaxPictureRows);
     if (pictureFactorX_ == 1 && pictureFactorY_ == 1)
@@ -194,6 +188,10 @@ void HeightView::slot_ShowVedio() {
     // While the image waits for its rebuild, the rows wait in the client.
     if (!refreshEnabled_ || imageRebuildPending() || !client->connected ||
         client->cachedRegister(kBatchModeRegister) != 1) {
+        // Rows already painted are shown: no later tick may come to show them
+        // (the last rows of a short batch, before the settings window opens,
+        // batch mode goes off or the sensor drops).
+        if (picturePending_) handOverPicture();
         finishTick();
         return;
     }
@@ -209,7 +207,9 @@ void HeightView::slot_ShowVedio() {
     scale.zUpper = client->zUpperMm;
 
     // Held only while a slice of new rows is painted, so that the batch
-    // thread never waits long; the picture is made after it.
+    // thread never waits long; the picture is made after it. A tick paints
+    // for a while at most and leaves the rest to the next one, so that the
+    // window answers between: the next tick goes on from rowsDrawn_.
     bool redraw = false;
     bool batchDone = false;
     bool overfull = false;
@@ -241,7 +241,7 @@ void HeightView::slot_ShowVedio() {
                 const std::vector<double>& row = client->batchHeights[static_cast<size_t>(i)];
                 uint8_t* out = heightImage_.ptr<uint8_t>(i);
                 const int known = std::min(width, static_cast<int>(row.size()));
-                for (int j = 0; j < known; ++j) out[j] = greyLevel(row[static_cast<size_t>(j)], scale);
+                greyLevels(row.data(), known, out, scale);
                 // Points the row does not have are invalid.
                 if (known < heightImage_.cols)
                     std::fill(out + known, out + heightImage_.cols, greyLevel(kInvalidHeight, scale));
@@ -250,10 +250,14 @@ void HeightView::slot_ShowVedio() {
             more = end < n;
             batchDone = end == batchSize;
         }();
-        stats_.longestLockNs = std::max(stats_.longestLockNs, nowNs() - lockedAt);
+        lock.unlock();
+        const int64_t unlockedAt = nowNs();
+        stats_.longestLockNs = std::max(stats_.longestLockNs, unlockedAt - lockedAt);
+        if (unlockedAt - tickStart >= kPaintBudgetMs * 1000000LL) more = false;
     }
     if (overfull) {
         // More rows than the batch has: nothing is painted, the next rows start over.
+        if (picturePending_) handOverPicture();
         rowsDrawn_ = 0;
         finishTick();
         return;

@@ -8,11 +8,14 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include <opencv2/core/mat.hpp>
 
 #include "views/height/denoise_params.h"
+#include "views/height/grey_scale.h"
 #include "sensor_client/queued_sensor_calls.h"
 #include "views/profile/this_ptr.h"
 
@@ -24,19 +27,6 @@ class VtkDialog;
 
 // The linked state of the A/B cursors, shared by all height views.
 extern bool abLinked;
-
-// How heights become grey levels: fixed mode spreads [fixedMin, fixedMax]
-// over 0..236 with everything at or below zLower at 30 and above zUpper at
-// 220; automatic mode maps d to d / zUpper x 118 + 138. Levels are truncated
-// and clamped to 0..255.
-struct GreyScale {
-    bool fixedRange = false;
-    double fixedMin = 0;
-    double fixedMax = 0;
-    double zLower = -6.0;
-    double zUpper = 6.0;
-};
-uint8_t greyLevel(double height, const GreyScale& scale);
 
 // What the page did, for people measuring it. Times are nanoseconds; the
 // picture times are std::chrono::steady_clock readings.
@@ -93,9 +83,11 @@ public:
     static constexpr int kMaxPictureRows = 1024;
     // While a batch arrives a new picture is made at most this often; the
     // picture of the last rows comes at once.
-    static constexpr int kPictureIntervalMs = 80;
+    static constexpr int kPictureIntervalMs = 20;
     // Rows painted in one hold of the client's batch lock.
-    static constexpr int kRowsPerLockHold = 256;
+    static constexpr int kRowsPerLockHold = 32;
+    // A tick stops painting after this long; the next one goes on.
+    static constexpr int kPaintBudgetMs = 6;
 
 signals:
     void signal_close();
@@ -134,7 +126,12 @@ private:
     void handOverPicture();
     bool batchHasRows();
 
+    struct FreeBytes {
+        void operator()(uint8_t* bytes) const { std::free(bytes); }
+    };
+
     Ui::HeightView* ui;
+    std::unique_ptr<uint8_t[], FreeBytes> imageStore_;  // heightImage_'s pixels
     cv::Mat heightImage_;
     cv::Mat pictureImage_;  // heightImage_ itself, or its reduction
     int pictureFactorX_ = 1;

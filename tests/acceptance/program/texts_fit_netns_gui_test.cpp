@@ -6,6 +6,8 @@
 // Grabs of every window are saved (screenshots/texts_<language>_<window>.png).
 #include <QAction>
 #include <QCoreApplication>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedWidget>
 
 #include <gtest/gtest.h>
@@ -51,6 +53,10 @@ protected:
             if (line.contains(kGivenIconButton)) continue;
             clipped_ << language_ + " " + name + ": " + line;
         }
+        // A form wider than the pane that scrolls it hides its right side.
+        for (QScrollArea* area : window.findChildren<QScrollArea*>())
+            if (area->isVisibleTo(&window) && area->horizontalScrollBar()->isVisible())
+                clipped_ << language_ + " " + name + ": " + area->objectName() + " scrolls sideways";
         mirevo::test::saveGrab(window, "texts_" + language_ + "_" + name);
     }
     template <class Dialog>

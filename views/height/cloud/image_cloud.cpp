@@ -10,6 +10,7 @@
 
 #include <opencv2/imgcodecs.hpp>
 
+#include "platform/image_codecs.h"
 #include "views/height/cloud/cloud_file_parts.h"
 
 namespace kx::common {
@@ -84,11 +85,11 @@ cv::Mat readCompanion(const std::string& path, const char* extension,
     std::error_code error;
     if (!std::filesystem::is_regular_file(companion, error) || !startsWithOneOf(companion, signatures))
         return cv::Mat();
-    return cv::imread(companion, cv::IMREAD_UNCHANGED);
+    return mirevo::platform::imageRead(companion, cv::IMREAD_UNCHANGED);
 }
 
 int writeImageCloud(const kxCloud& cloud, const std::string& path, const cloudChannelType& channel) {
-    if (!cv::imwrite(path, cloud.z)) return -1;
+    if (!mirevo::platform::imageWrite(path, cloud.z)) return -1;
     return writeCompanionImages(cloud, path, channel);
 }
 
@@ -110,10 +111,10 @@ int writeTifCloud(const kxCloud& cloud, const std::string& path, const cloudChan
 
 int writeCompanionImages(const kxCloud& cloud, const std::string& path, const cloudChannelType& channel) {
     if (channel == CLOUD_CHANNEL_INTENSITY && !cloud.intensity.empty()) {
-        if (!cv::imwrite(companionPath(path, "bmp"), cloud.intensity)) return -1;
+        if (!mirevo::platform::imageWrite(companionPath(path, "bmp"), cloud.intensity)) return -1;
     } else if (channel == CLOUD_CHANNEL_COLOR && !cloud.color.empty()) {
         const std::vector<int> bestQuality{cv::IMWRITE_JPEG_QUALITY, 100};
-        if (!cv::imwrite(companionPath(path, "jpg"), cloud.color, bestQuality)) return -1;
+        if (!mirevo::platform::imageWrite(companionPath(path, "jpg"), cloud.color, bestQuality)) return -1;
     }
     return 0;
 }
@@ -125,7 +126,7 @@ int readTiffCloud(const std::string& path, kxCloud& cloud, float xPitch, float y
     cloud.color.release();
     cloud.intensity.release();
     if (!looksLikeTiff(path)) return -1;
-    const cv::Mat image = cv::imread(path, cv::IMREAD_UNCHANGED);
+    const cv::Mat image = mirevo::platform::imageRead(path, cv::IMREAD_UNCHANGED);
     if (image.empty()) return -1;
     cloud.xPitch = xPitch;
     cloud.yPitch = yPitch;
