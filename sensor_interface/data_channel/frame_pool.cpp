@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/thread_start.h"
+
 namespace data_channel {
 
 FramePool::FramePool(int workers, Work work, std::function<void()> threadStart)
@@ -13,7 +15,7 @@ FramePool::FramePool(int workers, Work work, std::function<void()> threadStart)
     }
     threads_.reserve(static_cast<size_t>(workers));
     try {
-        for (int i = 0; i < workers; ++i) threads_.emplace_back(&FramePool::workerLoop, this);
+        for (int i = 0; i < workers; ++i) threads_.push_back(mirevo::platform::startThread(&FramePool::workerLoop, this));
     } catch (...) {
         stop();  // the threads already started end before the pool goes
         throw;

@@ -136,6 +136,13 @@ public:
     int outputOffset() const { return outputOffset_; }
 
     // --- Batch assembly (consumer_thread.cpp) ---
+    // The consumer thread's step for one message taken from the queue; an
+    // empty one is a silence (the pop timed out). Without a running receiver
+    // it drives the batch assembly alone, as the fuzz target does.
+    // A frame's message may go to the frame pool as it is (message then holds
+    // another message's storage); a const message is consumed as a copy.
+    void consume(MessageQueue::Message& message);
+    void consume(const MessageQueue::Message& message);
     // Time-outs and gray switches of the batch from the extended values.
     void readExtendFlags();
     // Copies the frame of a message (checked to hold every byte read) into the

@@ -168,7 +168,9 @@ ProfileProcessor::Release ProfileProcessor::repairFrame(FrameRows& rows, int cou
     release.slot = repair_->take(false);
     release.stores = true;
     if (!storeLater) storeHeld(release, rows, count);
-    if (release.slot.state == processTimeInvalid::kNothingReleased) {
+    // The last state can come without a frame (nothing was stored long enough):
+    // only a frame handed out is taken.
+    if (release.slot.state == processTimeInvalid::kNothingReleased || !release.slot.outHeights) {
         release.ready = false;
         return release;
     }
@@ -226,7 +228,9 @@ bool ProfileProcessor::releaseHeldFrames(int frames, bool intoRows, const std::f
         double* heights = nullptr;
         uint8_t* gray = nullptr;
         state = repair_->run(nullptr, nullptr, 0, &heights, &gray);
-        if (state != processTimeInvalid::kNothingReleased) {
+        // A batch ended before any frame was stored long enough reaches the
+        // last state without handing a frame out: nothing to append then.
+        if (state != processTimeInvalid::kNothingReleased && heights != nullptr) {
             last = Release{true, heights, gray, width, repair_};
             if (intoRows) {
                 std::copy(heights, heights + width, rows_->heights.begin());
