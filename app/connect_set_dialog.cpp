@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "app/connect_state.h"
+#include "platform/thread_start.h"
 #include "sensor_client/app_settings.h"
 #include "sensor_client/linelaser_client.h"
 #include "sensor_client/prompter.h"
@@ -97,7 +98,7 @@ bool ConnectSetDialog::startJob(std::function<void()> job) {
     if (jobRunning_.load()) return false;
     joinJob();
     jobRunning_ = true;
-    job_ = std::thread([this, job = std::move(job)] { job(); });
+    job_ = mirevo::platform::startThread([this, job = std::move(job)] { job(); });
     return true;
 }
 
@@ -266,7 +267,7 @@ bool ConnectSetDialog::resetToFactorySettings() {
     showBusy();
     std::atomic<bool> done{false};
     int status = -1;
-    std::thread reset([&] {
+    std::thread reset = mirevo::platform::startThread([&] {
         status = hvq5_reset_program(0);
         if (status == 0) status = hvq5_system_command_30000(0);
         done = true;

@@ -7,6 +7,7 @@
 #include <QMdiSubWindow>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QTranslator>
 
@@ -104,7 +105,12 @@ void QtLineLaserClient::initUi() {
         openProfileWindow();
         openHeightWindow();
     });
-    ui->comboBox_selectno->setCurrentIndex(selectedProgram());
+    {
+        // The stored row belongs to the program dialog, whose rows reach 15:
+        // showing it here (rows 0 to 7) must not store it anew.
+        const QSignalBlocker quiet(ui->comboBox_selectno);
+        ui->comboBox_selectno->setCurrentIndex(selectedProgram());
+    }
     createProgressDialog();
     QString sdk;
     linelaserClient()->sdkVersionText(&sdk);
@@ -439,7 +445,10 @@ void QtLineLaserClient::on_pushButton_program_clicked() {
     runProgramDialog();
 }
 
-void QtLineLaserClient::on_comboBox_selectno_currentIndexChanged(int index) { setSelectedProgram(index); }
+void QtLineLaserClient::on_comboBox_selectno_currentIndexChanged(int index) {
+    // -1 is a list without a current row, no choice of the person.
+    if (index >= 0) setSelectedProgram(index);
+}
 
 // ---------------------------------------------------------------- the real-time settings window
 

@@ -1,12 +1,14 @@
 #include "app/window_jobs.h"
 
+#include "platform/thread_start.h"
+
 WindowJobs::~WindowJobs() { join(); }
 
 bool WindowJobs::start(std::function<void()> job) {
     if (running()) return false;
     join();  // the previous job has returned; its thread is only collected here
     running_.store(true, std::memory_order_release);
-    thread_ = std::thread([this, job = std::move(job)] {
+    thread_ = mirevo::platform::startThread([this, job = std::move(job)] {
         job();
         running_.store(false, std::memory_order_release);
     });

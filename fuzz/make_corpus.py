@@ -546,5 +546,73 @@ for name, address in (("address_out_of_range", "256.1.1.1"), ("address_five_part
                       ("address_sign", "+1.2.3.4")):
     put("app_settings", name, ("[ConnectSetDialog]\r\nip=%s\r\nport=7\r\n" % address).encode())
 
+# The data channel: a byte of the piece size the stream is cut into, options
+# (bits 0-1 series 3 to 6, bit 2 own connection, bit 3 a silence at the end),
+# register settings (a count, then an index into the target's kRegisters and
+# a big-endian value each), then the stream as the sensor sends it.
+DATA_REGISTERS = [285, 350, 351, 352, 353, 355, 356, 740, 752, 754, 358, 359, 183, 185, 190, 191, 804, 805, 755,
+                  291, 325, 326, 327, 328, 329, 330, 331, 772, 741, 742, 774, 775, 776]
+SERIES3, SERIES4, SERIES5, SERIES6, OWN, SILENCE_AFTER = 0, 1, 2, 3, 4, 8
+
+
+def data_info(frames, points, offset, wide=0, intensity=0, pitch=1280000):
+    body = struct.pack("<HIBIHHBB", frames, pitch, intensity, 0, points, 0, 0, wide) + bytes(28) \
+        + struct.pack("<H", offset)
+    return b"info," + body + b",end\r\n"
+
+
+def data_frame(number, heights, wide=0, intensity=0, fixed=False):
+    header = struct.pack(">IIBBIQ", 7, number, 0, 0, 1000 + 10 * number, 5000000 + number) + bytes(10)
+    gray = bytes((40 + i) % 256 for i in range(len(heights))) if intensity else b""
+    if fixed:  # peak rows: distance 40 r + 20000, height 30000 - 40 r
+        values = b"".join(struct.pack("<I", int((30000 - h) / 40 * 65536) if h is not None else 0) for h in heights)
+    elif wide:
+        values = b"".join(struct.pack("<I", (2 ** 31 + 256 * h) if h is not None else 0) for h in heights)
+    else:
+        values = b"".join(struct.pack("<H", (32768 + h) if h is not None else 0) for h in heights)
+    return b"algdat1," + header + gray + values + b",end\r\n"
+
+
+def data_stream(frames, points, offset=1000, wide=0, intensity=0, fixed=False, stop=True, step=40):
+    profile = [None if i % 13 == 5 else (step if i > points // 2 else 0) + i for i in range(points)]
+    out = data_info(frames, points, offset, wide, intensity) + b"MESSTA,OK,end\r\n"
+    for n in range(frames):
+        out += data_frame(n, profile, wide, intensity, fixed) + b"ticktime," + struct.pack("<I", 100 + n) + b",end\r\n"
+        if n == 1:
+            out += b"heartbeat,end\r\n"
+    return out + (b"MESSTP,OK,end\r\n" if stop else b"")
+
+
+def data_input(piece, options, registers, stream):
+    settings = b"".join(bytes([DATA_REGISTERS.index(r)]) + struct.pack(">I", v & 0xFFFFFFFF) for r, v in registers)
+    return bytes([piece, options, len(registers)]) + settings + stream
+
+
+put("data_messages", "series6_narrow_16bit", data_input(255, SERIES6, [], data_stream(3, 64)))
+put("data_messages", "series5_wide_intensity_in_pieces", data_input(10, SERIES5, [], data_stream(3, 48, wide=1, intensity=1)))
+put("data_messages", "series4_fixed_point", data_input(255, SERIES4, [], data_stream(3, 40, wide=1, fixed=True)))
+put("data_messages", "series3_own_connection_binning", data_input(128, SERIES3 | OWN, [(740, 1)], data_stream(2, 32, offset=400)))
+put("data_messages", "temporal_repair_ended_by_silence", data_input(255, SERIES6 | SILENCE_AFTER, [(190, 2), (191, 2)],
+                                                                     data_stream(4, 32, stop=False)))
+put("data_messages", "extended_width_and_z_offset", data_input(255, SERIES6, [(752, 100), (754, 250), (740, 2)],
+                                                                data_stream(2, 64)))
+put("data_messages", "rotation_mirror_base_zero_scale", data_input(
+    255, SERIES5, [(325, 4000000), (291, 3), (772, 2), (326, -500000), (327, 500000), (328, 600000), (329, 900000),
+                   (330, 1), (331, 50000)], data_stream(2, 64, wide=1)))
+put("data_messages", "gamma_gray_table_and_steep_steps", data_input(
+    255, SERIES6, [(741, 1), (742, 180), (774, 20), (775, 150), (776, 200), (804, 16), (805, 10), (185, 1)],
+    data_stream(2, 64, intensity=1, step=3000)))
+put("data_messages", "zero_code_step_and_frames_without_info", data_input(
+    255, SERIES6, [(353, 0)], b"MESSTA,OK,end\r\n" + data_frame(0, list(range(16))) + data_info(1, 16, 0)
+    + data_frame(1, list(range(16))) + b"MESSTP,OK,end\r\n"))
+# Regressions: a sensor register asking for rows of 639 million points sized
+# every frame's rows by it; a frame outside a batch with the temporal repair on,
+# then a batch end, made the repair's flush copy a frame it never released.
+put("data_messages", "regression_output_width_beyond_memory",
+    data_input(255, SERIES6, [(752, 639000000)], data_stream(2, 16)))
+put("data_messages", "regression_flush_before_any_release",
+    data_input(255, SERIES6, [(190, 2), (191, 2)], data_info(4, 16, 1000) + data_frame(0, list(range(16)))
+               + b"MESSTP,OK,end\r\n"))
+
 if PACKAGE_ONLY:
     package_main(sys.argv[2:])

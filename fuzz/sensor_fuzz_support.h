@@ -60,6 +60,7 @@ public:
         return bytes;
     }
     const uint8_t* here() const { return data_ + at_; }
+    void skip(size_t length) { at_ += length < left() ? length : left(); }
 
 private:
     const uint8_t* data_;

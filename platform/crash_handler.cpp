@@ -10,15 +10,14 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/thread_start.h"
+
 namespace mirevo::platform {
 
 namespace {
 
 constexpr int kSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 constexpr int kBacktraceFrames = 64;
-
-// The handler's own stack: a stack overflow leaves no room on the thread's.
-alignas(16) char g_alternateStack[64 * 1024];
 
 // The local-time rules of the year ahead: from `start` on, `offset` seconds
 // are added to UTC. Written once at install, before the handler can run.
@@ -236,11 +235,8 @@ bool installCrashHandler() {
     void* frame[1];
     backtrace(frame, 1);
 
-    stack_t stack {};
-    stack.ss_sp = g_alternateStack;
-    stack.ss_size = sizeof g_alternateStack;
-    stack.ss_flags = 0;
-    bool ok = sigaltstack(&stack, nullptr) == 0;
+    // The installing thread's; every thread the program starts gets its own.
+    bool ok = useOwnSignalStack();
 
     struct sigaction action {};
     action.sa_sigaction = &writeCrashDump;

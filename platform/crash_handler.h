@@ -1,7 +1,7 @@
 #pragma once
 // The program's last word when it crashes: a handler for SIGSEGV, SIGBUS,
-// SIGFPE, SIGILL and SIGABRT (on a stack of its own in the installing thread,
-// so a stack overflow there reaches it too) writes a dump file named by the local time,
+// SIGFPE, SIGILL and SIGABRT (on a signal stack of the crashing thread's own,
+// see thread_start.h, so a stack overflow reaches it too) writes a dump file named by the local time,
 // "yyyyMMddHHmmss.dmp" in the working folder (an existing file of that name is
 // replaced), prints the crash box's text to stderr, and then lets the signal
 // kill the process as it would have without the handler.

@@ -11,6 +11,7 @@
 #include "sensor_client/linelaser_client.h"
 #include "sensor_interface/registry/device_functions.h"
 #include "sensor_interface/registry/hvq5_api.h"
+#include "sensor_interface/settings/register_decimal.h"
 
 using namespace client_settings;
 
@@ -68,7 +69,7 @@ int LinelaserClient::cfgTriggerIntervalEnable(int dir, bool* on) {
 }
 int LinelaserClient::cfgTriggerYInterval(int dir, double* mm) {
     if (writes(kTriggerYInterval, dir)) {
-        int wire = static_cast<int>(truncateScaled(*mm, 100000.0));
+        int wire = mirevo::settings::register_from_decimal(*mm, 100000.0);
         return settingAccess(*this, kTriggerYInterval, dir, &wire);
     }
     int wire = 0;
@@ -221,7 +222,7 @@ int LinelaserClient::cfgIoMode(int dir, int* on) {
 
 int LinelaserClient::cfgXPitch(int dir, double* um) {
     // The interface's x pitch is in units of 0.01 um.
-    if (dir == 1) return HVQ5_SetXpitch(deviceId, static_cast<int>(truncateScaled(*um, 100.0)));
+    if (dir == 1) return HVQ5_SetXpitch(deviceId, mirevo::settings::register_from_decimal(*um, 100.0));
     uint32_t pitch = 0;
     const int status = HVQ5_GetXpitch(deviceId, &pitch);
     if (status == 0) *um = pitch / 100.0;

@@ -10,6 +10,7 @@
 
 #include "platform/image_codecs.h"
 #include "sensor_client/app_settings.h"
+#include "platform/thread_start.h"
 #include "sensor_client/batch_window.h"
 #include "sensor_client/linelaser_client.h"
 #include "sensor_client/log_helper.h"
@@ -54,7 +55,7 @@ bool LinelaserClient::startProfileAcquisition() {
     std::lock_guard<std::recursive_mutex> mode(modeMutex_);
     if (!stopAcquisition()) return false;
     acquiring = true;
-    profileThread = std::thread(&LinelaserClient::thread_get_outline, this);
+    profileThread = mirevo::platform::startThread(&LinelaserClient::thread_get_outline, this);
     return true;
 }
 
@@ -67,7 +68,7 @@ bool LinelaserClient::startStatusAcquisition() {
         ioStatus.batchCount = 0;
     }
     acquiring = true;
-    statusThread = std::thread(&LinelaserClient::thread_status, this);
+    statusThread = mirevo::platform::startThread(&LinelaserClient::thread_status, this);
     return true;
 }
 
@@ -78,7 +79,7 @@ int LinelaserClient::startBatchAcquisition(bool trigger) {
         hvq5_pri_startiomeasure(deviceId, 20, 1);
         if (stopAcquisition()) {
             acquiring = true;
-            batchThread = std::thread(&LinelaserClient::thread_batch, this);
+            batchThread = mirevo::platform::startThread(&LinelaserClient::thread_batch, this);
         }
     }
     return trigger ? HVQ5_2_TriggerOneBatch(deviceId) : 0;

@@ -3,7 +3,6 @@
 // accessor with its setting address, the conversion between the window's
 // value and the interface's 32-bit value, and its write rule. One routine
 // (settingAccess in client_accessors.cpp) serves every row.
-#include <cmath>
 #include <cstdint>
 #include <type_traits>
 
@@ -125,14 +124,6 @@ inline int64_t applyWriteRule(WriteRule rule, int64_t value) {
     if (rule == WriteRule::OneSentAsTwo && value == 1) return 2;
     if (rule == WriteRule::ZeroSentAsOne && value == 0) return 1;
     return value;
-}
-
-// A decimal value as typed, times scale, truncated toward zero: the product is
-// first rounded to six decimals, so that 2.01 x 100 gives 201 and not the 200
-// its binary error would.
-inline int64_t truncateScaled(double value, double scale) {
-    const double product = std::round(value * scale * 1e6) / 1e6;
-    return static_cast<int64_t>(std::trunc(product));
 }
 
 }  // namespace client_settings

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "platform/thread_start.h"
 #include "sensor_client/log_helper.h"
 #include "sensor_interface/registry/device_functions.h"
 #include "sensor_interface/registry/hvq5_api.h"
@@ -163,7 +164,7 @@ void LinelaserClient::setLinkActive(bool on) {
         });
         connected = true;
         joinIfRunning(heartbeatThread);
-        heartbeatThread = std::thread(&LinelaserClient::thread_heartbeat, this);
+        heartbeatThread = mirevo::platform::startThread(&LinelaserClient::thread_heartbeat, this);
     } else {
         HVQ5_CommunicationClose(deviceId);
         connected = false;

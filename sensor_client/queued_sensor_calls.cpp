@@ -1,5 +1,7 @@
 #include "sensor_client/queued_sensor_calls.h"
 
+#include "platform/thread_start.h"
+
 QueuedSensorCalls::QueuedSensorCalls(std::function<int(int*)> call, QObject* parent)
     : QObject(parent), call_(std::move(call)) {}
 
@@ -13,7 +15,7 @@ quint64 QueuedSensorCalls::request() {
         // The last worker found the queue empty and has returned, or is returning.
         if (worker_.joinable()) worker_.join();
         working_ = true;
-        worker_ = std::thread([this] { work(); });
+        worker_ = mirevo::platform::startThread([this] { work(); });
     }
     return lastTicket_;
 }

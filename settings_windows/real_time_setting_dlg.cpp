@@ -143,8 +143,7 @@ void RealTimeSettingDlg::connectPages() {
     TiggerSettingWidget* trigger = ui->page_camera_trigger_0;
     connect(trigger, &TiggerSettingWidget::signal_trigger_batch, this, &RealTimeSettingDlg::slot_trigger_batch);
     connect(trigger, &TiggerSettingWidget::signal_slave_mode, this, [this](bool slave) {
-        ui->pushButton_content_right_2->setEnabled(
-            !(slave || linelaserClient()->cachedRegister(kBatchModeRegister) == 0));
+        setStartBatchEnabled(!(slave || linelaserClient()->cachedRegister(kBatchModeRegister) == 0));
     });
     connect(&advanced_, &SupperSettingsDialog::signal_update_optimized_settings, ui->page_fullview_setting_1,
             &FullViewSettingWidget::slot_update_optimized_settings);
@@ -418,6 +417,8 @@ void RealTimeSettingDlg::on_pushButton_Measurement_Common_Settings_clicked() {
 }
 
 void RealTimeSettingDlg::setMenuEnabled(bool on) {
+    // A started batch keeps them locked until its wait ends, whoever asks.
+    if (on && batchRunning_) return;
     ui->horizontalWidget_menu->setEnabled(on);
     ui->stackedWidget_right->setEnabled(on);
     ui->pushButton_content_right_2->setEnabled(on);
@@ -444,8 +445,12 @@ void RealTimeSettingDlg::slot_recv_type_datas(int val) {
     }
 }
 
+void RealTimeSettingDlg::setStartBatchEnabled(bool on) {
+    ui->pushButton_content_right_2->setEnabled(on && !batchRunning_);
+}
+
 void RealTimeSettingDlg::slot_trigger_batch(bool val) {
-    ui->pushButton_content_right_2->setEnabled(val);
+    setStartBatchEnabled(val);
     if (val) {
         ui->stackedWidget_left->setCurrentIndex(kBatchView);
         ui->page_batch_view->updateXAxisLabels();
@@ -463,13 +468,16 @@ void RealTimeSettingDlg::startBatch() {
     const int numberBefore = client->batchNumber.load();
     QPointer<RealTimeSettingDlg> self(this);
     // No page switch (which would stop the batch thread) and no second start
-    // while the trigger runs or its batch is awaited.
+    // while the trigger runs or its batch is awaited: the trigger page's view
+    // reset below, for one, re-enables the start through its batch controls.
     setMenuEnabled(false);
+    batchRunning_ = true;
     const int status = triggerBatch();
     if (!self) return;
     ui->page_camera_trigger_0->resetBatchView();
     if (status == 0) waitForBatch(numberBefore);  // nothing triggered: nothing to wait for
     if (!self) return;
+    batchRunning_ = false;
     setMenuEnabled(true);
 }
 

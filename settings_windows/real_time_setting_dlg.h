@@ -128,6 +128,8 @@ private:
     static QString titleOf(int id);
     static int zRangeIndex();
     void startBatch();
+    // The start-batch button, locked while a started batch runs.
+    void setStartBatchEnabled(bool on);
     // The trigger on the window's job thread, the window live meanwhile; its
     // status, or kTriggerNotRun when the window closed first.
     int triggerBatch();
@@ -141,6 +143,8 @@ private:
     int previousPage_ = 0;
     QEventLoop* batchWait_ = nullptr;
     QEventLoop* triggerWait_ = nullptr;
+    // From the start-batch button's press until its batch's wait ends.
+    bool batchRunning_ = false;
     // The start button's trigger (seconds when the sensor answers late or the
     // command connection has to be made again); joined before the window goes.
     QueuedSensorCalls batchTrigger_;

@@ -62,15 +62,19 @@ void ProfileReceiver::consumerLoop() {
                 data_channel::popTimeoutMs(framesReceived_, startFrameTimeoutMs_, continuousFrameTimeoutMs_);
             message = queue_.pop(timeoutMs);
         }
-        if (message.empty())
-            onSilence();
-        else
-            onMessage(message);
+        consume(message);
         queue_.recycle(std::move(message));
         message.clear();
     }
     // Frames accepted before the stop are completed as they would have been.
     drainFrames();
+}
+
+void ProfileReceiver::consume(const MessageQueue::Message& message) {
+    if (message.empty())
+        onSilence();
+    else
+        onMessage(message);
 }
 
 void ProfileReceiver::readExtendFlags() {

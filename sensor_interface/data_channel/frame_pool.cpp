@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/thread_start.h"
 #include "sensor_interface/processing/frame_rows.h"
 #include "sensor_interface/processing/profile_processor.h"
 
@@ -16,7 +17,7 @@ FramePool::FramePool(int workers, Work work, std::function<void()> threadStart)
     }
     threads_.reserve(static_cast<size_t>(workers));
     try {
-        for (int i = 0; i < workers; ++i) threads_.emplace_back(&FramePool::workerLoop, this);
+        for (int i = 0; i < workers; ++i) threads_.push_back(mirevo::platform::startThread(&FramePool::workerLoop, this));
     } catch (...) {
         stop();  // the threads already started end before the pool goes
         throw;

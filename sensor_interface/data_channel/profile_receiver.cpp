@@ -2,6 +2,7 @@
 
 #include "platform/thread_name.h"
 #include "platform/thread_priority.h"
+#include "platform/thread_start.h"
 #include "sensor_interface/command/sensor_controller.h"
 #include "sensor_interface/data_channel/batch_buffers.h"
 #include "sensor_interface/data_channel/data_channel_reader.h"
@@ -48,8 +49,8 @@ int ProfileReceiver::start(int id, const std::string& address, int port, int use
     run_.start();
     try {
         startFramePool();
-        reader_ = std::thread(&ProfileReceiver::readerLoop, this);
-        consumer_ = std::thread(&ProfileReceiver::consumerLoop, this);
+        reader_ = mirevo::platform::startThread(&ProfileReceiver::readerLoop, this);
+        consumer_ = mirevo::platform::startThread(&ProfileReceiver::consumerLoop, this);
     } catch (...) {
         stop();  // whatever started ends before the error goes on
         throw;

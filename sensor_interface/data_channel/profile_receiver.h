@@ -136,6 +136,10 @@ public:
     int outputOffset() const { return outputOffset_; }
 
     // --- Batch assembly (consumer_thread.cpp) ---
+    // The consumer thread's step for one message taken from the queue; an
+    // empty one is a silence (the pop timed out). Without a running receiver
+    // it drives the batch assembly alone, as the fuzz target does.
+    void consume(const MessageQueue::Message& message);
     // Time-outs and gray switches of the batch from the extended values.
     void readExtendFlags();
     // Copies the frame of a message (checked to hold every byte read) into the

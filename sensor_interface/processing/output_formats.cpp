@@ -27,8 +27,9 @@ void encode_heights16(const double* heights, int available, int32_t* out, int co
 
 int profile_output_width(int extendedWidth, bool ownConnection, uint32_t roiWidthColumns,
                          double pointsPerColumn, int binningRate) {
-    if (!ownConnection && extendedWidth > 0) return extendedWidth;
-    const int width = static_cast<int>(static_cast<double>(roiWidthColumns) * pointsPerColumn);
+    if (!ownConnection && extendedWidth > 0) return std::min(extendedWidth, kMaxOutputWidth);
+    const double points = static_cast<double>(roiWidthColumns) * pointsPerColumn;
+    const int width = points < kMaxOutputWidth ? static_cast<int>(points) : kMaxOutputWidth;
     if (ownConnection || binningRate <= 1) return width;
     return width / binningRate;
 }

@@ -23,9 +23,14 @@ void encode_heights16(const double* heights, int available, int32_t* out, int co
 
 // Points per output row: the extended width when set (not for our own "QW"
 // connections), else the sensor's X-ROI width (register 358) in points, divided
-// by the binning rate unless the connection is our own.
+// by the binning rate unless the connection is our own. Both come from sensor
+// registers, and every frame and batch row is sized by the result: it is held
+// to kMaxOutputWidth.
 int profile_output_width(int extendedWidth, bool ownConnection, uint32_t roiWidthColumns,
                          double pointsPerColumn, int binningRate);
+// Above the widest profile a head measures (6000 points) and the widest row the
+// program's own dialog asks for (4096): wider rows would hold only padding.
+constexpr int kMaxOutputWidth = 8192;
 
 // Gray look-up table: identity outside [low, high]; inside it the low 8 bits of
 // trunc((i - low) x gain + low) in single precision.

@@ -172,8 +172,10 @@ void ProfileProcessor::runTemporalRepair(int count) {
     dump_bytes("_grays_before_fix.md", grayOut, count);
     double* heights = nullptr;
     uint8_t* gray = nullptr;
-    if (repair_->run(heightsOut, grayOut, count, &heights, &gray) ==
-        processTimeInvalid::kNothingReleased) {
+    // The last state can come without a frame (nothing was stored long enough):
+    // only a frame handed out is taken.
+    if (repair_->run(heightsOut, grayOut, count, &heights, &gray) == processTimeInvalid::kNothingReleased ||
+        heights == nullptr) {
         frameReady = 0;
         return;
     }
@@ -200,7 +202,9 @@ bool ProfileProcessor::flushRepair(int frames, std::function<void()> appendFrame
         double* heights = nullptr;
         uint8_t* gray = nullptr;
         state = repair_->run(nullptr, nullptr, 0, &heights, &gray);
-        if (state != processTimeInvalid::kNothingReleased) {
+        // A batch ended before any frame was stored long enough reaches the
+        // last state without handing a frame out: nothing to append then.
+        if (state != processTimeInvalid::kNothingReleased && heights != nullptr) {
             std::copy(heights, heights + width, rows_->heights.begin());
             std::copy(gray, gray + width, rows_->gray.begin());
             dump_doubles("_outlines_after_fix.md", rows_->heights.data(), width);

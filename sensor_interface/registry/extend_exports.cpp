@@ -2,15 +2,12 @@
 // Newer heads keep the frame time-outs and the feature word in their own
 // registers; older ones leave them to the interface's block, which is saved to
 // the per-device settings file after every change.
-#include <cmath>
-#include <limits>
-
 #include "sensor_interface/registry/hvq5_setting_api.h"
 #include "sensor_interface/registry/setting_exports_dispatch.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
 #include "sensor_interface/settings/extend_access.h"
 #include "sensor_interface/settings/extend_placement.h"
-#include "sensor_interface/settings/setting_dispatcher_rules.h"
+#include "sensor_interface/settings/register_decimal.h"
 #include "sensor_interface/settings/z_offset_table.h"
 
 namespace {
@@ -75,15 +72,6 @@ int set_register(int id, ExtendValue value, uint32_t wanted) {
     return deviceStatusCall(id, [=](tandrel_zp_clients& device) {
         return export_registers::write(device.controller, placement(device.controller, value).reg, wanted);
     });
-}
-
-// Hundredths, truncated toward zero and kept inside int32.
-int32_t hundredths(double value) {
-    const double scaled = std::trunc(value * 100.0);
-    if (std::isnan(scaled)) return 0;
-    if (scaled <= double(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
-    if (scaled >= double(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
-    return static_cast<int32_t>(scaled);
 }
 
 }  // namespace
@@ -169,7 +157,7 @@ HVQ5_API int HVQ5_2_SET_EXTEND_RUN_MODE(int id, int mode) {
 
 HVQ5_API int HVQ5_2_SET_EXTEND_LIGHT_CORRECTION(int id, float gamma) {
     return set_register(id, ExtendValue::GrayGamma,
-                        static_cast<uint32_t>(setting_rules::scaledDecimalFloatToInt(gamma, 100.0f)));
+                        static_cast<uint32_t>(mirevo::settings::register_from_decimal(gamma, 100.0)));
 }
 
 HVQ5_API int HVQ5_2_GET_EXTEND_563TIF_Z_OFFSET(int id, double* z) {
@@ -180,7 +168,8 @@ HVQ5_API int HVQ5_2_GET_EXTEND_563TIF_Z_OFFSET(int id, double* z) {
 }
 
 HVQ5_API int HVQ5_2_SET_EXTEND_563TIF_Z_OFFSET(int id, double z) {
-    return set_register(id, ExtendValue::ZOffset563, static_cast<uint32_t>(hundredths(z)));
+    return set_register(id, ExtendValue::ZOffset563,
+                        static_cast<uint32_t>(mirevo::settings::register_from_decimal(z, 100.0)));
 }
 
 HVQ5_API int HVQ5_2_GET_EXTEND_563TIF_LIGHT_OFFSET_UPPER(int id, int* bound) {

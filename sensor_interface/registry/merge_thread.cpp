@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "sensor_interface/log/log_manager.h"
+#include "platform/thread_start.h"
 #include "sensor_interface/processing/dual_merge.h"
 #include "sensor_interface/registry/merge_rows.h"
 #include "sensor_interface/registry/tandrel_zp_manager.h"
@@ -105,7 +106,7 @@ int tandrel_zp_manager::install_merge_handler(int id, HVQ5_2_BatchHandler handle
     }
     // Set before the thread starts, so that a stop right after the start is never lost.
     merge_running = true;
-    merge_thread = std::thread([this, generation = merge_generation_.load()] { merge_loop(generation); });
+    merge_thread = mirevo::platform::startThread([this, generation = merge_generation_.load()] { merge_loop(generation); });
     return HVQ5_RC_OK;
 }
 

@@ -90,20 +90,4 @@ uint32_t rowWindowHeight(uint32_t window) {
     return height;
 }
 
-int32_t scaledFloatToInt(float value, float factor) {
-    return static_cast<int32_t>(saturatingTrunc(static_cast<double>(value * factor),
-                                                std::numeric_limits<int32_t>::min(),
-                                                std::numeric_limits<int32_t>::max()));
-}
-
-int32_t scaledDecimalFloatToInt(float value, float factor) {
-    // A float holds its decimal to within 2^-24 of its size; the product of two
-    // floats is exact in double precision.
-    const double exact = static_cast<double>(value) * static_cast<double>(factor);
-    const double slack = std::fabs(exact) * 0x1p-23;
-    return static_cast<int32_t>(saturatingTrunc(exact < 0 ? exact - slack : exact + slack,
-                                                std::numeric_limits<int32_t>::min(),
-                                                std::numeric_limits<int32_t>::max()));
-}
-
 }  // namespace setting_rules

@@ -40,12 +40,4 @@ int32_t nextTriggerCount(int32_t previous, int32_t counter);
 // start row in the low 16 bits, end row in the high 16 bits.
 uint32_t rowWindowHeight(uint32_t window);
 
-// Float times a factor, truncated toward zero and kept inside int32.
-int32_t scaledFloatToInt(float value, float factor);
-// The same for a float that stands for a decimal a person entered (a gamma of
-// 0.53 is the float just below 0.53): what lies below a whole number by no
-// more than the float's own rounding counts as that number, so 0.53 x 100 is
-// 53, not 52; finer digits are still cut off (0.535 x 100 is 53).
-int32_t scaledDecimalFloatToInt(float value, float factor);
-
 }  // namespace setting_rules

@@ -2,6 +2,7 @@
 // compound settings that keep dependent registers consistent.
 #include "sensor_interface/settings/setting_dispatcher.h"
 #include "sensor_interface/settings/setting_dispatcher_bytes.h"
+#include "sensor_interface/settings/register_decimal.h"
 #include "sensor_interface/settings/setting_dispatcher_rules.h"
 
 using setting_bytes::hostFloat;
@@ -302,7 +303,7 @@ int SettingDispatcher::writeImaging(uint8_t item, uint8_t* data, int size) {
     case 22: return setHaloParameter(427, 757, v);
     case 23:
         return setHaloParameter(
-            426, 758, static_cast<uint32_t>(setting_rules::scaledFloatToInt(hostFloat(data), 256.0f)));
+            426, 758, static_cast<uint32_t>(mirevo::settings::register_from_decimal(hostFloat(data), 256.0)));
     case 33: return setExposureTime(v, size);
     case 41:
     case 43:
@@ -450,7 +451,7 @@ int SettingDispatcher::writeProcessing(uint8_t item, uint8_t* data, int size) {
         return write(354, v);
     case 19:
         if (!exact) return HVQ5_RC_BAD_ARGUMENT;
-        return write(804, static_cast<uint32_t>(setting_rules::scaledFloatToInt(hostFloat(data), 16.0f)));
+        return write(804, static_cast<uint32_t>(mirevo::settings::register_from_decimal(hostFloat(data), 16.0)));
     default: break;
     }
     const PlainWrite* entry = findWrite(kProcessingWrites, item);

@@ -1,22 +1,9 @@
 #include "sensor_interface/settings/z_offset_table.h"
 
-#include <cmath>
-#include <limits>
+#include "sensor_interface/settings/register_decimal.h"
 
 namespace mirevo::settings {
 namespace {
-
-int32_t mm_to_offset_units(double mm) {
-    const double units = std::trunc(mm * 100000.0);
-    if (std::isnan(units)) return 0;
-    if (units <= static_cast<double>(std::numeric_limits<int32_t>::min())) {
-        return std::numeric_limits<int32_t>::min();
-    }
-    if (units >= static_cast<double>(std::numeric_limits<int32_t>::max())) {
-        return std::numeric_limits<int32_t>::max();
-    }
-    return static_cast<int32_t>(units);
-}
 
 bool can_store(const void* table, int count, int extended_width) {
     return z_offset_count_fits(count, extended_width) && (count == 0 || table != nullptr);
@@ -38,7 +25,7 @@ bool store_z_offsets(HVQ5_2_EXTEND& block, const int32_t* table, int count, int 
 bool store_z_offsets_mm(HVQ5_2_EXTEND& block, const double* table_mm, int count,
                         int extended_width) {
     if (!can_store(table_mm, count, extended_width)) return false;
-    for (int i = 0; i < count; ++i) block.z_offset[i] = mm_to_offset_units(table_mm[i]);
+    for (int i = 0; i < count; ++i) block.z_offset[i] = register_from_decimal(table_mm[i], 100000.0);
     block.z_offset_count = count;
     return true;
 }

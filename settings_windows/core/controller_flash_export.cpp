@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/thread_start.h"
 #include "sensor_interface/registry/device_functions.h"
 #include "settings_windows/core/flash_dump_file.h"
 
@@ -18,7 +19,7 @@ void ControllerFlashExport::start(std::filesystem::path path, uint32_t address, 
                                   Report report) {
     wait();
     cancelled_.store(false, std::memory_order_release);
-    thread_ = std::thread([this, path = std::move(path), address, blocks, keepGoing = std::move(keepGoing),
+    thread_ = mirevo::platform::startThread([this, path = std::move(path), address, blocks, keepGoing = std::move(keepGoing),
                            report = std::move(report)] { run(path, address, blocks, keepGoing, report); });
 }
 

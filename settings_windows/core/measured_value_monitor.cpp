@@ -3,6 +3,7 @@
 #include <chrono>
 #include <vector>
 
+#include "platform/thread_start.h"
 #include "sensor_interface/log/log_manager.h"
 #include "sensor_interface/registry/device_functions.h"
 
@@ -34,7 +35,7 @@ MeasuredValueMonitor::~MeasuredValueMonitor() {
 
 void MeasuredValueMonitor::start() {
     if (thread_.joinable()) return;
-    thread_ = std::thread([this] { run(); });
+    thread_ = mirevo::platform::startThread([this] { run(); });
 }
 
 void MeasuredValueMonitor::stop() {

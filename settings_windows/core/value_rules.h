@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "sensor_interface/settings/register_decimal.h"
+
 namespace value_rules {
 
 // --- raw register tool ---
@@ -19,12 +21,12 @@ inline double registerShown(int32_t value) { return static_cast<double>(static_c
 // Register 804 holds sixteenths: shown as (signed) value x 0.0625.
 inline double gradientShown(uint32_t reg804) { return static_cast<int32_t>(reg804) * 0.0625; }
 // The shown value x 16, truncated toward zero.
-inline int gradientStored(double shown) { return static_cast<int>(shown * 16); }
+inline int gradientStored(double shown) { return mirevo::settings::register_from_decimal(shown, 16.0); }
 
 // --- weld filter (register 785, height threshold in micrometres) ---
 inline double heightThresholdShownMm(uint32_t reg785) { return static_cast<int32_t>(reg785) / 1000.0; }
-// Millimetres x 1000, truncated toward zero (1.001 mm gives 1000).
-inline int heightThresholdStored(double mm) { return static_cast<int>(mm * 1000); }
+// Millimetres x 1000, truncated toward zero.
+inline int heightThresholdStored(double mm) { return mirevo::settings::register_from_decimal(mm, 1000.0); }
 // Register 777 takes a width from 1 to the profile point count only.
 inline bool validWidth(int width, int profilePoints) { return width >= 1 && width <= profilePoints; }
 

@@ -5,21 +5,28 @@
 // the jobs and closing while a job runs.
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QProgressDialog>
+#include <QPushButton>
+#include <QTableView>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
+#include <vector>
 
 #include "tests/app/main_window_fixture.h"
+#include "settings_windows/change_procedure_dlg.h"
+#include "tests/settings_windows/window_test_support.h"
 #include "sensor_client/app_settings.h"
 #include "tests/support/qt/qt_test_env.h"
 #include "tests/support/qt/scoped_sleeper.h"
@@ -241,6 +248,38 @@ TEST_F(MainWindowTest, TheProfileButtonRecreatesAClosedWindowOrOnlyPlacesIt) {
     button("pushButton_view_outline")->click();
     EXPECT_EQ(window.profileView(), again);
     EXPECT_EQ(newSub->geometry(), QRect(QPoint(0, 0), half));
+}
+
+// The program dialog stores rows up to 15; the window's own list has rows 0
+// to 7. A stored row of 12 survives the start, and the program dialog opened
+// from the window shows it and switches to program 12.
+TEST_F(MainWindowTest, AStoredProgramRowAboveSevenSurvivesTheStartAndIsSwitchedTo) {
+    const std::shared_ptr<sensor_sim::SimPrograms> programs = sensor_sim::installPrograms(sensor().head());
+    setSelectedProgram(12);
+    makeWindowAndConnect();
+    EXPECT_EQ(selectedProgram(), 12);
+
+    ScopedPrompter prompts;
+    prompts->answer(QMessageBox::Ok);  // the switch's success
+    int shownRow = -2;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<ChangeProcedureDlg*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        driver.stop();
+        shownRow = dialog->ui->tableView->currentIndex().row();
+        sensor().clearPacketLog();
+        dialog->ui->pushButton_switch_pro->click();
+        if (dialog->isVisible()) dialog->reject();  // a failed switch keeps it open
+    });
+    driver.start(10);
+    button("pushButton_program")->click();
+    EXPECT_EQ(shownRow, 12);
+    EXPECT_EQ(settings_gui::programCommands(sensor()),
+              (std::vector<settings_gui::ProgramCommand>{settings_gui::selectCommand(12), settings_gui::kLoad}));
+    EXPECT_EQ(programs->active(), 12);
+    ASSERT_EQ(prompts->count(), 1);
+    EXPECT_EQ(prompts->prompts()[0].text, QStringLiteral("成功切换程序设定至编号 12"));
 }
 
 TEST_F(MainWindowTest, PauseOnlyTogglesTheButtons) {

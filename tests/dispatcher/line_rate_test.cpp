@@ -189,17 +189,4 @@ TEST(RowWindow, HeightCoversTheSpan) {
     EXPECT_EQ(rowWindowHeight((50u << 16) | 100u), 100u) << "reversed window passes the start on";
 }
 
-TEST(ScaledDecimalFloat, TheHundredthsEnteredAreKeptAndFinerDigitsCut) {
-    // 0.53f x 100 is 52.99999... : a plain truncation stores 52.
-    for (int hundredths = 1; hundredths <= 1000; ++hundredths) {
-        const float entered = static_cast<float>(hundredths / 100.0);
-        ASSERT_EQ(setting_rules::scaledDecimalFloatToInt(entered, 100.0f), hundredths) << entered;
-        ASSERT_EQ(setting_rules::scaledDecimalFloatToInt(-entered, 100.0f), -hundredths) << -entered;
-    }
-    EXPECT_EQ(setting_rules::scaledDecimalFloatToInt(0.535f, 100.0f), 53);
-    EXPECT_EQ(setting_rules::scaledDecimalFloatToInt(0.299f, 100.0f), 29);
-    EXPECT_EQ(setting_rules::scaledDecimalFloatToInt(0.0f, 100.0f), 0);
-    EXPECT_EQ(setting_rules::scaledDecimalFloatToInt(1e20f, 100.0f), INT32_MAX);
-}
-
 }  // namespace

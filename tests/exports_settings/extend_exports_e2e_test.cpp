@@ -152,7 +152,7 @@ TEST_F(ExtendExports, ValuesThatAlwaysLiveInRegisters) {
     ASSERT_EQ(HVQ5_2_GET_EXTEND_563TIF_Z_OFFSET(kId, &z), HVQ5_RC_OK);
     EXPECT_DOUBLE_EQ(z, -1.5);
     ASSERT_EQ(HVQ5_2_SET_EXTEND_563TIF_Z_OFFSET(kId, 1.13), HVQ5_RC_OK);
-    EXPECT_EQ(sim->reg(754), 112u) << "1.13 x 100 is just below 113 in double precision";
+    EXPECT_EQ(sim->reg(754), 113u) << "1.13 x 100 is just below 113 in double precision: the typed digits count";
 
     ASSERT_EQ(HVQ5_2_SET_EXTEND_LIGHT_CORRECTION(kId, 0.53f), HVQ5_RC_OK);
     EXPECT_EQ(sim->reg(742), 53u) << "the float 0.53 lies just below 0.53";
@@ -203,11 +203,12 @@ TEST_F(ExtendExports, ZOffsetTablesAreRefusedWhenLongerThanTheProfileOrTheTable)
 
     cacheRegister(740, 1);  // binning by 2: 3000 points
     EXPECT_EQ(HVQ5_2_SET_EXTEND_Z_OFFSET(kId, table.data(), 3001), HVQ5_RC_NOT_ALLOWED);
-    const double millimetres[] = {0.00123, -1.5};
-    ASSERT_EQ(HVQ5_2_SET_EXTEND_Z_OFFSET_Double(kId, millimetres, 2), HVQ5_RC_OK);
-    EXPECT_EQ(block().z_offset_count, 2);
+    const double millimetres[] = {0.00123, -1.5, 1.13};
+    ASSERT_EQ(HVQ5_2_SET_EXTEND_Z_OFFSET_Double(kId, millimetres, 3), HVQ5_RC_OK);
+    EXPECT_EQ(block().z_offset_count, 3);
     EXPECT_EQ(block().z_offset[0], 123);
     EXPECT_EQ(block().z_offset[1], -150000);
+    EXPECT_EQ(block().z_offset[2], 113000) << "1.13 x 100000 lies just below 113000 in binary";
 }
 
 TEST_F(ExtendExports, BlockValuesAreStoredAndTheBlockIsTheOneTheInterfaceReads) {

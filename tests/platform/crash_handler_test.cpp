@@ -132,10 +132,10 @@ std::string readFile(const fs::path& path) {
 
 struct CrashCase {
     const char* how;
-    bool worker;
+    const char* thread;  // the helper's thread argument, null: the main thread
     int signal;
 };
-void PrintTo(const CrashCase& c, std::ostream* out) { *out << c.how << (c.worker ? " on a worker" : " on main"); }
+void PrintTo(const CrashCase& c, std::ostream* out) { *out << c.how << " on " << (c.thread ? c.thread : "main"); }
 
 class CrashHelperTest : public ::testing::TestWithParam<CrashCase> {};
 
@@ -148,7 +148,7 @@ TEST_P(CrashHelperTest, WritesOneDumpNamedByLocalTimeAndDiesByTheSignal) {
     const int64_t offset = 5 * 3600 + 30 * 60;
     const std::string before = nameOf(nowSeconds(), offset);
     std::vector<std::string> args = {c.how};
-    if (c.worker) args.push_back("worker");
+    if (c.thread) args.push_back(c.thread);
     const Crash crash = runHelper(folder, args, "XST-5:30");
     const std::string after = nameOf(nowSeconds(), offset);
 
@@ -180,13 +180,17 @@ TEST_P(CrashHelperTest, WritesOneDumpNamedByLocalTimeAndDiesByTheSignal) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWay, CrashHelperTest,
-                         ::testing::Values(CrashCase{"segv", false, SIGSEGV}, CrashCase{"segv", true, SIGSEGV},
-                                           CrashCase{"abort", false, SIGABRT}, CrashCase{"abort", true, SIGABRT},
-                                           CrashCase{"fpe", false, SIGFPE}, CrashCase{"bus", true, SIGBUS},
-                                           CrashCase{"ill", false, SIGILL},
-                                           CrashCase{"overflow", false, SIGSEGV}),
+                         ::testing::Values(CrashCase{"segv", nullptr, SIGSEGV}, CrashCase{"segv", "worker", SIGSEGV},
+                                           CrashCase{"abort", nullptr, SIGABRT}, CrashCase{"abort", "worker", SIGABRT},
+                                           CrashCase{"fpe", nullptr, SIGFPE}, CrashCase{"bus", "worker", SIGBUS},
+                                           CrashCase{"ill", nullptr, SIGILL},
+                                           CrashCase{"overflow", nullptr, SIGSEGV},
+                                           // Threads the program starts have a signal stack of their own.
+                                           CrashCase{"overflow", "started", SIGSEGV},
+                                           CrashCase{"overflow", "frames", SIGSEGV},
+                                           CrashCase{"segv", "started", SIGSEGV}),
                          [](const ::testing::TestParamInfo<CrashCase>& info) {
-                             return std::string(info.param.how) + (info.param.worker ? "_worker" : "_main");
+                             return std::string(info.param.how) + "_" + (info.param.thread ? info.param.thread : "main");
                          });
 
 TEST(CrashHelper, TheFaultAddressIsWrittenWhole) {

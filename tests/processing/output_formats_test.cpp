@@ -155,6 +155,10 @@ TEST(OutputWidth, ExtendedWidthOrRoiPointsOverTheBinningRate) {
         {0, false, 2048, 1.5625, 1, 3200},
         {0, false, 2048, 2.9296875, 2, 3000},
         {-3, false, 1000, 1.5625, 4, 390},     // trunc(1562.5) / 4
+        // Registers asking for rows wider than any profile are held to the bound.
+        {1000000, false, 2048, 1.5625, 1, kMaxOutputWidth},
+        {0, true, 0xFFFFFFFFu, 2.9296875, 1, kMaxOutputWidth},
+        {0, false, 0xFFFFFFFFu, 2.9296875, 2, kMaxOutputWidth / 2},
     };
     for (const auto& c : cases)
         EXPECT_EQ(profile_output_width(c.extended, c.own, c.roi, c.ppc, c.rate), c.expected);

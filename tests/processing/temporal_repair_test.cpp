@@ -76,6 +76,17 @@ TEST_F(TemporalRepair, ShortBatchReleasesEverythingInTheFlush) {
     EXPECT_DOUBLE_EQ(first, 5.0);
 }
 
+// A batch end that counts no frames (frames came outside the batch, or the
+// batch was started again) reaches the last state before anything was stored
+// long enough: the flush ends without handing out a frame it never released.
+TEST_F(TemporalRepair, FlushOfABatchWithoutFramesHandsOutNothing) {
+    double first;
+    EXPECT_FALSE(feed(0, kWidth, &first));
+    int appended = 0;
+    EXPECT_TRUE(processor.flushRepair(0, [&] { ++appended; }));
+    EXPECT_EQ(appended, 0);
+}
+
 TEST_F(TemporalRepair, WithoutRepairEveryFrameIsReadyAndTheFlushDoesNothing) {
     settings.set_regvals(190, 0);
     settings.set_regvals(191, 0);

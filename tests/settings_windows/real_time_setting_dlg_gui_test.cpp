@@ -8,6 +8,7 @@
 #include <QGraphicsRectItem>
 #include <QGraphicsView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -441,6 +443,55 @@ TEST_F(SettingsWindow, MenuEntriesChooseTheViewAndTheAcquisition) {
     EXPECT_EQ(prompts->count(), 0);
 }
 
+// The camera settings page in the window: an exposure time chosen from the
+// list (here by the arrow key, as the list's popup chooses it) writes the
+// list index first and then the item's time; a typed time writes the time
+// alone.
+TEST_F(SettingsWindow, AnExposureChosenFromTheListWritesItsIndexThenItsTime) {
+    constexpr uint32_t kExposureIndexRegister = 286;
+    constexpr uint32_t kExposureTimeRegister = 162;  // the first of the time's registers
+    ScopedPrompter prompts;
+    Dlg& w = open();
+    w.show();
+    ui().pushButton_cameratSet->click();
+    ASSERT_EQ(rightPage(), Dlg::kCameraPage);
+    auto* exposure = ui().page_fullview_setting_1->findChild<QComboBox*>(QStringLiteral("comboBox_cmos_exposure_time"));
+    ASSERT_NE(exposure, nullptr);
+    ASSERT_TRUE(exposure->isEnabled());
+    const int row = exposure->currentIndex();
+    ASSERT_LT(row, exposure->count() - 1);
+    // Writes of the two settings in the order the sensor received them.
+    auto exposureWrites = [&] {
+        std::vector<uint32_t> order;
+        for (const auto& packet : sensor().packetLog()) {
+            const uint32_t reg = packet.address & 0xFFFF;
+            if (packet.opcode == 160 && (reg == kExposureIndexRegister || reg == kExposureTimeRegister))
+                order.push_back(reg);
+        }
+        return order;
+    };
+
+    exposure->setFocus();
+    sensor().clearPacketLog();
+    QTest::keyClick(exposure, Qt::Key_Down);
+    ASSERT_EQ(exposure->currentIndex(), row + 1);
+    const std::vector<uint32_t> chosen = exposureWrites();
+    ASSERT_FALSE(chosen.empty());
+    EXPECT_EQ(chosen.front(), kExposureIndexRegister) << "the index comes first";
+    EXPECT_EQ(chosen.back(), kExposureTimeRegister) << "then the item's time";
+    EXPECT_EQ(sensor().writesTo(kExposureIndexRegister), std::vector<uint32_t>{static_cast<uint32_t>(row + 1)});
+    EXPECT_EQ(sensor().writesTo(kExposureTimeRegister).back(), exposure->itemText(row + 1).toUInt());
+
+    sensor().clearPacketLog();
+    exposure->lineEdit()->selectAll();
+    QTest::keyClicks(exposure->lineEdit(), QStringLiteral("333"));
+    const std::vector<uint32_t> typed = exposureWrites();
+    ASSERT_FALSE(typed.empty());
+    EXPECT_EQ(std::count(typed.begin(), typed.end(), kExposureIndexRegister), 0) << "typing writes no index";
+    EXPECT_EQ(sensor().writesTo(kExposureTimeRegister).back(), 333u);
+    EXPECT_EQ(prompts->count(), 0);
+}
+
 // ---------------------------------------------------------------- tilt pair
 
 struct TiltCase {
@@ -582,6 +633,54 @@ TEST_F(BatchWindow, TheWaitEndsAfterTheNewBatchNotOnTheLastOnesFlag) {
     EXPECT_FALSE(w.waitingForBatch());
     EXPECT_TRUE(ui().horizontalWidget_menu->isEnabled());
     EXPECT_TRUE(ui().stackedWidget_right->isEnabled());
+    EXPECT_TRUE(ui().pushButton_content_right_2->isEnabled());
+    EXPECT_EQ(prompts->count(), 0);
+}
+
+// Batch output with intensity: the trigger page offers the light view.
+class LightViewBatchWindow : public BatchWindow {
+protected:
+    ClientSensorOptions sensorOptions() const override {
+        ClientSensorOptions options = BatchWindow::sensorOptions();
+        options.preset.registers.push_back({233, 1});
+        return options;
+    }
+};
+
+// The start resets the trigger page's view to the profile view; from the
+// light view that reset runs the page's batch controls, which enable the
+// start again. The window stays locked until its batch's wait ends.
+TEST_F(LightViewBatchWindow, TheStartStaysLockedUntilItsBatchEndsWhenTheLightViewWasShown) {
+    ScopedPrompter prompts;
+    Dlg& w = open();
+    w.show();
+    auto* view = ui().page_camera_trigger_0->findChild<QComboBox*>(QStringLiteral("comboBox_bacthView"));
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(view->isEnabled()) << "batch output with intensity offers the light view";
+    view->setCurrentIndex(1);
+    ASSERT_EQ(leftView(), Dlg::kGrayView);
+    ASSERT_TRUE(ui().pushButton_content_right_2->isEnabled());
+
+    planBatch(1, 400);
+    int probesDuringWait = 0;
+    bool unlockedDuringWait = false;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, &w, [&] {
+        if (!w.waitingForBatch()) return;
+        ++probesDuringWait;
+        unlockedDuringWait |= ui().horizontalWidget_menu->isEnabled() || ui().stackedWidget_right->isEnabled() ||
+                              ui().pushButton_content_right_2->isEnabled();
+    });
+    probe.start(5);
+    ui().pushButton_content_right_2->click();
+    probe.stop();
+    EXPECT_GT(probesDuringWait, 0) << "the window waited for the batch's pause";
+    EXPECT_FALSE(unlockedDuringWait) << "a second start could nest a trigger and a wait";
+    EXPECT_EQ(view->currentIndex(), 0) << "the view is reset to the profile";
+    EXPECT_EQ(leftView(), Dlg::kBatchView);
+    EXPECT_EQ(sensor().writesTo(141), std::vector<uint32_t>{1}) << "one trigger";
+    EXPECT_TRUE(client().batchComplete.load());
+    EXPECT_TRUE(ui().horizontalWidget_menu->isEnabled());
     EXPECT_TRUE(ui().pushButton_content_right_2->isEnabled());
     EXPECT_EQ(prompts->count(), 0);
 }

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <chrono>
@@ -28,6 +29,7 @@
 #include "tests/support/qt/qt_test_env.h"
 #include "tests/support/qt/scripted_prompter.h"
 #include "views/height/d3d_set_dialog.h"
+#include "views/height/d3dheight_set.h"
 #include "views/height/height_chart_view.h"
 #include "views/height/height_view.h"
 #include "views/height/select_vtk_dialg.h"
@@ -249,6 +251,48 @@ TEST_F(HeightViewOf20, AStreamedBatchInFixedMode) {
         EXPECT_NEAR(shownGrey(shot, *view.chart(), image, r, c), expected, 3) << "row " << r;
     }
     EXPECT_EQ(image.at<uint8_t>(3, 5), 30) << "invalid points (the frame's guard columns) lie below zLower";
+}
+
+// The height range dialog's histogram of a batch of the simulator's scene,
+// a plane with a step: its two peaks lie in the bins of the plane's and the
+// step's heights, bin i holding the heights whose bar row
+// (1 - (h - zLower) / (zUpper - zLower)) x 210 truncates to i.
+TEST_F(HeightViewOf20, TheRangeDialogsHistogramPeaksWhereThePlaneAndTheStepLie) {
+    sensor().streamer().setPlan(sensor().batchPlan(20, 1));
+    ASSERT_EQ(client().startBatchAcquisition(true), 0);
+    ASSERT_TRUE(waitUntil([&] { return client().batchComplete.load(); }, 10000));
+    const int points = client().profilePointCount();
+    double plane = 0, step = 0;
+    {
+        std::lock_guard<std::mutex> lock(client().batchMutex);
+        ASSERT_EQ(client().batchProfileCount, 20);
+        plane = client().batchHeights[1][static_cast<size_t>(points / 4 + 3)];
+        step = client().batchHeights[1][static_cast<size_t>(points * 3 / 4 + 3)];
+    }
+    const double lower = client().zLowerMm, upper = client().zUpperMm;
+    ASSERT_GT(step, plane);
+    ASSERT_GT(plane, lower);
+    ASSERT_LT(step, upper);
+    auto bin = [&](double h) {
+        return static_cast<int>((1 - (h - lower) / (upper - lower)) * d3dheight_set::kBarHeight);
+    };
+    ASSERT_NE(bin(plane), bin(step)) << "the scene's two heights in one bin tell nothing";
+
+    D3dSetDialog dialog;
+    dialog.setLimits(static_cast<float>(lower), static_cast<float>(upper));
+    const std::vector<int>& counts = dialog.findChild<d3dheight_set*>("widget_hset")->counts();
+    ASSERT_EQ(counts.size(), static_cast<size_t>(d3dheight_set::kBarHeight));
+    std::vector<int> bins(counts.size());
+    for (size_t i = 0; i < bins.size(); ++i) bins[i] = static_cast<int>(i);
+    std::sort(bins.begin(), bins.end(), [&](int a, int b) { return counts[a] > counts[b]; });
+    EXPECT_EQ(std::min(bins[0], bins[1]), bin(step)) << "the higher step lies nearer the top";
+    EXPECT_EQ(std::max(bins[0], bins[1]), bin(plane));
+    // Both peaks hold their half of the valid points of rows 0 to 18.
+    long total = 0;
+    for (int c : counts) total += c;
+    EXPECT_GT(counts[bin(plane)], 19 * points / 4);
+    EXPECT_GT(counts[bin(step)], 19 * points / 4);
+    EXPECT_GE(counts[bin(plane)] + counts[bin(step)], total * 95 / 100);
 }
 
 TEST_F(HeightViewTest, OnlyNewRowsArePainted) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <vector>
 
 #include "sensor_interface/registry/hvq5_setting_api.h"
@@ -212,7 +213,7 @@ TEST_F(TiltPages, SaveAndCloseWithThePageBShownEnablesK) {
     EXPECT_TRUE(sensor().writesTo(330).empty());
 }
 
-TEST_F(TiltPages, SaveConversionsTruncateTheirThreeDecimalTexts) {
+TEST_F(TiltPages, SaveConversionsKeepTheDigitsOfTheirThreeDecimalTexts) {
     ASSERT_NO_FATAL_FAILURE(startLive());
     host->openTilt(0);
     child<QLineEdit>("lineEdit_k_valshow")->setText("-0.123");
@@ -224,7 +225,7 @@ TEST_F(TiltPages, SaveConversionsTruncateTheirThreeDecimalTexts) {
     child<QLineEdit>("lineEdit_b_valshow")->setText("1.001");
     child<QPushButton>("pushButton_b_save")->setEnabled(true);
     child<QPushButton>("pushButton_b_save")->click();
-    EXPECT_EQ(reg(331), 100099);
+    EXPECT_EQ(reg(331), 100100) << "1.001 x 100000 lies just below 100100 in binary";
 }
 
 TEST_F(TiltPages, AnAreaBeyondTheProfileMeasuresNothing) {
@@ -247,6 +248,29 @@ TEST_F(TiltPages, AnAreaBeyondTheProfileMeasuresNothing) {
     EXPECT_EQ(text("lineEdit_b_valshow"), "nan");
     EXPECT_EQ(child<QLineEdit>("lineEdit_b_valshow")->styleSheet(), "QLineEdit {color: red;}");
     EXPECT_FALSE(child<QPushButton>("pushButton_b_save")->isEnabled());
+}
+
+// Before any measurement succeeded the stored angle is 0: a target set then
+// shows itself as the correction, also after a measurement that failed (the
+// window measures as the page opens, before the live profile may be there).
+TEST_F(TiltPages, ATargetSetBeforeAnyMeasurementShowsTargetMinusZero) {
+    ASSERT_NO_FATAL_FAILURE(startLive());
+    const double beyond = client().halfWidthMm + 1;
+    struct Case {
+        const char* name;
+        std::function<void(InclineSetForm&)> before;
+    } cases[] = {
+        {"no measurement", [](InclineSetForm&) {}},
+        {"a failed measurement",
+         [&](InclineSetForm& form) { form.calculateCorrection(areas(-3, -1, beyond, beyond + 1)); }},
+    };
+    for (const Case& c : cases) {
+        InclineSetForm form;
+        form.setCorrectionPage(0);
+        c.before(form);
+        form.findChild<QDoubleSpinBox*>("doubleSpinBox_k_cal_after")->setValue(1.5);
+        EXPECT_EQ(form.findChild<QLineEdit*>("lineEdit_k_valshow")->text(), QStringLiteral("1.500")) << c.name;
+    }
 }
 
 TEST_F(TiltPages, AFailingWriteShowsOneBoxAndKeepsTheShownCorrection) {

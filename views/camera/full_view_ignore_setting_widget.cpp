@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/thread_start.h"
 #include "sensor_client/app_settings.h"
 #include "sensor_client/linelaser_client.h"
 #include "sensor_client/log_helper.h"
@@ -181,7 +182,7 @@ void FullViewIgnoreSettingWidget::showBusy() {
 
 void FullViewIgnoreSettingWidget::startWorker(std::function<void()> work) {
     joinWorker();
-    worker_ = std::thread(std::move(work));
+    worker_ = mirevo::platform::startThread(std::move(work));
 }
 
 void FullViewIgnoreSettingWidget::joinWorker() {

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 #include "sensor_client/app_settings.h"
 #include "sensor_client/linelaser_client.h"
@@ -189,6 +190,7 @@ FullViewSettingWidget::FullViewSettingWidget(QWidget* parent)
         ui->comboBox_cmos_exposure_time->addItems(
             {"2", "10", "25", "50", "100", "200", "500", "1000", "2000"});
     }
+    exposureRow_ = ui->comboBox_cmos_exposure_time->currentIndex();
     connect(ui->pushButton_ignore_monitor_2, &QPushButton::clicked, this, [this] { emit signal_clicked(3); });
     QMetaObject::connectSlotsByName(this);
 }
@@ -320,9 +322,13 @@ void FullViewSettingWidget::on_comboBox_transparency_currentIndexChanged(int ind
 }
 
 void FullViewSettingWidget::on_comboBox_cmos_exposure_time_currentIndexChanged(int index) {
-    if (index < 0 || index > 100) return;
-    uint32_t value = static_cast<uint32_t>(ui->comboBox_cmos_exposure_time->currentIndex());
-    if (linelaserClient()->cfgExposureIndex(1, &value) != 0) communicationFailed();
+    exposureRow_ = index;
+    if (index >= 0 && index <= 100) {
+        uint32_t value = static_cast<uint32_t>(ui->comboBox_cmos_exposure_time->currentIndex());
+        if (linelaserClient()->cfgExposureIndex(1, &value) != 0) communicationFailed();
+    }
+    // A choice from the list: its time follows its index.
+    if (const std::optional<int> us = std::exchange(chosenExposureUs_, std::nullopt)) writeExposureTime(*us);
 }
 
 void FullViewSettingWidget::on_comboBox_cmos_exposure_time_currentTextChanged(const QString& text) {
@@ -335,7 +341,14 @@ void FullViewSettingWidget::on_comboBox_cmos_exposure_time_currentTextChanged(co
         t = 10000;
     }
     if (t < 2) return;
-    int us = static_cast<int>(t);
+    if (ui->comboBox_cmos_exposure_time->currentIndex() != exposureRow_) {
+        chosenExposureUs_ = static_cast<int>(t);
+        return;
+    }
+    writeExposureTime(static_cast<int>(t));
+}
+
+void FullViewSettingWidget::writeExposureTime(int us) {
     if (linelaserClient()->cfgExposureTime(1, &us) != 0)
         ui::prompter().critical(this, tr("错误"), tr("设置曝光时间失败"), QMessageBox::Ok);
 }

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 #include <set>
 
 class FullViewWidget;
@@ -123,9 +124,16 @@ private:
     void flushThresholdWrite(int reg);
     // Runs the load's reads in order; false at the first failure.
     bool loadSteps();
+    void writeExposureTime(int us);
 
     FullViewWidget* imagePage_ = nullptr;
     FullViewIgnoreSettingWidget* ignorePage_ = nullptr;
     int thresholdDelayMs_ = 500;
     std::set<int> armedHere_;  // threshold writes this page's timers own
+    // The exposure list's row the index slot last took. An editable combo
+    // tells a choice from its list by the text first and the index second;
+    // a text that comes while the row differs from this one is such a
+    // choice, and its time is written after the index.
+    int exposureRow_ = -1;
+    std::optional<int> chosenExposureUs_;
 };

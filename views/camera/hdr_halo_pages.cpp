@@ -15,6 +15,7 @@
 
 #include "sensor_client/linelaser_client.h"
 #include "sensor_client/prompter.h"
+#include "sensor_interface/settings/register_decimal.h"
 #include "views/camera/page_form.h"
 
 using page_form::button;
@@ -46,7 +47,7 @@ void selectBlocked(QComboBox* box, int index) {
 
 }  // namespace
 
-int haloRatioWord(double ratio) { return static_cast<int>(ratio * 256.0); }
+int haloRatioWord(double ratio) { return mirevo::settings::register_from_decimal(ratio, 256.0); }
 
 // ---------------------------------------------------------------- HDR page
 

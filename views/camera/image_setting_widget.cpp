@@ -12,11 +12,11 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
 
 #include "sensor_client/linelaser_client.h"
 #include "sensor_interface/registry/device_functions.h"
 #include "sensor_interface/registry/hvq5_setting_api.h"
+#include "sensor_interface/settings/register_decimal.h"
 #include "views/camera/page_form.h"
 
 using page_form::button;
@@ -69,7 +69,7 @@ SharpeningWords sharpeningWords(bool on) {
 
 bool sharpeningIsOn(uint32_t reg450, uint32_t reg451) { return (reg450 >> 24) == 0xFFu && reg451 == 0u; }
 
-int graySlopeWord(double slope) { return static_cast<int>(std::lround(slope * 100.0)); }
+int graySlopeWord(double slope) { return mirevo::settings::register_from_decimal(slope, 100.0); }
 
 void Ui::ImageSettingWidget::setupUi(QWidget* form) {
     form->setObjectName(QStringLiteral("ImageSettingWidget"));

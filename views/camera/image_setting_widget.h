@@ -67,7 +67,7 @@ struct SharpeningWords {
 SharpeningWords sharpeningWords(bool on);
 // Sharpening is on when the top byte of 450 is 0xFF and 451 is 0.
 bool sharpeningIsOn(uint32_t reg450, uint32_t reg451);
-// The gray map slope in its register's hundredths, rounded to the nearest.
+// The gray map slope in its register's hundredths, truncated.
 int graySlopeWord(double slope);
 
 class ImageSettingWidget : public QWidget {

@@ -11,12 +11,11 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include <cmath>
-
 #include "sensor_client/linelaser_client.h"
 #include "sensor_client/prompter.h"
 #include "sensor_interface/registry/device_functions.h"
 #include "sensor_interface/registry/hvq5_setting_api.h"
+#include "sensor_interface/settings/register_decimal.h"
 #include "views/camera/page_form.h"
 
 using page_form::button;
@@ -88,7 +87,9 @@ void Ui::PeakSettingWidget::setupUi(QWidget* form) {
     column->addWidget(pushButton_close);
 }
 
-int peakThresholdWord(double value) { return static_cast<int>(std::lround(value * 128.0)); }
+int peakThresholdWord(double value) {
+    return mirevo::settings::register_from_decimal(value, 128.0, mirevo::settings::DecimalCut::Nearest);
+}
 
 PeakSettingWidget::PeakSettingWidget(QWidget* parent) : QWidget(parent), ui(new Ui::PeakSettingWidget) {
     ui->setupUi(this);

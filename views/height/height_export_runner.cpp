@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "platform/thread_start.h"
+
 namespace {
 const char* const kApplicationRunnerName = "heightExportRunner";
 }
@@ -30,7 +32,7 @@ void HeightExportRunner::start(std::function<void()> work, std::function<void()>
     const quint64 id = nextId_++;
     Job& job = jobs_[id];
     job.done = std::move(done);
-    job.thread = std::thread([this, id, work = std::move(work)] {
+    job.thread = mirevo::platform::startThread([this, id, work = std::move(work)] {
         work();
         emit workEnded(id);
     });

@@ -12,6 +12,7 @@
 #include <pcl/point_cloud.h>
 #include <pcl/point_types.h>
 
+#include "platform/thread_start.h"
 #include "views/height/cloud/point_conversion.h"
 #include "views/height/view3d/cloud_filters.h"
 #include "views/height/view3d/height_color_ramp.h"
@@ -62,7 +63,7 @@ void forRowBands(int rows, int bands, const Work& work) {
     for (int b = 0; b < bands; ++b) {
         const int first = static_cast<int>(static_cast<int64_t>(rows) * b / bands);
         const int end = static_cast<int>(static_cast<int64_t>(rows) * (b + 1) / bands);
-        threads.emplace_back([&work, b, first, end] { work(b, first, end); });
+        threads.push_back(mirevo::platform::startThread([&work, b, first, end] { work(b, first, end); }));
     }
     for (std::thread& t : threads) t.join();
 }

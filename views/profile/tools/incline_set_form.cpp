@@ -9,6 +9,7 @@
 #include "sensor_client/prompter.h"
 #include "sensor_interface/processing/rotation.h"
 #include "sensor_interface/registry/hvq5_setting_api.h"
+#include "sensor_interface/settings/register_decimal.h"
 #include "ui_incline_set_form.h"
 
 namespace {
@@ -19,7 +20,7 @@ constexpr double kSmallestFactor = 0.001;
 constexpr double kLargestFactor = 2.0;
 
 // Values are stored x 100000, truncated toward zero.
-int scaled(double value) { return static_cast<int>(value * kScale); }
+int scaled(double value) { return mirevo::settings::register_from_decimal(value, kScale); }
 
 QString fixed3(double value) { return QString::number(value, 'f', 3); }
 
@@ -111,7 +112,8 @@ void InclineSetForm::calculateCorrection(tevu::laser_correction lcor) {
         const AreaPoint& left = area1Left ? area1 : area2;
         const AreaPoint& right = area1Left ? area2 : area1;
         angle_ = kx_rotate_2d::angle_degrees(left.xz, right.xz);
-        angleValid_ = true;
+        angleMeasured_ = true;
+        angleStale_ = false;
         ui->lineEdit_k_cal->setText(fixed3(angle_));
         ui->lineEdit_k_valshow->setText(fixed3(ui->doubleSpinBox_k_cal_after->value() - angle_));
         ui->pushButton_k_save->setEnabled(true);
@@ -126,7 +128,7 @@ void InclineSetForm::calculateCorrection(tevu::laser_correction lcor) {
 }
 
 void InclineSetForm::showAngleFailed() {
-    angleValid_ = false;
+    angleStale_ = angleMeasured_;
     ui->lineEdit_k_cal->clear();
     ui->lineEdit_k_valshow->clear();
     ui->pushButton_k_save->setEnabled(false);
@@ -145,7 +147,7 @@ void InclineSetForm::showFactor(double factor) {
 }
 
 void InclineSetForm::on_doubleSpinBox_k_cal_after_valueChanged(double val) {
-    if (!angleValid_) return;
+    if (angleStale_) return;
     ui->lineEdit_k_valshow->setText(fixed3(val - angle_));
 }
 

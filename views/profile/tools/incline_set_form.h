@@ -59,7 +59,12 @@ private:
     int page_ = 0;
     std::vector<double> x_;
     std::vector<double> z_;
+    // The last angle measured, 0 before the first measurement succeeds; the
+    // target is shown against it. A measurement that fails after one that
+    // succeeded leaves no angle to show a target against until the next one
+    // succeeds.
     double angle_ = 0.0;
-    bool angleValid_ = true;
+    bool angleMeasured_ = false;
+    bool angleStale_ = false;
     double height_ = 0.0;
 };
