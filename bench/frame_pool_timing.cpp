@@ -1,9 +1,9 @@
 // Frames through the data channel with every processing stage on, for one head
 // and for a four-head sensor whose heads stream together, each on its own
-// loopback address and data channel. Each configuration runs with the frame
-// pool of one thread (every frame on the consumer thread) and with the default
-// pool, in a child process of its own so that its peak resident memory is its
-// own.
+// loopback address and data channel. One head runs with pools of 1 (every
+// frame on the consumer thread), 2, 4 and 8 workers, the four heads with 1 and
+// the default pool; each configuration in a child process of its own so that
+// its peak resident memory is its own.
 //
 // The heads are series '4' heads (2048 camera columns of 32-bit fixed-point
 // rows with intensity, 3200-point profiles) set up as processor_bench's "every
@@ -22,6 +22,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -177,8 +181,43 @@ struct HeadFigures {
     uint64_t sent = 0, delivered = 0, bytes = 0;
 };
 
+// CPU seconds of the process's threads by their part, from /proc.
+struct ThreadCpu {
+    double reader = 0.0, consumer = 0.0, workers = 0.0, rest = 0.0;
+};
+
+ThreadCpu threadCpu() {
+    ThreadCpu cpu;
+    const double tick = 1.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        const size_t open = text.find('('), close = text.rfind(')');
+        if (open == std::string::npos || close == std::string::npos) continue;
+        const std::string name = text.substr(open + 1, close - open - 1);
+        std::istringstream fields(text.substr(close + 2));
+        std::string field;
+        unsigned long long utime = 0, stime = 0;
+        // Fields 3 to 15 after the name: utime is the 14th, stime the 15th.
+        for (int i = 3; i <= 15 && fields >> field; ++i) {
+            if (i == 14) utime = std::stoull(field);
+            if (i == 15) stime = std::stoull(field);
+        }
+        const double seconds = (utime + stime) * tick;
+        if (name == "mirevo-reader")
+            cpu.reader += seconds;
+        else if (name == "mirevo-consumer")
+            cpu.consumer += seconds;
+        else if (name == "mirevo-frames")
+            cpu.workers += seconds;
+        else
+            cpu.rest += seconds;
+    }
+    return cpu;
+}
+
 // Streams rounds on every head at once until the phase time is used.
-std::vector<HeadFigures> runHeads(int heads, int workers, double* seconds) {
+std::vector<HeadFigures> runHeads(int heads, int workers, double* seconds, ThreadCpu* cpu) {
     std::vector<std::unique_ptr<Head>> all;
     for (int h = 0; h < heads; ++h) {
         all.push_back(std::make_unique<Head>("127.94.0." + std::to_string(1 + h), workers));
@@ -206,6 +245,7 @@ std::vector<HeadFigures> runHeads(int heads, int workers, double* seconds) {
         if (!complete) break;
     }
     *seconds = std::chrono::duration<double>(Clock::now() - begin).count();
+    *cpu = threadCpu();  // before the threads end with the heads
     std::vector<HeadFigures> figures;
     for (auto& head : all) {
         figures.push_back({head->streamer().framesSent(), head->delivered(), head->streamer().bytesSent()});
@@ -215,7 +255,7 @@ std::vector<HeadFigures> runHeads(int heads, int workers, double* seconds) {
 }
 
 void report(const char* name, int workers, const std::vector<HeadFigures>& heads, double seconds,
-            long peakKiB, double cpuSeconds) {
+            long peakKiB, double cpuSeconds, const ThreadCpu& threads) {
     uint64_t sent = 0, delivered = 0, bytes = 0;
     double slowest = 0.0;
     for (size_t h = 0; h < heads.size(); ++h) {
@@ -230,6 +270,10 @@ void report(const char* name, int workers, const std::vector<HeadFigures>& heads
                 name, workers, delivered / seconds, bytes / seconds / 1e6, slowest, slowest / kGigabitMBps,
                 static_cast<unsigned long long>(sent - delivered), static_cast<unsigned long long>(sent),
                 peakKiB / 1024.0, delivered > 0 ? cpuSeconds * 1e6 / delivered : 0.0);
+    if (delivered > 0)
+        std::printf("%-10s         of which consumer %.1f, workers %.1f, reader %.1f, the rest %.1f us per frame\n", "",
+                    threads.consumer * 1e6 / delivered, threads.workers * 1e6 / delivered,
+                    threads.reader * 1e6 / delivered, threads.rest * 1e6 / delivered);
     std::fflush(stdout);
 }
 
@@ -242,10 +286,12 @@ void phase(const char* name, int heads, int workers) {
     if (child == 0) {
         close(pipeFds[0]);
         double seconds = 0.0;
-        const std::vector<HeadFigures> figures = runHeads(heads, workers, &seconds);
+        ThreadCpu cpu;
+        const std::vector<HeadFigures> figures = runHeads(heads, workers, &seconds, &cpu);
         const size_t count = figures.size();
         if (write(pipeFds[1], &seconds, sizeof seconds) < 0 || write(pipeFds[1], &count, sizeof count) < 0 ||
-            (count > 0 && write(pipeFds[1], figures.data(), count * sizeof(HeadFigures)) < 0))
+            (count > 0 && write(pipeFds[1], figures.data(), count * sizeof(HeadFigures)) < 0) ||
+            write(pipeFds[1], &cpu, sizeof cpu) < 0)
             _exit(1);
         _exit(0);
     }
@@ -253,10 +299,12 @@ void phase(const char* name, int heads, int workers) {
     double seconds = 0.0;
     size_t count = 0;
     std::vector<HeadFigures> figures;
+    ThreadCpu threads;
     if (read(pipeFds[0], &seconds, sizeof seconds) == sizeof seconds &&
         read(pipeFds[0], &count, sizeof count) == sizeof count && count > 0 && count <= 16) {
         figures.resize(count);
-        if (read(pipeFds[0], figures.data(), count * sizeof(HeadFigures)) != static_cast<ssize_t>(count * sizeof(HeadFigures)))
+        if (read(pipeFds[0], figures.data(), count * sizeof(HeadFigures)) != static_cast<ssize_t>(count * sizeof(HeadFigures)) ||
+            read(pipeFds[0], &threads, sizeof threads) != sizeof threads)
             figures.clear();
     }
     close(pipeFds[0]);
@@ -270,7 +318,7 @@ void phase(const char* name, int heads, int workers) {
     // The CPU time of the whole child: simulator, interface and set-up.
     const double cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec * 1e-6 + usage.ru_stime.tv_sec +
                        usage.ru_stime.tv_usec * 1e-6;
-    report(name, workers, figures, seconds, usage.ru_maxrss, cpu);
+    report(name, workers, figures, seconds, usage.ru_maxrss, cpu, threads);
 }
 
 }  // namespace
@@ -281,20 +329,20 @@ int main(int argc, char** argv) {
     if (argc == 3) {
         const int heads = std::atoi(argv[1]), workers = std::atoi(argv[2]);
         double seconds = 0.0;
-        const std::vector<HeadFigures> figures = runHeads(heads, workers, &seconds);
+        ThreadCpu threads;
+        const std::vector<HeadFigures> figures = runHeads(heads, workers, &seconds, &threads);
         struct rusage usage {};
         getrusage(RUSAGE_SELF, &usage);
         const double cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec * 1e-6 + usage.ru_stime.tv_sec +
                            usage.ru_stime.tv_usec * 1e-6;
-        report(heads == 1 ? "one head" : "heads", workers, figures, seconds, usage.ru_maxrss, cpu);
+        report(heads == 1 ? "one head" : "heads", workers, figures, seconds, usage.ru_maxrss, cpu, threads);
         return figures.empty() ? 1 : 0;
     }
     const int pool = ProfileReceiver::defaultFrameWorkers();
     std::printf("every stage on, %d-column fixed-point frames with intensity, 3200-point profiles, "
                 "%d frames per batch; %u cores\n",
                 kColumns, kFramesPerBatch, std::thread::hardware_concurrency());
-    phase("one head", 1, 1);
-    phase("one head", 1, pool);
+    for (int workers : {1, 2, 4, 8}) phase("one head", 1, workers);
     phase("four heads", 4, 1);
     phase("four heads", 4, pool);
     return 0;

@@ -14,6 +14,7 @@
 #include "sensor_interface/data_channel/batch_buffers.h"
 #include "sensor_interface/data_channel/batch_rules.h"
 #include "sensor_interface/data_channel/profile_receiver.h"
+#include "sensor_interface/processing/debug_dump.h"
 #include "sensor_interface/processing/model_geometry.h"
 #include "sensor_interface/processing/output_formats.h"
 #include "sensor_interface/processing/profile_processor.h"
@@ -23,11 +24,6 @@
 namespace {
 
 constexpr unsigned int kGammaRegister = 741;
-constexpr unsigned int kExtendedWidthRegister = 752;
-constexpr unsigned int kExtendedZOffsetRegister = 754;
-// Constants of the extended codes of the int32 row: 32768 + 10 x (height + z offset).
-constexpr double kExtendedScale = 655360.0;
-constexpr double kExtendedOffset = 15872000.0;
 
 // Heads of these series send fixed-point peak rows instead of raw values.
 bool sendsFixedPoint(const SensorController* controller) {
@@ -54,7 +50,7 @@ void ProfileReceiver::consumerLoop() {
         // without the pool.
         if (framesInPool() > 0) {
             if (!queue_.tryPop(message)) {
-                completeOldestFrame();
+                advanceFrames();
                 continue;
             }
         } else {
@@ -70,11 +66,16 @@ void ProfileReceiver::consumerLoop() {
     drainFrames();
 }
 
-void ProfileReceiver::consume(const MessageQueue::Message& message) {
+void ProfileReceiver::consume(MessageQueue::Message& message) {
     if (message.empty())
         onSilence();
     else
         onMessage(message);
+}
+
+void ProfileReceiver::consume(const MessageQueue::Message& message) {
+    MessageQueue::Message copy(message);
+    consume(copy);
 }
 
 void ProfileReceiver::readExtendFlags() {
@@ -104,7 +105,7 @@ void ProfileReceiver::onSilence() {
     endBatch(true);
 }
 
-void ProfileReceiver::onMessage(const MessageQueue::Message& message) {
+void ProfileReceiver::onMessage(MessageQueue::Message& message) {
     const uint8_t* data = message.data();
     const size_t size = message.size();
     const data_channel::MessageTag tag = data_channel::messageTag(data, size);
@@ -140,7 +141,7 @@ void ProfileReceiver::onMessage(const MessageQueue::Message& message) {
     }
 }
 
-void ProfileReceiver::onFrame(const MessageQueue::Message& message, size_t payloadPos) {
+void ProfileReceiver::onFrame(MessageQueue::Message& message, size_t payloadPos) {
     const size_t size = message.size();
     const int mode = sendsFixedPoint(controller_) ? kFixedPointMode : (info_.value_width ? 1 : 0);
     // Fixed-point frames carry 4 bytes per value whatever the info message
@@ -148,7 +149,7 @@ void ProfileReceiver::onFrame(const MessageQueue::Message& message, size_t paylo
     const bool valid = isValidFrame(size, payloadPos, lastColumns.load(std::memory_order_relaxed)) &&
                        frameReadable(size, payloadPos, mode);
     const bool rolledOut = rollMode_ && rollState_ != kRollRunning;
-    if (valid && !rolledOut && submitFrame(mode, message.data(), size, payloadPos)) return;
+    if (valid && !rolledOut && submitFrame(mode, message, payloadPos)) return;
 
     // On the consumer itself, after the frames before it.
     drainFrames();
@@ -217,7 +218,12 @@ void ProfileReceiver::onBatchStart() {
 void ProfileReceiver::endBatch(bool timedOut) {
     logBatchSummary(timedOut ? "callback info" : "received stop");
     const std::shared_ptr<ProfileProcessor> processor = controller_ ? controller_->currentProcessor() : nullptr;
-    if (processor) processor->flushRepair(framesReceived_, [this] { appendRepairedFrame(); });
+    // The frames the temporal repair still holds, through the workers like
+    // every other frame (unless their dumps are written).
+    if (processor && pool_ && data_save_enabled.load() == 0)
+        releaseHeldFramesInPool(processor);
+    else if (processor)
+        processor->flushRepair(framesReceived_, [this] { appendRepairedFrame(); });
     if (batchFinished_) return;
 
     if (rollMode_) {
@@ -250,33 +256,15 @@ void ProfileReceiver::logBatchSummary(const char* name) {
 void ProfileReceiver::appendRepairedFrame() {
     const std::shared_ptr<ProfileProcessor> processor = controller_ ? controller_->currentProcessor() : nullptr;
     if (!processor) return;
-    const int width = std::max(outputWidth(), 0);
-    repairedCodes_.assign(static_cast<size_t>(width), 0);
-    repairedProfiles_.assign(static_cast<size_t>(width), 0);
-    repairedGray_.assign(static_cast<size_t>(width), 0);
-    // The released rows are as wide as the processor's profile: nothing is read beyond it.
-    const int points = processor->points();
-    const int offset = std::clamp<int>(outputOffset_, 0, points);
-    const int window = std::min(width, points - offset);
+    const OutputRowRules rules = outputRowRules();
+    repairedRows_.fillReleased(*processor, processor->rows(), outputOffset_, rules,
+                               processor->grayTableFor(rules.gray.gamma, rules.gray.stretch, rules.gray.lut));
+    appendReleasedRows(repairedRows_);
+}
 
-    hvq5_settings& settings = controller_->settings();
-    const int extendedWidth = static_cast<int32_t>(settings.get_vals(kExtendedWidthRegister));
-    if (ownConnection() || extendedWidth < 1) {
-        processor->heightsInt(repairedProfiles_.data(), std::min(width, points));
-    } else {
-        const double zOffset = static_cast<int32_t>(settings.get_vals(kExtendedZOffsetRegister)) / 100.0;
-        encode_heights16(processor->heightsOut() + offset, points - offset, repairedProfiles_.data(), window,
-                         kExtendedScale, kExtendedOffset, kExtendedOffset, kInvalidHeight, zOffset);
-    }
-    if (window > 0) {
-        processor->heights16(repairedCodes_.data(), window, offset);
-        const GraySwitches gray = graySwitches_;
-        processor->grayOut(repairedGray_.data(), window, offset, gray.gamma, gray.stretch, gray.lut);
-    }
-
+void ProfileReceiver::appendReleasedRows(const FrameOutputRows& rows) {
     std::lock_guard<data_channel::BatchBuffers> lock(*buffers_);
-    if (!batchFinished_)
-        buffers_->appendRows(repairedCodes_.data(), repairedProfiles_.data(), repairedGray_.data(), width);
+    if (!batchFinished_) buffers_->appendRows(rows.codes(), rows.heights(), rows.gray(), rows.width());
 }
 
 void ProfileReceiver::stopAtRollLimit() {

@@ -3,8 +3,6 @@
 #include <algorithm>
 
 #include "platform/thread_start.h"
-#include "sensor_interface/processing/frame_rows.h"
-#include "sensor_interface/processing/profile_processor.h"
 
 namespace data_channel {
 
@@ -39,48 +37,77 @@ FrameJob* FramePool::freeJob() {
     return job;
 }
 
-void FramePool::submit(FrameJob* job) {
+void FramePool::submit(FrameJob* job, bool ordered) {
     bool wake = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        job->done = false;
+        job->ordered = ordered;
+        job->busy = true;
         pending_.push_back(job);
         inFlight_.push_back(job);
-        // A busy worker looks at the pending jobs before it waits again: only
-        // a sleeping one needs the (system-call) wake-up.
-        wake = idleWorkers_ > 0;
+        // A worker that is awake takes the next step as soon as it is done
+        // with its own: another is woken only when more steps wait than there
+        // are workers awake.
+        wake = sleeping_ > 0 && static_cast<int>(pending_.size()) > workers() - sleeping_;
     }
     if (wake) submitted_.notify_one();
 }
 
-FrameJob* FramePool::waitOldest() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (inFlight_.empty()) return nullptr;
+FramePool::Next FramePool::readyLocked(const FrameJob* upTo) {
+    if (inFlight_.empty()) return {};
     FrameJob* oldest = inFlight_.front();
-    while (!oldest->done) {
+    if (oldest == upTo) return {};
+    if (oldest->ordered && !oldest->busy) return {Turn::Complete, oldest};
+    if (upTo) return {};
+    // The order steps go in frame order: the first job not yet ordered.
+    for (FrameJob* job : inFlight_) {
+        if (job->ordered) continue;
+        if (!job->busy) return {Turn::Order, job};
+        break;
+    }
+    return {};
+}
+
+FramePool::Next FramePool::next(bool wait, const FrameJob* upTo) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        const Next ready = readyLocked(upTo);
+        if (ready.turn != Turn::None || !wait || inFlight_.empty() || inFlight_.front() == upTo) return ready;
         if (!pending_.empty()) {
-            // A job no worker has taken yet (the oldest itself first) is
-            // processed here rather than sleeping until a worker wakes.
+            // A step no worker has taken yet is run here rather than waiting
+            // until a worker wakes: on a busy machine the wake-up costs more.
             FrameJob* job = pending_.front();
             pending_.pop_front();
             lock.unlock();
             run(*job);
             lock.lock();
-            job->done = true;
+            finishedLocked(*job);
             continue;
         }
         consumerWaiting_ = true;
         finished_.wait(lock);
         consumerWaiting_ = false;
     }
-    inFlight_.pop_front();
-    return oldest;
+}
+
+void FramePool::ordered(FrameJob* job, bool finish) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    job->ordered = true;
+    if (!finish) return;
+    job->busy = true;
+    // Ahead of the frames still in their first step: a finished frame lets
+    // the consumer complete the frames in order. No worker is woken for this
+    // short step: one that is awake takes it, or the consumer does when it
+    // has nothing else to do.
+    pending_.push_front(job);
 }
 
 void FramePool::release(FrameJob* job) {
-    // The processor goes with the frame: a pool must not keep a closed sensor's.
+    // The processor and the message go with the frame: a pool must not keep a
+    // closed sensor's processor; the message's storage goes back to the queue.
     job->processor.reset();
     std::lock_guard<std::mutex> lock(mutex_);
+    if (!inFlight_.empty() && inFlight_.front() == job) inFlight_.pop_front();
     free_.push_back(job);
 }
 
@@ -95,23 +122,28 @@ void FramePool::stop() {
     threads_.clear();
 }
 
+void FramePool::finishedLocked(FrameJob& job) {
+    job.busy = false;
+    if (consumerWaiting_) finished_.notify_one();
+}
+
 void FramePool::workerLoop() {
     if (threadStart_) threadStart_();
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        while (!stopping_ && pending_.empty()) {
-            ++idleWorkers_;
-            submitted_.wait(lock);
-            --idleWorkers_;
+        if (!pending_.empty()) {
+            FrameJob* job = pending_.front();
+            pending_.pop_front();
+            lock.unlock();
+            run(*job);
+            lock.lock();
+            finishedLocked(*job);
+            continue;
         }
-        if (pending_.empty()) return;  // stopping, and nothing left to do
-        FrameJob* job = pending_.front();
-        pending_.pop_front();
-        lock.unlock();
-        run(*job);
-        lock.lock();
-        job->done = true;
-        if (consumerWaiting_) finished_.notify_one();
+        if (stopping_) return;  // and nothing left to do
+        ++sleeping_;
+        submitted_.wait(lock);
+        --sleeping_;
     }
 }
 
@@ -119,7 +151,10 @@ void FramePool::run(FrameJob& job) {
     try {
         work_(job);
     } catch (...) {
-        job.count = -1;  // as a frame without a processor: recorded, not processed
+        // As a frame without a processor: recorded, not processed.
+        job.count = -1;
+        job.finishes = false;
+        job.result = -1;
     }
 }
 

@@ -139,6 +139,9 @@ public:
     // The consumer thread's step for one message taken from the queue; an
     // empty one is a silence (the pop timed out). Without a running receiver
     // it drives the batch assembly alone, as the fuzz target does.
+    // A frame's message may go to the frame pool as it is (message then holds
+    // another message's storage); a const message is consumed as a copy.
+    void consume(MessageQueue::Message& message);
     void consume(const MessageQueue::Message& message);
     // Time-outs and gray switches of the batch from the extended values.
     void readExtendFlags();
@@ -203,8 +206,9 @@ private:
     // Batch assembly (consumer_thread.cpp).
     void consumerLoop();
     void onSilence();
-    void onMessage(const MessageQueue::Message& message);
-    void onFrame(const MessageQueue::Message& message, size_t payloadPos);
+    // A frame's message may be handed to the pool (another message's storage comes back).
+    void onMessage(MessageQueue::Message& message);
+    void onFrame(MessageQueue::Message& message, size_t payloadPos);
     void onBatchStart();
     // A batch ends with "MESSTP" or, timedOut, with a silence (or the stop).
     void endBatch(bool timedOut);
@@ -217,27 +221,54 @@ private:
     void startFramePool();
     void stopFramePool();
     int framesInPool() const;
-    // Hands a valid frame to the pool; false when it is to be processed on the
-    // consumer instead.
-    bool submitFrame(int mode, const uint8_t* message, size_t size, size_t payloadPos);
+    // Hands a valid frame's message to the pool; false (message untouched)
+    // when the frame is to be processed on the consumer instead.
+    bool submitFrame(int mode, MessageQueue::Message& message, size_t payloadPos);
+    data_channel::FrameJob* takeFreeJob();
+    // The worker steps.
     void processJob(data_channel::FrameJob& job);
-    void completeOldestFrame();
+    void finishJob(data_channel::FrameJob& job);
+    void makeReleasedRows(data_channel::FrameJob& job);
+    void takeGrayTable(data_channel::FrameJob& job, const ProfileProcessor& processor);
+    // The consumer's next step with the pool's frames (waiting for one); false when none is in flight.
+    bool advanceFrames();
     // Completes every frame in the pool, oldest first.
     void drainFrames();
+    // Whether the frame goes through the order step and a worker's finish
+    // rather than being completed on the consumer alone.
+    bool completesInTurn(const data_channel::FrameJob& job);
+    void orderJob(data_channel::FrameJob& job);
+    // Completes every frame older than job.
+    void completeOlder(const data_channel::FrameJob& job);
     void completeJob(data_channel::FrameJob& job);
+    void completeInTurn(data_channel::FrameJob& job);
+    void completeAlone(data_channel::FrameJob& job);
+    void afterCompletion(const data_channel::FrameJob& job);
+    // The end of a batch's release of the frames the temporal repair holds,
+    // made into rows by the workers; returns what flushRepair returns.
+    bool releaseHeldFramesInPool(const std::shared_ptr<ProfileProcessor>& processor);
+    void appendReleasedRows(const FrameOutputRows& rows);
     // Frames of the Y window skipped by the pointer getters.
     size_t yWindowFirstFrame();
     // Parts of processFrame (profile_receiver_frame.cpp).
     int runProcessor(ProfileProcessor& processor, int mode, const uint8_t* frame, int binning);
-    void appendFrame(const FrameHeader& header, ProfileProcessor* processor, int count);
+    void appendFrame(const FrameHeader& header, ProfileProcessor* processor, int count,
+                     const FrameOutputRows* madeRows, bool rowsMade, data_channel::FrameLines& lines);
     void handToMergeHook(const FrameMergeHook& hook, const FrameHeader& header,
-                         ProfileProcessor* processor, int count);
+                         ProfileProcessor* processor, int count, data_channel::FrameLines& lines);
     void recordFrame(const FrameHeader& header);
     // The per-frame record around the processing: time stamps and the first
-    // log line, then the batch rows (or merge hook) and the last line.
-    FrameHeader beginFrameRecord(const uint8_t* frame);
-    void endFrameRecord(const FrameHeader& header, ProfileProcessor* processor, int count);
+    // log line, then the batch rows (or merge hook) and the last lines, all
+    // added to `lines` for the caller to write.
+    FrameHeader beginFrameRecord(const uint8_t* frame, data_channel::FrameLines& lines);
+    // rowsMade: the batch rows come made (null: the frame brings none);
+    // otherwise they are made here from the processor.
+    void endFrameRecord(const FrameHeader& header, ProfileProcessor* processor, int count,
+                        data_channel::FrameLines& lines, const FrameOutputRows* madeRows = nullptr,
+                        bool rowsMade = false);
     int binningFactor() const;
+    // How the batch rows of a frame are made, from the registers and the batch's gray switches.
+    OutputRowRules outputRowRules();
     bool ownConnection() const;
     // The frame path's run-log texts of this device, built when the id changes.
     struct FrameLogTexts {
@@ -274,11 +305,9 @@ private:
     std::atomic<int> outputOffset_{0};
     // Reused frame after frame, so that the frame path does not allocate.
     FrameOutputRows outputRows_;
-    std::vector<double> fixedRows_ = std::vector<double>(kMaxFramePoints);
     std::vector<double> mergeHeights_;
     std::vector<uint8_t> mergeGray_;
     FrameLogTexts frameLogTexts_;
-    std::string frameLogLine_;
 
     // Batch assembly and delivery.
     std::shared_ptr<data_channel::BatchBuffers> buffers_;
@@ -293,9 +322,7 @@ private:
     std::condition_variable batchState_;
     // The frame area of kFrameAreaSize bytes, word-aligned for the value rows.
     std::vector<uint32_t> frameArea_ = std::vector<uint32_t>(kFrameAreaSize / sizeof(uint32_t));
-    std::vector<int16_t> repairedCodes_;
-    std::vector<int32_t> repairedProfiles_;
-    std::vector<uint8_t> repairedGray_;
+    FrameOutputRows repairedRows_;
     struct ConsumerTexts {
         std::string device, receivedData, receivedStart;
     } consumerTexts_;
@@ -312,6 +339,11 @@ private:
     int frameWorkers_ = defaultFrameWorkers();
     std::unique_ptr<data_channel::FramePool> pool_;
     std::atomic<uint64_t> framesFromPool_{0};
+    // Frames past the order step and not yet completed (consumer thread).
+    int completionsAhead_ = 0;
+    // What the last frame left beyond the width of the frames released at a batch end.
+    std::vector<double> releasedTailHeights_;
+    std::vector<uint8_t> releasedTailGray_;
     std::thread reader_;
     std::thread consumer_;
 };

@@ -1,7 +1,6 @@
 // The per-frame processing of the data channel: one copied frame through the
 // profile processor and into the batch rows.
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <mutex>
 
@@ -21,13 +20,6 @@ constexpr unsigned int kExtendedWidthRegister = 752;
 constexpr unsigned int kExtendedZOffsetRegister = 754;
 constexpr unsigned int kRoiWidthRegister = 358;
 
-// Appends the decimal digits of value without a temporary string.
-template <typename Integer>
-void append_decimal(std::string& text, Integer value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof(digits), value).ptr;
-    text.append(digits, end);
-}
 
 }  // namespace
 
@@ -54,54 +46,59 @@ int ProfileReceiver::outputWidth() {
                                 settings.getbinning_rate());
 }
 
+OutputRowRules ProfileReceiver::outputRowRules() {
+    hvq5_settings& settings = controller_->settings();
+    OutputRowRules rules;
+    rules.width = outputWidth();
+    rules.extendedCodes = !ownConnection() && static_cast<int32_t>(settings.get_vals(kExtendedWidthRegister)) > 0;
+    rules.zOffset = static_cast<int32_t>(settings.get_vals(kExtendedZOffsetRegister)) / 100.0;
+    rules.gray = graySwitches_;
+    return rules;
+}
+
 int ProfileReceiver::binningFactor() const {
     return ownConnection() ? 1 : static_cast<int>(1u << (controller_->getVals(kBinningRegister) % 32));
 }
 
-FrameHeader ProfileReceiver::beginFrameRecord(const uint8_t* frame) {
+FrameHeader ProfileReceiver::beginFrameRecord(const uint8_t* frame, data_channel::FrameLines& lines) {
     const FrameHeader header = parse_frame_header(frame);
     if (firstTimestamp_ == 0)
         firstTimestamp_ = header.timestamp;
     else
         lastTimestamp_ = header.timestamp;
-    log_->line(frameLogTexts().processing, 2);
+    lines.add(frameLogTexts().processing);
     return header;
 }
 
 void ProfileReceiver::processFrame(int mode, const uint8_t* frame) {
-    const FrameHeader header = beginFrameRecord(frame);
+    data_channel::FrameLines before;
+    const FrameHeader header = beginFrameRecord(frame, before);
+    log_->frameLines(before);
     // The processor may be replaced by a new open meanwhile: hold it for the frame.
     const std::shared_ptr<ProfileProcessor> processor =
         controller_ ? controller_->currentProcessor() : nullptr;
     int count = -1;
     if (processor) count = runProcessor(*processor, mode, frame, binningFactor());
-    endFrameRecord(header, processor.get(), count);
+    data_channel::FrameLines after;
+    endFrameRecord(header, processor.get(), count, after);
+    log_->frameLines(after);
 }
 
-void ProfileReceiver::endFrameRecord(const FrameHeader& header, ProfileProcessor* processor,
-                                     int count) {
+void ProfileReceiver::endFrameRecord(const FrameHeader& header, ProfileProcessor* processor, int count,
+                                     data_channel::FrameLines& lines, const FrameOutputRows* madeRows,
+                                     bool rowsMade) {
     std::shared_ptr<const FrameMergeHook> hook;
     {
         std::lock_guard<std::mutex> lock(handlerMutex_);
         hook = mergeHook_;
     }
     if (hook)
-        handToMergeHook(*hook, header, processor, count);
+        handToMergeHook(*hook, header, processor, count, lines);
     else
-        appendFrame(header, processor, count);
-
-    // Built in place: the line's storage is kept from frame to frame.
-    std::string& line = frameLogLine_;
-    line.assign("processed data").append(frameLogTexts().device);
-    line.append(": batchtimes ");
-    append_decimal(line, header.batchtimes);
-    line.append(", frame ");
-    append_decimal(line, header.frame);
-    line.append(", encoder ");
-    append_decimal(line, header.encoder);
-    line.append(", timestamp ");
-    append_decimal(line, static_cast<int64_t>(header.timestamp));
-    log_->line(line, 2);
+        appendFrame(header, processor, count, madeRows, rowsMade, lines);
+    // The frame line's text is made only when something reads it.
+    lines.setFrameLine(
+        {id_, header.batchtimes, header.frame, header.encoder, static_cast<int64_t>(header.timestamp)});
 }
 
 int ProfileReceiver::runProcessor(ProfileProcessor& processor, int mode, const uint8_t* frame,
@@ -120,9 +117,11 @@ int ProfileReceiver::runProcessor(ProfileProcessor& processor, int mode, const u
 
     // Fixed-point frames carry 4 bytes per point whatever the value width says.
     dump_words32("fvals0.md", reinterpret_cast<const uint32_t*>(values), n);
+    // The peak rows go straight into the processor's own row of them (rows
+    // beyond its camera columns are not used).
     const int cameraRows = controller_->rows;
-    frame_kernels().peakRows(values, fixedRows_.data(), n, cameraRows, kNoPeak);
-    const double* distances = processor.preprocessFixed(fixedRows_.data(), startColumn, n);
+    frame_kernels().peakRows(values, processor.peakRows(), std::min(n, processor.columns()), cameraRows, kNoPeak);
+    const double* distances = processor.preprocessFixed(processor.peakRows(), startColumn, n);
     if (!distances) return -1;
     return processor.processFixed(kFixedPointMode, distances, intensity, startColumn, n, true,
                                   false, firstOfBatch, binning);
@@ -133,36 +132,32 @@ void ProfileReceiver::recordFrame(const FrameHeader& header) {
     ++framesReceived_;
 }
 
-void ProfileReceiver::appendFrame(const FrameHeader& header, ProfileProcessor* processor,
-                                  int count) {
-    log_->line(frameLogTexts().postprocessing, 2);
-    const bool ready = processor && count >= 0 && processor->frameReady;
-    if (ready) {
-        hvq5_settings& settings = controller_->settings();
-        OutputRowRules rules;
-        rules.width = outputWidth();
-        rules.extendedCodes =
-            !ownConnection() && static_cast<int32_t>(settings.get_vals(kExtendedWidthRegister)) > 0;
-        rules.zOffset = static_cast<int32_t>(settings.get_vals(kExtendedZOffsetRegister)) / 100.0;
-        rules.gray = graySwitches_;
-        outputRows_.fill(*processor, count, rules);
-        outputOffset_ = outputRows_.offset();
+void ProfileReceiver::appendFrame(const FrameHeader& header, ProfileProcessor* processor, int count,
+                                  const FrameOutputRows* madeRows, bool rowsMade, data_channel::FrameLines& lines) {
+    lines.add(frameLogTexts().postprocessing);
+    const FrameOutputRows* rows = madeRows;
+    if (!rowsMade) {
+        rows = nullptr;
+        if (processor && count >= 0 && processor->frameReady) {
+            outputRows_.fill(*processor, count, outputRowRules());
+            rows = &outputRows_;
+        }
     }
+    const bool ready = rows != nullptr;
+    if (ready) outputOffset_ = rows->offset();
 
     if (!batchRows_) {
         if (!batchFinished_) recordFrame(header);
-        log_->line(frameLogTexts().postprocessed, 2);
+        lines.add(frameLogTexts().postprocessed);
         return;
     }
     std::lock_guard<data_channel::BatchRows> lock(*batchRows_);
     if (!batchFinished_) {
-        if (ready)
-            batchRows_->appendRows(outputRows_.codes(), outputRows_.heights(), outputRows_.gray(),
-                                   outputRows_.width());
+        if (ready) batchRows_->appendRows(rows->codes(), rows->heights(), rows->gray(), rows->width());
         batchRows_->appendFrameInfo(header.encoder, header.frame, header.timestamp);
         recordFrame(header);
     }
-    log_->line(frameLogTexts().postprocessed, 2);
+    lines.add(frameLogTexts().postprocessed);
 }
 
 void ProfileReceiver::setFrameMergeHook(FrameMergeHook hook) {
@@ -172,9 +167,9 @@ void ProfileReceiver::setFrameMergeHook(FrameMergeHook hook) {
 }
 
 void ProfileReceiver::handToMergeHook(const FrameMergeHook& hook, const FrameHeader& header,
-                                      ProfileProcessor* processor, int count) {
+                                      ProfileProcessor* processor, int count, data_channel::FrameLines& lines) {
     if (batchFinished_) return;
-    log_->line(frameLogTexts().postprocessing, 2);
+    lines.add(frameLogTexts().postprocessing);
     const int points = processor ? std::clamp(count, 0, processor->points()) : 0;
     if (points > 0) {
         mergeHeights_.assign(processor->heightsOut(), processor->heightsOut() + points);
@@ -192,5 +187,5 @@ void ProfileReceiver::handToMergeHook(const FrameMergeHook& hook, const FrameHea
     } else {
         recordFrame(header);
     }
-    log_->line(frameLogTexts().postprocessed, 2);
+    lines.add(frameLogTexts().postprocessed);
 }

@@ -9,6 +9,11 @@
 #include <mutex>
 #include <vector>
 
+// Called on every item before a reader sees it (an item may make what it
+// shows on first read); an item type may overload it.
+template <typename T>
+void prepare_item(const T&) {}
+
 template <typename T>
 class LaserQueue {
 public:
@@ -33,8 +38,12 @@ public:
     template <typename Visitor>
     void forEach(Visitor&& visit) const {
         std::lock_guard<std::mutex> lock(mutex_);
-        for (size_t i = oldest_; i < slots_.size(); ++i) visit(static_cast<const T&>(slots_[i]));
-        for (size_t i = 0; i < oldest_; ++i) visit(static_cast<const T&>(slots_[i]));
+        auto show = [&](const T& item) {
+            prepare_item(item);
+            visit(item);
+        };
+        for (size_t i = oldest_; i < slots_.size(); ++i) show(slots_[i]);
+        for (size_t i = 0; i < oldest_; ++i) show(slots_[i]);
     }
 
     size_t size() const {

@@ -20,6 +20,10 @@ LogManager::LogManager(const std::filesystem::path& zpsdkFolder, LogClock clock,
 
 void LogManager::log(const std::string& message, int level) { writer_.write(message, level); }
 
+void LogManager::logLines(const LogWriter::Line* lines, size_t count, int level) {
+    writer_.writeLines(lines, count, level);
+}
+
 // Dumps are gated by the same ZP_RUNLOG_EN threshold as the run log: switching
 // logging off switches dumps off too.
 void LogManager::dump(const std::vector<uint32_t>& registers, const uint8_t* block2048,

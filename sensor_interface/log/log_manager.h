@@ -30,6 +30,8 @@ public:
 
     // Level 0: connection results and errors, 1: notices, 2: traces.
     void log(const std::string& message, int level);
+    // Lines of one level at one time, in order (see LogWriter::writeLines).
+    void logLines(const LogWriter::Line* lines, size_t count, int level);
     // Writes a dump file: the recent records, the register values and, when both
     // are given, the 2048- and 8192-byte data blocks.
     void dump(const std::vector<uint32_t>& registers, const uint8_t* block2048 = nullptr,

@@ -15,8 +15,18 @@ public:
 
     // Level 0: results and errors, 1: notices, 2: traces.
     void write(const std::string& message, int level);
+    // Several lines of one level logged at one time, in order: a text, or the
+    // numbers of a frame line whose text is made only when it is written or read.
+    struct Line {
+        const std::string* text = nullptr;
+        const FrameLineNumbers* frame = nullptr;
+    };
+    void writeLines(const Line* lines, size_t count, int level);
 
 private:
+    // The record into the file when the threshold takes its level; under mutex_.
+    void toFile(const LogRecord& record, int threshold, int level);
+
     std::mutex mutex_;
     LogRecord record_;  // under mutex_
     std::shared_ptr<LaserQueue<LogRecord>> queue_;

@@ -71,5 +71,6 @@ void Logger::writeText(const std::string& text) {
 }
 
 void Logger::writeRecord(const LogRecord& record) {
+    record.prepare();
     writeText("[" + formatTimeText(record.ticks) + "]" + record.message + "\n");
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 class ProfileProcessor;
+struct FrameRows;
 
 // Gray treatments of a batch, read at its start.
 struct GraySwitches {
@@ -30,6 +31,15 @@ public:
     // codes) take its middle, the plain int32 row its first values. Values the
     // profile does not reach stay 0.
     void fill(const ProfileProcessor& processor, int count, const OutputRowRules& rules);
+    // The same of a frame's rows, with the gray table of the batch's treatments
+    // (null: none) taken beforehand: safe on any thread.
+    void fill(const ProfileProcessor& processor, const FrameRows& rows, int count, const OutputRowRules& rules,
+              const uint8_t* grayTable);
+    // Rows of a frame the temporal repair released at the end of a batch: the
+    // middle window starts at the given offset (the last frame's), the plain
+    // int32 row takes the first values of the whole profile.
+    void fillReleased(const ProfileProcessor& processor, const FrameRows& rows, int offset,
+                      const OutputRowRules& rules, const uint8_t* grayTable);
 
     // First profile point of the middle window.
     int offset() const { return offset_; }
@@ -39,6 +49,9 @@ public:
     const uint8_t* gray() const { return gray_.data(); }
 
 private:
+    void fillWindow(const ProfileProcessor& processor, const FrameRows& rows, int width, int offset, int window,
+                    int plainCount, const OutputRowRules& rules, const uint8_t* grayTable);
+
     std::vector<int16_t> codes_;
     std::vector<int32_t> heights_;
     std::vector<uint8_t> gray_;

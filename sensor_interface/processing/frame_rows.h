@@ -22,7 +22,6 @@ struct FrameRows {
     std::vector<double> x;          // columns
     std::vector<double> z;          // columns: distance, then height
     std::vector<int32_t> marks;     // columns: run marks
-    std::vector<double> distances;  // columns: the fixed-point path's distances
     double pitch = 0.0;             // register 285 / 100 of the last grid
     int frameColumns = 0;           // columns of the last frame
 

@@ -35,22 +35,10 @@ std::string model_text(const zp_laser_reg::laser_params& params) {
     return std::string(model, strnlen(model, sizeof(params.model)));
 }
 
-// Level-2 traces of the pipeline's progress; the texts are built once so that a
-// frame does not format them.
-void trace_step(int step) {
-    static const std::array<std::string, 13> texts = [] {
-        std::array<std::string, 13> built;
-        for (size_t i = 0; i < built.size(); ++i) built[i] = "processed data " + std::to_string(i);
-        return built;
-    }();
-    LogManager::instance().log(texts[static_cast<size_t>(step)], 2);
-}
+// Level-2 traces of the pipeline's progress.
+void trace_step(int step) { LogManager::instance().log(ProfileProcessor::stepLine(step), 2); }
 
-void trace_preprocess(int step) {
-    static const std::array<std::string, 3> texts = {"", "preprocessed data 1",
-                                                     "preprocessed data 2"};
-    LogManager::instance().log(texts[static_cast<size_t>(step)], 2);
-}
+void trace_preprocess(int step) { LogManager::instance().log(ProfileProcessor::preprocessLine(step), 2); }
 
 }  // namespace
 
@@ -62,8 +50,7 @@ FrameRows::FrameRows(int columns, int points)
       peakRows(std::max(columns, 0), 0.0),
       x(std::max(columns, 0), 0.0),
       z(std::max(columns, 0), 0.0),
-      marks(std::max(columns, 0), 0),
-      distances(std::max(columns, 0), kNoPeak) {}
+      marks(std::max(columns, 0), 0) {}
 
 ProfileProcessor::ProfileProcessor(int columns, int points, double pointsPerColumn)
     // Zeroed, so that a fixed-point frame before the calibration reads no garbage.
@@ -163,41 +150,80 @@ void ProfileProcessor::updateTemporalRepair(bool firstOfBatch, int count) {
 }
 
 void ProfileProcessor::runTemporalRepair(int count) {
-    frameReady = 1;
-    if (!repair_) return;
+    const Release release = repairFrame(*rows_, count, true, false);
+    frameReady = release.ready ? 1 : 0;
+    takeRelease(*rows_, release, count, true);
+}
+
+ProfileProcessor::Release ProfileProcessor::repairFrame(FrameRows& rows, int count, bool dumps, bool storeLater) {
+    Release release;
+    release.ready = true;
+    if (!repair_) return release;
     count = std::clamp(count, 0, points_);
-    double* heightsOut = rows_->heights.data();
-    uint8_t* grayOut = rows_->gray.data();
-    dump_doubles("_outlines_before_fix.md", heightsOut, count);
-    dump_bytes("_grays_before_fix.md", grayOut, count);
-    double* heights = nullptr;
-    uint8_t* gray = nullptr;
+    if (dumps) {
+        dump_doubles("_outlines_before_fix.md", rows.heights.data(), count);
+        dump_bytes("_grays_before_fix.md", rows.gray.data(), count);
+    }
+    release.blocks = repair_;
+    release.slot = repair_->take(false);
+    release.stores = true;
+    if (!storeLater) storeHeld(release, rows, count);
     // The last state can come without a frame (nothing was stored long enough):
     // only a frame handed out is taken.
-    if (repair_->run(heightsOut, grayOut, count, &heights, &gray) == processTimeInvalid::kNothingReleased ||
-        heights == nullptr) {
-        frameReady = 0;
-        return;
+    if (release.slot.state == processTimeInvalid::kNothingReleased || !release.slot.outHeights) {
+        release.ready = false;
+        return release;
     }
+    release.heights = release.slot.outHeights;
+    release.gray = release.slot.outGray;
+    release.width = repair_->width();
+    return release;
+}
+
+void ProfileProcessor::storeHeld(Release& release, const FrameRows& rows, int count) {
+    if (!release.stores) return;
+    release.blocks->store(release.slot, rows.heights.data(), rows.gray.data(), std::clamp(count, 0, points_));
+    if (release.slot.repairsWindow) release.blocks->repairWindow(release.slot);
+    release.stores = false;
+}
+
+void ProfileProcessor::takeRelease(FrameRows& rows, const Release& release, int count, bool dumps) const {
+    if (!release.heights) return;
+    count = std::clamp(count, 0, points_);
+    double* heightsOut = rows.heights.data();
+    uint8_t* grayOut = rows.gray.data();
     // The frame that comes out is as wide as the repair's first frame; points
     // this frame has beyond that width hold no released data.
-    const int released = std::min(repair_->width(), points_);
-    std::copy(heights, heights + released, heightsOut);
-    std::copy(gray, gray + released, grayOut);
+    const int released = std::min(release.width, points_);
+    std::copy(release.heights, release.heights + released, heightsOut);
+    std::copy(release.gray, release.gray + released, grayOut);
     if (count > released) {
         std::fill(heightsOut + released, heightsOut + count, kInvalidHeight);
         std::fill(grayOut + released, grayOut + count, 0);
     }
-    dump_doubles("_outlines_after_fix.md", heightsOut, count);
-    dump_bytes("_grays_after_fix.md", grayOut, count);
+    if (dumps) {
+        dump_doubles("_outlines_after_fix.md", heightsOut, count);
+        dump_bytes("_grays_after_fix.md", grayOut, count);
+    }
 }
 
 bool ProfileProcessor::flushRepair(int frames, std::function<void()> appendFrame) {
+    return releaseHeldFrames(frames, true, [&](const Release&) {
+        if (appendFrame) appendFrame();
+    });
+}
+
+bool ProfileProcessor::flushReleases(int frames, const std::function<void(const Release&)>& take) {
+    return releaseHeldFrames(frames, false, take);
+}
+
+bool ProfileProcessor::releaseHeldFrames(int frames, bool intoRows, const std::function<void(const Release&)>& take) {
     if (!repair_) return false;
     repair_->setEndCount(frames);
     const int width = std::min(repair_->width(), points_);
     constexpr int kMaxFlushCalls = 1000;
     int state = processTimeInvalid::kNothingReleased;
+    Release last;
     for (int call = 0; call < kMaxFlushCalls; ++call) {
         double* heights = nullptr;
         uint8_t* gray = nullptr;
@@ -205,13 +231,20 @@ bool ProfileProcessor::flushRepair(int frames, std::function<void()> appendFrame
         // A batch ended before any frame was stored long enough reaches the
         // last state without handing a frame out: nothing to append then.
         if (state != processTimeInvalid::kNothingReleased && heights != nullptr) {
-            std::copy(heights, heights + width, rows_->heights.begin());
-            std::copy(gray, gray + width, rows_->gray.begin());
-            dump_doubles("_outlines_after_fix.md", rows_->heights.data(), width);
-            dump_bytes("_grays_after_fix.md", rows_->gray.data(), width);
-            if (appendFrame) appendFrame();
+            last = Release{true, heights, gray, width, repair_};
+            if (intoRows) {
+                std::copy(heights, heights + width, rows_->heights.begin());
+                std::copy(gray, gray + width, rows_->gray.begin());
+                dump_doubles("_outlines_after_fix.md", rows_->heights.data(), width);
+                dump_bytes("_grays_after_fix.md", rows_->gray.data(), width);
+            }
+            take(last);
         }
         if (state == processTimeInvalid::kLastReleased) break;
+    }
+    if (!intoRows && last.heights) {
+        std::copy(last.heights, last.heights + width, rows_->heights.begin());
+        std::copy(last.gray, last.gray + width, rows_->gray.begin());
     }
     return state == processTimeInvalid::kLastReleased;
 }
@@ -355,18 +388,20 @@ void ProfileProcessor::baseZeroAndScale(FrameRows& rows, int count) const {
                                       scale ? z_scale_factor(reg(331)) : 1.0);
 }
 
-int ProfileProcessor::binGridPoints(int count, int factor) {
+int ProfileProcessor::binGridPoints(int count, int factor) { return binGridPoints(*rows_, count, factor); }
+
+int ProfileProcessor::binGridPoints(FrameRows& rows, int count, int factor) const {
     count = std::clamp(count, 0, points_);
     if (factor < 2 || !settings_) return count;
-    return bin_profile(rows_->heights.data(), rows_->gray.data(), count, factor,
-                       settings_->getbinning_w(count));
+    return bin_profile(rows.heights.data(), rows.gray.data(), count, factor, settings_->getbinning_w(count));
 }
 
-void ProfileProcessor::applyZOffsets() {
+void ProfileProcessor::applyZOffsets() { applyZOffsets(*rows_, zOffsets_); }
+
+void ProfileProcessor::applyZOffsets(FrameRows& rows, ZOffsets& zOffsets) const {
     if (!settings_) return;
     const HVQ5_2_EXTEND* extend = settings_->get_sdk_extend();
-    if (extend->enable)
-        zOffsets_.apply(rows_->heights.data(), points_, extend->z_offset, extend->z_offset_count);
+    if (extend->enable) zOffsets.apply(rows.heights.data(), points_, extend->z_offset, extend->z_offset_count);
 }
 
 std::vector<double> ProfileProcessor::heights() const { return rows_->heights; }
@@ -386,12 +421,16 @@ int available_from(int offset, int count, int points) {
 }  // namespace
 
 void ProfileProcessor::heights16(int16_t* out, int count, int offset) const {
+    heights16(*rows_, out, count, offset);
+}
+
+void ProfileProcessor::heights16(const FrameRows& rows, int16_t* out, int count, int offset) const {
     if (count <= 0) return;
     const int available = available_from(offset, count, points_);
     auto* codes = reinterpret_cast<uint16_t*>(out);
     if (available > 0)
-        heights_to_u16(rows_->heights.data() + offset, codes, available, reg(353), reg(357),
-                       reg(350), kInvalidHeight);
+        heights_to_u16(rows.heights.data() + offset, codes, available, reg(353), reg(357), reg(350),
+                       kInvalidHeight);
     std::fill(codes + available, codes + count, 0);
 }
 
@@ -400,8 +439,11 @@ void ProfileProcessor::grayOut(uint8_t* out, int count, int offset, bool gamma, 
     const int available = available_from(offset, count, points_);
     if (available == 0) return;
     std::memcpy(out, rows_->gray.data() + offset, available);
-    if (!gamma && !stretch && !lut) return;
-    apply_gray_table(grayTable(gamma, stretch, lut), out, available);
+    if (const uint8_t* table = grayTableFor(gamma, stretch, lut)) apply_gray_table(table, out, available);
+}
+
+const uint8_t* ProfileProcessor::grayTableFor(bool gamma, bool stretch, bool lut) const {
+    return gamma || stretch || lut ? grayTable(gamma, stretch, lut) : nullptr;
 }
 
 const uint8_t* ProfileProcessor::grayTable(bool gamma, bool stretch, bool lut) const {
@@ -473,11 +515,12 @@ const double* ProfileProcessor::preprocessFixedInto(FrameRows& rows, const doubl
     if (!settings_) return nullptr;
     n = peakRows ? std::clamp(n, 0, columns_) : 0;
     if (peakRows != rows.peakRows.data()) std::copy(peakRows, peakRows + n, rows.peakRows.begin());
-    interpolate_row_lut(rowTable_, rows.peakRows.data(), startColumn, n, rows.distances.data());
+    // Straight into the z row, where the pipeline takes the distances from.
+    interpolate_row_lut(rowTable_, rows.peakRows.data(), startColumn, n, rows.z.data());
     if (options.trace) trace_preprocess(1);
-    limit_distances(rows.distances.data(), n, reg(356) >> 8, reg(355) >> 8);
+    limit_distances(rows.z.data(), n, reg(356) >> 8, reg(355) >> 8);
     if (options.trace) trace_preprocess(2);
-    return rows.distances.data();
+    return rows.z.data();
 }
 
 int ProfileProcessor::frameStages(FrameRows& rows, int wordMode, const uint32_t* words,
@@ -597,20 +640,60 @@ int ProfileProcessor::completeFrame(std::unique_ptr<FrameRows>& rows, int count,
                                     bool repairEnabled, bool firstOfBatch, int binning,
                                     const FrameOptions& options) {
     if (rows != rows_) rows_.swap(rows);
-    if (repairEnabled) updateTemporalRepair(firstOfBatch, count);
-    trace_step(9);
-    trace_step(10);
-    trace_step(11);
-    runTemporalRepair(count);
-    const int result = binning >= 2 ? binGridPoints(count, binning) : count;
-    applyZOffsets();
-
-    // Both rows hold points values, fewer than twice a wide frame's columns.
-    if (options.dumps) {
-        const int endValues = std::min(2 * rows_->frameColumns, points_);
-        dump_doubles("_outlines_end.md", rows_->heights.data(), endValues);
-        dump_bytes("gray_end.md", rows_->gray.data(), endValues);
-    }
+    FrameOptions traced = options;
+    traced.trace = true;
+    const Release release = orderFrame(*rows_, count, repairEnabled, firstOfBatch, traced);
+    frameReady = release.ready ? 1 : 0;
+    const int result = finishFrame(*rows_, release, count, binning, zOffsets_, traced);
     trace_step(12);
     return result;
 }
+
+ProfileProcessor::Release ProfileProcessor::orderFrame(FrameRows& rows, int count, bool repairEnabled,
+                                                       bool firstOfBatch, const FrameOptions& options) {
+    if (repairEnabled) updateTemporalRepair(firstOfBatch, count);
+    if (options.trace) {
+        trace_step(9);
+        trace_step(10);
+        trace_step(11);
+    }
+    return repairFrame(rows, count, options.dumps, options.storeLater);
+}
+
+int ProfileProcessor::finishFrame(FrameRows& rows, const Release& release, int count, int binning,
+                                  ZOffsets& zOffsets, const FrameOptions& options) const {
+    // The frame into its row (before the released frame takes its place in the rows).
+    if (release.stores && !release.slot.repairsWindow)
+        release.blocks->store(release.slot, rows.heights.data(), rows.gray.data(), std::clamp(count, 0, points_));
+    takeRelease(rows, release, count, options.dumps);
+    const int result = binning >= 2 ? binGridPoints(rows, count, binning) : count;
+    applyZOffsets(rows, zOffsets);
+    // Both rows hold points values, fewer than twice a wide frame's columns.
+    if (options.dumps) {
+        const int endValues = std::min(2 * rows.frameColumns, points_);
+        dump_doubles("_outlines_end.md", rows.heights.data(), endValues);
+        dump_bytes("gray_end.md", rows.gray.data(), endValues);
+    }
+    return result;
+}
+
+void ProfileProcessor::adoptRows(std::unique_ptr<FrameRows>& rows, bool ready) {
+    if (rows != rows_) rows_.swap(rows);
+    frameReady = ready ? 1 : 0;
+}
+
+const std::string& ProfileProcessor::stepLine(int step) {
+    // Built once, so that a frame does not format them.
+    static const std::array<std::string, 13> texts = [] {
+        std::array<std::string, 13> built;
+        for (size_t i = 0; i < built.size(); ++i) built[i] = "processed data " + std::to_string(i);
+        return built;
+    }();
+    return texts[static_cast<size_t>(std::clamp(step, 0, 12))];
+}
+
+const std::string& ProfileProcessor::preprocessLine(int step) {
+    static const std::array<std::string, 3> texts = {"", "preprocessed data 1", "preprocessed data 2"};
+    return texts[static_cast<size_t>(std::clamp(step, 0, 2))];
+}
+

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <opencv2/core/mat.hpp>
@@ -26,6 +27,9 @@ struct FrameOptions {
     bool dumps = true;
     // Stop after the gap repair, which then covers every point and the peak rows.
     bool runsOnly = false;
+    // orderFrame leaves the copy of the frame into the temporal repair's row
+    // to finishFrame (or storeHeld, for a row that ends a block).
+    bool storeLater = false;
     // The reference rows of the narrow-frame alignment. Null: set from the
     // model into the extended values first and read from there.
     const int* referenceRows = nullptr;  // two rows
@@ -91,6 +95,41 @@ public:
                                       int n, const FrameOptions& options) const;
     int completeFrame(std::unique_ptr<FrameRows>& rows, int count, bool repairEnabled,
                       bool firstOfBatch, int binning, const FrameOptions& options);
+    // completeFrame in two steps, so that only the first runs in frame order
+    // and the second can run on other threads, each frame in rows of its own:
+    // - orderFrame (frame order): the temporal repair's set-up and the frame
+    //   of `count` grid points in `rows` through it. The frame the repair
+    //   releases stays in the repair's blocks, untouched for as long as the
+    //   repair takes 255 more frames.
+    // - finishFrame (any thread): the released frame in place of the frame's
+    //   own, binning and z offsets; returns what completeFrame returns.
+    // - adoptRows (frame order, after finishFrame): the rows become the
+    //   processor's own, as completeFrame leaves them.
+    struct Release {
+        bool ready = false;               // a frame comes out (frameReady)
+        const double* heights = nullptr;  // the frame released, null: the frame itself
+        const uint8_t* gray = nullptr;
+        int width = 0;                    // values of the frame released
+        // Keeps the repair's blocks while the frame is read from them.
+        std::shared_ptr<processTimeInvalid> blocks;
+        // With storeLater: the frame's row in the repair, still to be filled.
+        bool stores = false;
+        processTimeInvalid::Slot slot;
+    };
+    Release orderFrame(FrameRows& rows, int count, bool repairEnabled, bool firstOfBatch,
+                       const FrameOptions& options);
+    int finishFrame(FrameRows& rows, const Release& release, int count, int binning, ZOffsets& zOffsets,
+                    const FrameOptions& options) const;
+    void adoptRows(std::unique_ptr<FrameRows>& rows, bool ready);
+    // The store left for later of a frame whose row ends a block, with the
+    // window repair it brings: frame order, once every frame before it is
+    // finished.
+    bool storeEndsBlock(const Release& release) const { return release.stores && release.slot.repairsWindow; }
+    void storeHeld(Release& release, const FrameRows& rows, int count);
+    // The texts of the step lines: "processed data <step>" (1 to 12) and
+    // "preprocessed data <step>" (1 and 2), alive for the whole process.
+    static const std::string& stepLine(int step);
+    static const std::string& preprocessLine(int step);
     // The step lines that frameStages (and for a fixed-point frame its
     // preprocessing) writes when tracing, for a frame that ran without.
     static void traceFrameStages(bool fixedPoint);
@@ -111,6 +150,10 @@ public:
     // appendFrame call per frame (with the frame in the output rows). True when
     // the last held frame came out.
     bool flushRepair(int frames, std::function<void()> appendFrame);
+    // The same, handing out each frame where the repair holds it (valid for
+    // as long as orderFrame says) rather than in the output rows; only the
+    // last one is left in the output rows, as flushRepair leaves it.
+    bool flushReleases(int frames, const std::function<void(const Release&)>& take);
 
     // Frame stages driven by this frame's registers, on the processor's own
     // rows. n is the frame's number of columns (at most the sensor's), count its
@@ -148,11 +191,15 @@ public:
     // Per-point z offsets of the extended values, while their switch is on.
     void applyZOffsets();
 
-    // Output formats.
+    // Output formats, of the processor's own rows or of a frame's.
     std::vector<double> heights() const;
     void heightsInt(int32_t* out, int count) const;
     void heights16(int16_t* out, int count, int offset) const;
+    void heights16(const FrameRows& rows, int16_t* out, int count, int offset) const;
     void grayOut(uint8_t* out, int count, int offset, bool gamma, bool stretch, bool lut) const;
+    // The table grayOut applies for these treatments (null for none): valid
+    // until the next call, which may build it anew. Frame order only.
+    const uint8_t* grayTableFor(bool gamma, bool stretch, bool lut) const;
 
     int columns() const { return columns_; }
     int points() const { return points_; }
@@ -161,6 +208,7 @@ public:
     const CalibrationTable& calibration() const { return calibration_; }
     const cv::Mat& rowTable() const { return rowTable_; }
     const std::vector<double>& xGrid() const { return rows_->grid; }
+    const FrameRows& rows() const { return *rows_; }
     const std::shared_ptr<processTimeInvalid>& temporalRepair() const { return repair_; }
     const uint8_t* grayLut() const { return grayLut_; }
 
@@ -197,9 +245,16 @@ private:
     void resampleInner(FrameRows& rows, int n, int count) const;
     void mirrorAndNegate(FrameRows& rows, int count) const;
     void baseZeroAndScale(FrameRows& rows, int count) const;
+    int binGridPoints(FrameRows& rows, int count, int factor) const;
+    void applyZOffsets(FrameRows& rows, ZOffsets& zOffsets) const;
     // Steps 7 to 15 (but 13) after the distances and x positions of the frame.
     int columnStages(FrameRows& rows, int startColumn, int n, const FrameOptions& options) const;
     const uint8_t* grayTable(bool gamma, bool stretch, bool lut) const;
+    // The temporal repair's part of orderFrame, and finishFrame's taking of
+    // the frame it released.
+    Release repairFrame(FrameRows& rows, int count, bool dumps, bool storeLater);
+    void takeRelease(FrameRows& rows, const Release& release, int count, bool dumps) const;
+    bool releaseHeldFrames(int frames, bool intoRows, const std::function<void(const Release&)>& take);
 
     CalibrationTable calibration_;
     cv::Mat rowTable_;  // kRowTableRows x calibration columns

@@ -29,40 +29,58 @@ processTimeInvalid::processTimeInvalid(int fillLimit, int keepLimit, int width, 
 
 int processTimeInvalid::run(const double* heights, const uint8_t* gray, int count,
                             double** outHeights, uint8_t** outGray) {
+    const Slot slot = take(heights == nullptr);
+    store(slot, heights, gray, count);
+    if (slot.repairsWindow) repairWindow(slot);
+    if (slot.state != kNothingReleased) {
+        *outHeights = slot.outHeights;
+        *outGray = slot.outGray;
+    }
+    return slot.state;
+}
+
+processTimeInvalid::Slot processTimeInvalid::take(bool flushing) {
+    Slot slot;
     state_ = kNothingReleased;
-    const bool flushing = heights == nullptr;
     if (flushing && frameCount_ < endCount_) endCount_ = frameCount_;
     currentBlock_ = (frameCount_ / kBlockRows) % kBlocks;
     currentRow_ = frameCount_ % kBlockRows;
-
-    double* rowHeights = heightRow(currentBlock_, currentRow_);
-    uint8_t* rowGray = grayRow(currentBlock_, currentRow_);
-    const int stored = flushing ? 0 : std::clamp(count, 0, width_);
-    if (stored > 0) {
-        std::memcpy(rowHeights, heights, sizeof(double) * stored);
-        if (gray)
-            std::memcpy(rowGray, gray, stored);
-        else
-            std::memset(rowGray, 0, stored);
-    }
-    std::fill(rowHeights + stored, rowHeights + width_, static_cast<double>(invalid_));
-    std::memset(rowGray + stored, 0, width_ - stored);
-    frame_kernels().validBits(rowHeights, width_, invalid_, bitRow(currentBlock_, currentRow_));
-
-    if (currentRow_ == kBlockRows - 1 && frameCount_ >= kFirstRelease)
-        repairBlocks((currentBlock_ + kBlocks - 1) % kBlocks, currentBlock_);
+    slot.heights = heightRow(currentBlock_, currentRow_);
+    slot.gray = grayRow(currentBlock_, currentRow_);
+    slot.bits = bitRow(currentBlock_, currentRow_);
+    slot.repairsWindow = currentRow_ == kBlockRows - 1 && frameCount_ >= kFirstRelease;
+    slot.previousBlock = (currentBlock_ + kBlocks - 1) % kBlocks;
+    slot.currentBlock = currentBlock_;
     // long long: endCount_ may be the "no end yet" value.
     const long long releaseEnd = static_cast<long long>(endCount_) + kFirstRelease;
     if (frameCount_ > kFirstRelease && frameCount_ <= releaseEnd) {
+        // The oldest block, stored two blocks ago: no later window repair touches it.
         const int oldest = (currentBlock_ + 1) % kBlocks;
-        *outHeights = heightRow(oldest, currentRow_);
-        *outGray = grayRow(oldest, currentRow_);
+        slot.outHeights = heightRow(oldest, currentRow_);
+        slot.outGray = grayRow(oldest, currentRow_);
         state_ = kReleased;
     }
     if (frameCount_ == releaseEnd) state_ = kLastReleased;
+    slot.state = state_;
     ++frameCount_;
-    return state_;
+    return slot;
 }
+
+void processTimeInvalid::store(const Slot& slot, const double* heights, const uint8_t* gray, int count) const {
+    const int stored = heights == nullptr ? 0 : std::clamp(count, 0, width_);
+    if (stored > 0) {
+        std::memcpy(slot.heights, heights, sizeof(double) * stored);
+        if (gray)
+            std::memcpy(slot.gray, gray, stored);
+        else
+            std::memset(slot.gray, 0, stored);
+    }
+    std::fill(slot.heights + stored, slot.heights + width_, static_cast<double>(invalid_));
+    std::memset(slot.gray + stored, 0, width_ - stored);
+    frame_kernels().validBits(slot.heights, width_, invalid_, slot.bits);
+}
+
+void processTimeInvalid::repairWindow(const Slot& slot) { repairBlocks(slot.previousBlock, slot.currentBlock); }
 
 void processTimeInvalid::repairWindow(double* prevHeights, uint8_t* prevGray,
                                       double* curHeights, uint8_t* curGray, int frames,

@@ -34,6 +34,27 @@ public:
     int run(const double* heights, const uint8_t* gray, int count, double** outHeights,
             uint8_t** outGray);
 
+    // run() in three parts, so that the copy of a frame into its row can be
+    // made on another thread: take() gives the frame its row and what comes
+    // out (the frame stored 510 calls earlier, final by now), store() fills
+    // the row, and repairWindow() follows the store when the row ends a block.
+    // A row stays the frame's until 255 calls later; every row of a block is
+    // stored before the window repair that the block's last row brings.
+    struct Slot {
+        double* heights = nullptr;  // the frame's row
+        uint8_t* gray = nullptr;
+        uint64_t* bits = nullptr;
+        int state = kNothingReleased;
+        double* outHeights = nullptr;  // what comes out, for kReleased and kLastReleased
+        uint8_t* outGray = nullptr;
+        bool repairsWindow = false;
+        int previousBlock = 0, currentBlock = 0;
+    };
+    Slot take(bool flushing);
+    // A frame of `count` heights (null: flushing, an invalid row) and gray bytes (null: zeros).
+    void store(const Slot& slot, const double* heights, const uint8_t* gray, int count) const;
+    void repairWindow(const Slot& slot);
+
     // Repairs the 2 x frames rows of two consecutive blocks, point by point in
     // time order.
     void repairWindow(double* prevHeights, uint8_t* prevGray, double* curHeights,

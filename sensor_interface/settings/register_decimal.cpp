@@ -8,6 +8,13 @@ namespace {
 
 template <typename Real>
 int32_t scaled_decimal(Real typed, double scale, DecimalCut cut) {
+    if (cut == DecimalCut::ProductTruncated) {
+        const double product = static_cast<double>(typed) * scale;
+        if (std::isnan(product)) return 0;
+        if (product <= std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+        if (product >= std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+        return static_cast<int32_t>(product);
+    }
     // In extended precision the product adds next to nothing to the error the
     // decimal took on as a Real: at most half an epsilon of its size. Twice
     // that still lies far below the digits anyone types.

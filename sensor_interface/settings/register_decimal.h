@@ -11,7 +11,11 @@
 
 namespace mirevo::settings {
 
-enum class DecimalCut { TowardZero, Nearest };  // Nearest: halves away from zero
+// Nearest: halves away from zero. ProductTruncated: the double product cut
+// toward zero with no allowance for the decimal's binary error, so 1.001 x 1000
+// gives 1000; the weld filter's height threshold and the tilt values have
+// always been stored this way, and the values saved on sensors follow it.
+enum class DecimalCut { TowardZero, Nearest, ProductTruncated };
 
 // Saturated to the 32-bit signed range; a value that is not a number gives 0.
 int32_t register_from_decimal(double typed, double scale, DecimalCut cut = DecimalCut::TowardZero);

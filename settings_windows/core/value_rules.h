@@ -25,8 +25,11 @@ inline int gradientStored(double shown) { return mirevo::settings::register_from
 
 // --- weld filter (register 785, height threshold in micrometres) ---
 inline double heightThresholdShownMm(uint32_t reg785) { return static_cast<int32_t>(reg785) / 1000.0; }
-// Millimetres x 1000, truncated toward zero.
-inline int heightThresholdStored(double mm) { return mirevo::settings::register_from_decimal(mm, 1000.0); }
+// Millimetres x 1000, the double product truncated toward zero (1.001 writes
+// 1000).
+inline int heightThresholdStored(double mm) {
+    return mirevo::settings::register_from_decimal(mm, 1000.0, mirevo::settings::DecimalCut::ProductTruncated);
+}
 // Register 777 takes a width from 1 to the profile point count only.
 inline bool validWidth(int width, int profilePoints) { return width >= 1 && width <= profilePoints; }
 

@@ -35,8 +35,10 @@ constexpr int kColumns = 848;
 constexpr int kFramesPerBatch = 700;  // more than the temporal repair holds back
 
 // A head of 848 columns and points whose column c lies at x = c - 424, with
-// every stage that works across frames or on the whole profile switched on.
-void configure(SensorController& controller, const char* model) {
+// every stage that works across frames or on the whole profile switched on,
+// and with allStages the rest too: binning, z offsets, the gray stretch and
+// look-up table.
+void configure(SensorController& controller, const char* model, bool allStages = false) {
     controller.rows = 640;
     auto& p = controller.laserParams;
     std::memset(&p, 0, sizeof(p));
@@ -72,6 +74,18 @@ void configure(SensorController& controller, const char* model) {
     s.set_regvals(331, 150000);
     s.set_regvals(741, 1);  // gray gamma 1.8
     s.set_regvals(742, 180);
+    if (allStages) {
+        s.set_regvals(740, 1);  // binning by 2
+        // Extended codes in rows wider than the narrow frames' profile, so that
+        // the rows of the frames released at a batch end reach beyond it.
+        s.set_regvals(752, 800);
+        s.set_regvals(774, 50), s.set_regvals(775, 150), s.set_regvals(776, 200);
+        HVQ5_2_EXTEND* extend = s.get_sdk_extend();
+        extend->feature_en |= HVQ5_2_EXTEND::gray_correction_en | HVQ5_2_EXTEND::gray_lut_en;
+        extend->enable = 1;
+        extend->z_offset_count = kColumns;
+        for (int i = 0; i < kColumns; ++i) extend->z_offset[i] = i % 7 - 3;
+    }
     controller.processor = std::make_shared<ProfileProcessor>(kColumns, kColumns, 1.0);
     controller.processor->bind(&s, &p);
     std::vector<double> coefficients(kCalibrationCoefficients, 0.0);
@@ -143,7 +157,18 @@ std::vector<std::string> recentSteps() {
     return steps;
 }
 
-class FramePoolTest : public ::testing::TestWithParam<bool> {
+// The frames: 16-bit words or fixed-point rows; the stages on: those that
+// work across frames or on the whole profile, or all, with frames narrower
+// than the head (fewer points from a later column).
+struct PoolCase {
+    const char* name;
+    bool fixedPoint;
+    bool allStages;
+};
+
+void PrintTo(const PoolCase& c, std::ostream* os) { *os << c.name; }
+
+class FramePoolTest : public ::testing::TestWithParam<PoolCase> {
 protected:
     void SetUp() override {
         savedPointsPerColumn_ = lastPointsPerColumn.load();
@@ -152,86 +177,119 @@ protected:
     }
     void TearDown() override { lastPointsPerColumn = savedPointsPerColumn_; }
 
-    sensor_sim::BatchPlan plan(bool fixedPoint) const {
+    static sensor_sim::BatchPlan plan(const PoolCase& c) {
         sensor_sim::BatchPlan plan;
         plan.info.framesPerBatch = kFramesPerBatch;
         plan.info.xPitch = 100000;
         plan.info.intensity = true;
-        plan.info.points = kColumns;
-        plan.info.wideValues = fixedPoint;
+        plan.info.points = c.allStages ? kColumns - 248 : kColumns;
+        plan.info.firstColumn = c.allStages ? 100 : 0;
+        plan.info.wideValues = c.fixedPoint;
         plan.batches = 2;
-        plan.frameVariants = sceneFrames(fixedPoint);
+        plan.frameVariants = sceneFrames(c.fixedPoint);
         return plan;
     }
 
     // Streams two batches of the scene to a receiver with `workers` frame workers.
-    StreamRun stream(int workers, bool fixedPoint) {
-        StreamRun run;
+    StreamRun stream(int workers, const PoolCase& c) {
+        std::vector<StreamRun> runs = streamHeads(1, workers, c);
+        return runs.empty() ? StreamRun{} : std::move(runs.front());
+    }
+
+    // The same on `heads` heads at once, each on its own address and data channel.
+    std::vector<StreamRun> streamHeads(int heads, int workers, const PoolCase& c) {
+        std::vector<std::unique_ptr<Head>> all;
+        for (int h = 0; h < heads; ++h) {
+            all.push_back(std::make_unique<Head>(workers, c));
+            if (!all.back()->start(headAddress(h))) return {};
+        }
+        for (auto& head : all) head->streamer->startStream();
+        std::vector<StreamRun> runs;
+        for (auto& head : all) runs.push_back(head->finish());
+        return runs;
+    }
+
+    std::string headAddress(int head) const {
+        // Heads after the first take the next addresses of the test's own.
+        const size_t dot = address_.rfind('.');
+        return address_.substr(0, dot + 1) + std::to_string(std::stoi(address_.substr(dot + 1)) + head);
+    }
+
+    // One head: a receiver with its sensor and the simulated data channel.
+    struct Head {
+        Head(int workers, const PoolCase& c) : log(std::make_shared<RecordingLog>()), receiver(log) {
+            configure(controller, c.fixedPoint ? "ZP3000" : "ZP5000", c.allStages);
+            receiver.setFrameWorkers(workers);
+            receiver.setOneTimeHandlerObject([this](const HVQ5_2_STR_CALLBACK_INFO* info, _HVQ5_2_Data*) {
+                Delivered d;
+                d.info = *info;
+                const int frames = info->frames, width = info->width;
+                d.profiles.resize(size_t(frames) * width);
+                d.intensity.resize(size_t(frames) * width);
+                d.encoders.resize(frames);
+                d.frameNumbers.resize(frames);
+                d.timestamps.resize(frames);
+                receiver.takeBatch(0, &d.batchNumber, d.profiles.data(), d.intensity.data(), d.encoders.data(),
+                                   d.frameNumbers.data(), d.timestamps.data(), frames);
+                int codes = 0;
+                const int16_t* c16 = receiver.profile16Pointer(&codes);
+                d.codes.assign(c16, c16 + codes);
+                std::lock_guard<std::mutex> lock(mutex);
+                run.batches.push_back(std::move(d));
+                arrived.notify_all();
+            });
+            streamer->setPlan(plan(c));
+        }
+        bool start(const std::string& address) {
+            EXPECT_TRUE(channel->start(address, 9));
+            EXPECT_EQ(receiver.start(4, address, 9, 0, &controller), 0);
+            return channel->waitForConnection(1, 5000);
+        }
+        StreamRun finish() {
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                EXPECT_TRUE(arrived.wait_for(lock, std::chrono::seconds(60), [&] { return run.batches.size() == 2; }));
+            }
+            EXPECT_TRUE(streamer->waitIdle(10000));
+            receiver.stop();
+            streamer->stop();
+            channel->stop();
+            run.framesFromPool = receiver.framesFromPool();
+            run.lines = log->lines();
+            run.processorSteps = recentSteps();
+            return std::move(run);
+        }
+
         SensorController controller;
-        configure(controller, fixedPoint ? "ZP3000" : "ZP5000");
-        auto log = std::make_shared<RecordingLog>();
-        ProfileReceiver receiver(log);
-        receiver.setFrameWorkers(workers);
+        std::shared_ptr<RecordingLog> log;
+        ProfileReceiver receiver;
+        std::shared_ptr<sensor_sim::DataChannelService> channel = std::make_shared<sensor_sim::DataChannelService>();
+        std::shared_ptr<sensor_sim::BatchStreamer> streamer = std::make_shared<sensor_sim::BatchStreamer>(channel);
         std::mutex mutex;
         std::condition_variable arrived;
-        receiver.setOneTimeHandlerObject([&](const HVQ5_2_STR_CALLBACK_INFO* info, _HVQ5_2_Data*) {
-            Delivered d;
-            d.info = *info;
-            const int frames = info->frames, width = info->width;
-            d.profiles.resize(size_t(frames) * width);
-            d.intensity.resize(size_t(frames) * width);
-            d.encoders.resize(frames);
-            d.frameNumbers.resize(frames);
-            d.timestamps.resize(frames);
-            receiver.takeBatch(0, &d.batchNumber, d.profiles.data(), d.intensity.data(), d.encoders.data(),
-                               d.frameNumbers.data(), d.timestamps.data(), frames);
-            int codes = 0;
-            const int16_t* c = receiver.profile16Pointer(&codes);
-            d.codes.assign(c, c + codes);
-            std::lock_guard<std::mutex> lock(mutex);
-            run.batches.push_back(std::move(d));
-            arrived.notify_all();
-        });
-        auto channel = std::make_shared<sensor_sim::DataChannelService>();
-        auto streamer = std::make_shared<sensor_sim::BatchStreamer>(channel);
-        EXPECT_TRUE(channel->start(address_, 9));
-        EXPECT_EQ(receiver.start(4, address_, 9, 0, &controller), 0);
-        EXPECT_TRUE(channel->waitForConnection(1, 5000));
-        streamer->setPlan(plan(fixedPoint));
-        streamer->startStream();
-        {
-            std::unique_lock<std::mutex> lock(mutex);
-            EXPECT_TRUE(arrived.wait_for(lock, std::chrono::seconds(60), [&] { return run.batches.size() == 2; }));
-        }
-        EXPECT_TRUE(streamer->waitIdle(10000));
-        receiver.stop();
-        streamer->stop();
-        channel->stop();
-        run.framesFromPool = receiver.framesFromPool();
-        run.lines = log->lines();
-        run.processorSteps = recentSteps();
-        return run;
-    }
+        StreamRun run;
+    };
 
     std::string address_;
     double savedPointsPerColumn_ = 0.0;
 };
 
 TEST_P(FramePoolTest, DeliveredBatchesAndLogLinesDoNotDependOnTheWorkers) {
-    const bool fixedPoint = GetParam();
-    const StreamRun one = stream(1, fixedPoint);
+    const PoolCase& c = GetParam();
+    const StreamRun one = stream(1, c);
     EXPECT_EQ(one.framesFromPool, 0u);
     ASSERT_EQ(one.batches.size(), 2u);
     EXPECT_EQ(one.batches[0].info.frames, kFramesPerBatch);
     EXPECT_EQ(one.batches[0].frameNumbers.back(), uint32_t(kFramesPerBatch - 1));
     // The scene gives valid heights, the repaired flank included.
     const std::vector<int32_t>& profile = one.batches[1].profiles;
-    EXPECT_GT(std::count_if(profile.begin(), profile.begin() + kColumns, [](int32_t h) { return h != -999900000; }),
-              kColumns * 9 / 10);
+    const int width = one.batches[1].info.width;
+    EXPECT_GT(std::count_if(profile.begin(), profile.begin() + width, [](int32_t h) { return h != -999900000; }),
+              width * 6 / 10);
     ASSERT_FALSE(one.processorSteps.empty());
-    for (int workers : {2, 4}) {
+    for (int workers : {2, 4, 8}) {
         SCOPED_TRACE(std::to_string(workers) + " workers");
-        const StreamRun pooled = stream(workers, fixedPoint);
+        const StreamRun pooled = stream(workers, c);
         EXPECT_GT(pooled.framesFromPool, 0u) << "the workers processed frames";
         ASSERT_EQ(pooled.batches.size(), 2u);
         for (size_t b = 0; b < 2; ++b) EXPECT_TRUE(pooled.batches[b] == one.batches[b]) << "batch " << b;
@@ -240,10 +298,28 @@ TEST_P(FramePoolTest, DeliveredBatchesAndLogLinesDoNotDependOnTheWorkers) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(WordsAndFixedPoint, FramePoolTest, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? std::string("FixedPoint") : std::string("Words16");
-                         });
+// Four heads streaming at once, each with the default pool, give what one
+// head alone gives without a pool.
+TEST_P(FramePoolTest, FourHeadsAtOnceGiveWhatOneHeadGivesAlone) {
+    const PoolCase& c = GetParam();
+    const StreamRun one = stream(1, c);
+    ASSERT_EQ(one.batches.size(), 2u);
+    const std::vector<StreamRun> heads = streamHeads(4, 4, c);
+    ASSERT_EQ(heads.size(), 4u);
+    for (size_t h = 0; h < heads.size(); ++h) {
+        SCOPED_TRACE("head " + std::to_string(h));
+        EXPECT_GT(heads[h].framesFromPool, 0u);
+        ASSERT_EQ(heads[h].batches.size(), 2u);
+        for (size_t b = 0; b < 2; ++b) EXPECT_TRUE(heads[h].batches[b] == one.batches[b]) << "batch " << b;
+        EXPECT_EQ(heads[h].lines, one.lines);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, FramePoolTest,
+                         ::testing::Values(PoolCase{"Words16", false, false}, PoolCase{"FixedPoint", true, false},
+                                           PoolCase{"Words16AllStagesNarrow", false, true},
+                                           PoolCase{"FixedPointAllStagesNarrow", true, true}),
+                         [](const ::testing::TestParamInfo<PoolCase>& info) { return std::string(info.param.name); });
 
 int threadCount() {
     int count = 0;

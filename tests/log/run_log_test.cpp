@@ -127,6 +127,34 @@ TEST_F(RunLogTest, RecentRecordsKeepTheLastHundred) {
     EXPECT_FALSE(fs::exists(zpsdk / "runlog"));
 }
 
+// A frame's lines logged at once read as the same lines logged one by one,
+// wherever they are read: the file, the recent records, a dump. The frame line
+// is kept as its numbers and made into text by whoever reads it.
+TEST_F(RunLogTest, LinesLoggedAtOnceReadAsTheLinesOneByOne) {
+    const std::string first = "received data[3]", second = "processed data 1";
+    const FrameLineNumbers frame{3, 7, 42, 420, -5};
+    const std::string frameText = "processed data[3]: batchtimes 7, frame 42, encoder 420, timestamp -5";
+    const LogWriter::Line lines[] = {{&first, nullptr}, {&second, nullptr}, {nullptr, &frame}};
+    for (const char* level : {"2", "1"}) {
+        SCOPED_TRACE(std::string("ZP_RUNLOG_EN ") + level);
+        mirevo::test::ScopedEnv threshold("ZP_RUNLOG_EN", level);
+        const fs::path folder = zpsdk / level;
+        LogManager manager(folder, clock.function());
+        manager.logLines(lines, 3, 2);
+
+        const std::string expected = "[2024-05-06 07:08:09.010]" + first + "\r\n[2024-05-06 07:08:09.010]" + second +
+                                     "\r\n[2024-05-06 07:08:09.010]" + frameText + "\r\n";
+        EXPECT_EQ(allRunLogText(folder), std::string(level) == "2" ? expected : "");
+        std::vector<std::string> messages;
+        manager.recentRecords().forEach([&](const LogRecord& r) { messages.push_back(r.message); });
+        EXPECT_EQ(messages, (std::vector<std::string>{first, second, frameText}));
+        manager.dump({});
+        const auto dumps = filesIn(folder / "dump");
+        ASSERT_EQ(dumps.size(), 1u);
+        EXPECT_EQ(readFile(dumps[0]).rfind(expected, 0), 0u) << readFile(dumps[0]);
+    }
+}
+
 TEST(LaserQueueTest, ZeroMaximumKeepsEverything) {
     LaserQueue<int> queue;
     for (int i = 0; i < 500; ++i) queue.push(i);

@@ -35,11 +35,9 @@ TEST(RegisterDecimal, TypedDigitsSurviveTheirBinaryValue) {
         {"per-point z offset (mm x 100000)", 1.13, 100000, 113000},
         {"x pitch (um x 100)", 2.66, 100, 266},
         {"x pitch", 2.01, 100, 201},
-        {"height threshold of the weld filter (mm x 1000)", 1.001, 1000, 1001},
-        {"height threshold", 1.005, 1000, 1005},
-        {"tilt factor (x 100000)", 1.001, 100000, 100100},
-        {"tilt correction", -0.123, 100000, -12300},
-        {"tilt correction", 0.007, 100000, 700},
+        {"a millimetre value x 1000", 1.001, 1000, 1001},
+        {"a millimetre value x 1000", 1.005, 1000, 1005},
+        {"a factor x 100000", 1.001, 100000, 100100},
         {"gray map slope (x 100)", 0.29, 100, 29},
         {"gray map slope", 0.57, 100, 57},
         {"gray map slope", -0.57, 100, -57},
@@ -47,6 +45,24 @@ TEST(RegisterDecimal, TypedDigitsSurviveTheirBinaryValue) {
     };
     for (const DecimalCase& c : cases)
         EXPECT_EQ(register_from_decimal(c.typed, c.scale, c.cut), c.expected) << c.where << ": " << c.typed;
+}
+
+// The weld filter's height threshold and the tilt values keep the plain
+// truncation of the double product that sensors' saved values were made with.
+TEST(RegisterDecimal, TheProductTruncatedCutKeepsThePlainTruncation) {
+    const DecimalCase cases[] = {
+        {"height threshold of the weld filter (mm x 1000)", 1.001, 1000, 1000},
+        {"height threshold", 1.235, 1000, 1235},
+        {"height threshold, negative", -2.5, 1000, -2500},
+        {"tilt factor (x 100000)", 1.001, 100000, 100099},
+        {"tilt correction", -0.123, 100000, -12300},
+        {"tilt correction", 0.007, 100000, 700},
+        {"a product above the register", 1e12, 100, kMax},
+        {"not a number", std::numeric_limits<double>::quiet_NaN(), 100, 0},
+    };
+    for (const DecimalCase& c : cases)
+        EXPECT_EQ(register_from_decimal(c.typed, c.scale, DecimalCut::ProductTruncated), c.expected)
+            << c.where << ": " << c.typed;
 }
 
 TEST(RegisterDecimal, EveryDecimalWithAsManyDigitsAsTheScaleKeepsThemAll) {

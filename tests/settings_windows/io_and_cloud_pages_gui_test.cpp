@@ -61,8 +61,8 @@ TEST_F(CloudFilterPage, EditsWriteTheirRegistersAndTheSwitchTheFeatureBit) {
     QDoubleSpinBox* height = child<QDoubleSpinBox>(page, "doubleSpinBox_height_threshold");
     height->setValue(1.235);
     height->setValue(-2.5);
-    height->setValue(1.005);  // x 1000 lies just below 1005 in binary
-    EXPECT_EQ(sensor().writesTo(785), (std::vector<uint32_t>{1235, static_cast<uint32_t>(-2500), 1005}));
+    height->setValue(1.001);  // the double product lies just below 1001 and is truncated
+    EXPECT_EQ(sensor().writesTo(785), (std::vector<uint32_t>{1235, static_cast<uint32_t>(-2500), 1000}));
     child<QSpinBox>(page, "spinBox_max_valid_width")->setValue(2000);
     EXPECT_EQ(sensor().writesTo(777), std::vector<uint32_t>{2000});
     child<QComboBox>(page, "comboBox_process_object")->setCurrentIndex(1);

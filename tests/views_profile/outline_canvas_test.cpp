@@ -184,16 +184,33 @@ TEST(OutlineCanvas, ACanvasThatDrewBeforeGivesTheSamePixelsAsAFreshOne) {
         const char* name;
         std::function<void(OutlineCanvas&)> change;
     } steps[] = {
+        {"areas", [](OutlineCanvas& c) { c.setAreaPair(-6, -5, 2, 4); }},
+        {"a selected area", [](OutlineCanvas& c) { c.pick(static_cast<int>(c.toPixelX(-6)), 300); }},
+        {"areas moved", [](OutlineCanvas& c) { c.setAreaPair(1, 3, 5, 7.5f); }},
+        {"z cursors", [](OutlineCanvas& c) { c.addZCursorPair(-3, 5); }},
+        {"a selected z cursor", [](OutlineCanvas& c) { c.pick(300, static_cast<int>(c.toPixelY(5))); }},
+        {"fewer shapes", [](OutlineCanvas& c) {
+             c.clearAreas();
+             c.clearZCursors();
+         }},
         {"zoom", [](OutlineCanvas& c) { c.zoom(0.5f); }},
         {"pan", [](OutlineCanvas& c) { c.pan(30, -12); }},
         {"margins", [](OutlineCanvas& c) { c.setMargins(80, 10, 10, 40); }},
         {"no margins", [](OutlineCanvas& c) { c.setMargins(0, 0, 1, 0); }},
         {"flip", [](OutlineCanvas& c) { c.toggleYFlip(); }},
         {"size", [](OutlineCanvas& c) { c.resize(QSize(500, 300)); }},
+        {"the same size again", [](OutlineCanvas& c) { c.resize(QSize(500, 300)); }},
+        {"x cursors moved off", [](OutlineCanvas& c) {
+             c.clearXCursors();
+             c.addXCursorPair(-1, 1);
+         }},
     };
     std::vector<std::function<void(OutlineCanvas&)>> applied;
     for (const Step& step : steps) {
         step.change(used);
+        setPoints(used, y, x);  // a frame of other data in between
+        used.render();
+        setPoints(used, x, y);
         used.render();
         applied.push_back(step.change);
         const QImage expected = freshRender([&](OutlineCanvas& c) {

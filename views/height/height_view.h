@@ -83,7 +83,7 @@ public:
     static constexpr int kMaxPictureRows = 1024;
     // While a batch arrives a new picture is made at most this often; the
     // picture of the last rows comes at once.
-    static constexpr int kPictureIntervalMs = 20;
+    static constexpr int kPictureIntervalMs = 15;
     // Rows painted in one hold of the client's batch lock.
     static constexpr int kRowsPerLockHold = 32;
     // A tick stops painting after this long; the next one goes on.

@@ -73,6 +73,7 @@ void OutlineCanvas::setMargins(float left, float top, float right, float bottom)
 
 void OutlineCanvas::resize(const QSize& size) {
     image_ = QImage(size, kImageFormat);
+    imageOverUnderLayer_ = false;  // a new image holds nothing yet
     // Left x and top y stay as they are; the rest follows the new size.
     right_ = image_.width() - marginRight_;
     bottom_ = image_.height() - marginBottom_;
@@ -366,6 +367,7 @@ void OutlineCanvas::paintUnderLayer() {
     const UnderLayerKey key = underLayerKey();
     if (!underLayer_.isNull() && key == underLayerKey_) return;
     underLayerKey_ = key;
+    imageOverUnderLayer_ = false;
     if (underLayer_.size() != image_.size()) underLayer_ = QImage(image_.size(), kImageFormat);
     painter_.begin(&underLayer_);
     painter_.setRenderHint(QPainter::Antialiasing, true);
@@ -380,8 +382,10 @@ void OutlineCanvas::render() {
     if (image_.isNull()) return;
     // Background, frame, grid and tick labels change only with the size,
     // the margins or the ranges: drawn once, then copied under every frame.
+    // Where the last frame lay on the same layer, only what it drew over is
+    // put back.
     paintUnderLayer();
-    std::memcpy(image_.bits(), underLayer_.constBits(), static_cast<size_t>(image_.sizeInBytes()));
+    putBackUnderLayer();
     // A range or plot without extent cannot be mapped: the background only.
     if (!canMap()) return;
     const QVector<QPolygonF> runs = curveRuns();
@@ -395,6 +399,28 @@ void OutlineCanvas::render() {
     paintShapes();
     if (marginSum() > 1) paintScaleLabels();
     painter_.end();
+}
+
+void OutlineCanvas::putBackUnderLayer() {
+    if (!imageOverUnderLayer_) {
+        std::memcpy(image_.bits(), underLayer_.constBits(), static_cast<size_t>(image_.sizeInBytes()));
+    } else {
+        for (const QRect& rect : drawnOver_) {
+            const size_t bytes = static_cast<size_t>(rect.width()) * sizeof(QRgb);
+            for (int row = rect.top(); row <= rect.bottom(); ++row)
+                std::memcpy(image_.scanLine(row) + rect.left() * sizeof(QRgb),
+                            underLayer_.constScanLine(row) + rect.left() * sizeof(QRgb), bytes);
+        }
+    }
+    drawnOver_.clear();
+    imageOverUnderLayer_ = true;
+}
+
+void OutlineCanvas::markDrawnOver(const QRect& rect, const QRect& clip) {
+    // A pixel or two around what is drawn: antialiased edges, square caps,
+    // the point marks up and left of their points, italic overhangs.
+    const QRect area = rect.adjusted(-4, -4, 4, 4).intersected(clip).intersected(image_.rect());
+    if (!area.isEmpty()) drawnOver_.append(area);
 }
 
 void OutlineCanvas::paintGrid() {
@@ -511,6 +537,7 @@ void paintPointMarks(QImage& image, const QRect& clip, const QVector<QPolygonF>&
 }
 
 void OutlineCanvas::paintCurve(const QVector<QPolygonF>& runs) {
+    for (const QPolygonF& run : runs) markDrawnOver(run.boundingRect().toAlignedRect(), plotClip());
     painter_.save();
     painter_.setClipRect(plotClip(), Qt::ReplaceClip);
     // Each stretch of valid heights is one polyline, stroked as a path of it
@@ -528,6 +555,12 @@ void OutlineCanvas::paintShapes() {
     for (const tevu::Rectangle& rect : areas_) {
         const int a = truncatePixel(toPixelX(rect.left));
         const int b = truncatePixel(toPixelX(rect.right));
+        QRect drawn = QRect(QPoint(a, itop), QPoint(b, itop + iheight)).normalized();
+        for (const auto& corner : rect.corners) {
+            const int x = truncatePixel(toPixelX(corner.x1));
+            drawn |= QRect(x, itop, 1, iheight);
+        }
+        markDrawnOver(drawn, plotClip());
         QColor fill = rect.color;
         fill.setAlpha(50);
         painter_.setPen(Qt::NoPen);
@@ -557,6 +590,7 @@ void OutlineCanvas::paintShapes() {
                 ends[0] = QPointF(left_, truncatePixel(toPixelY(line.y1)));
                 ends[1] = QPointF(right_, truncatePixel(toPixelY(line.y2)));
             }
+            markDrawnOver(QRectF(ends[0], ends[1]).normalized().toAlignedRect(), plotClip());
             painter_.drawLine(ends[0], ends[1]);
             if (line.selected) {
                 painter_.setPen(Qt::NoPen);
@@ -581,7 +615,13 @@ void OutlineCanvas::paintScaleLabels() {
     const int w = metrics.horizontalAdvance(xText);
     const int h = metrics.height();
     const int x = truncatePixel(right_ - (w + 20));
-    painter_.drawText(x, truncatePixel(h + top_), xText);
-    painter_.drawText(x, truncatePixel(2 * h + top_), yText);
+    const QPoint at[2] = {QPoint(x, truncatePixel(h + top_)), QPoint(x, truncatePixel(2 * h + top_))};
+    const QString* texts[2] = {&xText, &yText};
+    for (int i = 0; i < 2; ++i) {
+        const QRect advance(at[i].x(), at[i].y() - metrics.ascent(), metrics.horizontalAdvance(*texts[i]),
+                            metrics.height());
+        markDrawnOver(advance | metrics.boundingRect(*texts[i]).translated(at[i]), image_.rect());
+        painter_.drawText(at[i], *texts[i]);
+    }
     painter_.restore();
 }

@@ -131,6 +131,11 @@ private:
     };
     UnderLayerKey underLayerKey() const;
     void paintUnderLayer();
+    // Makes the image the layer beneath again: whole, or where the last
+    // frame drew over it when it lay on the same layer.
+    void putBackUnderLayer();
+    // Notes that a frame draws inside rect (within clip).
+    void markDrawnOver(const QRect& rect, const QRect& clip);
     void paintGrid();
     void paintCurve(const QVector<QPolygonF>& runs);
     // The plot rectangle in whole pixels, which the curve and shapes keep to.
@@ -147,6 +152,8 @@ private:
     QPainter painter_;
     QImage underLayer_;
     UnderLayerKey underLayerKey_{};
+    bool imageOverUnderLayer_ = false;  // image_ is underLayer_ but for drawnOver_
+    QVector<QRect> drawnOver_;
     float marginLeft_ = 0, marginTop_ = 0, marginRight_ = 0, marginBottom_ = 0;
     float left_ = 0, top_ = 0, right_ = 0, bottom_ = 0, width_ = 0, height_ = 0;
     bool yFlip_ = false;

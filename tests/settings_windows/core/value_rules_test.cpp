@@ -60,7 +60,7 @@ TEST(DeadZone, GradientThresholdInSixteenths) {
 TEST(WeldFilter, HeightThresholdAndWidthAndVersionGate) {
     EXPECT_DOUBLE_EQ(heightThresholdShownMm(static_cast<uint32_t>(-2500)), -2.5);
     EXPECT_EQ(heightThresholdStored(1.235), 1235);
-    EXPECT_EQ(heightThresholdStored(1.001), 1001) << "1.001 x 1000 lies just below 1001 in binary";
+    EXPECT_EQ(heightThresholdStored(1.001), 1000) << "the double product, just below 1001, truncated";
     EXPECT_EQ(heightThresholdStored(-2.5), -2500);
     EXPECT_FALSE(validWidth(0, 4096));
     EXPECT_TRUE(validWidth(1, 4096));

@@ -19,8 +19,11 @@ constexpr uint64_t kBaseZeroFeature = 1;
 constexpr double kSmallestFactor = 0.001;
 constexpr double kLargestFactor = 2.0;
 
-// Values are stored x 100000, truncated toward zero.
-int scaled(double value) { return mirevo::settings::register_from_decimal(value, kScale); }
+// Values are stored x 100000, the double product truncated toward zero (a
+// factor shown as 1.001 is stored as 100099).
+int scaled(double value) {
+    return mirevo::settings::register_from_decimal(value, kScale, mirevo::settings::DecimalCut::ProductTruncated);
+}
 
 QString fixed3(double value) { return QString::number(value, 'f', 3); }
 
