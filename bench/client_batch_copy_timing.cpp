@@ -106,6 +106,7 @@ int main(int argc, char** argv) {
     // processed its last frame, while the client may still be copying.
     struct NextBatch {
         double firstRowMs = -1.0;
+        double completeMs = -1.0;
         bool done = false;
     };
     auto nextBatch = [&](uint32_t number, bool interfaceOnly) {
@@ -122,6 +123,7 @@ int main(int argc, char** argv) {
                                     HVQ5_2_ProfilePointCount(0) >= frames && !streamer->streaming()
                               : ours && state.complete) {
                 result.done = true;
+                result.completeMs = ms(pressed, Clock::now());
                 break;
             }
             std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -174,6 +176,8 @@ int main(int argc, char** argv) {
     auto shown = [](const NextBatch& batch) {
         return batch.done ? batch.firstRowMs : -1.0;
     };
+    std::printf("  the next batch, its rows in the client's memory already: %d rows in %.0f ms from its start\n", frames,
+                rightAway.completeMs);
     std::printf("  the next batch's first row after its start (trigger included): right after completion %.1f ms;\n"
                 "  while the client still copied the last one (a 6th full batch) %.1f ms; after a pause %.1f ms (-1: not complete)\n",
                 shown(rightAway), shown(behind), shown(afterPause));

@@ -25,12 +25,23 @@ struct FrameRows {
     double pitch = 0.0;             // register 285 / 100 of the last grid
     int frameColumns = 0;           // columns of the last frame
 
-    // What the grid was last built from, so that a frame like the one before
-    // reuses it; cleared when the grid is shifted afterwards.
+    // What the grid was last built (and, for a frame narrower than the head,
+    // aligned) from, so that a frame like the one before reuses it; cleared
+    // when the grid is shifted otherwise.
     struct GridKey {
         bool valid = false;
         int first = 0, count = 0;
         double pitch = 0.0;
+        bool aligned = false;
+        int startColumn = 0, columns = 0, rowA = 0, rowB = 0;
+        double xScale[3] = {0.0, 0.0, 0.0};
+        unsigned calibration = 0;
+        bool operator==(const GridKey& o) const {
+            return valid && o.valid && first == o.first && count == o.count && pitch == o.pitch &&
+                   aligned == o.aligned && startColumn == o.startColumn && columns == o.columns && rowA == o.rowA &&
+                   rowB == o.rowB && xScale[0] == o.xScale[0] && xScale[1] == o.xScale[1] &&
+                   xScale[2] == o.xScale[2] && calibration == o.calibration;
+        }
     } builtGrid;
     kx_rotate_2d rotator;
 };

@@ -1,6 +1,7 @@
 #include "sensor_interface/processing/profile_processor.h"
 
 #include <algorithm>
+#include <atomic>
 #include <array>
 #include <cstring>
 #include <string>
@@ -78,6 +79,10 @@ void ProfileProcessor::headXScale(double out[3]) const {
 bool ProfileProcessor::setCalibration(CalibrationTable table) {
     if (!is_valid_calibration(table)) return false;
     calibration_.swap(table);
+    // Numbered across the process: rows that go from one processor to
+    // another (the frame pool's) never take a grid aligned on another table.
+    static std::atomic<unsigned> tablesTaken{0};
+    calibrationVersion_ = ++tablesTaken;
     build_row_lut(calibration_, rowTable_);
     buildXGrid(0, points_);
     return true;
@@ -91,11 +96,41 @@ void ProfileProcessor::buildXGrid(int first, int count) { buildXGrid(*rows_, fir
 
 void ProfileProcessor::buildXGrid(FrameRows& rows, int first, int count) const {
     rows.pitch = reg(285) / 100.0;
-    const FrameRows::GridKey& built = rows.builtGrid;
-    if (built.valid && built.first == first && built.count == count && built.pitch == rows.pitch)
-        return;
+    FrameRows::GridKey key;
+    key.valid = true;
+    key.first = first;
+    key.count = count;
+    key.pitch = rows.pitch;
+    if (rows.builtGrid == key) return;
     build_x_grid(rows.grid.data(), first, count, points_, rows.pitch);
-    rows.builtGrid = FrameRows::GridKey{true, first, count, rows.pitch};
+    rows.builtGrid = key;
+}
+
+void ProfileProcessor::frameGrid(FrameRows& rows, int startColumn, int n, int first, int count, int rowA, int rowB,
+                                 bool trace) const {
+    rows.pitch = reg(285) / 100.0;
+    FrameRows::GridKey key;
+    key.valid = true;
+    key.first = first;
+    key.count = count;
+    key.pitch = rows.pitch;
+    // A narrow frame's grid is shifted onto the calibration, which depends on
+    // its columns, the reference rows, the head's x scale and the table.
+    key.aligned = n < columns_ && settings_ && params_;
+    if (key.aligned) {
+        key.startColumn = startColumn;
+        key.columns = n;
+        key.rowA = rowA;
+        key.rowB = rowB;
+        headXScale(key.xScale);
+        key.calibration = calibrationVersion_;
+    }
+    const bool current = rows.builtGrid == key;
+    if (!current) build_x_grid(rows.grid.data(), first, count, points_, rows.pitch);
+    if (trace) trace_step(6);
+    if (!current && key.aligned) alignXGrid(rows, startColumn, n, count, rowA, rowB);
+    if (trace) trace_step(7);
+    rows.builtGrid = key;
 }
 
 void ProfileProcessor::applyReferenceRows() const {
@@ -616,10 +651,7 @@ int ProfileProcessor::columnStages(FrameRows& rows, int startColumn, int n,
     }
     const int first = static_cast<int>(startColumn * pointsPerColumn_);
     const int count = std::clamp(static_cast<int>(n * pointsPerColumn_), 0, points_);
-    buildXGrid(rows, first, count);
-    if (options.trace) trace_step(6);
-    if (n < columns_) alignXGrid(rows, startColumn, n, count, rowA, rowB);
-    if (options.trace) trace_step(7);
+    frameGrid(rows, startColumn, n, first, count, rowA, rowB, options.trace);
 
     resampleInner(rows, n, count);
     if (options.trace) trace_step(8);

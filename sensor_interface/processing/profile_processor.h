@@ -241,6 +241,11 @@ private:
     void repairRuns(FrameRows& rows, int n, bool allPoints, int noiseBound) const;
     void repairInnerFolds(FrameRows& rows, int n) const;
     void buildXGrid(FrameRows& rows, int first, int count) const;
+    // The grid of a frame of n columns from startColumn: built, and aligned
+    // when the frame is narrower than the head; kept from the frame before
+    // when nothing it depends on changed. Traces steps 6 and 7.
+    void frameGrid(FrameRows& rows, int startColumn, int n, int first, int count, int rowA, int rowB,
+                   bool trace) const;
     void alignXGrid(FrameRows& rows, int startColumn, int n, int count, int rowA, int rowB) const;
     void resampleInner(FrameRows& rows, int n, int count) const;
     void mirrorAndNegate(FrameRows& rows, int count) const;
@@ -257,6 +262,7 @@ private:
     bool releaseHeldFrames(int frames, bool intoRows, const std::function<void(const Release&)>& take);
 
     CalibrationTable calibration_;
+    unsigned calibrationVersion_ = 0;  // the table's number among all processors' tables
     cv::Mat rowTable_;  // kRowTableRows x calibration columns
     std::unique_ptr<FrameRows> rows_;
     std::shared_ptr<processTimeInvalid> repair_;

@@ -204,6 +204,51 @@ TEST_F(ProcessorCalibration, NarrowFrameAlignsAtTheModelsReferenceRows) {
     EXPECT_EQ(settings.get_sdk_extend()->ref_row_a, 0);
 }
 
+// Frames like the one before keep its grid; one whose grid would differ
+// (another pitch, x scale, table or reference rows) gets the grid a processor
+// seeing it first would build.
+TEST_F(ProcessorCalibration, ANarrowFramesGridFollowsEverythingItDependsOn) {
+    ASSERT_TRUE(processor.setCalibration(linearTable()));
+    setModel("ZP5060");
+    const std::vector<uint16_t> words(100, 0);
+    auto frameGrid = [&](ProfileProcessor& p) {
+        p.process(0, reinterpret_cast<const uint32_t*>(words.data()), nullptr, 1000, 100, false, false, false, 1);
+        return std::vector<double>(p.xGrid().begin(), p.xGrid().begin() + 200);
+    };
+    auto freshGrid = [&] {
+        ProfileProcessor fresh(2048, 4096, 2.0);
+        fresh.bind(&settings, &params);
+        fresh.setCalibration(processor.calibration());
+        return frameGrid(fresh);
+    };
+    const std::vector<double> first = frameGrid(processor);
+    EXPECT_EQ(frameGrid(processor), first);
+    EXPECT_EQ(first, freshGrid());
+
+    settings.set_regvals(285, 250);
+    EXPECT_EQ(frameGrid(processor), freshGrid()) << "pitch";
+    const double xScale[3] = {0.0, 0.002, 0.0};
+    std::memcpy(reinterpret_cast<unsigned char*>(&params) + 90, xScale, sizeof(xScale));
+    EXPECT_EQ(frameGrid(processor), freshGrid()) << "x scale";
+    // Rows that go from one processor to another with another table (as the
+    // frame pool's do).
+    CalibrationTable table = linearTable();
+    for (auto& coef : table) coef[9] = 1500.0;
+    ProfileProcessor other(2048, 4096, 2.0);
+    other.bind(&settings, &params);
+    ASSERT_TRUE(other.setCalibration(table));
+    std::unique_ptr<FrameRows> rows = processor.newFrameRows();
+    FrameOptions options;
+    options.dumps = false;
+    processor.frameStages(*rows, 0, reinterpret_cast<const uint32_t*>(words.data()), nullptr, 1000, 100, options);
+    other.frameStages(*rows, 0, reinterpret_cast<const uint32_t*>(words.data()), nullptr, 1000, 100, options);
+    EXPECT_EQ(std::vector<double>(rows->grid.begin(), rows->grid.begin() + 200), frameGrid(other)) << "table";
+    setModel("ZP5600");  // reference rows 320 and 895
+    const std::vector<double> aligned = frameGrid(processor);
+    EXPECT_NE(aligned, first);
+    EXPECT_EQ(aligned, freshGrid()) << "reference rows";
+}
+
 TEST_F(ProcessorCalibration, ReferenceRowsStayOnceSet) {
     setModel("ZP5600");
     processor.applyReferenceRows();
