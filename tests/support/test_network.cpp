@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 namespace search_test {
 namespace {
@@ -32,6 +35,48 @@ bool hasOnlyLoopback(std::string* other) {
     return onlyLoopback;
 }
 
+constexpr char kNamePrefix[] = "mirevo-search-";
+
+// When a process started, in clock ticks since boot ("" when it is gone).
+std::string startTime(const std::string& pid) {
+    std::ifstream file("/proc/" + pid + "/stat");
+    std::string stat;
+    std::getline(file, stat);
+    const size_t commandEnd = stat.rfind(')');
+    if (commandEnd == std::string::npos) return {};
+    // The fields after the command, from the third (state) on: the start is the 22nd.
+    std::istringstream fields(stat.substr(commandEnd + 1));
+    std::string field;
+    for (int i = 3; i <= 22 && fields >> field; ++i) {
+    }
+    return field;
+}
+
+// The sensors' namespace is named by the test process's id and start time:
+// a namespace that a killed test left behind never stands in the way of a
+// later process that gets the same id.
+std::string namespaceName() {
+    const std::string pid = std::to_string(getpid());
+    return kNamePrefix + pid + "-" + startTime(pid);
+}
+
+// Removes the namespaces of test processes that are gone ("<prefix><pid>" or
+// "<prefix><pid>-<start>"): a test killed at its time-out leaves its own.
+void removeLeftovers() {
+    std::error_code failed;
+    for (const auto& entry : std::filesystem::directory_iterator("/run/netns", failed)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(kNamePrefix, 0) != 0) continue;
+        const std::string rest = name.substr(sizeof kNamePrefix - 1);
+        const size_t dash = rest.find('-');
+        const std::string pid = rest.substr(0, dash);
+        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) continue;
+        const std::string started = startTime(pid);
+        const bool gone = started.empty() || (dash != std::string::npos && rest.substr(dash + 1) != started);
+        if (gone) std::system(("ip netns del " + name + " >/dev/null 2>&1").c_str());
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<TestNetwork> TestNetwork::create(std::string* error) {
@@ -41,7 +86,8 @@ std::unique_ptr<TestNetwork> TestNetwork::create(std::string* error) {
                  "(unshare -n), as its CTest entry does (interface \"" + other + "\" is there)";
         return nullptr;
     }
-    const std::string name = "mirevo-search-" + std::to_string(getpid());
+    removeLeftovers();
+    const std::string name = namespaceName();
     if (!run("ip netns add " + name, error)) return nullptr;
     std::unique_ptr<TestNetwork> network(new TestNetwork(name));  // removes the namespace from now on
     const std::string inSensor = "ip netns exec " + name + " ";
