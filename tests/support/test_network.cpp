@@ -61,7 +61,7 @@ std::string namespaceName() {
 }
 
 // Removes the namespaces of test processes that are gone ("<prefix><pid>" or
-// "<prefix><pid>-<start>"): a test killed at its time-out leaves its own.
+// "<prefix><pid>-<start>"): a test killed before its end leaves its own.
 void removeLeftovers() {
     std::error_code failed;
     for (const auto& entry : std::filesystem::directory_iterator("/run/netns", failed)) {
