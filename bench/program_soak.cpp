@@ -26,6 +26,7 @@
 #include <execinfo.h>
 #include <net/if.h>
 #include <pthread.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -67,6 +68,7 @@ constexpr int kGiveUpAfterMs = 3000;
 constexpr int kCycleSeconds = 60;
 constexpr int kProfileSecondsPerCycle = 10;
 constexpr int kStallProbeMs = 10;
+constexpr qint64 kRssEveryMs = 100;
 constexpr int kStallBoundMs = 200;
 // Below the bound, so that the stalls that come near it are traced as well.
 constexpr int kTraceAfterMs = 150;
@@ -220,27 +222,80 @@ std::thread startStallWatcher(pthread_t gui, const QElapsedTimer& clock) {
     });
 }
 
+// The calling thread's time on a CPU and waiting in a run queue for one, in
+// ns since it started (the scheduler's own account of the thread).
+struct SchedTimes {
+    long long runNs = 0;
+    long long waitNs = 0;
+};
+
+class ThreadSchedStat {
+public:
+    ThreadSchedStat() : fd_(::open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC)) {}
+    ~ThreadSchedStat() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    ThreadSchedStat(const ThreadSchedStat&) = delete;
+    ThreadSchedStat& operator=(const ThreadSchedStat&) = delete;
+    SchedTimes read() const {
+        SchedTimes times;
+        char text[128];
+        const ssize_t n = fd_ >= 0 ? ::pread(fd_, text, sizeof text - 1, 0) : -1;
+        if (n <= 0) return times;
+        text[n] = '\0';
+        std::sscanf(text, "%lld %lld", &times.runNs, &times.waitNs);
+        return times;
+    }
+
+private:
+    int fd_;
+};
+
+// A stall of the GUI event loop, [begin, end] in ms since the start, and how
+// the GUI thread spent it: running, waiting for a CPU (the machine's load,
+// not the program's work), and the rest asleep or blocked.
+struct Stall {
+    qint64 begin = 0, end = 0;
+    qint64 ranMs = 0, waitedMs = 0;
+    qint64 ms() const { return end - begin; }
+    qint64 asleepMs() const { return std::max<qint64>(0, ms() - ranMs - waitedMs); }
+    std::string split() const {
+        char text[128];
+        std::snprintf(text, sizeof text, "ran %lld ms, waited %lld ms for a CPU, asleep or blocked %lld ms",
+                      static_cast<long long>(ranMs), static_cast<long long>(waitedMs),
+                      static_cast<long long>(asleepMs()));
+        return text;
+    }
+};
+
 // The longest time the GUI event loop did not come round to a 10 ms timer.
 class StallMeter {
 public:
+    // Called in the GUI thread: the scheduler's account read is that thread's.
     void start() {
         clock_.start();
         last_ = 0;
+        lastTimes_ = sched_.read();
         QObject::connect(&probe_, &QTimer::timeout, [this] {
             const qint64 now = clock_.elapsed();
             const qint64 stall = now - last_ - kStallProbeMs;
+            const SchedTimes times = sched_.read();
             guiAliveMs = now;
-            if (stall > longestMs) {
-                longestMs = stall;
-                longestAtS = now / 1000.0;
-            }
+            Stall seen;
+            seen.begin = now - stall - kStallProbeMs;
+            seen.end = now;
+            seen.ranMs = (times.runNs - lastTimes_.runNs) / 1000000;
+            seen.waitedMs = (times.waitNs - lastTimes_.waitNs) / 1000000;
+            if (stall > longest.ms()) longest = seen;
             if (stall > kTraceAfterMs && std::getenv("SOAK_TRACE"))
-                std::printf("trace %.3f stall %lld ms\n", now / 1000.0, static_cast<long long>(stall));
+                std::printf("trace %.3f stall %lld ms: %s\n", now / 1000.0, static_cast<long long>(stall),
+                            seen.split().c_str());
             if (stall > kStallBoundMs) {
                 ++over;
-                long_.push_back({now - stall - kStallProbeMs, now});
+                long_.push_back(seen);
             }
             last_ = now;
+            lastTimes_ = times;
         });
         probe_.setTimerType(Qt::PreciseTimer);
         probe_.start(kStallProbeMs);
@@ -248,18 +303,19 @@ public:
     void stop() { probe_.stop(); }
     qint64 now() const { return clock_.elapsed(); }
     const QElapsedTimer& clock() const { return clock_; }
-    // The stalls over the bound, as [begin, end] in ms since start.
-    const std::vector<std::pair<qint64, qint64>>& longStalls() const { return long_; }
+    // The stalls over the bound.
+    const std::vector<Stall>& longStalls() const { return long_; }
 
-    qint64 longestMs = 0;
-    double longestAtS = 0;
+    Stall longest;
     int over = 0;
 
 private:
     QTimer probe_;
     QElapsedTimer clock_;
     qint64 last_ = 0;
-    std::vector<std::pair<qint64, qint64>> long_;
+    ThreadSchedStat sched_;
+    SchedTimes lastTimes_;
+    std::vector<Stall> long_;
 };
 
 // Where the GUI thread was while it stalled: inside a press of "开始监控"
@@ -568,6 +624,7 @@ int main(int argc, char** argv) {
     bool lost = false;
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
+    qint64 rssAtMs = -kRssEveryMs;
     while (clock.elapsed() < options.seconds * 1000LL && !stopRequested) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         usleep(2000);
@@ -575,6 +632,10 @@ int main(int argc, char** argv) {
             lost = true;
             break;
         }
+        // Resident memory every 100 ms: read on every pass, /proc's status
+        // took a third of the GUI thread's time.
+        if (clock.elapsed() - rssAtMs < kRssEveryMs) continue;
+        rssAtMs = clock.elapsed();
         const long rss = residentKb();
         rssMax = std::max(rssMax, rss);
         const int elapsedS = static_cast<int>(clock.elapsed() / 1000);
@@ -590,7 +651,7 @@ int main(int argc, char** argv) {
             std::printf("t=%ds rss=%ld kB threads=%d batches sent=%zu shown=%d presses=%d given-up=%d "
                         "longest-stall=%lld ms\n",
                         elapsedS, rss, threadCount(), chaos->batches().size(), account.shownWhole, presses,
-                        givenUp, static_cast<long long>(stalls.longestMs));
+                        givenUp, static_cast<long long>(stalls.longest.ms()));
             std::fflush(stdout);
         }
     }
@@ -644,22 +705,23 @@ int main(int argc, char** argv) {
     std::printf(" kB\n");
     int inPress = 0, inSwitch = 0;
     std::string elsewhere;
-    for (const auto& [from, to] : stalls.longStalls()) {
-        if (Busy::within(busy.presses, from)) {
+    for (const Stall& stall : stalls.longStalls()) {
+        if (Busy::within(busy.presses, stall.begin)) {
             ++inPress;
-        } else if (Busy::within(busy.switches, from)) {
+        } else if (Busy::within(busy.switches, stall.begin)) {
             ++inSwitch;
         } else {
             char text[64];
-            std::snprintf(text, sizeof text, " %.1f s (%lld ms)", from / 1000.0, static_cast<long long>(to - from));
-            elsewhere += text;
+            std::snprintf(text, sizeof text, "    %.1f s, %lld ms: ", stall.begin / 1000.0,
+                          static_cast<long long>(stall.ms()));
+            elsewhere += text + stall.split() + "\n";
         }
     }
-    std::printf("longest GUI stall: %lld ms (at %.1f s), stalls over %d ms: %d (%d in a press of the start button, "
-                "%d in a mode switch, %d elsewhere)\n",
-                static_cast<long long>(stalls.longestMs), stalls.longestAtS, kStallBoundMs, stalls.over, inPress,
-                inSwitch, stalls.over - inPress - inSwitch);
-    if (!elsewhere.empty()) std::printf("  stalls elsewhere, from:%s\n", elsewhere.c_str());
+    std::printf("longest GUI stall: %lld ms (at %.1f s; %s), stalls over %d ms: %d (%d in a press of the start "
+                "button, %d in a mode switch, %d elsewhere)\n",
+                static_cast<long long>(stalls.longest.ms()), stalls.longest.end / 1000.0, stalls.longest.split().c_str(),
+                kStallBoundMs, stalls.over, inPress, inSwitch, stalls.over - inPress - inSwitch);
+    if (!elsewhere.empty()) std::printf("  stalls elsewhere, from:\n%s", elsewhere.c_str());
     std::printf("threads: %d before the program, %d connected at start, %d at the end, %d after it closed\n",
                 threadsBefore, threadsConnectedStart, threadsConnectedEnd, threadsAfter);
     std::printf("  threads before: %s\n  threads after it closed: %s\n", namesBefore.c_str(), namesAfter.c_str());
@@ -688,7 +750,7 @@ int main(int argc, char** argv) {
             memoryFlat = memoryFlat && rssProfilePhase[i] <= rssProfilePhase[reference] + rssProfilePhase[reference] / 10;
     }
     const bool noThreadLeft = threadsAfter <= threadsBefore;
-    const bool noStall = stalls.longestMs <= kStallBoundMs;
+    const bool noStall = stalls.longest.ms() <= kStallBoundMs;
     // Every batch the program reports complete is whole; the others it never
     // completes (a spoilt one, or a clean one lost to a trigger fault or to
     // the data channel's reconnection after a spoilt one).

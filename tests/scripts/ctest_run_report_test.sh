@@ -51,10 +51,15 @@ tail_has broken 12 "the broken test says why"
 tail -n 1 "$work/broken.log" | grep -qxF "passed on retry: flaky" || fail "broken: the flaky test not on the last line"
 grep -q "passed on retry: broken" "$work/broken.log" && fail "broken: named as passed on retry"
 
+# The broken run's list of failed tests, as an earlier run leaves it.
+touch -d '-1 minute' "$work/build/Testing/Temporary/LastTestsFailed.log"
 cmake -S "$work" -B "$work/build" -DWITH_BROKEN=OFF > /dev/null
 touch "$work/build/tried"
 "$root/scripts/ctest-run" "$work/build" > "$work/clean.log" 2>&1 || fail "clean: the run failed"
 tail -n 1 "$work/clean.log" | grep -qF "no test needed a second try" || fail "clean: the last line does not say so"
+# ctest keeps the last failing run's list of failed tests through a clean run.
+"$root/scripts/ctest-report" failures "$work/build" | grep -qF "no test failed" ||
+    fail "clean: the broken run's failure is reported again"
 
 if [ "$failures" -gt 0 ]; then
     for log in "$work"/*.log; do echo "== $(basename "$log")"; tail -n 20 "$log"; done

@@ -4,11 +4,13 @@
 // running in parallel never share a port, not even with the same tests run
 // from another build folder at the same time.
 //
-// Two names can hash to the same x.y: each address is claimed with a lock
-// file (under /tmp/mirevo-loopback, held until the process ends, whichever
-// build folder or worktree it runs from), and a test whose address another
-// process holds takes the next free one. Within a process a test gets the
-// same address on every call.
+// Two names can hash alike: each test claims its address with a lock file
+// (under /tmp/mirevo-loopback, held until the process ends, whichever build
+// folder or worktree it runs from), and one whose address another process
+// holds takes the next free one. A claim covers the addresses a multi-head
+// simulator adds (a second head at x + 1, heads two to four at y + 1 to
+// y + 3): x is even and y one above a multiple of four. Within a process a
+// test gets the same address on every call.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -59,17 +61,13 @@ inline std::string loopbackAddressForTest(int area) {
     const std::string name = program + ":" + test;
     uint32_t hash = 2166136261u;
     for (unsigned char c : name) hash = (hash ^ c) * 16777619u;
+    // 128 even values of x, 63 of y (1, 5, ..., 249): the blocks do not overlap.
+    constexpr uint32_t kBlocks = 128 * 63;
     std::string address;
-    for (uint32_t step = 0; step <= 0xFFFF; ++step) {
-        const uint32_t slot = (hash + step) & 0xFFFF;
-        const int x = static_cast<int>(slot >> 8);
-        // A two-head simulator puts its second head at x + 1.
-        if (x == 255) continue;
-        int y = static_cast<int>(slot & 0xFF);
-        if (y == 0 || y == 255) {
-            if (step > 0) continue;
-            y = 1;
-        }
+    for (uint32_t step = 0; step < kBlocks; ++step) {
+        const uint32_t block = (hash + step) % kBlocks;
+        const int x = static_cast<int>(block / 63) * 2;
+        const int y = static_cast<int>(block % 63) * 4 + 1;
         address = "127." + std::to_string(area) + "." + std::to_string(x) + "." + std::to_string(y);
         if (loopback_detail::claim(address)) break;
     }
