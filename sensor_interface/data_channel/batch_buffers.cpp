@@ -69,6 +69,7 @@ void BatchBuffers::clearForBatch(int frames, int width) {
 }
 
 void BatchBuffers::clearLocked() {
+    ++changes_;
     // clear() keeps the storage, so the next batch appends without allocating.
     codes_.clear();
     profiles_.clear();
@@ -103,6 +104,7 @@ int BatchBuffers::copyEncoders(uint32_t* to) {
 int BatchBuffers::takeEncoders(uint32_t* to, int count) {
     if (!to) return kNullDestination;
     std::lock_guard<std::shared_mutex> lock(mutex_);
+    ++changes_;
     const size_t n = std::min(static_cast<size_t>(std::max(count, 0)), encoders_.size());
     copyOut(encoders_, 0, n, to);
     eraseFront(encoders_, n);
@@ -121,6 +123,7 @@ int BatchBuffers::takeIntensityFrames(uint8_t* to, int count, int width) {
     if (!to) return kNullDestination;
     if (width <= 0) return 0;
     std::lock_guard<std::shared_mutex> lock(mutex_);
+    ++changes_;
     const int frames = std::clamp(count, 0, framesIn(intensity_.size(), width));
     const size_t values = static_cast<size_t>(frames) * static_cast<size_t>(width);
     copyOut(intensity_, 0, values, to);
@@ -140,6 +143,7 @@ int BatchBuffers::takeProfileFrames(int32_t* to, int count, int width) {
     if (!to) return kNullDestination;
     if (width <= 0) return 0;
     std::lock_guard<std::shared_mutex> lock(mutex_);
+    ++changes_;
     const int frames = std::clamp(count, 0, framesIn(profiles_.size(), width));
     const size_t values = static_cast<size_t>(frames) * static_cast<size_t>(width);
     copyOut(profiles_, 0, values, to);
@@ -182,6 +186,7 @@ int BatchBuffers::takeFrontFrames(int count, int width, const FrameDestinations&
 
 int BatchBuffers::takeFrontFramesLocked(int count, int width, const FrameDestinations& to) {
     if (intensity_.empty()) return kNothingBuffered;
+    ++changes_;
     if (width <= 0 || count <= 0) return 0;
     const int frames = std::min(count, framesIn(profiles_.size(), width));
     const size_t w = static_cast<size_t>(width), n = static_cast<size_t>(frames);
@@ -265,6 +270,7 @@ bool BatchBuffers::completeBatch(int frames, int width, bool preferSaved, int32_
     const size_t n = static_cast<size_t>(std::max(frames, 0));
     const size_t values = n * static_cast<size_t>(std::max(width, 0));
     std::lock_guard<std::shared_mutex> lock(mutex_);
+    ++changes_;
     const bool replace = preferSaved && savedProfiles_.size() == values;
     if (replace) {
         codes_ = savedCodes_;

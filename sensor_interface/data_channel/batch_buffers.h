@@ -78,6 +78,10 @@ public:
     // the frames in the same step.
     int copyFrames(int first, int count, int width, const FrameDestinations& to);
     int copyFramesLocked(int first, int count, int width, const FrameDestinations& to);
+    // Counts every change but an append (clearing, taking frames out, the
+    // completion of a short batch): frames copied at one count and at the
+    // next are of the same batch, in the same places. Read under the lock.
+    uint64_t changes() const { return changes_; }
     // Copies at most count frames from the front and removes them from all six
     // buffers, releasing storage no longer needed. kNothingBuffered when the
     // intensity buffer is empty.
@@ -106,6 +110,7 @@ public:
 
 private:
     std::shared_mutex mutex_;
+    uint64_t changes_ = 0;
     std::vector<int16_t> codes_;
     std::vector<int32_t> profiles_;
     std::vector<uint8_t> intensity_;

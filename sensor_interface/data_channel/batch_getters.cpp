@@ -39,12 +39,35 @@ int ProfileReceiver::copyTimestamps(uint64_t* to) { return buffers_->copyTimesta
 int ProfileReceiver::takeBatch(int first, uint32_t* batchNumber, int32_t* profiles, uint8_t* intensity,
                                uint32_t* encoders, uint32_t* frameNumbers, uint64_t* timestamps, int count) {
     const int width = outputWidth();
-    // The number is read with the frames under the buffer lock: read before
-    // it, a whole new batch could arrive in between and be labelled with the
+    // In pieces, each under the buffer lock: the consumer's appends and a new
+    // batch's start wait for one piece, not for a whole take of thousands of
+    // frames. The pieces continue one another while nothing but appends
+    // changed the buffers in between; otherwise the take ends with the frames
+    // copied so far. The number is read with the first piece: read before it,
+    // a whole new batch could arrive in between and be labelled with the
     // number of the one before.
-    std::shared_lock<data_channel::BatchBuffers> lock(*buffers_);
-    if (batchNumber) *batchNumber = batchNumber_;
-    return buffers_->copyFramesLocked(first, count, width, {profiles, intensity, encoders, frameNumbers, timestamps});
+    constexpr int kPieceFrames = 256;
+    const size_t w = static_cast<size_t>(std::max(width, 0));
+    int copied = 0;
+    uint64_t changes = 0;
+    for (;;) {
+        std::shared_lock<data_channel::BatchBuffers> lock(*buffers_);
+        if (copied == 0) {
+            if (batchNumber) *batchNumber = batchNumber_;
+            changes = buffers_->changes();
+        } else if (buffers_->changes() != changes) {
+            break;
+        }
+        const size_t at = static_cast<size_t>(copied);
+        auto offset = [at](auto* to, size_t per) { return to ? to + at * per : to; };
+        const int piece = std::min(count - copied, kPieceFrames);
+        const int got = buffers_->copyFramesLocked(first + copied, piece, width,
+                                                   {offset(profiles, w), offset(intensity, w), offset(encoders, 1),
+                                                    offset(frameNumbers, 1), offset(timestamps, 1)});
+        copied += got;
+        if (got < piece || copied >= count) break;
+    }
+    return copied;
 }
 
 int ProfileReceiver::takeRollFrames(uint32_t* batchNumber, int32_t* profiles, uint8_t* intensity,

@@ -67,7 +67,15 @@ processTimeInvalid::Slot processTimeInvalid::take(bool flushing) {
 }
 
 void processTimeInvalid::store(const Slot& slot, const double* heights, const uint8_t* gray, int count) const {
-    const int stored = heights == nullptr ? 0 : std::clamp(count, 0, width_);
+    if (heights == nullptr) {
+        // A row that only pushes the held frames out at a batch's end: it is
+        // never released, the window repair knows it invalid from its bits
+        // alone and never takes a value from it, and the next batch writes
+        // every row before it reads it. Its heights and gray are left as they are.
+        std::fill(slot.bits, slot.bits + words_, uint64_t{0});
+        return;
+    }
+    const int stored = std::clamp(count, 0, width_);
     if (stored > 0) {
         std::memcpy(slot.heights, heights, sizeof(double) * stored);
         if (gray)

@@ -51,7 +51,8 @@ public:
         int previousBlock = 0, currentBlock = 0;
     };
     Slot take(bool flushing);
-    // A frame of `count` heights (null: flushing, an invalid row) and gray bytes (null: zeros).
+    // A frame of `count` heights and gray bytes (null: zeros); null heights
+    // (flushing): a row marked invalid.
     void store(const Slot& slot, const double* heights, const uint8_t* gray, int count) const;
     void repairWindow(const Slot& slot);
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <mutex>
 #include <numeric>
 #include <vector>
@@ -48,6 +50,31 @@ TEST(BatchBuffers, CopyFramesIsLimitedToTheFramesPresent) {
         EXPECT_EQ(profiles[copied * kWidth], -1) << "nothing written beyond the frames copied";
     }
     EXPECT_EQ(buffers.profileValueCount(), 100u * kWidth);  // copies remove nothing
+}
+
+// A take copies in pieces and goes on only while the frames stay where they
+// were: appends leave them, every other change moves or replaces them.
+TEST(BatchBuffers, OnlyAppendsLeaveTheFramesWhereTheyWere) {
+    BatchBuffers buffers;
+    const uint64_t start = buffers.changes();
+    appendFrames(buffers, 0, 10);
+    EXPECT_EQ(buffers.changes(), start);
+    uint32_t encoders[10] = {};
+    struct Change {
+        const char* name;
+        std::function<void()> make;
+    } changes[] = {
+        {"take from the front", [&] { buffers.takeFrontFrames(1, kWidth, {nullptr, nullptr, encoders}); }},
+        {"take encoders", [&] { buffers.takeEncoders(encoders, 1); }},
+        {"complete to size", [&] { buffers.completeBatch(12, kWidth, false, 0); }},
+        {"a new batch", [&] { buffers.clearForBatch(10, kWidth); }},
+    };
+    uint64_t before = buffers.changes();
+    for (const Change& change : changes) {
+        change.make();
+        EXPECT_GT(buffers.changes(), before) << change.name;
+        before = buffers.changes();
+    }
 }
 
 TEST(BatchBuffers, FrameWiseBuffersShorterThanTheRowsReadAsZero) {
