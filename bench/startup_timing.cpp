@@ -9,9 +9,6 @@
 // real network.
 //   startup_timing [runs]
 // (startup_timing --program is the program itself, as the measured child.)
-#include <QEvent>
-#include <QObject>
-
 #include <sched.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -25,23 +22,10 @@
 #include <vector>
 
 #include "app/program.h"
+#include "bench/first_paint.h"
 #include "app/qt_line_laser_client.h"
 
 namespace {
-
-// Tells the parent at the main window's first paint, then ends the process
-// at once: what follows is no longer start-up.
-class FirstPaint : public QObject {
-public:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            static const char shown[] = "shown\n";
-            (void)!write(STDOUT_FILENO, shown, sizeof shown - 1);
-            _exit(0);
-        }
-        return false;
-    }
-};
 
 // Milliseconds from starting the program to its "shown", or -1.
 double timeStart(const std::string& program, const std::vector<std::string>& args, const std::string& folder) {
