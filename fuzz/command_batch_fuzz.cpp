@@ -24,8 +24,6 @@
 #include "sensor_interface/command/command_batch.h"
 #include "sensor_interface/command/sensor_controller.h"
 #include "sensor_interface/command/setting_transport_controller.h"
-#include "sensor_interface/processing/model_geometry.h"
-#include "sensor_interface/processing/profile_processor.h"
 #include "sensor_interface/settings/setting_dispatcher.h"
 #include "sensor_interface/status_codes.h"
 
@@ -117,21 +115,7 @@ private:
 SensorController& controllerFor(int seriesIndex) {
     static std::unique_ptr<SensorController> controllers[4];
     std::unique_ptr<SensorController>& slot = controllers[seriesIndex];
-    if (!slot) {
-        slot = std::make_unique<SensorController>();
-        const char series = static_cast<char>('3' + seriesIndex);
-        slot->laserParams.model[2] = series;
-        const ModelGeometry geometry = *model_geometry_for_series(series);
-        slot->columns = geometry.columns;
-        slot->rows = geometry.rows;
-        slot->points = geometry.points;
-        slot->pointsPerColumn = geometry.pointsPerColumn;
-        fuzz::setFactoryRegisters(slot->settings());
-        auto processor = std::make_shared<ProfileProcessor>(geometry.columns, geometry.points, geometry.pointsPerColumn);
-        processor->bind(&slot->settings(), &slot->laserParams);
-        FUZZ_CHECK(processor->setCalibration(fuzz::soundCalibration()));
-        slot->replaceProcessor(std::move(processor));
-    }
+    if (!slot) slot = fuzz::factoryController(static_cast<char>('3' + seriesIndex));
     return *slot;
 }
 

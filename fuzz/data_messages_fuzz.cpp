@@ -57,21 +57,7 @@ public:
 SensorController& controllerFor(int seriesIndex) {
     static std::unique_ptr<SensorController> controllers[4];
     std::unique_ptr<SensorController>& slot = controllers[seriesIndex];
-    if (!slot) {
-        slot = std::make_unique<SensorController>();
-        const char model[] = {'Z', 'P', static_cast<char>('3' + seriesIndex), '1', '6', '0', '\0'};
-        std::copy(model, model + sizeof model, slot->laserParams.model);
-        const ModelGeometry geometry = *model_geometry_for_series(model[2]);
-        slot->columns = geometry.columns;
-        slot->rows = geometry.rows;
-        slot->points = geometry.points;
-        slot->pointsPerColumn = geometry.pointsPerColumn;
-        fuzz::setFactoryRegisters(slot->settings());
-        auto processor = std::make_shared<ProfileProcessor>(geometry.columns, geometry.points, geometry.pointsPerColumn);
-        processor->bind(&slot->settings(), &slot->laserParams);
-        FUZZ_CHECK(processor->setCalibration(fuzz::soundCalibration()));
-        slot->replaceProcessor(std::move(processor));
-    }
+    if (!slot) slot = fuzz::factoryController(static_cast<char>('3' + seriesIndex));
     return *slot;
 }
 

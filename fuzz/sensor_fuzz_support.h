@@ -1,13 +1,20 @@
 #pragma once
 // What the fuzz targets over the sensor interface share: a sensor as it comes
 // from the factory (the registers the profile pipeline reads, a calibration
-// whose distance grows with the peak row), so that an input changes only what
-// it is meant to, and a reader of the input's bytes.
+// whose distance grows with the peak row, a controller opened on such a head),
+// so that an input changes only what it is meant to, and a reader of the
+// input's bytes.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+#include "fuzz/fuzz_support.h"
+#include "sensor_interface/command/sensor_controller.h"
+#include "sensor_interface/processing/model_geometry.h"
 #include "sensor_interface/processing/processing_types.h"
+#include "sensor_interface/processing/profile_processor.h"
 #include "sensor_interface/settings/hvq5_settings.h"
 
 namespace fuzz {
@@ -34,6 +41,26 @@ inline CalibrationTable soundCalibration() {
         column[9] = 20000.0;
     }
     return table;
+}
+
+// A controller as opening a factory head "ZP<series>160" leaves it: the
+// model's geometry, the factory registers and the processor the open makes,
+// with a sound calibration.
+inline std::unique_ptr<SensorController> factoryController(char series) {
+    auto controller = std::make_unique<SensorController>();
+    const char model[] = {'Z', 'P', series, '1', '6', '0', '\0'};
+    std::copy(model, model + sizeof model, controller->laserParams.model);
+    const ModelGeometry geometry = *model_geometry_for_series(series);
+    controller->columns = geometry.columns;
+    controller->rows = geometry.rows;
+    controller->points = geometry.points;
+    controller->pointsPerColumn = geometry.pointsPerColumn;
+    setFactoryRegisters(controller->settings());
+    auto processor = std::make_shared<ProfileProcessor>(geometry.columns, geometry.points, geometry.pointsPerColumn);
+    processor->bind(&controller->settings(), &controller->laserParams);
+    FUZZ_CHECK(processor->setCalibration(soundCalibration()));
+    controller->replaceProcessor(std::move(processor));
+    return controller;
 }
 
 // The input read front to back; past its end every byte is 0.
