@@ -11,6 +11,7 @@
 #include <pcl/io/pcd_io.h>
 #include <pcl/io/ply_io.h>
 
+#include "tests/cloud/random_grid.h"
 #include "tests/support/temp_dir.h"
 #include "views/height/cloud/kx_point_cloud.h"
 
@@ -18,24 +19,6 @@ namespace {
 
 using namespace kx::common;
 namespace fs = std::filesystem;
-
-kxCloud sample() {
-    kxCloud cloud;
-    cloud.z = cv::Mat(4, 5, CV_32FC1);
-    cloud.intensity = cv::Mat(4, 5, CV_8UC1);
-    cloud.color = cv::Mat(4, 5, CV_8UC3);
-    cv::randu(cloud.z, -5.0f, 5.0f);
-    cv::randu(cloud.intensity, 0, 256);
-    cv::randu(cloud.color, 0, 256);
-    cloud.z.at<float>(2, 2) = -9999.0f;
-    cloud.z.at<float>(0, 4) = std::numeric_limits<float>::quiet_NaN();
-    cloud.xPitch = 0.02f;
-    cloud.yPitch = 0.05f;
-    cloud.zMin = -4.0f;
-    cloud.zMax = 4.0f;
-    cloud.xOrigin = 2.5f;
-    return cloud;
-}
 
 std::string bytesOf(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -86,7 +69,11 @@ void expectPclsBytes(const kxCloud& cloud) {
     }
 }
 
-TEST(PclWriterBytes, PointFilesAreWhatPclWritesOfTheConversion) { expectPclsBytes(sample()); }
+TEST(PclWriterBytes, PointFilesAreWhatPclWritesOfTheConversion) {
+    kxCloud cloud = cloud_test::randomGrid(0.02f, 0.05f);
+    cloud.xOrigin = 2.5f;
+    expectPclsBytes(cloud);
+}
 
 // Heights a grid holds and those that test a formatter: the invalid height,
 // negatives, zeros of both signs, large and small magnitudes, halfway and

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <limits>
 #include <sstream>
 #include <string>
 #include <type_traits>
@@ -14,6 +13,7 @@
 #include <pcl/io/pcd_io.h>
 #include <pcl/io/ply_io.h>
 
+#include "tests/cloud/random_grid.h"
 #include "tests/support/temp_dir.h"
 #include "views/height/cloud/cloud_file_parts.h"
 #include "views/height/cloud/grid_fill.h"
@@ -182,28 +182,11 @@ void expectPclsGrid(const fs::path& path, int cols, int rows, float xPitch, floa
     }
 }
 
-kxCloud sourceGrid() {
-    kxCloud cloud;
-    cloud.z = cv::Mat(4, 5, CV_32FC1);
-    cloud.intensity = cv::Mat(4, 5, CV_8UC1);
-    cloud.color = cv::Mat(4, 5, CV_8UC3);
-    cv::randu(cloud.z, -5.0f, 5.0f);
-    cv::randu(cloud.intensity, 0, 256);
-    cv::randu(cloud.color, 0, 256);
-    cloud.z.at<float>(1, 2) = -9999.0f;
-    cloud.z.at<float>(3, 4) = std::numeric_limits<float>::quiet_NaN();
-    cloud.xPitch = 0.5f;
-    cloud.yPitch = 0.25f;
-    cloud.zMin = -4.0f;
-    cloud.zMax = 4.0f;
-    return cloud;
-}
-
 // The library's own binary files, read in place with each channel's point
 // type (whether or not the file carries its fields).
 TEST(PointFilesInPlace, OwnBinaryFilesGiveWhatPclReads) {
     mirevo::test::TempDir dir;
-    const kxCloud cloud = sourceGrid();
+    const kxCloud cloud = cloud_test::randomGrid(0.5f, 0.25f);
     for (const cloudFileType type : {CLOUD_FILE_PCD_BINARY, CLOUD_FILE_PLY_BINARY}) {
         for (const cloudChannelType channel : kChannels) {
             for (const cloudOrganizeType organize : {CLOUD_ORGANIZED, CLOUD_UNORGANIZED}) {
