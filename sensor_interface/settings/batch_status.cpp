@@ -89,11 +89,9 @@ BatchDataReader::Step BatchDataReader::next(BatchFrame& frame) {
     }
     if (!tagIs(tag, tagLength, kFrameTag)) return Step::Malformed;
 
-    const size_t points = static_cast<size_t>(points_);
-    const size_t intensityBytes = hasIntensity_ ? points : 0;
-    const size_t valueBytes = points * (wideValues_ ? 4 : 2);
+    const size_t intensityBytes = hasIntensity_ ? static_cast<size_t>(points_) : 0;
     const size_t start = position_ + tagLength + 1;
-    const size_t recordBytes = kBatchFrameHeaderSize + intensityBytes + valueBytes + sizeof(kFrameTrailer);
+    const size_t recordBytes = frameRecordBytes();
     if (size_ - start < recordBytes) return Step::Malformed;
     const uint8_t* header = data_ + start;
     const uint8_t* trailer = header + recordBytes - sizeof(kFrameTrailer);
@@ -109,4 +107,17 @@ BatchDataReader::Step BatchDataReader::next(BatchFrame& frame) {
     frame.timeStamp = be64(header + 14);
     position_ = start + recordBytes;
     return Step::Frame;
+}
+
+size_t BatchDataReader::frameRecordBytes() const {
+    const size_t points = static_cast<size_t>(points_);
+    const size_t intensityBytes = hasIntensity_ ? points : 0;
+    const size_t valueBytes = points * (wideValues_ ? 4 : 2);
+    return kBatchFrameHeaderSize + intensityBytes + valueBytes + sizeof(kFrameTrailer);
+}
+
+size_t BatchDataReader::mostFrames() const {
+    if (size_ <= kStartMarkerSize) return 0;
+    const size_t tagAndComma = std::strlen(kFrameTag) + 1;
+    return (size_ - kStartMarkerSize) / (tagAndComma + frameRecordBytes());
 }

@@ -89,8 +89,14 @@ public:
     // True when no byte remains after the last record read.
     bool atEnd() const { return position_ >= size_; }
     Step next(BatchFrame& frame);
+    // The most frame records the data can hold behind its start marker: every
+    // frame of the block has the size the status record gives.
+    size_t mostFrames() const;
 
 private:
+    // Bytes of one frame record from its header through its trailer.
+    size_t frameRecordBytes() const;
+
     const uint8_t* data_;
     size_t size_;
     size_t position_;

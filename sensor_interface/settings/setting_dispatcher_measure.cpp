@@ -128,6 +128,9 @@ int SettingDispatcher::readBatchBlock(std::vector<uint8_t>& profiles, std::vecto
 
     BatchDataReader reader(data.data(), data.size(), status);
     if (!reader.hasStartMarker()) return HVQ5_RC_BAD_BLOCK;
+    // Room for the frames the block can hold, not for the count the sensor
+    // announces: a wrong count must not make us reserve a gigabyte.
+    const size_t reservedFrames = std::min(frames, reader.mostFrames());
     BatchFrame frame;
     size_t index = 0;
     while (!reader.atEnd()) {
@@ -148,8 +151,8 @@ int SettingDispatcher::readBatchBlock(std::vector<uint8_t>& profiles, std::vecto
         const size_t profileAt = profiles.size();
         const size_t grayAt = gray.size();
         if (index == 0) {
-            profiles.reserve(frames * 4u * static_cast<size_t>(points));
-            gray.reserve(frames * static_cast<size_t>(points));
+            profiles.reserve(reservedFrames * 4u * static_cast<size_t>(points));
+            gray.reserve(reservedFrames * static_cast<size_t>(points));
         }
         profiles.resize(profileAt + 4u * static_cast<size_t>(points));
         gray.resize(grayAt + static_cast<size_t>(points));

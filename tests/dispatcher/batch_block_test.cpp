@@ -261,6 +261,58 @@ TEST(BatchBlock, MoreFramesThanAnnouncedAreRefused) {
     EXPECT_EQ(f.batchNumbers.size(), 1u);
 }
 
+// The room reserved for the profile and gray bytes is what the received block
+// can hold, whatever frame count its record announces: an honest block gets
+// room for its frames, one that announces 65535 frames of 2000 points (about a
+// gigabyte) with none or two of them in its data no more than those. The
+// status and the outputs are those of the frames received.
+TEST(BatchBlock, ReservesRoomOnlyForTheFramesTheBlockHolds) {
+    struct Case {
+        const char* what;
+        uint16_t announced;
+        int sent;
+        uint16_t points;
+        uint8_t intensity;
+        uint8_t wide;
+    };
+    const Case cases[] = {
+        {"honest, 16-bit values with intensity", 2, 2, 3, 1, 0},
+        {"honest, 32-bit values without intensity", 5, 5, 2000, 0, 1},
+        {"announces 65535, holds 2", 65535, 2, 2000, 1, 0},
+        {"announces 65535, holds 2 without intensity", 65535, 2, 2000, 0, 1},
+        {"announces 65535, holds none", 65535, 0, 2000, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f;
+        RecordFields r;
+        r.batchFrames = c.announced;
+        r.frameCount = c.announced;
+        r.points = c.points;
+        r.intensity = c.intensity;
+        r.wide = c.wide;
+        f.script(r, batchData(r, c.sent));
+        ASSERT_EQ(f.read(), HVQ5_RC_OK);
+        const size_t sent = static_cast<size_t>(c.sent);
+        EXPECT_EQ(f.profiles.size(), sent * 4 * c.points);
+        EXPECT_EQ(f.gray.size(), sent * c.points);
+        EXPECT_LE(f.profiles.capacity(), sent * 4 * c.points);
+        EXPECT_LE(f.gray.capacity(), sent * c.points);
+        // One entry per announced frame, the received ones filled.
+        ASSERT_EQ(f.batchNumbers.size(), c.announced);
+        ASSERT_EQ(f.encoders.size(), c.announced);
+        ASSERT_EQ(f.stamps.size(), c.announced);
+        for (size_t i = 0; i < sent; ++i) {
+            EXPECT_EQ(f.batchNumbers[i], 40 + i);
+            EXPECT_EQ(f.encoders[i], 1000 + i);
+            EXPECT_EQ(profileAt(f.profiles, i * c.points), static_cast<int32_t>(500 + 10 * i));
+        }
+        if (sent < c.announced) EXPECT_EQ(f.batchNumbers[sent], 0u);
+        EXPECT_EQ(f.header.frameCount, c.announced);
+        EXPECT_EQ(f.info.pointCount, sent > 0 ? c.points : SettingDispatcher::kPlaceholderPointCount);
+    }
+}
+
 TEST(BatchBlock, FramesReachingPastTheCameraColumnsAreRefused) {
     Fixture f;
     RecordFields r;
