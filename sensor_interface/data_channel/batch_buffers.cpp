@@ -230,12 +230,7 @@ void BatchBuffers::saveFullBatch() {
     std::vector<int16_t> codes;
     std::vector<int32_t> profiles;
     std::vector<uint8_t> intensity;
-    {
-        std::lock_guard<std::shared_mutex> lock(mutex_);
-        codes.swap(savedCodes_);
-        profiles.swap(savedProfiles_);
-        intensity.swap(savedIntensity_);
-    }
+    takeSavedBatch(codes, profiles, intensity);
     {
         std::shared_lock<std::shared_mutex> lock(mutex_);
         codes.assign(codes_.begin(), codes_.end());
@@ -252,13 +247,16 @@ void BatchBuffers::dropSavedBatch() {
     std::vector<int16_t> codes;
     std::vector<int32_t> profiles;
     std::vector<uint8_t> intensity;
-    {
-        std::lock_guard<std::shared_mutex> lock(mutex_);
-        codes.swap(savedCodes_);
-        profiles.swap(savedProfiles_);
-        intensity.swap(savedIntensity_);
-    }
+    takeSavedBatch(codes, profiles, intensity);
     // Freed outside the lock: giving a long batch back to the system takes a while.
+}
+
+void BatchBuffers::takeSavedBatch(std::vector<int16_t>& codes, std::vector<int32_t>& profiles,
+                                  std::vector<uint8_t>& intensity) {
+    std::lock_guard<std::shared_mutex> lock(mutex_);
+    codes.swap(savedCodes_);
+    profiles.swap(savedProfiles_);
+    intensity.swap(savedIntensity_);
 }
 
 size_t BatchBuffers::savedProfileValueCount() {

@@ -109,6 +109,9 @@ public:
     size_t savedProfileValueCount();
 
 private:
+    // Swaps the saved full batch into the given (empty) vectors.
+    void takeSavedBatch(std::vector<int16_t>& codes, std::vector<int32_t>& profiles, std::vector<uint8_t>& intensity);
+
     std::shared_mutex mutex_;
     uint64_t changes_ = 0;
     std::vector<int16_t> codes_;

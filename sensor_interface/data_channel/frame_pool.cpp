@@ -76,12 +76,7 @@ FramePool::Next FramePool::next(bool wait, const FrameJob* upTo) {
         if (!pending_.empty()) {
             // A step no worker has taken yet is run here rather than waiting
             // until a worker wakes: on a busy machine the wake-up costs more.
-            FrameJob* job = pending_.front();
-            pending_.pop_front();
-            lock.unlock();
-            run(*job);
-            lock.lock();
-            finishedLocked(*job);
+            runPending(lock);
             continue;
         }
         consumerWaiting_ = true;
@@ -122,6 +117,15 @@ void FramePool::stop() {
     threads_.clear();
 }
 
+void FramePool::runPending(std::unique_lock<std::mutex>& lock) {
+    FrameJob* job = pending_.front();
+    pending_.pop_front();
+    lock.unlock();
+    run(*job);
+    lock.lock();
+    finishedLocked(*job);
+}
+
 void FramePool::finishedLocked(FrameJob& job) {
     job.busy = false;
     if (consumerWaiting_) finished_.notify_one();
@@ -132,12 +136,7 @@ void FramePool::workerLoop() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         if (!pending_.empty()) {
-            FrameJob* job = pending_.front();
-            pending_.pop_front();
-            lock.unlock();
-            run(*job);
-            lock.lock();
-            finishedLocked(*job);
+            runPending(lock);
             continue;
         }
         if (stopping_) return;  // and nothing left to do

@@ -128,6 +128,8 @@ private:
     // Under the lock.
     Next readyLocked(const FrameJob* upTo);
     void finishedLocked(FrameJob& job);
+    // Runs the first pending step outside the lock; `lock` is held on entry and return.
+    void runPending(std::unique_lock<std::mutex>& lock);
 
     Work work_;
     std::function<void()> threadStart_;

@@ -94,13 +94,18 @@ std::unique_ptr<FrameRows> ProfileProcessor::newFrameRows() const {
 
 void ProfileProcessor::buildXGrid(int first, int count) { buildXGrid(*rows_, first, count); }
 
-void ProfileProcessor::buildXGrid(FrameRows& rows, int first, int count) const {
+FrameRows::GridKey ProfileProcessor::plainGridKey(FrameRows& rows, int first, int count) const {
     rows.pitch = reg(285) / 100.0;
     FrameRows::GridKey key;
     key.valid = true;
     key.first = first;
     key.count = count;
     key.pitch = rows.pitch;
+    return key;
+}
+
+void ProfileProcessor::buildXGrid(FrameRows& rows, int first, int count) const {
+    FrameRows::GridKey key = plainGridKey(rows, first, count);
     if (rows.builtGrid == key) return;
     build_x_grid(rows.grid.data(), first, count, points_, rows.pitch);
     rows.builtGrid = key;
@@ -108,12 +113,7 @@ void ProfileProcessor::buildXGrid(FrameRows& rows, int first, int count) const {
 
 void ProfileProcessor::frameGrid(FrameRows& rows, int startColumn, int n, int first, int count, int rowA, int rowB,
                                  bool trace) const {
-    rows.pitch = reg(285) / 100.0;
-    FrameRows::GridKey key;
-    key.valid = true;
-    key.first = first;
-    key.count = count;
-    key.pitch = rows.pitch;
+    FrameRows::GridKey key = plainGridKey(rows, first, count);
     // A narrow frame's grid is shifted onto the calibration, which depends on
     // its columns, the reference rows, the head's x scale and the table.
     key.aligned = n < columns_ && settings_ && params_;

@@ -241,6 +241,8 @@ private:
     void repairRuns(FrameRows& rows, int n, bool allPoints, int noiseBound) const;
     void repairInnerFolds(FrameRows& rows, int n) const;
     void buildXGrid(FrameRows& rows, int first, int count) const;
+    // Sets the rows' pitch from register 285; the key of a grid that is not aligned.
+    FrameRows::GridKey plainGridKey(FrameRows& rows, int first, int count) const;
     // The grid of a frame of n columns from startColumn: built, and aligned
     // when the frame is narrower than the head; kept from the frame before
     // when nothing it depends on changed. Traces steps 6 and 7.
