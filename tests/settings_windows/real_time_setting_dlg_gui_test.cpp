@@ -575,6 +575,28 @@ protected:
         sensor().head().injectRegisterFault(141, sensor_sim::Fault{sensor_sim::FaultKind::Delay, 800, 3, 6, 1});
         return w;
     }
+    // What a 5 ms probe saw while the window waited for its batch.
+    struct WaitSeen {
+        int probes = 0;
+        bool unlocked = false;  // a page switch or a second start was possible
+    };
+    // Presses "开始批处理" and probes the window throughout the wait: the
+    // trigger runs on the window's job thread first, so when the wait begins
+    // depends on the machine's load.
+    WaitSeen startAndProbeTheWait(Dlg& w) {
+        WaitSeen seen;
+        QTimer probe;
+        QObject::connect(&probe, &QTimer::timeout, &w, [&] {
+            if (!w.waitingForBatch()) return;
+            ++seen.probes;
+            seen.unlocked |= ui().horizontalWidget_menu->isEnabled() || ui().stackedWidget_right->isEnabled() ||
+                             ui().pushButton_content_right_2->isEnabled();
+        });
+        probe.start(5);
+        ui().pushButton_content_right_2->click();
+        probe.stop();
+        return seen;
+    }
 };
 
 TEST_F(BatchWindow, TheWaitEndsAfterTheNewBatchNotOnTheLastOnesFlag) {
@@ -612,22 +634,10 @@ TEST_F(BatchWindow, TheWaitEndsAfterTheNewBatchNotOnTheLastOnesFlag) {
     EXPECT_GT(grey, sampled / 2);
 
     // The second batch: the flag left by the first must not end its wait.
-    // The trigger runs on the window's job thread first, so when the wait
-    // begins depends on the machine's load: the window is probed throughout.
     planBatch(2, 400);
-    int probesDuringWait = 0;
-    bool unlockedDuringWait = false;
-    QTimer probe;
-    QObject::connect(&probe, &QTimer::timeout, &w, [&] {
-        if (!w.waitingForBatch()) return;
-        ++probesDuringWait;
-        unlockedDuringWait |= ui().horizontalWidget_menu->isEnabled() || ui().pushButton_content_right_2->isEnabled();
-    });
-    probe.start(5);
-    ui().pushButton_content_right_2->click();
-    probe.stop();
-    EXPECT_GT(probesDuringWait, 0) << "the window waited for the batch's pause";
-    EXPECT_FALSE(unlockedDuringWait) << "no page switch or second start while waiting";
+    const WaitSeen seen = startAndProbeTheWait(w);
+    EXPECT_GT(seen.probes, 0) << "the window waited for the batch's pause";
+    EXPECT_FALSE(seen.unlocked) << "no page switch or second start while waiting";
     EXPECT_EQ(client().batchNumber.load(), 2) << "the wait ended with the new batch";
     EXPECT_TRUE(client().batchComplete.load());
     EXPECT_FALSE(w.waitingForBatch());
@@ -662,20 +672,9 @@ TEST_F(LightViewBatchWindow, TheStartStaysLockedUntilItsBatchEndsWhenTheLightVie
     ASSERT_TRUE(ui().pushButton_content_right_2->isEnabled());
 
     planBatch(1, 400);
-    int probesDuringWait = 0;
-    bool unlockedDuringWait = false;
-    QTimer probe;
-    QObject::connect(&probe, &QTimer::timeout, &w, [&] {
-        if (!w.waitingForBatch()) return;
-        ++probesDuringWait;
-        unlockedDuringWait |= ui().horizontalWidget_menu->isEnabled() || ui().stackedWidget_right->isEnabled() ||
-                              ui().pushButton_content_right_2->isEnabled();
-    });
-    probe.start(5);
-    ui().pushButton_content_right_2->click();
-    probe.stop();
-    EXPECT_GT(probesDuringWait, 0) << "the window waited for the batch's pause";
-    EXPECT_FALSE(unlockedDuringWait) << "a second start could nest a trigger and a wait";
+    const WaitSeen seen = startAndProbeTheWait(w);
+    EXPECT_GT(seen.probes, 0) << "the window waited for the batch's pause";
+    EXPECT_FALSE(seen.unlocked) << "a second start could nest a trigger and a wait";
     EXPECT_EQ(view->currentIndex(), 0) << "the view is reset to the profile";
     EXPECT_EQ(leftView(), Dlg::kBatchView);
     EXPECT_EQ(sensor().writesTo(141), std::vector<uint32_t>{1}) << "one trigger";
