@@ -32,6 +32,7 @@
 #include <algorithm>
 #include <atomic>
 #include <thread>
+#include <utility>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -69,9 +70,9 @@ constexpr int kCycleSeconds = 60;
 constexpr int kProfileSecondsPerCycle = 10;
 constexpr int kStallProbeMs = 10;
 constexpr qint64 kRssEveryMs = 100;
-constexpr int kStallBoundMs = 200;
+constexpr int kStallBoundMs = 100;
 // Below the bound, so that the stalls that come near it are traced as well.
-constexpr int kTraceAfterMs = 150;
+constexpr int kTraceAfterMs = 70;
 constexpr const char* kInNamespaceFlag = "--in-private-network";
 // The simulator's frames carry 10 encoder counts per frame of the batch.
 constexpr uint32_t kEncoderPerFrame = 10;
@@ -287,6 +288,7 @@ public:
             seen.ranMs = (times.runNs - lastTimes_.runNs) / 1000000;
             seen.waitedMs = (times.waitNs - lastTimes_.waitNs) / 1000000;
             if (stall > longest.ms()) longest = seen;
+            longestSinceMark_ = std::max(longestSinceMark_, stall);
             if (stall > kTraceAfterMs && std::getenv("SOAK_TRACE"))
                 std::printf("trace %.3f stall %lld ms: %s\n", now / 1000.0, static_cast<long long>(stall),
                             seen.split().c_str());
@@ -305,6 +307,8 @@ public:
     const QElapsedTimer& clock() const { return clock_; }
     // The stalls over the bound.
     const std::vector<Stall>& longStalls() const { return long_; }
+    // The longest stall since the last call.
+    qint64 takeLongestSinceMark() { return std::exchange(longestSinceMark_, 0); }
 
     Stall longest;
     int over = 0;
@@ -316,6 +320,7 @@ private:
     ThreadSchedStat sched_;
     SchedTimes lastTimes_;
     std::vector<Stall> long_;
+    qint64 longestSinceMark_ = 0;
 };
 
 // Where the GUI thread was while it stalled: inside a press of "开始监控"
@@ -648,10 +653,12 @@ int main(int argc, char** argv) {
             // The simulator logs every packet it receives: its log is the
             // soak's memory, not the program's.
             sensor.clearPacketLog();
-            std::printf("t=%ds rss=%ld kB threads=%d batches sent=%zu shown=%d presses=%d given-up=%d "
-                        "longest-stall=%lld ms\n",
-                        elapsedS, rss, threadCount(), chaos->batches().size(), account.shownWhole, presses,
-                        givenUp, static_cast<long long>(stalls.longest.ms()));
+            std::printf("t=%ds rss=%ld kB threads=%d batches sent=%zu shown=%d broken=%d presses=%d given-up=%d "
+                        "longest-stall this minute=%lld ms, so far=%lld ms\n",
+                        elapsedS, rss, threadCount(), chaos->batches().size(), account.shownWhole,
+                        static_cast<int>(account.shownBroken.size()), presses, givenUp,
+                        static_cast<long long>(stalls.takeLongestSinceMark()),
+                        static_cast<long long>(stalls.longest.ms()));
             std::fflush(stdout);
         }
     }
