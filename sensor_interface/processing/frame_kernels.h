@@ -58,9 +58,14 @@ struct FrameKernels {
                              double slopeThreshold, double stepThreshold, double widest,
                              double invalid, uint8_t* kinds);
     // For each of the n limits, the number of the count grid points at or
-    // below it (the grid non-decreasing and free of NaN).
-    void (*countGridPoints)(const double* limits, int n, const double* grid, int count,
+    // below it (the grid non-decreasing and free of NaN). uniform: what
+    // uniformGrid says of the grid (false is always safe, only slower).
+    void (*countGridPoints)(const double* limits, int n, const double* grid, int count, bool uniform,
                             int32_t* out);
+    // The grid's points lie within a millionth of a pitch of an evenly spaced
+    // row (from grid[0], pitch grid[1] - grid[0]), which lets countGridPoints
+    // compute most counts instead of searching.
+    bool (*uniformGrid)(const double* grid, int count);
     // Grid point i at grid[i] interpolated in segment s = segment[i], for i
     // below count: ((g - x[s]) z[s + 1] + (x[s + 1] - g) z[s]) / dx and the gray
     // (given as doubles) likewise, truncated; the left end where dx is 0. With

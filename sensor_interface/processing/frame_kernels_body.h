@@ -332,7 +332,26 @@ void widen_bytes(const uint8_t* bytes, double* out, int n) {
     for (; i < n; ++i) out[i] = bytes[i];
 }
 
-void count_grid_points(const double* limits, int n, const double* grid, int count,
+bool uniform_grid(const double* grid, int count) {
+    const double origin = count > 0 ? grid[0] : 0.0;
+    const double pitch = count >= 2 ? grid[1] - grid[0] : 0.0;
+    if (!(count >= 2 && pitch > 0.0 && pitch < 1e300 && std::fabs(origin) < 1e300)) return false;
+    // Every grid point within a millionth of the pitch of origin + i x pitch
+    // (the rounding of those values and of t in count_grid_points is far smaller).
+    const double tolerance = 1e-6 * pitch - 1e-12 * (std::fabs(origin) + count * pitch);
+    if (!(tolerance > 0.0 && count <= (1 << 24))) return false;
+    VL off = {0, 0, 0, 0};
+    int i = 0;
+    for (; i + kLanes <= count; i += kLanes) {
+        const VD model = origin + (static_cast<double>(i) + lane_index()) * pitch;
+        off |= ~(abs_of(load(grid + i) - model) <= tolerance);
+    }
+    bool uniform = sign_bits(off) == 0;
+    for (; uniform && i < count; ++i) uniform = std::fabs(grid[i] - (origin + i * pitch)) <= tolerance;
+    return uniform;
+}
+
+void count_grid_points(const double* limits, int n, const double* grid, int count, bool uniform,
                        int32_t* out) {
     // Binary search: the first grid point above the limit.
     auto exact = [&](double limit) {
@@ -353,21 +372,6 @@ void count_grid_points(const double* limits, int n, const double* grid, int coun
         return;
     }
     const double perPitch = 1.0 / pitch;
-    // Uniform: every grid point within a millionth of the pitch of origin + i x
-    // pitch (the rounding of those values and of t below is far smaller).
-    const double tolerance = 1e-6 * pitch - 1e-12 * (std::fabs(origin) + count * pitch);
-    bool uniform = tolerance > 0.0 && count <= (1 << 24);
-    if (uniform) {
-        VL off = {0, 0, 0, 0};
-        int i = 0;
-        for (; i + kLanes <= count; i += kLanes) {
-            const VD model = origin + (static_cast<double>(i) + lane_index()) * pitch;
-            off |= ~(abs_of(load(grid + i) - model) <= tolerance);
-        }
-        uniform = sign_bits(off) == 0;
-        for (; uniform && i < count; ++i)
-            uniform = std::fabs(grid[i] - (origin + i * pitch)) <= tolerance;
-    }
     if (!uniform) {
         // Guessed from the pitch, checked and searched where wrong.
         const double top = count;
@@ -656,7 +660,7 @@ const FrameKernels kKernels = {
     kKernelName,     fill,          raw16_to_distances, raw32_to_distances, x_positions,
     clip_heights,    rotate,        peak_rows,          interpolate_rows,   limit_distances,
     next_invalid,    next_fold,     non_decreasing,     classify_segments,  count_grid_points,
-    interpolate_grid,
+    uniform_grid,    interpolate_grid,
     widen_bytes,     mask_invalid_gray,
     reverse,         negate,
     shift_and_scale, add_z_offsets, bin,                valid_bits,         to_int100,

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "sensor_interface/processing/resampling.h"
 #include "sensor_interface/processing/rotation.h"
 
 struct FrameRows {
@@ -43,5 +44,7 @@ struct FrameRows {
                    xScale[2] == o.xScale[2] && calibration == o.calibration;
         }
     } builtGrid;
+    // Of the grid's contents: forgotten whenever the grid is written.
+    GridFacts gridFacts;
     kx_rotate_2d rotator;
 };

@@ -108,6 +108,7 @@ void ProfileProcessor::buildXGrid(FrameRows& rows, int first, int count) const {
     FrameRows::GridKey key = plainGridKey(rows, first, count);
     if (rows.builtGrid == key) return;
     build_x_grid(rows.grid.data(), first, count, points_, rows.pitch);
+    rows.gridFacts.forget();
     rows.builtGrid = key;
 }
 
@@ -126,7 +127,10 @@ void ProfileProcessor::frameGrid(FrameRows& rows, int startColumn, int n, int fi
         key.calibration = calibrationVersion_;
     }
     const bool current = rows.builtGrid == key;
-    if (!current) build_x_grid(rows.grid.data(), first, count, points_, rows.pitch);
+    if (!current) {
+        build_x_grid(rows.grid.data(), first, count, points_, rows.pitch);
+        rows.gridFacts.forget();
+    }
     if (trace) trace_step(6);
     if (!current && key.aligned) alignXGrid(rows, startColumn, n, count, rowA, rowB);
     if (trace) trace_step(7);
@@ -159,6 +163,7 @@ void ProfileProcessor::alignXGrid(FrameRows& rows, int startColumn, int n, int c
     headXScale(xScale);
     align_x_grid(rows.grid.data(), std::min(count, points_), calibration_, startColumn,
                  startColumn + n - 1, rowA, rowB, xScale);
+    rows.gridFacts.forget();
 }
 
 void ProfileProcessor::buildGrayLut() {
@@ -381,7 +386,7 @@ void ProfileProcessor::resampleInner(FrameRows& rows, int n, int count) const {
                       rows.grayIn.data() + kGuardPoints, rows.marks.data() + kGuardPoints, inner,
                       rows.grid.data(), rows.heights.data(), rows.gray.data(), count,
                       reg(804) >> 4, reg(805), mode <= 2 ? int(mode) : 0,
-                      static_cast<int>(kInvalidHeight));
+                      static_cast<int>(kInvalidHeight), &rows.gridFacts);
 }
 
 bool ProfileProcessor::rotationOn() const { return rotation_enabled(reg(324), reg(325)); }
@@ -414,7 +419,7 @@ void ProfileProcessor::baseZeroAndScale(FrameRows& rows, int count) const {
             return static_cast<int32_t>(reg(address)) / 100.0;
         };
         shift = base_zero_offset(rows.heights.data(), rows.grid.data(), count, bound(326),
-                                 bound(327), bound(328), bound(329), &offset);
+                                 bound(327), bound(328), bound(329), &offset, &rows.gridFacts);
     }
     const bool scale = reg(330) == 1;
     // One pass over the profile: the shift, then the scale of what is still valid.

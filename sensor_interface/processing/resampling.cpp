@@ -119,7 +119,7 @@ void resample_sorted(const FrameKernels& kernels, const double* x, const double*
                      const uint8_t* gray, int32_t* runMarks, int n, const double* grid,
                      double* heights, uint8_t* grayOut, int first, int last, double pitch,
                      double slopeThreshold, double stepThreshold, int mode, double invalid,
-                     bool maskInvalid) {
+                     bool maskInvalid, GridFacts* gridFacts) {
     ResampleScratch& scratch = scratch_of_this_thread();
     const int count = last - first + 1;
     const double* points = grid + first;
@@ -132,7 +132,9 @@ void resample_sorted(const FrameKernels& kernels, const double* x, const double*
     kernels.classifySegments(x, z, runMarks, n, slopeThreshold, stepThreshold, 6.0 * pitch,
                              invalid, kinds);
     bounds[0] = 0;
-    kernels.countGridPoints(x + 1, n - 2, points, count, bounds + 1);
+    const bool uniform =
+        gridFacts ? gridFacts->uniform(grid, first, count) : kernels.uniformGrid(points, count);
+    kernels.countGridPoints(x + 1, n - 2, points, count, uniform, bounds + 1);
     bounds[n - 1] = count;
     // Each segment writes its number into kWrittenAhead points from its first
     // one without a test (the next segment overwrites what is not its own) and
@@ -168,7 +170,7 @@ void resample_sorted(const FrameKernels& kernels, const double* x, const double*
 
 void resample(const double* x, const double* z, const uint8_t* gray, int32_t* runMarks, int n,
               const double* grid, double* heights, uint8_t* grayOut, int m, double slopeThreshold,
-              double stepThreshold, int mode, int invalid, bool maskInvalid) {
+              double stepThreshold, int mode, int invalid, bool maskInvalid, GridFacts* gridFacts) {
     if (m <= 0) return;
     const double invalidHeight = invalid;
     auto setInvalid = [&](int p) {
@@ -188,10 +190,15 @@ void resample(const double* x, const double* z, const uint8_t* gray, int32_t* ru
     while (last >= first && !(grid[last] <= x[n - 1])) setInvalid(last--);
 
     const FrameKernels& kernels = frame_kernels();
-    if (n >= 2 && first <= last && kernels.nonDecreasing(x, n) &&
-        kernels.nonDecreasing(grid + first, last - first + 1)) {
+    // A part of a grid that never decreases does not either.
+    auto sortedSpan = [&] {
+        return (gridFacts && gridFacts->nonDecreasing(grid, m)) ||
+               kernels.nonDecreasing(grid + first, last - first + 1);
+    };
+    if (n >= 2 && first <= last && kernels.nonDecreasing(x, n) && sortedSpan()) {
         resample_sorted(kernels, x, z, gray, runMarks, n, grid, heights, grayOut, first, last,
-                        pitch, slopeThreshold, stepThreshold, mode, invalidHeight, maskInvalid);
+                        pitch, slopeThreshold, stepThreshold, mode, invalidHeight, maskInvalid,
+                        gridFacts);
         return;
     }
 
@@ -247,14 +254,32 @@ void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int
                       int n, const double* grid, double* heights, uint8_t* grayOut, int m,
                       double slopeThreshold, double stepThreshold, int mode, int invalid) {
     resample(x, z, gray, runMarks, n, grid, heights, grayOut, m, slopeThreshold, stepThreshold,
-             mode, invalid, false);
+             mode, invalid, false, nullptr);
 }
 
 void resample_and_mask(const double* x, const double* z, const uint8_t* gray, int32_t* runMarks,
                        int n, const double* grid, double* heights, uint8_t* grayOut, int m,
-                       double slopeThreshold, double stepThreshold, int mode, int invalid) {
+                       double slopeThreshold, double stepThreshold, int mode, int invalid,
+                       GridFacts* gridFacts) {
     resample(x, z, gray, runMarks, n, grid, heights, grayOut, m, slopeThreshold, stepThreshold,
-             mode, invalid, true);
+             mode, invalid, true, gridFacts);
+}
+
+bool GridFacts::nonDecreasing(const double* grid, int count) {
+    if (count != sortedCount_) {
+        sorted_ = frame_kernels().nonDecreasing(grid, count);
+        sortedCount_ = count;
+    }
+    return sorted_;
+}
+
+bool GridFacts::uniform(const double* grid, int first, int count) {
+    if (first != uniformFirst_ || count != uniformCount_) {
+        uniform_ = frame_kernels().uniformGrid(grid + first, count);
+        uniformFirst_ = first;
+        uniformCount_ = count;
+    }
+    return uniform_;
 }
 
 void mask_invalid_gray(const double* heights, uint8_t* gray, int invalid, int start, int end) {

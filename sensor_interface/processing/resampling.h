@@ -15,15 +15,38 @@
 // invalid end gives invalid, and an uncertain segment follows mode (1
 // interpolate between two valid ends, 2 the lower end, other invalid). A steep
 // or wide segment marks its left point so that later grid points in it agree.
+// What the resampling and the base zero learn of a frame's x grid by a pass
+// over it, kept for the frames that follow on the same grid. Its owner calls
+// forget() whenever it writes the grid.
+class GridFacts {
+public:
+    void forget() {
+        sortedCount_ = -1;
+        uniformFirst_ = -1;
+    }
+    // grid[0..count) never decreases (and holds no NaN).
+    bool nonDecreasing(const double* grid, int count);
+    // The frame_kernels' uniformGrid of grid[first..first + count).
+    bool uniform(const double* grid, int first, int count);
+
+private:
+    int sortedCount_ = -1;
+    bool sorted_ = false;
+    int uniformFirst_ = -1, uniformCount_ = 0;
+    bool uniform_ = false;
+};
+
 void resample_to_grid(const double* x, const double* z, const uint8_t* gray, int32_t* runMarks,
                       int n, const double* grid, double* heights, uint8_t* grayOut, int m,
                       double slopeThreshold, double stepThreshold, int mode, int invalid);
 
 // resample_to_grid followed by mask_invalid_gray over the m grid points, in one
 // pass where it can.
+// gridFacts (may be null): those of the grid's first m points.
 void resample_and_mask(const double* x, const double* z, const uint8_t* gray, int32_t* runMarks,
                        int n, const double* grid, double* heights, uint8_t* grayOut, int m,
-                       double slopeThreshold, double stepThreshold, int mode, int invalid);
+                       double slopeThreshold, double stepThreshold, int mode, int invalid,
+                       GridFacts* gridFacts = nullptr);
 
 // gray[i] = 0 wherever heights[i] is invalid, for i in [start, end).
 void mask_invalid_gray(const double* heights, uint8_t* gray, int invalid, int start, int end);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "sensor_interface/processing/frame_kernels.h"
+#include "sensor_interface/processing/resampling.h"
 #include "sensor_interface/processing/processing_types.h"
 
 rotationRectify::rotationRectify(bool columnPairs, double invalid)
@@ -116,7 +117,7 @@ IndexRange window_of(const double* grid, int count, double low, double high) {
 }  // namespace
 
 bool base_zero_offset(const double* heights, const double* grid, int count, double aLow,
-                      double aHigh, double bLow, double bHigh, double* offset) {
+                      double aHigh, double bLow, double bHigh, double* offset, GridFacts* gridFacts) {
     double sumA = 0.0, sumB = 0.0;
     int countA = 0, countB = 0;
     auto add = [&](double h, double& sum, int& used) {
@@ -124,7 +125,7 @@ bool base_zero_offset(const double* heights, const double* grid, int count, doub
         sum += h;
         ++used;
     };
-    if (frame_kernels().nonDecreasing(grid, count)) {
+    if (gridFacts ? gridFacts->nonDecreasing(grid, count) : frame_kernels().nonDecreasing(grid, count)) {
         // Each window is a run of the grid: only its points are visited, in the
         // same order as by the walk below.
         const IndexRange a = window_of(grid, count, aLow, aHigh);

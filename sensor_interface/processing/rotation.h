@@ -8,6 +8,8 @@
 
 #include <Eigen/Core>
 
+class GridFacts;
+
 // Rotation of (x, z) column pairs about the origin; invalid points stay invalid.
 class rotationRectify {
 public:
@@ -69,8 +71,10 @@ void mirror_and_negate(double* heights, uint8_t* gray, int count, uint32_t flags
 bool base_zero(double* heights, int points, const double* grid, int count, double aLow,
                double aHigh, double bLow, double bHigh);
 // The shift base_zero subtracts; false when a window holds no valid height.
+// gridFacts (may be null): those of the grid's first count points.
 bool base_zero_offset(const double* heights, const double* grid, int count, double aLow,
-                      double aHigh, double bLow, double bHigh, double* offset);
+                      double aHigh, double bLow, double bHigh, double* offset,
+                      GridFacts* gridFacts = nullptr);
 
 // Register 331 (scale x100000) when within 100..200000, else 1.
 double z_scale_factor(uint32_t scaleRegister);

@@ -254,11 +254,14 @@ TEST(FrameKernelsExactness, GridCountsAndInterpolation) {
                                                : origin - 5.0 + (count * pitch + 10.0) * unit(rng);
         }
         std::vector<int32_t> counts(n);
-        k.countGridPoints(limits.data(), n, grid.data(), count, counts.data());
-        for (int i = 0; i < n; ++i) {
-            int expected = 0;
-            while (expected < count && grid[expected] <= limits[i]) ++expected;
-            ASSERT_EQ(counts[i], expected) << limits[i];
+        // With what uniformGrid finds, and without: the same counts.
+        for (const bool uniform : {k.uniformGrid(grid.data(), count), false}) {
+            k.countGridPoints(limits.data(), n, grid.data(), count, uniform, counts.data());
+            for (int i = 0; i < n; ++i) {
+                int expected = 0;
+                while (expected < count && grid[expected] <= limits[i]) ++expected;
+                ASSERT_EQ(counts[i], expected) << limits[i];
+            }
         }
 
         // Segment ends per grid point, dx 0 among them.
