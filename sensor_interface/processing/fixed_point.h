@@ -24,3 +24,7 @@ int interpolate_row_lut(const cv::Mat& rowTable, const double* rows, int firstCo
 // Distances below lower or above upper become kNoPeak; the limits themselves
 // stay valid.
 void limit_distances(double* distances, int n, double lower, double upper);
+
+// interpolate_row_lut and then limit_distances, in one pass over the points.
+void interpolate_row_lut_limited(const cv::Mat& rowTable, const double* rows, int firstColumn, int n,
+                                 double lower, double upper, double* out);

@@ -39,9 +39,10 @@ struct FrameKernels {
     // (r - c) table(c + 1) + (c + 1 - r) table(c) with c = trunc(r); noPeak for
     // r <= 0 (or NaN), r at or beyond the table's last row, or a column outside
     // it. The table has tableRows rows of rowStep doubles, tableColumns used.
+    // Distances below lower or above upper then become noPeak as well.
     void (*interpolateRows)(const double* table, int rowStep, int tableRows, int tableColumns,
                             const double* rows, int firstColumn, int n, double* out,
-                            double noPeak);
+                            double noPeak, double lower, double upper);
     // Distances below lower or above upper become noPeak.
     void (*limitDistances)(double* distances, int n, double lower, double upper, double noPeak);
 

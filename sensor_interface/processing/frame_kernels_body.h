@@ -212,30 +212,48 @@ void peak_rows(const uint8_t* words, double* rows, int n, int cameraRows, double
 }
 
 void interpolate_rows(const double* table, int rowStep, int tableRows, int tableColumns,
-                      const double* rows, int firstColumn, int n, double* out, double noPeak) {
+                      const double* rows, int firstColumn, int n, double* out, double noPeak,
+                      double lower, double upper) {
     const double lastRow = tableRows - 1;
-    int i = 0;
-    for (; i + kLanes <= n; i += kLanes) {
+    // The points whose column lies in the table, [begin, end); the others have no distance.
+    const long long firstInside = -static_cast<long long>(firstColumn);
+    const long long pastInside = static_cast<long long>(tableColumns) - firstColumn;
+    const int begin = static_cast<int>(firstInside < 0 ? 0 : firstInside < n ? firstInside : n);
+    const int end = static_cast<int>(pastInside < begin ? begin : pastInside < n ? pastInside : n);
+    for (int i = 0; i < begin; ++i) out[i] = noPeak;
+    for (int i = end; i < n; ++i) out[i] = noPeak;
+    auto limited = [&](double d) { return d < lower || d > upper ? noPeak : d; };
+    int i = begin;
+    for (; i + kLanes <= end; i += kLanes) {
         const VD r = load(rows + i);
-        const VI column = (firstColumn + i) + VI{0, 1, 2, 3};
-        const VL usable = (r > 0.0) & ~(r >= lastRow) &
-                          __builtin_convertvector((column >= 0) & (column < tableColumns), VL);
-        // Lanes without a usable row read entry 0 and are replaced.
+        const VL usable = (r > 0.0) & ~(r >= lastRow);
+        // Lanes without a usable row read row 0 of their column and are replaced.
         const VI c = narrow(usable) & __builtin_convertvector(select(usable, r, splat(0.0)), VI);
-        const VI below = narrow(usable) & (c * rowStep + column);
-        const VD low = gather(table, below), high = gather(table, below + rowStep);
+        const double* column = table + (firstColumn + i);
+        VD low, high;
+        if (c[0] == c[1] && c[0] == c[2] && c[0] == c[3]) {
+            // Neighbouring points on the same row (a smooth profile): one load each.
+            const double* below = column + static_cast<size_t>(c[0]) * rowStep;
+            low = load(below);
+            high = load(below + rowStep);
+        } else {
+            for (int lane = 0; lane < kLanes; ++lane) {
+                const double* below = column + static_cast<size_t>(c[lane]) * rowStep + lane;
+                low[lane] = below[0];
+                high[lane] = below[rowStep];
+            }
+        }
         const VD cd = __builtin_convertvector(c, VD);
-        store(out + i, select(usable, (r - cd) * high + ((cd + 1.0) - r) * low, splat(noPeak)));
+        const VD d = select(usable, (r - cd) * high + ((cd + 1.0) - r) * low, splat(noPeak));
+        store(out + i, select((d < lower) | (d > upper), splat(noPeak), d));
     }
-    for (; i < n; ++i) {
+    for (; i < end; ++i) {
         const double r = rows[i];
-        const int column = firstColumn + i;
         out[i] = noPeak;
-        if (!(r > 0.0) || column < 0 || column >= tableColumns) continue;
-        if (r >= lastRow) continue;
+        if (!(r > 0.0) || r >= lastRow) continue;
         const int c = static_cast<int>(r);
-        const double* below = table + static_cast<size_t>(c) * rowStep + column;
-        out[i] = (r - c) * below[rowStep] + (c + 1 - r) * *below;
+        const double* below = table + static_cast<size_t>(c) * rowStep + (firstColumn + i);
+        out[i] = limited((r - c) * below[rowStep] + (c + 1 - r) * *below);
     }
 }
 

@@ -555,11 +555,14 @@ const double* ProfileProcessor::preprocessFixedInto(FrameRows& rows, const doubl
     if (!settings_) return nullptr;
     n = peakRows ? std::clamp(n, 0, columns_) : 0;
     if (peakRows != rows.peakRows.data()) std::copy(peakRows, peakRows + n, rows.peakRows.begin());
-    // Straight into the z row, where the pipeline takes the distances from.
-    interpolate_row_lut(rowTable_, rows.peakRows.data(), startColumn, n, rows.z.data());
-    if (options.trace) trace_preprocess(1);
-    limit_distances(rows.z.data(), n, reg(356) >> 8, reg(355) >> 8);
-    if (options.trace) trace_preprocess(2);
+    // Straight into the z row, where the pipeline takes the distances from,
+    // limited by registers 356 and 355 in the same pass.
+    interpolate_row_lut_limited(rowTable_, rows.peakRows.data(), startColumn, n, reg(356) >> 8,
+                                reg(355) >> 8, rows.z.data());
+    if (options.trace) {
+        trace_preprocess(1);
+        trace_preprocess(2);
+    }
     return rows.z.data();
 }
 
