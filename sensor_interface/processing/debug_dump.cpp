@@ -10,7 +10,7 @@ namespace {
 // Appends one line; a dump of nothing, or with the switch off, writes nothing.
 template <typename T, typename Write>
 void dump_line(const char* fileName, const T* values, int count, Write write) {
-    if (data_save_enabled.load(std::memory_order_relaxed) != 1 || values == nullptr) return;
+    if (!dumps_written() || values == nullptr) return;
     std::FILE* file = std::fopen(fileName, "a");
     if (!file) {
         std::fputs("无法打开文件\n", stderr);

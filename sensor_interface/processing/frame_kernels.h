@@ -89,6 +89,11 @@ struct FrameKernels {
     void (*addZOffsets)(double* heights, int n, const double* offsets);
     // heights[i] = heights[min(i x factor, count - 1)], gray likewise, i below kept.
     void (*bin)(double* heights, uint8_t* gray, int count, int factor, int kept);
+    // The count points of another frame's rows copied in and binned (kept
+    // below count, 0 for none), then addZOffsets of the first offsetCount
+    // (offsets may be null): copy, bin and addZOffsets in one pass.
+    void (*binFrom)(double* heights, uint8_t* gray, const double* fromHeights, const uint8_t* fromGray,
+                    int count, int factor, int kept, const double* offsets, int offsetCount);
 
     // Bit j of bits[w] tells whether heights[64 w + j] lies above invalid
     // (n points; the unused bits of the last word are 0).

@@ -593,6 +593,38 @@ void bin(double* heights, uint8_t* gray, int count, int factor, int kept) {
     }
 }
 
+void bin_from(double* heights, uint8_t* gray, const double* fromHeights, const uint8_t* fromGray, int count,
+              int factor, int kept, const double* offsets, int offsetCount) {
+    const int withOffsets = offsets ? (offsetCount < count ? offsetCount : count) : 0;
+    auto finish = [&](int j, double h) {
+        if (j < withOffsets && h > -9998999.0 && h < 9998999.0) h += offsets[j];
+        heights[j] = h;
+    };
+    // Four heights from i on, with their offsets.
+    auto finishFour = [&](int i, VD h) {
+        if (i + kLanes <= withOffsets)
+            store(heights + i, select((h > -9998999.0) & (h < 9998999.0), h + load(offsets + i), h));
+        else
+            for (int lane = 0; lane < kLanes; ++lane) finish(i + lane, h[lane]);
+    };
+    int i = 0;
+    if (factor == 2) {
+        for (; i + kLanes <= kept && 2 * i + 2 * kLanes <= count; i += kLanes) {
+            finishFour(i, __builtin_shufflevector(load(fromHeights + 2 * i), load(fromHeights + 2 * i + kLanes), 0, 2, 4, 6));
+            for (int k = 0; k < kLanes; ++k) gray[i + k] = fromGray[2 * (i + k)];
+        }
+    }
+    for (; i < kept; ++i) {
+        long long source = static_cast<long long>(i) * factor;
+        if (source >= count) source = count - 1;
+        finish(i, fromHeights[source]);
+        gray[i] = fromGray[source];
+    }
+    if (i < count) std::memcpy(gray + i, fromGray + i, static_cast<size_t>(count - i));
+    for (; i + kLanes <= count; i += kLanes) finishFour(i, load(fromHeights + i));
+    for (; i < count; ++i) finish(i, fromHeights[i]);
+}
+
 void valid_bits(const double* heights, int n, double invalid, uint64_t* bits) {
     const int words = (n + 63) / 64;
     for (int w = 0; w < words; ++w) {
@@ -681,7 +713,7 @@ const FrameKernels kKernels = {
     uniform_grid,    interpolate_grid,
     widen_bytes,     mask_invalid_gray,
     reverse,         negate,
-    shift_and_scale, add_z_offsets, bin,                valid_bits,         to_int100,
+    shift_and_scale, add_z_offsets, bin,                bin_from,           valid_bits,         to_int100,
     to_u16,
     to_extended_codes, apply_gray_table,
 };

@@ -247,6 +247,26 @@ void ProfileProcessor::takeRelease(FrameRows& rows, const Release& release, int 
     }
 }
 
+bool ProfileProcessor::takeReleaseBinned(FrameRows& rows, const Release& release, int count, int binning,
+                                         ZOffsets& zOffsets, bool dumps, int* result) const {
+    count = std::clamp(count, 0, points_);
+    if (!release.heights || (dumps && dumps_written()) || !settings_ || count == 0 ||
+        count != std::min(release.width, points_))
+        return false;
+    const int kept = binning >= 2 ? std::min(settings_->getbinning_w(count), count) : 0;
+    int offsetCount = 0;
+    const double* offsets = nullptr;
+    const HVQ5_2_EXTEND* extend = settings_->get_sdk_extend();
+    if (extend->enable) offsets = zOffsets.offsets(points_, extend->z_offset, extend->z_offset_count, &offsetCount);
+    const FrameKernels& kernels = frame_kernels();
+    kernels.binFrom(rows.heights.data(), rows.gray.data(), release.heights, release.gray, count, binning, kept,
+                    offsets, offsetCount);
+    // The offsets reach beyond the frame's points too, as applyZOffsets adds them.
+    if (offsetCount > count) kernels.addZOffsets(rows.heights.data() + count, offsetCount - count, offsets + count);
+    *result = binning >= 2 ? kept : count;
+    return true;
+}
+
 bool ProfileProcessor::flushRepair(int frames, std::function<void()> appendFrame) {
     return releaseHeldFrames(frames, true, [&](const Release&) {
         if (appendFrame) appendFrame();
@@ -705,9 +725,12 @@ int ProfileProcessor::finishFrame(FrameRows& rows, const Release& release, int c
     // The frame into its row (before the released frame takes its place in the rows).
     if (release.stores && !release.slot.repairsWindow)
         release.blocks->store(release.slot, rows.heights.data(), rows.gray.data(), std::clamp(count, 0, points_));
-    takeRelease(rows, release, count, options.dumps);
-    const int result = binning >= 2 ? binGridPoints(rows, count, binning) : count;
-    applyZOffsets(rows, zOffsets);
+    int result = 0;
+    if (!takeReleaseBinned(rows, release, count, binning, zOffsets, options.dumps, &result)) {
+        takeRelease(rows, release, count, options.dumps);
+        result = binning >= 2 ? binGridPoints(rows, count, binning) : count;
+        applyZOffsets(rows, zOffsets);
+    }
     // Both rows hold points values, fewer than twice a wide frame's columns.
     if (options.dumps) {
         const int endValues = std::min(2 * rows.frameColumns, points_);

@@ -261,6 +261,11 @@ private:
     // the frame it released.
     Release repairFrame(FrameRows& rows, int count, bool dumps, bool storeLater);
     void takeRelease(FrameRows& rows, const Release& release, int count, bool dumps) const;
+    // takeRelease, binning and z offsets in one pass, where the released frame
+    // is as wide as this one and nothing is dumped between them; false (nothing
+    // done) otherwise.
+    bool takeReleaseBinned(FrameRows& rows, const Release& release, int count, int binning, ZOffsets& zOffsets,
+                           bool dumps, int* result) const;
     bool releaseHeldFrames(int frames, bool intoRows, const std::function<void(const Release&)>& take);
 
     CalibrationTable calibration_;

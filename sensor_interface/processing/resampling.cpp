@@ -305,14 +305,23 @@ bool apply_z_offsets(double* heights, int points, const int32_t* table, int tabl
 
 bool ZOffsets::apply(double* heights, int points, const int32_t* table, int tableCount) {
     if (tableCount < 0 || tableCount > kMaxZOffsets) return false;
-    const size_t count = static_cast<size_t>(std::max(std::min(tableCount, points), 0));
-    // An empty table adds nothing (and memcmp must not see its null data).
-    if (count == 0) return true;
-    if (table_.size() != count || std::memcmp(table_.data(), table, count * sizeof(int32_t)) != 0) {
-        table_.assign(table, table + count);
-        offsets_.resize(count);
-        for (size_t j = 0; j < count; ++j) offsets_[j] = table[j] / 100.0;
-    }
-    frame_kernels().addZOffsets(heights, static_cast<int>(count), offsets_.data());
+    int count = 0;
+    if (const double* added = offsets(points, table, tableCount, &count))
+        frame_kernels().addZOffsets(heights, count, added);
     return true;
+}
+
+const double* ZOffsets::offsets(int points, const int32_t* table, int tableCount, int* count) {
+    *count = 0;
+    if (tableCount < 0 || tableCount > kMaxZOffsets) return nullptr;
+    const size_t used = static_cast<size_t>(std::max(std::min(tableCount, points), 0));
+    // An empty table adds nothing (and memcmp must not see its null data).
+    if (used == 0) return nullptr;
+    if (table_.size() != used || std::memcmp(table_.data(), table, used * sizeof(int32_t)) != 0) {
+        table_.assign(table, table + used);
+        offsets_.resize(used);
+        for (size_t j = 0; j < used; ++j) offsets_[j] = table[j] / 100.0;
+    }
+    *count = static_cast<int>(used);
+    return offsets_.data();
 }

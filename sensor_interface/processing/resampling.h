@@ -69,6 +69,9 @@ bool apply_z_offsets(double* heights, int points, const int32_t* table, int tabl
 class ZOffsets {
 public:
     bool apply(double* heights, int points, const int32_t* table, int tableCount);
+    // The offsets apply() would add to the first *count heights (null, count
+    // 0: none; a refused table gives none either).
+    const double* offsets(int points, const int32_t* table, int tableCount, int* count);
 
 private:
     std::vector<int32_t> table_;   // the table the offsets were made from

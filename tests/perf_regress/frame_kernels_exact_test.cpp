@@ -407,6 +407,21 @@ TEST(FrameKernelsExactness, GridPointStages) {
             ASSERT_EQ(binnedGray, referenceGray) << f;
         }
 
+        // Another frame's rows copied in, binned (or not) and offset in one
+        // pass: as the copy, bin and addZOffsets one after the other.
+        for (int factor : {1, 2, 4}) {
+            const int kept = factor >= 2 ? std::min(n / factor + static_cast<int>(rng() % 3), n) : 0;
+            const int offsetCount = rng() % 3 == 0 ? 0 : static_cast<int>(rng() % (n + 1));
+            std::vector<double> into(n, 1.5), expected = h;
+            std::vector<uint8_t> intoGray(n, 7), expectedGray = g;
+            k.binFrom(into.data(), intoGray.data(), h.data(), g.data(), n, factor, kept,
+                      offsetCount > 0 ? offsets.data() : nullptr, offsetCount);
+            if (kept > 0) k.bin(expected.data(), expectedGray.data(), n, factor, kept);
+            k.addZOffsets(expected.data(), offsetCount, offsets.data());
+            ASSERT_TRUE(same(into, expected)) << factor;
+            ASSERT_EQ(intoGray, expectedGray) << factor;
+        }
+
         std::vector<uint64_t> bits((n + 63) / 64 + 1, 0xAAAAAAAAAAAAAAAAull), expectedBits = bits;
         k.validBits(h.data(), n, kInvalidHeight, bits.data());
         for (int w = 0; w < (n + 63) / 64; ++w) {

@@ -6,14 +6,17 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "sensor_interface/processing/profile_processor.h"
 #include "sensor_interface/processing/temporal_repair.h"
 #include "tests/perf_regress/exactness_support.h"
 
 namespace {
 
-using namespace perf_regress;
+using perf_regress::kInvalid;
+using perf_regress::same_bits;
 
 class PlainRepair {
 public:
@@ -140,6 +143,85 @@ TEST(TemporalRepairExactness, MatchesThePlainAlgorithmBitForBit) {
             const int plainState = plain.run(nullptr, nullptr, 0, &plainHeights, &plainGray);
             ASSERT_NO_FATAL_FAILURE(compare(c.frames + call, state, plainState, out, outGray));
             if (state == 1) break;
+        }
+    }
+}
+
+// A processor whose temporal repair changes nothing (fill and keep limits of
+// 1) hands out, with binning and z offsets, each frame 510 calls late exactly
+// as a processor without the repair gives that frame at once: the released
+// frame is copied, binned and offset as the frame itself would be.
+TEST(TemporalRepairExactness, ReleasedFramesAreBinnedAndOffsetLikeFramesWithoutRepair) {
+    struct Geometry {
+        int columns, points;
+        double pointsPerColumn;
+        int frameColumns, startColumn;
+        uint32_t binning;  // register 740
+        int offsets;       // z-offset entries
+    } geometries[] = {{848, 848, 1.0, 848, 0, 1, 900}, {2048, 3200, 1.5625, 2048, 0, 2, 3000},
+                      {848, 848, 1.0, 500, 100, 0, 848}};
+    std::vector<double> coefficients(kCalibrationCoefficients, 0.0);
+    coefficients[kCalibrationCoefficients - 2] = 2.0;
+    const CalibrationTable table(kCalibrationColumns, coefficients);
+    for (const Geometry& geo : geometries) {
+        SCOPED_TRACE(std::to_string(geo.points) + " points, " + std::to_string(geo.frameColumns) + " columns");
+        std::mt19937 rng(geo.points + geo.frameColumns);
+        struct Sensor {
+            hvq5_settings settings;
+            zp_laser_reg::laser_params params{};
+            std::unique_ptr<ProfileProcessor> processor;
+        } repaired, plain;
+        for (Sensor* sensor : {&repaired, &plain}) {
+            std::memcpy(sensor->params.model, "ZP4000", 7);
+            const double xScale[3] = {0.0, 0.0, 1.0};
+            std::memcpy(reinterpret_cast<unsigned char*>(&sensor->params) + 90, xScale, sizeof xScale);
+            sensor->params.z_range_reference = 1000;
+            sensor->params.z_range_lower = -200;
+            sensor->params.z_range_upper = 200;
+            hvq5_settings& s = sensor->settings;
+            s.set_regvals(285, 64);
+            s.set_regvals(350, 1000 * 256);
+            s.set_regvals(353, 65536);
+            s.set_regvals(183, 3);
+            s.set_regvals(804, 20 << 4);
+            s.set_regvals(805, 30);
+            s.set_regvals(740, geo.binning);
+            s.set_regvals(190, sensor == &repaired ? 1 : 0);
+            s.set_regvals(191, sensor == &repaired ? 1 : 0);
+            HVQ5_2_EXTEND* extend = s.get_sdk_extend();
+            extend->enable = 1;
+            extend->z_offset_count = geo.offsets;
+            for (int i = 0; i < geo.offsets; ++i) extend->z_offset[i] = i % 13 - 6;
+            sensor->processor = std::make_unique<ProfileProcessor>(geo.columns, geo.points, geo.pointsPerColumn);
+            sensor->processor->bind(&s, &sensor->params);
+            ASSERT_TRUE(sensor->processor->setCalibration(table));
+        }
+        constexpr int kDelay = 510, kFrames = kDelay + 40;
+        std::vector<std::vector<uint16_t>> words(kFrames, std::vector<uint16_t>(geo.frameColumns));
+        std::vector<std::vector<uint8_t>> gray(kFrames, std::vector<uint8_t>(geo.frameColumns));
+        for (int f = 0; f < kFrames; ++f)
+            for (int c = 0; c < geo.frameColumns; ++c) {
+                words[f][c] = rng() % 23 == 0 ? 0 : static_cast<uint16_t>(32768 + 50 + rng() % 100);
+                gray[f][c] = static_cast<uint8_t>(rng());
+            }
+        const int binning = 1 << geo.binning;
+        auto process = [&](Sensor& sensor, int f) {
+            return sensor.processor->process(0, reinterpret_cast<const uint32_t*>(words[f].data()), gray[f].data(),
+                                             geo.startColumn, geo.frameColumns, true, false, f == 0, binning);
+        };
+        for (int f = 0; f < kFrames; ++f) {
+            const int result = process(repaired, f);
+            if (f < kDelay) {
+                ASSERT_EQ(repaired.processor->frameReady, 0) << f;
+                continue;
+            }
+            ASSERT_EQ(repaired.processor->frameReady, 1) << f;
+            ASSERT_EQ(result, process(plain, f - kDelay)) << f;
+            ASSERT_TRUE(same_bits(repaired.processor->heights(), plain.processor->heights())) << f;
+            const uint8_t* releasedGray = repaired.processor->grayOutRow();
+            ASSERT_EQ(std::vector<uint8_t>(releasedGray, releasedGray + geo.points),
+                      std::vector<uint8_t>(plain.processor->grayOutRow(), plain.processor->grayOutRow() + geo.points))
+                << f;
         }
     }
 }
