@@ -134,6 +134,23 @@ inline void makeCells(cv::Mat& cells, const kxCloud& cloud, int type, const cv::
     if (!covered) cells.setTo(empty);
 }
 
+// Whether the points will write every cell of the grid.
+template <class Points>
+bool coversGrid(const Points& points, const kxCloud& cloud, const CellRule& rule) {
+    return rule.coversGrid() && points.height == static_cast<uint32_t>(cloud.z.rows);
+}
+
+// place(point, row, column) for every point that has a cell in the grid.
+template <class Points, class Place>
+void placePoints(const Points& points, const CellRule& rule, Place place) {
+    for (size_t i = 0; i < points.size(); ++i) {
+        const auto point = points[i];
+        int r = 0;
+        int c = 0;
+        if (rule.cell(i, point.x, point.y, r, c)) place(point, r, c);
+    }
+}
+
 }  // namespace grid
 
 // Heights into z; cells that get no point hold invalidValue. An organised
@@ -146,24 +163,20 @@ void fillGridFromPoints(const Points& points, kxCloud& cloud) {
     const bool fits = pointsFitGrid(points, cloud);
     const bool even = fits && (points.height <= 1 || grid::derivePitches(points, cloud));
     const grid::CellRule rule(points, cloud);
-    const bool covered = even && rule.coversGrid() && points.height == static_cast<uint32_t>(cloud.z.rows);
+    const bool covered = even && grid::coversGrid(points, cloud, rule);
     grid::makeCells(cloud.z, cloud, CV_32FC1, cv::Scalar(cloud.invalidValue), covered);
     if (!even) return;
 
     const bool measureRange = cloud.zMin == cloud.zMax;
     float zMin = FLT_MAX;
     float zMax = -FLT_MAX;
-    for (size_t i = 0; i < points.size(); ++i) {
-        const auto point = points[i];
-        int r = 0;
-        int c = 0;
-        if (!rule.cell(i, point.x, point.y, r, c)) continue;
+    grid::placePoints(points, rule, [&](const auto& point, int r, int c) {
         cloud.z.ptr<float>(r)[c] = point.z;
         if (measureRange && !std::isnan(point.z)) {
             zMin = std::min(zMin, point.z);
             zMax = std::max(zMax, point.z);
         }
-    }
+    });
     if (measureRange) {
         cloud.zMin = zMin;
         cloud.zMax = zMax;
@@ -176,15 +189,12 @@ template <class Points>
 void fillIntensityFromPoints(const Points& points, kxCloud& cloud) {
     const bool fits = pointsFitGrid(points, cloud);
     const grid::CellRule rule(points, cloud);
-    const bool covered = fits && rule.coversGrid() && points.height == static_cast<uint32_t>(cloud.z.rows);
+    const bool covered = fits && grid::coversGrid(points, cloud, rule);
     grid::makeCells(cloud.intensity, cloud, CV_8UC1, cv::Scalar(0), covered);
     if (!fits) return;
-    for (size_t i = 0; i < points.size(); ++i) {
-        const auto point = points[i];
-        int r = 0;
-        int c = 0;
-        if (rule.cell(i, point.x, point.y, r, c)) cloud.intensity.ptr<uchar>(r)[c] = grid::lowByte(point.intensity);
-    }
+    grid::placePoints(points, rule, [&](const auto& point, int r, int c) {
+        cloud.intensity.ptr<uchar>(r)[c] = grid::lowByte(point.intensity);
+    });
 }
 
 // color and intensity := zeros, then red, green, blue into the colour
@@ -193,21 +203,17 @@ template <class Points>
 void fillColorFromPoints(const Points& points, kxCloud& cloud) {
     const bool fits = pointsFitGrid(points, cloud);
     const grid::CellRule rule(points, cloud);
-    const bool covered = fits && rule.coversGrid() && points.height == static_cast<uint32_t>(cloud.z.rows);
+    const bool covered = fits && grid::coversGrid(points, cloud, rule);
     grid::makeCells(cloud.color, cloud, CV_8UC3, cv::Scalar::all(0), covered);
     grid::makeCells(cloud.intensity, cloud, CV_8UC1, cv::Scalar(0), covered);
     if (!fits) return;
-    for (size_t i = 0; i < points.size(); ++i) {
-        const auto point = points[i];
-        int r = 0;
-        int c = 0;
-        if (!rule.cell(i, point.x, point.y, r, c)) continue;
+    grid::placePoints(points, rule, [&](const auto& point, int r, int c) {
         uchar* rgb = cloud.color.ptr<uchar>(r) + 3 * c;
         rgb[0] = point.r;
         rgb[1] = point.g;
         rgb[2] = point.b;
         cloud.intensity.ptr<uchar>(r)[c] = point.a;
-    }
+    });
 }
 
 }  // namespace kx::common
