@@ -13,7 +13,6 @@
 #include <thread>
 
 #include "platform/thread_name.h"
-#include "platform/thread_priority.h"
 #include "sensor_interface/command/sensor_controller.h"
 #include "sensor_interface/data_channel/batch_buffers.h"
 #include "sensor_interface/data_channel/batch_rules.h"
@@ -48,13 +47,15 @@ int ProfileReceiver::defaultFrameWorkers() {
 
 void ProfileReceiver::startFramePool() {
     if (frameWorkers_ < 2) return;
-    const bool timeCritical = runMode_ == 0;
+    // The workers keep the ordinary priority: only the reader and the consumer
+    // run time-critical. Workers at real-time priority filling every core took
+    // the processor from every ordinary thread of the program (the GUI thread,
+    // and Qt's pool that scales the height picture while the GUI thread
+    // waits); a consumer that finds a step waiting runs it itself, so the
+    // frames' order never waits on a worker the system holds back.
     pool_ = std::make_unique<data_channel::FramePool>(
         frameWorkers_, [this](data_channel::FrameJob& job) { processJob(job); },
-        [timeCritical] {
-            mirevo::platform::nameCurrentThread("mirevo-frames");
-            if (timeCritical) mirevo::platform::setCurrentThreadTimeCritical();
-        });
+        [] { mirevo::platform::nameCurrentThread("mirevo-frames"); });
 }
 
 void ProfileReceiver::stopFramePool() {
