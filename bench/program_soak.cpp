@@ -576,7 +576,8 @@ int main(int argc, char** argv) {
         else
             profileFrames += client->frameCount.load() - framesAtPhaseStart;
         profilePhase = toProfiles;
-        window->jobs().start([&, toProfiles, switchStart] {
+        // A switch still running from the minute before makes this one refused.
+        const bool started = window->jobs().start([&, toProfiles, switchStart] {
             client->stopAcquisition();
             bool batch = !toProfiles, single = false;
             if (client->cfgBatchEnable(1, &batch, &single) != 0) ++modeSwitchFailures;
@@ -587,6 +588,7 @@ int main(int argc, char** argv) {
             std::lock_guard<std::mutex> lock(switchesMutex);
             busy.switches.push_back({switchStart, stalls.now()});
         });
+        if (!started) ++modeSwitchFailures;
     };
     QTimer scheduler;
     QObject::connect(&scheduler, &QTimer::timeout, [&] {

@@ -68,9 +68,11 @@ void removeLeftovers() {
         const std::string name = entry.path().filename().string();
         if (name.rfind(kNamePrefix, 0) != 0) continue;
         const std::string rest = name.substr(sizeof kNamePrefix - 1);
+        // Only names this code makes: the name goes into a shell command.
+        if (rest.find_first_not_of("0123456789-") != std::string::npos) continue;
         const size_t dash = rest.find('-');
         const std::string pid = rest.substr(0, dash);
-        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) continue;
+        if (pid.empty()) continue;
         const std::string started = startTime(pid);
         const bool gone = started.empty() || (dash != std::string::npos && rest.substr(dash + 1) != started);
         if (gone) std::system(("ip netns del " + name + " >/dev/null 2>&1").c_str());
